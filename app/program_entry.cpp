@@ -1,0 +1,18 @@
+#include "app/program_entry.h"
+#include <commctrl.h>
+#include "app/program_objects.h"
+#include "framework/custom_control.h"
+#include "framework/program_instance.h"
+
+int run_program(HINSTANCE instance, int dialog_id)
+{
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES;
+    program_instance = instance;
+    InitCommonControlsEx(&controls);
+    register_all_custom_classes();
+    INT_PTR ended_with = main_dialog.run_modal(nullptr, dialog_id);
+    // -1: the dialog could not be created, which must not look like success.
+    return ended_with == 0 ? 0 : 1;
+}

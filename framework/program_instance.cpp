@@ -1,0 +1,3 @@
+#include "framework/program_instance.h"
+
+HINSTANCE program_instance = nullptr;

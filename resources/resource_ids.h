@@ -1,0 +1,30 @@
+/* Resource and control ids shared by the resource scripts and the code. */
+#pragma once
+
+#define IDD_MAIN              101
+#define IDI_PROGRAM           102
+#define IDM_MAIN              103
+#define IDB_LIGHT_CLOSED      104
+#define IDB_LIGHT_FAILED      105
+#define IDB_LIGHT_OPEN        106
+#define IDD_SELECT_PORT       21999
+
+/* Main window controls */
+#define IDC_SEND              1003
+#define IDC_RECEIVED_LIST     1007
+#define IDC_USE_UPPERCASE     1009
+#define IDC_CONNECTION_LIGHT  1010
+#define IDC_COMMAND           1011
+#define IDC_SEND_CR           22000
+#define IDC_SEND_LF           22001
+#define IDC_STATUS_BAR        50000
+
+/* Menu commands */
+#define IDM_EXIT              40002
+#define IDM_PORT_SETUP        40007
+#define IDM_OPEN              40009
+#define IDM_CLOSE             40010
+#define IDM_CHECK_UPDATES     40011
+#define IDM_PROGRAM_INFO      40012
+#define IDM_CLEAR_COMMANDS    40013
+#define IDM_ABOUT             65535

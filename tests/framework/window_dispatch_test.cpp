@@ -1,0 +1,182 @@
+// The window procedure, the window dispatch table, window creation and
+// destruction, and class registration.
+#include <gtest/gtest.h>
+#include <string>
+#include "framework/window_base.h"
+
+namespace {
+
+int test_class_registered = 0;
+int adjust_calls = 0;
+
+class RecordingWindow : public WindowBase {
+public:
+    std::string calls;
+    int default_answer = 0;
+    int create_answer = 1;
+
+    int register_class() override
+    {
+        return register_window_kind_class("QuorvexTestWindow", test_class_registered);
+    }
+    void adjust_window_class(WNDCLASSA&) override { ++adjust_calls; }
+    int on_create() override { calls += "create;"; return create_answer; }
+    int on_default_message(UINT msg, WPARAM, LPARAM) override
+    {
+        if (msg == WM_GETTEXTLENGTH || msg == WM_SYSCOMMAND)
+            calls += "default;";
+        return default_answer;
+    }
+    void on_end_session(WPARAM, LPARAM) override { calls += "end_session;"; }
+    int on_terminate() override { calls += "terminate;"; return 0; }
+    void on_destroy() override { calls += "destroy;"; }
+    void on_post_destroy() override { calls += "post_destroy;"; }
+    void on_sys_command() override { calls += "sys_command;"; }
+
+    int make()
+    {
+        style = WS_OVERLAPPEDWINDOW;
+        return create_window("QuorvexTestWindow", nullptr, nullptr, "Recorded", 0, 0, 200, 100);
+    }
+};
+
+// A kind that leaves on_create at its default.
+class KindWithoutCreate : public WindowBase {
+public:
+    int register_class() override
+    {
+        static int registered = 0;
+        return register_window_kind_class("QuorvexNoCreate", registered);
+    }
+};
+
+class WindowDispatch : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RecordingWindow registrar;
+        registrar.register_class();
+        window.calls.clear();
+    }
+    void TearDown() override
+    {
+        if (window.hwnd)
+            window.destroy();
+    }
+    RecordingWindow window;
+};
+
+TEST_F(WindowDispatch, ClassIsRegisteredOncePerProcess)
+{
+    int calls_before = adjust_calls;
+    EXPECT_EQ(1, test_class_registered);
+    EXPECT_EQ(0, window.register_class());
+    EXPECT_EQ(calls_before, adjust_calls);
+}
+
+TEST_F(WindowDispatch, CreateWindowAttachesTheObjectBeforeOnCreate)
+{
+    ASSERT_EQ(1, window.make());
+    EXPECT_EQ("create;", window.calls);
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(&window), GetWindowLongPtrA(window.hwnd, GWLP_USERDATA));
+}
+
+TEST_F(WindowDispatch, CreateWindowOnAnObjectThatHasAWindowCreatesNothing)
+{
+    ASSERT_EQ(1, window.make());
+    HWND first = window.hwnd;
+    window.calls.clear();
+    EXPECT_EQ(1, window.make());
+    EXPECT_EQ(first, window.hwnd);
+    EXPECT_EQ("", window.calls);
+}
+
+TEST_F(WindowDispatch, OnCreateReturningZeroRefusesTheWindow)
+{
+    window.create_answer = 0;
+    EXPECT_EQ(0, window.make());
+    EXPECT_EQ(nullptr, window.hwnd);
+
+    KindWithoutCreate bare;
+    ASSERT_EQ(1, bare.register_class());
+    bare.style = WS_OVERLAPPEDWINDOW;
+    EXPECT_EQ(0, bare.create_window("QuorvexNoCreate", nullptr, nullptr, "", 0, 0, 50, 50));
+    EXPECT_EQ(nullptr, bare.hwnd);
+}
+
+TEST_F(WindowDispatch, UnlistedMessagesTakeTheDefaultPath)
+{
+    ASSERT_EQ(1, window.make());
+    window.calls.clear();
+    // The system's default answers the title length...
+    EXPECT_EQ(8, SendMessageA(window.hwnd, WM_GETTEXTLENGTH, 0, 0));
+    // ...unless on_default_message claims the message.
+    window.default_answer = 1;
+    EXPECT_EQ(0, SendMessageA(window.hwnd, WM_GETTEXTLENGTH, 0, 0));
+    EXPECT_EQ("default;default;", window.calls);
+}
+
+TEST_F(WindowDispatch, SysCommandCallsTheOperationThenTheDefaultPath)
+{
+    ASSERT_EQ(1, window.make());
+    window.calls.clear();
+    window.default_answer = 1;  // keeps the system from acting on it
+    EXPECT_EQ(0, SendMessageA(window.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+    EXPECT_EQ("sys_command;default;", window.calls);
+    EXPECT_FALSE(IsIconic(window.hwnd));
+}
+
+TEST_F(WindowDispatch, EndSessionTerminatesOnlyWhenTheSessionEnds)
+{
+    ASSERT_EQ(1, window.make());
+    struct Case {
+        WPARAM ending;
+        const char* expected;
+    } cases[] = {{FALSE, "end_session;"}, {TRUE, "end_session;terminate;"}};
+    for (const Case& c : cases) {
+        window.calls.clear();
+        EXPECT_EQ(0, SendMessageA(window.hwnd, WM_ENDSESSION, c.ending, 0));
+        EXPECT_EQ(c.expected, window.calls) << "wParam " << c.ending;
+    }
+}
+
+TEST_F(WindowDispatch, ListedMessagesNeverReachTheDefault)
+{
+    ASSERT_EQ(1, window.make());
+    window.calls.clear();
+    EXPECT_EQ(1, SendMessageA(window.hwnd, WM_QUERYENDSESSION, 0, 0));
+    DRAWITEMSTRUCT item = {};
+    EXPECT_EQ(1, SendMessageA(window.hwnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item)));
+    NMHDR header = {nullptr, 0, 0};  // from no wrapped control
+    EXPECT_EQ(0, SendMessageA(window.hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header)));
+    EXPECT_EQ(-1, SendMessageA(window.hwnd, WM_VKEYTOITEM, 0, 0));
+    EXPECT_EQ("", window.calls);
+}
+
+TEST_F(WindowDispatch, DestroyRunsTheDestroyOperationsInOrderAndForgetsTheWindow)
+{
+    ASSERT_EQ(1, window.make());
+    window.calls.clear();
+    EXPECT_EQ(1, window.destroy());
+    EXPECT_EQ(nullptr, window.hwnd);
+    EXPECT_EQ("destroy;terminate;post_destroy;", window.calls);
+    // The same object can make a window again.
+    EXPECT_EQ(1, window.make());
+}
+
+TEST_F(WindowDispatch, CloseDestroysTheWindowByDefault)
+{
+    ASSERT_EQ(1, window.make());
+    HWND made = window.hwnd;
+    SendMessageA(made, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(made));
+    EXPECT_EQ(nullptr, window.hwnd);
+}
+
+TEST_F(WindowDispatch, DestroyOfNoWindowFailsAndKeepsNothing)
+{
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(0, window.destroy());
+}
+
+}  // namespace

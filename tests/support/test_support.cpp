@@ -1,0 +1,110 @@
+#include "tests/support/test_support.h"
+#include <cstdio>
+
+void pump_messages(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (milliseconds)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+std::string make_temp_folder(const char* tag)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    static unsigned counter;
+    char folder[MAX_PATH];
+    snprintf(folder, sizeof folder, "%squorvex-%s-%lu-%u\\", temp, tag, GetCurrentProcessId(),
+             ++counter);
+    remove_tree(folder);
+    CreateDirectoryA(folder, nullptr);
+    return folder;
+}
+
+void remove_tree(const std::string& folder)
+{
+    std::string base = folder;
+    if (!base.empty() && base.back() != '\\')
+        base += '\\';
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = base + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(path);
+            else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(base.c_str());
+}
+
+std::string read_file(const std::string& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char chunk[4096];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool write_file(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+static std::string opened_log_path()
+{
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("QUORVEX_OPENED_LOG", path, sizeof path);
+    return (length && length < sizeof path) ? path : "";
+}
+
+std::string opened_log()
+{
+    return read_file(opened_log_path());
+}
+
+void clear_opened_log()
+{
+    DeleteFileA(opened_log_path().c_str());
+}
+
+bool wait_for_opened(int count, DWORD milliseconds)
+{
+    return pump_until([&] {
+        std::string log = opened_log();
+        int lines = 0;
+        for (char c : log)
+            lines += c == '\n';
+        return lines >= count;
+    }, milliseconds);
+}
+

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Sets up this machine, builds everything and runs every test.
+# Usage: sh tools/test.sh   (as root on a fresh machine, for the set-up)
+set -e
+cd "$(dirname "$0")/.."
+sh tools/setup.sh
+
+# The code must also build for 64-bit Windows.
+cmake -S . -B build64 -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
+      -DQUORVEX_TESTS=OFF >/dev/null
+cmake --build build64 -j2 --target Quorvex
+
+cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
+cmake --build build -j2
+
+# The virtual device's own tests, then the program's tests under Wine.
+ctest --test-dir build/native --output-on-failure
+ctest --test-dir build --output-on-failure

@@ -1,0 +1,55 @@
+// Properties the Windows-side checks rely on when they regenerate the stream.
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "pattern.h"
+
+namespace {
+
+TEST(Pattern, BytesArePrintableAndNeverLineEndsOrNul) {
+    vdev::PatternGenerator gen;
+    std::set<int> seen;
+    for (int i = 0; i < 200000; ++i) {
+        uint8_t b = gen.next();
+        ASSERT_GE(b, 0x21) << "offset " << i;
+        ASSERT_LE(b, 0x7E) << "offset " << i;
+        seen.insert(b);
+    }
+    EXPECT_EQ(seen.size(), 94u) << "every printable byte should occur";
+}
+
+TEST(Pattern, SeekingGivesTheSameBytesAsCounting) {
+    vdev::PatternGenerator counting;
+    for (uint64_t i = 0; i < 5000; ++i) {
+        uint8_t b = counting.next();
+        ASSERT_EQ(b, vdev::pattern_byte_at(i)) << "offset " << i;
+    }
+    vdev::PatternGenerator far(1000000007);
+    vdev::PatternGenerator walked(1000000000);
+    for (int i = 0; i < 7; ++i) walked.next();
+    EXPECT_EQ(far.next(), walked.next());
+}
+
+TEST(Pattern, AShiftedCopyDoesNotMatch) {
+    // A dropped byte must be detectable: the pattern must not line up with
+    // itself at small shifts.
+    std::string p;
+    vdev::PatternGenerator gen;
+    for (int i = 0; i < 70000; ++i) p.push_back(static_cast<char>(gen.next()));
+    for (size_t shift = 1; shift <= 65536; shift *= 2) {
+        size_t same = 0;
+        for (size_t i = 0; i < 4096; ++i)
+            same += p[i] == p[i + shift];
+        EXPECT_LT(same, 200u) << "shift " << shift;
+    }
+}
+
+TEST(Pattern, StartsWithTheSameBytesEveryTime) {
+    // The stream always starts at offset 0 from a fixed seed.
+    vdev::PatternGenerator a, b;
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(a.next(), b.next());
+}
+
+}  // namespace
