@@ -15,7 +15,12 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     }
 }
 
-void MainDialog::on_timer(WPARAM) {}
+void MainDialog::on_timer(WPARAM timer_id) { poll_receive(timer_id); }
+
+int MainDialog::open_port() { return 0; }
+void MainDialog::close_port() {}
+void MainDialog::run_port_setup() {}
+void MainDialog::set_status(const char*) {}
 
 void MainDialog::exit_program()
 {

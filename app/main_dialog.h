@@ -10,7 +10,22 @@ public:
     void on_command(WPARAM wparam, LPARAM lparam) override;
     void on_timer(WPARAM timer_id) override;
 
+    // Port operations (main_dialog.cpp).
+    int open_port();
+    void close_port();
+    void run_port_setup();
     void exit_program();
+    void set_status(const char* text);
+
+    // Sending and receiving (main_dialog_terminal.cpp).
+    void send_command();
+    void refocus_command();
+    void poll_receive(WPARAM timer_id);
+
+    // The settings file (main_dialog_settings.cpp).
+    void locate_settings_folder();
+    void load_settings();
+    void save_settings();
 
     HWND status_bar = nullptr;
     HWND command_edit = nullptr;
