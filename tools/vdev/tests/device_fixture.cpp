@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <thread>
 #include <sys/wait.h>
@@ -43,6 +44,8 @@ bool DeviceProcess::start(const std::string& ports, const std::vector<std::strin
     pid_ = fork();
     if (pid_ < 0) return false;
     if (pid_ == 0) {
+        // If the test dies, the device still exits cleanly and removes its links.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         int log = open((dir_ + "/device.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         if (log >= 0) dup2(log, 2);
         std::vector<char*> argv;
