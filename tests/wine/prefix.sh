@@ -10,40 +10,52 @@
 # https protocols and .htm files open with it instead of a browser.
 set -e
 action=$1 prefix=$2 device_dir=$3 recorder=$4
+mkdir -p "$device_dir"
+log="$device_dir/wine-setup.log"
+# Wine's server and services outlive this script, so they must not hold on to
+# the caller's output (CTest waits until every holder has closed it): their
+# output goes to a log.
+quiet() {
+    "$@" </dev/null >>"$log" 2>&1 || { echo "failed: $* (see $log)" >&2; return 1; }
+}
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 graphics=${QUORVEX_WINE_GRAPHICS:-null}
 [ "$graphics" = null ] && unset DISPLAY WAYLAND_DISPLAY
 
 if [ "$action" = cleanup ]; then
-    wineserver -k 2>/dev/null || true
+    quiet wineserver -k || true
     exit 0
 fi
 
-mkdir -p "$device_dir"
 if [ ! -f "$prefix/.quorvex-ready" ]; then
-    wineserver -k 2>/dev/null || true
+    quiet wineserver -k || true
     rm -rf "$prefix"
     echo "creating the Wine prefix $prefix"
-    wineboot -i >/dev/null 2>&1
+    quiet wineboot -i
     for n in 1 2 3 4; do
-        wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$device_dir/com$n" /f >/dev/null
+        quiet wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$device_dir/com$n" /f
     done
-    wineserver -w
+    quiet wineserver -w || true
     touch "$prefix/.quorvex-ready"
 fi
 
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f >/dev/null
+quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f
 
 if [ -n "$recorder" ]; then
-    recorder_win=$(wine winepath -w "$recorder" 2>/dev/null | tr -d '\r')
+    recorder_win=$(printf 'Z:%s' "$recorder" | tr / '\\')  # drive Z: is the Unix root
     command="\"$recorder_win\" \"%1\""
     for key in 'HKCR\http\shell\open\command' 'HKCR\https\shell\open\command' \
                'HKCR\htmlfile\shell\open\command'; do
-        wine reg add "$key" /ve /d "$command" /f >/dev/null
+        quiet wine reg add "$key" /ve /d "$command" /f
     done
-    wine reg add 'HKCR\.htm' /ve /d htmlfile /f >/dev/null
-    wine reg add 'HKCR\.html' /ve /d htmlfile /f >/dev/null
+    quiet wine reg add 'HKCR\.htm' /ve /d htmlfile /f
+    quiet wine reg add 'HKCR\.html' /ve /d htmlfile /f
 fi
-# Start afresh, so that the desktop process runs with the chosen driver.
-wineserver -k 2>/dev/null || true
-wineserver -p
+# Start afresh, so that the desktop process runs with the chosen driver, and
+# keep one server up for the whole run (Wine starts faster with one running).
+# Wine's services start with the first program and live as long as the server:
+# start them here, so that they don't inherit the output of a test.
+quiet wineserver -k || true
+quiet wineserver -w || true
+quiet wineserver -p || true
+quiet wine cmd /c exit || true
