@@ -1,0 +1,220 @@
+#include "serial/serial_channel.h"
+#include <climits>
+
+namespace {
+
+const DWORD write_wait_ms = 1000;
+const DWORD read_wait_ms = 2000;
+const DWORD queue_size = 10000;
+
+BYTE parity_for_index(int index)
+{
+    if (index == 1)
+        return ODDPARITY;
+    if (index == 2)
+        return EVENPARITY;
+    return NOPARITY;
+}
+
+BYTE data_bits_for_index(int index)
+{
+    return index == 1 ? 7 : 8;
+}
+
+BYTE stop_bits_for_index(int index)
+{
+    if (index == 1)
+        return ONE5STOPBITS;
+    if (index == 2)
+        return TWOSTOPBITS;
+    return ONESTOPBIT;
+}
+
+}  // namespace
+
+DWORD baud_rate_for_index(int index)
+{
+    static const DWORD rates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+    if (index < 0 || index >= static_cast<int>(sizeof rates / sizeof rates[0]))
+        return 9600;
+    return rates[index];
+}
+
+void port_name_for_index(int comm, char (&name)[5])
+{
+    lstrcpynA(name, "COM2", sizeof name);
+    if (comm >= 0 && comm <= 3)
+        name[3] = static_cast<char>('1' + comm);
+}
+
+SerialChannel::SerialChannel() = default;
+
+int SerialChannel::open(const PortSettings& settings)
+{
+    if (is_open)
+        return 1;
+
+    char name[5];
+    port_name_for_index(settings.Comm, name);
+
+    handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        handle = nullptr;
+        return 0;
+    }
+    read_overlapped = OVERLAPPED{};
+    write_overlapped = OVERLAPPED{};
+
+    // A read returns at once with whatever has already arrived.
+    COMMTIMEOUTS timeouts = {};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.WriteTotalTimeoutConstant = 5000;
+    SetCommTimeouts(handle, &timeouts);
+
+    read_overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    write_overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+    // Only the four line settings change; everything else (flow control,
+    // special characters) stays as the driver reports it.
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(handle, &dcb);
+    dcb.BaudRate = baud_rate_for_index(settings.Speed);
+    dcb.Parity = parity_for_index(settings.Parity);
+    dcb.ByteSize = data_bits_for_index(settings.ByteSize);
+    dcb.StopBits = stop_bits_for_index(settings.StopBits);
+
+    if (SetCommState(handle, &dcb) && SetupComm(handle, queue_size, queue_size) &&
+        read_overlapped.hEvent && write_overlapped.hEvent) {
+        is_open = 1;
+        return 1;
+    }
+    release_handles();
+    return 0;
+}
+
+int SerialChannel::close()
+{
+    if (!is_open || !handle)
+        return 1;
+    release_handles();
+    return 1;
+}
+
+void SerialChannel::release_handles()
+{
+    if (read_overlapped.hEvent) {
+        CloseHandle(read_overlapped.hEvent);
+        read_overlapped.hEvent = nullptr;
+    }
+    if (write_overlapped.hEvent) {
+        CloseHandle(write_overlapped.hEvent);
+        write_overlapped.hEvent = nullptr;
+    }
+    if (handle) {
+        CloseHandle(handle);
+        handle = nullptr;
+    }
+    is_open = 0;
+}
+
+SerialChannel::ByteOutcome SerialChannel::send_one(uint8_t byte)
+{
+    // The event is manual-reset: clear it so that only this transfer's
+    // completion can end the wait.
+    ResetEvent(write_overlapped.hEvent);
+    DWORD written = 0;
+    if (WriteFile(handle, &byte, 1, &written, &write_overlapped))
+        return written == 1 ? ByteOutcome::sent : ByteOutcome::failed;
+    if (GetLastError() != ERROR_IO_PENDING)
+        return ByteOutcome::failed;
+
+    ByteOutcome outcome = ByteOutcome::timed_out;
+    if (WaitForSingleObject(write_overlapped.hEvent, write_wait_ms) == WAIT_OBJECT_0) {
+        GetOverlappedResult(handle, &write_overlapped, &written, FALSE);
+        outcome = written == 1 ? ByteOutcome::sent : ByteOutcome::failed;
+    } else {
+        // `byte` lives on this stack frame: the transfer must be over before
+        // the frame goes. A byte that went out just before the cancel counts.
+        CancelIo(handle);
+        written = 0;
+        GetOverlappedResult(handle, &write_overlapped, &written, TRUE);
+        if (written == 1)
+            outcome = ByteOutcome::sent;
+    }
+    // A serial driver ignores the offset; it only counts what went out.
+    write_overlapped.Offset += written;
+    return outcome;
+}
+
+int SerialChannel::write_byte(uint8_t byte)
+{
+    if (!is_open || !handle)
+        return 0;
+    return send_one(byte) == ByteOutcome::sent ? 1 : 0;
+}
+
+int SerialChannel::write(const void* data, int length)
+{
+    if (!is_open || !handle || !data || length <= 0)
+        return 0;
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    int sent = 0;
+    for (int i = 0; i < length; ++i) {
+        ByteOutcome outcome = send_one(bytes[i]);
+        if (outcome == ByteOutcome::sent)
+            ++sent;
+        else if (outcome == ByteOutcome::timed_out)
+            break;  // the driver takes nothing: don't wait once more per byte
+    }
+    return sent;
+}
+
+DWORD SerialChannel::queued_input()
+{
+    // The error flags are not used; the call clears the port's error state.
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (!ClearCommError(handle, &errors, &status))
+        return 0;
+    return status.cbInQue;
+}
+
+int SerialChannel::bytes_waiting()
+{
+    if (!is_open || !handle)
+        return 0;
+    DWORD queued = queued_input();
+    return queued > INT_MAX ? INT_MAX : static_cast<int>(queued);
+}
+
+int SerialChannel::read(void* buffer, int max)
+{
+    if (!is_open || !handle || !buffer || max <= 0)
+        return 0;
+    DWORD wanted = queued_input();
+    if (wanted == 0)
+        return 0;
+    if (static_cast<DWORD>(max) < wanted)
+        wanted = static_cast<DWORD>(max);
+
+    ResetEvent(read_overlapped.hEvent);
+    DWORD count = 0;
+    if (ReadFile(handle, buffer, wanted, &count, &read_overlapped))
+        return static_cast<int>(count);
+    if (GetLastError() != ERROR_IO_PENDING)
+        return 0;
+
+    if (WaitForSingleObject(read_overlapped.hEvent, read_wait_ms) == WAIT_OBJECT_0) {
+        count = 0;
+        GetOverlappedResult(handle, &read_overlapped, &count, FALSE);
+        return static_cast<int>(count);
+    }
+    // The caller's buffer must not be written once we return. Whatever the
+    // cancelled read had already placed in it is reported, not lost.
+    CancelIo(handle);
+    count = 0;
+    GetOverlappedResult(handle, &read_overlapped, &count, TRUE);
+    return static_cast<int>(count);
+}

@@ -1,0 +1,41 @@
+// Stand-ins for the platform calls the serial channel makes, installed with
+// ImportPatch: they record what the channel asked for, pass the call on to
+// the real function, and can make one step fail.
+#pragma once
+#include <windows.h>
+#include <string>
+#include "tests/serial/import_patch.h"
+
+class DeviceClient;
+
+struct Spy {
+    HANDLE port = nullptr;      // what CreateFileA returned
+    HANDLE events[2] = {};      // what the first two CreateEventA calls returned
+    int event_calls = 0;
+    int failing_event = 0;      // 1 or 2: that CreateEventA call fails
+    DWORD get_length_given = 0; // DCBlength handed to GetCommState
+    DCB reported = {};          // what GetCommState reported
+    DCB applied = {};           // what SetCommState was given
+    int set_calls = 0;
+    bool fail_set = false;
+    int setup_calls = 0;
+    DWORD setup_in = 0, setup_out = 0;
+    bool fail_setup = false;
+    bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
+    DWORD invented_queue = 0;   // when nonzero, ClearCommError reports this many waiting
+    int read_calls = 0;
+    int write_calls = 0;
+    int hold_before_write = 0;  // the device stops taking bytes before this WriteFile
+    DeviceClient* device = nullptr;
+    int device_com = 0;
+};
+extern Spy spy;
+
+// Installs the stand-in for one kernel32 function while it lives.
+class SpyPatch : public ImportPatch {
+public:
+    explicit SpyPatch(const char* function);
+};
+
+// The DCB's fields as text, for comparing two of them readably.
+std::string describe(const DCB& dcb);

@@ -1,0 +1,294 @@
+// The serial channel on real lines: the virtual device plays COM1..COM4 over
+// pseudo-terminals, and each check looks at what reached the device, what
+// the program received from it, or what the driver was asked to do.
+//
+// What a pseudo-terminal can show: the speed and the number of stop bits
+// (one and a half arrives as two). Linux forces 8 data bits and clears the
+// parity on every change of a pty's settings, and Wine reads the DCB back
+// from the line, so parity and data bits are checked in the DCB handed to
+// SetCommState instead (LineSettingsReachTheDriverExactly).
+#include <climits>
+#include <cstring>
+#include <string>
+#include "app/exit_cleanups.h"
+#include "app/program_objects.h"
+#include "tests/serial/platform_spy.h"
+#include "tests/serial/serial_line.h"
+
+namespace {
+
+std::string pattern(size_t count)
+{
+    std::string bytes;
+    for (size_t i = 0; i < count; ++i)
+        bytes += static_cast<char>((i * 7 + 3) & 0xff);
+    return bytes;
+}
+
+TEST_F(SerialLine, EachPortIndexOpensItsPort)
+{
+    const struct {
+        int comm;
+        int com;
+    } cases[] = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 2}, {-1, 2}, {INT_MAX, 2}, {INT_MIN, 2}};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        for (int com = 1; com <= 4; ++com)
+            device.clear(com);
+        ASSERT_EQ(1, channel.open(line(c.comm, 3))) << "case " << i << ": Comm " << c.comm;
+        std::string marker = "port case " + std::to_string(i) + "\r";
+        EXPECT_EQ(static_cast<int>(marker.size()), channel.write(marker.data(), marker.size()))
+            << "case " << i;
+        EXPECT_EQ(marker, received_at_least(device, c.com, marker.size()))
+            << "case " << i << ": Comm " << c.comm << ", expected COM" << c.com;
+        for (int com = 1; com <= 4; ++com)
+            if (com != c.com)
+                EXPECT_EQ("", device.received(com))
+                    << "case " << i << ": Comm " << c.comm << " also reached COM" << com;
+        channel.close();
+    }
+}
+
+TEST_F(SerialLine, SpeedTableIndexSetsTheLineSpeed)
+{
+    // Neighbouring cases differ, so each open visibly changes the line.
+    const struct {
+        int index;
+        int baud;
+    } cases[] = {{7, 115200}, {3, 9600},  {0, 1200},       {8, 9600},  {1, 2400},
+                 {-1, 9600},  {2, 4800},  {100, 9600},     {4, 19200}, {INT_MIN, 9600},
+                 {5, 38400},  {-2, 9600}, {6, 57600},      {INT_MAX, 9600}};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        ASSERT_EQ(1, channel.open(line(0, c.index))) << "case " << i << ": index " << c.index;
+        DeviceLineSettings seen = device.termios(1);
+        ASSERT_TRUE(seen.valid) << "case " << i << ": " << device.last_reply();
+        EXPECT_EQ(c.baud, seen.speed) << "case " << i << ": index " << c.index;
+        channel.close();
+    }
+}
+
+TEST_F(SerialLine, StopBitsReachTheLine)
+{
+    // One and a half stop bits arrive on a pty as two.
+    const struct {
+        int stop_bits;
+        int on_line;
+    } cases[] = {{2, 2}, {0, 1}, {1, 2}, {5, 1}, {2, 2}, {-1, 1}};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        ASSERT_EQ(1, channel.open(line(1, 4, 0, 0, c.stop_bits))) << "case " << i;
+        DeviceLineSettings seen = device.termios(2);
+        ASSERT_TRUE(seen.valid) << "case " << i << ": " << device.last_reply();
+        EXPECT_EQ(c.on_line, seen.stop) << "case " << i << ": StopBits " << c.stop_bits;
+        EXPECT_EQ(19200, seen.speed) << "case " << i;
+        channel.close();
+    }
+}
+
+TEST_F(SerialLine, LineSettingsReachTheDriverExactly)
+{
+    SpyPatch get("GetCommState");
+    SpyPatch set("SetCommState");
+    ASSERT_TRUE(get.active() && set.active());
+    const struct {
+        PortSettings settings;
+        DWORD baud;
+        BYTE parity, byte_size, stop_bits;
+    } cases[] = {
+        {line(0, 3, 0, 0, 0), 9600, NOPARITY, 8, ONESTOPBIT},
+        {line(0, 7, 1, 1, 1), 115200, ODDPARITY, 7, ONE5STOPBITS},
+        {line(0, 0, 2, 0, 2), 1200, EVENPARITY, 8, TWOSTOPBITS},
+        {line(0, 5, 3, 2, 5), 38400, NOPARITY, 8, ONESTOPBIT},
+        {line(0, -1, -1, -1, -1), 9600, NOPARITY, 8, ONESTOPBIT},
+        {line(0, 6, 2, 1, 0), 57600, EVENPARITY, 7, ONESTOPBIT},
+        {line(0, 1, 1, 0, 2), 2400, ODDPARITY, 8, TWOSTOPBITS},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        spy.set_calls = 0;
+        ASSERT_EQ(1, channel.open(c.settings)) << "case " << i;
+        EXPECT_EQ(sizeof(DCB), spy.get_length_given) << "case " << i;
+        ASSERT_EQ(1, spy.set_calls) << "case " << i;
+        const DCB& seen = spy.applied;
+        EXPECT_EQ(c.baud, seen.BaudRate) << "case " << i;
+        EXPECT_EQ(c.parity, seen.Parity) << "case " << i << ": Parity " << c.settings.Parity;
+        EXPECT_EQ(c.byte_size, seen.ByteSize) << "case " << i << ": ByteSize "
+                                              << c.settings.ByteSize;
+        EXPECT_EQ(c.stop_bits, seen.StopBits) << "case " << i << ": StopBits "
+                                              << c.settings.StopBits;
+        // Everything else is what the driver reported.
+        DCB expected = spy.reported;
+        expected.BaudRate = c.baud;
+        expected.Parity = c.parity;
+        expected.ByteSize = c.byte_size;
+        expected.StopBits = c.stop_bits;
+        EXPECT_EQ(describe(expected), describe(seen))
+            << "case " << i << ": a DCB field other than the four line settings changed";
+        EXPECT_EQ(0, memcmp(&expected, &seen, sizeof seen)) << "case " << i;
+        channel.close();
+    }
+}
+
+TEST_F(SerialLine, OpenSetsTimeoutsQueuesAndEvents)
+{
+    SpyPatch setup("SetupComm");
+    ASSERT_TRUE(setup.active());
+    ASSERT_EQ(1, channel.open(line(0, 3)));
+    EXPECT_EQ(1, spy.setup_calls);
+    EXPECT_EQ(10000u, spy.setup_in);
+    EXPECT_EQ(10000u, spy.setup_out);
+
+    COMMTIMEOUTS timeouts;
+    memset(&timeouts, 0xff, sizeof timeouts);
+    ASSERT_TRUE(GetCommTimeouts(channel.handle, &timeouts));
+    EXPECT_EQ(MAXDWORD, timeouts.ReadIntervalTimeout);
+    EXPECT_EQ(0u, timeouts.ReadTotalTimeoutMultiplier);
+    EXPECT_EQ(0u, timeouts.ReadTotalTimeoutConstant);
+    EXPECT_EQ(0u, timeouts.WriteTotalTimeoutMultiplier);
+    EXPECT_EQ(5000u, timeouts.WriteTotalTimeoutConstant);
+
+    // Both events exist, are distinct, start non-signalled and stay
+    // signalled once set (manual reset).
+    HANDLE events[] = {channel.read_overlapped.hEvent, channel.write_overlapped.hEvent};
+    EXPECT_NE(events[0], events[1]);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(nullptr, events[i]) << "event " << i;
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(events[i], 0)) << "event " << i;
+        SetEvent(events[i]);
+        WaitForSingleObject(events[i], 0);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(events[i], 0)) << "event " << i;
+    }
+    EXPECT_EQ(1, channel.is_open);
+}
+
+TEST_F(SerialLine, WrittenBytesArriveExactly)
+{
+    const char early[] = "closed";
+    EXPECT_EQ(0, channel.write(early, 6)) << "write on a closed channel";
+    EXPECT_EQ(0, channel.write_byte('c')) << "write_byte on a closed channel";
+
+    ASSERT_EQ(1, channel.open(line(0, 7)));
+    std::string every_value;
+    for (int value = 0; value < 256; ++value)
+        every_value += static_cast<char>(value);
+    EXPECT_EQ(256, channel.write(every_value.data(), 256));
+    EXPECT_EQ(every_value, received_at_least(device, 1, 256));
+
+    // Refused writes send nothing: only the marker after them arrives.
+    device.clear(1);
+    EXPECT_EQ(0, channel.write("abc", 0)) << "length 0";
+    EXPECT_EQ(0, channel.write("abc", -5)) << "negative length";
+    EXPECT_EQ(0, channel.write(nullptr, 3)) << "no data";
+    EXPECT_EQ(1, channel.write_byte('!'));
+    EXPECT_EQ("!", received_at_least(device, 1, 1));
+}
+
+TEST_F(SerialLine, ReadTakesAtMostItsMaximumAndLeavesTheRestQueued)
+{
+    ASSERT_EQ(1, channel.open(line(1, 7)));
+    const std::string sent = pattern(300);
+    ASSERT_TRUE(device.send_bytes(2, sent)) << device.last_reply();
+    ASSERT_TRUE(wait_for_waiting(channel, 300)) << "waiting: " << channel.bytes_waiting();
+
+    unsigned char first[400];
+    memset(first, 0xff, sizeof first);
+    ASSERT_EQ(255, channel.read(first, 255));
+    EXPECT_EQ(0, memcmp(sent.data(), first, 255));
+    EXPECT_TRUE(all_bytes_are(first + 255, sizeof first - 255, 0xff)) << "written past the maximum";
+
+    EXPECT_EQ(45, channel.bytes_waiting());
+    unsigned char rest[400];
+    memset(rest, 0xff, sizeof rest);
+    ASSERT_EQ(45, channel.read(rest, 255));
+    EXPECT_EQ(0, memcmp(sent.data() + 255, rest, 45));
+    EXPECT_TRUE(all_bytes_are(rest + 45, sizeof rest - 45, 0xff));
+    EXPECT_EQ(0, channel.bytes_waiting());
+}
+
+TEST_F(SerialLine, ReadsThatMustNotReadLeaveBufferAndQueueAlone)
+{
+    unsigned char buffer[64];
+    memset(buffer, 0xff, sizeof buffer);
+    EXPECT_EQ(0, channel.bytes_waiting()) << "closed channel";
+    EXPECT_EQ(0, channel.read(buffer, 64)) << "closed channel";
+
+    SpyPatch reads("ReadFile");
+    ASSERT_TRUE(reads.active());
+    ASSERT_EQ(1, channel.open(line(0, 3)));
+    EXPECT_EQ(0, channel.bytes_waiting());
+    EXPECT_EQ(0, channel.read(buffer, 64)) << "nothing waiting";
+    EXPECT_EQ(0, spy.read_calls) << "ReadFile called with nothing waiting";
+
+    ASSERT_TRUE(device.send_bytes(1, "12345"));
+    ASSERT_TRUE(wait_for_waiting(channel, 5));
+    const int refused_maxima[] = {0, -1, INT_MIN};
+    for (int max : refused_maxima)
+        EXPECT_EQ(0, channel.read(buffer, max)) << "max " << max;
+    EXPECT_EQ(0, channel.read(nullptr, 64)) << "no buffer";
+    EXPECT_EQ(0, spy.read_calls) << "ReadFile called for a refused read";
+    EXPECT_TRUE(all_bytes_are(buffer, sizeof buffer, 0xff));
+    EXPECT_EQ(5, channel.bytes_waiting());
+    EXPECT_EQ(5, channel.read(buffer, 64));
+    EXPECT_EQ(0, memcmp("12345", buffer, 5));
+}
+
+TEST_F(SerialLine, SecondOpenLeavesThePortAndItsSettingsUntouched)
+{
+    ASSERT_EQ(1, channel.open(line(0, 4, 0, 0, 2)));
+    const DeviceLineSettings com2_before = device.termios(2);
+    const HANDLE port = channel.handle;
+    const HANDLE read_event = channel.read_overlapped.hEvent;
+    const HANDLE write_event = channel.write_overlapped.hEvent;
+
+    // Settings that would visibly change COM2 if they were applied.
+    const int other_index = com2_before.speed == 1200 ? 7 : 0;
+    EXPECT_EQ(1, channel.open(line(1, other_index, 2, 1, 0)));
+    EXPECT_EQ(port, channel.handle);
+    EXPECT_EQ(read_event, channel.read_overlapped.hEvent);
+    EXPECT_EQ(write_event, channel.write_overlapped.hEvent);
+    EXPECT_EQ(1, channel.is_open);
+
+    DeviceLineSettings com1 = device.termios(1);
+    EXPECT_EQ(19200, com1.speed);
+    EXPECT_EQ(2, com1.stop);
+    EXPECT_EQ(com2_before.speed, device.termios(2).speed);
+    EXPECT_EQ(2, channel.write("x\r", 2));
+    EXPECT_EQ("x\r", received_at_least(device, 1, 2));
+    EXPECT_EQ("", device.received(2));
+}
+
+TEST_F(SerialLine, CloseIsHarmlessWhenClosedAndReleasesEverything)
+{
+    SerialChannel never_opened;
+    EXPECT_EQ(1, never_opened.close());
+    EXPECT_EQ(nullptr, never_opened.handle);
+    EXPECT_EQ(0, never_opened.is_open);
+    EXPECT_EQ(0, never_opened.bytes_waiting());
+
+    ASSERT_EQ(1, channel.open(line(2, 3)));
+    HANDLE owned[] = {channel.handle, channel.read_overlapped.hEvent,
+                      channel.write_overlapped.hEvent};
+    EXPECT_EQ(1, channel.close());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(handle_is_closed(owned[i])) << "handle " << i << " still open";
+    EXPECT_EQ(nullptr, channel.handle);
+    EXPECT_EQ(nullptr, channel.read_overlapped.hEvent);
+    EXPECT_EQ(nullptr, channel.write_overlapped.hEvent);
+    EXPECT_EQ(0, channel.is_open);
+    EXPECT_EQ(1, channel.close());
+    EXPECT_EQ(0, channel.write("x", 1));
+
+    ASSERT_EQ(1, channel.open(line(2, 3)));
+    EXPECT_EQ(3, channel.write("on\r", 3));
+    EXPECT_EQ("on\r", received_at_least(device, 3, 3));
+}
+
+TEST(SerialChannelObject, StartsClosedAndIsClosedAtExit)
+{
+    EXPECT_EQ(0, serial_channel.is_open);
+    EXPECT_EQ(nullptr, serial_channel.handle);
+    EXPECT_NE(nullptr, strstr(exit_cleanup_names(), "serial channel")) << exit_cleanup_names();
+}
+
+}  // namespace

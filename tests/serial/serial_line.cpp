@@ -1,0 +1,72 @@
+#include "tests/serial/serial_line.h"
+#include "tests/serial/platform_spy.h"
+
+PortSettings line(int comm, int speed_index, int parity, int byte_size, int stop_bits)
+{
+    PortSettings settings;
+    settings.Comm = comm;
+    settings.Speed = speed_index;
+    settings.Parity = parity;
+    settings.ByteSize = byte_size;
+    settings.StopBits = stop_bits;
+    return settings;
+}
+
+std::string received_at_least(DeviceClient& device, int com, size_t count)
+{
+    DWORD start = GetTickCount();
+    std::string bytes = device.received(com);
+    while (bytes.size() < count && GetTickCount() - start < 3000) {
+        Sleep(20);
+        bytes = device.received(com);
+    }
+    return bytes;
+}
+
+bool wait_for_waiting(SerialChannel& channel, int count)
+{
+    DWORD start = GetTickCount();
+    while (channel.bytes_waiting() != count) {
+        if (GetTickCount() - start > 3000)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+bool handle_is_closed(HANDLE handle)
+{
+    DWORD flags = 0;
+    return !GetHandleInformation(handle, &flags);
+}
+
+bool all_bytes_are(const unsigned char* bytes, size_t count, unsigned char value)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (bytes[i] != value)
+            return false;
+    return true;
+}
+
+void SerialLine::SetUp()
+{
+    spy = Spy();
+    ASSERT_TRUE(device.ping()) << "virtual device: " << device.last_reply();
+    for (int com = 1; com <= 4; ++com) {
+        device.set_mode(com, "silent");
+        device.flush(com);
+        device.clear(com);
+    }
+}
+
+void SerialLine::TearDown()
+{
+    channel.close();
+    for (int com = 1; com <= 4; ++com) {
+        device.come_back(com);
+        device.release(com);
+        device.set_mode(com, "modem");
+        device.flush(com);
+        device.clear(com);
+    }
+}

@@ -1,0 +1,34 @@
+// What the serial channel's tests share: a fixture that talks to the virtual
+// device on COM1..COM4 and leaves it as it found it, and small helpers.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstddef>
+#include <string>
+#include "serial/serial_channel.h"
+#include "tests/support/device_client.h"
+
+// Settings as `SerialChannel::open` takes them (Speed a speed table index).
+PortSettings line(int comm, int speed_index, int parity = 0, int byte_size = 0,
+                  int stop_bits = 0);
+
+// What the device on `com` has received, once at least `count` bytes have
+// arrived or three seconds have passed.
+std::string received_at_least(DeviceClient& device, int com, size_t count);
+
+// Waits up to three seconds for the channel to report `count` bytes waiting.
+bool wait_for_waiting(SerialChannel& channel, int count);
+
+bool handle_is_closed(HANDLE handle);
+bool all_bytes_are(const unsigned char* bytes, size_t count, unsigned char value);
+
+// Every port starts silent (written lines are not answered into the next
+// read), with nothing received or waiting; afterwards each port is present,
+// released and answering again.
+class SerialLine : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    DeviceClient device;
+    SerialChannel channel;
+};
