@@ -1,6 +1,46 @@
+// Where the settings file lives, and loading and saving it.
+#include <shlobj.h>
 #include "app/main_dialog.h"
+#include "app/program_objects.h"
+#include "resources/resource_ids.h"
+#include "settings/settings_file.h"
+#include "settings/settings_folder.h"
 
-// Placeholders until the settings file is built: nothing is stored yet.
-void MainDialog::locate_settings_folder() {}
-void MainDialog::load_settings() {}
-void MainDialog::save_settings() {}
+// The settings folder below the application-data folder, created when it is
+// missing. Without an application-data folder it lies at the root of the
+// current drive. A path too long for settings_folder leaves it empty, and
+// nothing is then loaded or saved.
+void MainDialog::locate_settings_folder()
+{
+    char application_data[MAX_PATH];
+    get_special_folder_path(hwnd, CSIDL_APPDATA, application_data);
+    if (!compose_settings_folder(application_data, settings_folder))
+        return;
+    if (!directory_exists(settings_folder))
+        create_directory_path(settings_folder);
+}
+
+void MainDialog::load_settings()
+{
+    SendChar = 0;
+    if (settings_folder[0] && compose_settings_path(settings_folder, settings_file_name,
+                                                    settings_path) &&
+        load_settings_file(ini_reader, settings_path, port_setup_dialog.settings, Upper,
+                           SendChar, command_combo.hwnd))
+        CheckDlgButton(hwnd, IDC_USE_UPPERCASE, Upper ? BST_CHECKED : BST_UNCHECKED);
+    // A value other than 0 or 1 checks neither button (sends then use LF).
+    int checked = SendChar == 0 || SendChar == 1 ? IDC_SEND_CR + SendChar : 0;
+    CheckRadioButton(hwnd, IDC_SEND_CR, IDC_SEND_LF, checked);
+}
+
+// Saves only a complete text; when the file itself cannot be written the
+// change is dropped all the same, as nothing could be done about it.
+void MainDialog::save_settings()
+{
+    if (!build_settings_text(ini_writer, port_setup_dialog.settings, Upper, SendChar,
+                             command_combo.hwnd))
+        return;
+    if (settings_path[0])
+        ini_writer.write_to_file(settings_path);
+    settings_changed = 0;
+}

@@ -1,0 +1,92 @@
+#include "settings/settings_file.h"
+#include <cstdlib>
+#include "settings/ini_reader.h"
+#include "settings/ini_writer.h"
+
+const char settings_file_name[] = "Quorvex.ini";
+const char port_settings_section[] = "Port Settings";
+const char misc_settings_section[] = "Misc Settings";
+const char old_commands_section[] = "Old commands";
+
+int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
+                           int32_t& upper, int32_t& send_char, HWND history_combo)
+{
+    if (!reader.load(path, 2))
+        return 0;
+    reader.find_section(port_settings_section);
+    reader.get_int("ByteSize", &port.ByteSize, 0);
+    reader.get_int("Comm", &port.Comm, 0);
+    reader.get_int("Parity", &port.Parity, 0);
+    reader.get_int("Speed", &port.Speed, 0);
+    reader.get_int("StopBits", &port.StopBits, 0);
+
+    reader.find_section(misc_settings_section);
+    reader.get_bool("Upper", &upper, 0);
+    reader.get_int("SendChar", &send_char, 0);
+
+    // Longer lines are cut to the history's 199 characters.
+    char command[command_buffer_size];
+    if (reader.find_section(old_commands_section))
+        while (reader.next_list_line(command, sizeof command))
+            if (history_combo)
+                SendMessageA(history_combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(command));
+    reader.release();
+    return 1;
+}
+
+namespace {
+
+// Copies entry `index` of the combo box's list into `command` (200 bytes),
+// cut to 199 characters. 0 when there is no such entry or memory ran out.
+int32_t get_history_entry(HWND combo, int index, char* command)
+{
+    LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR || length < 0)
+        return 0;
+    if (length < command_buffer_size)
+        return SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(command)) !=
+               CB_ERR;
+    // CB_GETLBTEXT knows no buffer size: a longer entry is fetched whole into
+    // a buffer of its own, then cut.
+    char* whole = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
+    if (!whole)
+        return 0;
+    int32_t got = SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(whole)) !=
+                  CB_ERR;
+    if (got)
+        lstrcpynA(command, whole, command_buffer_size);
+    free(whole);
+    return got;
+}
+
+}  // namespace
+
+int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
+                            int32_t send_char, HWND history_combo)
+{
+    writer.begin(4000, 4000);
+    writer.write_section(port_settings_section);
+    writer.write_int("ByteSize", port.ByteSize);
+    writer.write_int("Comm", port.Comm);
+    writer.write_int("Parity", port.Parity);
+    writer.write_int("Speed", port.Speed);
+    writer.write_int("StopBits", port.StopBits);
+
+    writer.write_section(misc_settings_section);
+    writer.write_bool("Upper", upper);
+    writer.write_int("SendChar", send_char);
+
+    writer.write_section(old_commands_section);
+    // A window that is gone answers every message with 0, which would read
+    // as ten empty entries.
+    if (history_combo && IsWindow(history_combo)) {
+        int count = static_cast<int>(SendMessageA(history_combo, CB_GETCOUNT, 0, 0));
+        char command[command_buffer_size];
+        for (int index = 0; index < count && index < saved_command_count; ++index) {
+            if (!get_history_entry(history_combo, index, command))
+                return 0;
+            writer.write_line(command);
+        }
+    }
+    return writer.error ? 0 : 1;
+}

@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include "serial/port_settings.h"
+
+class IniReader;
+class IniWriter;
+
+// What the settings file "Quorvex.ini" holds: the port settings, the two
+// options and the command history (the list of a combo box, newest first).
+// The sections and keys, in the order they are saved.
+extern const char settings_file_name[];      // "Quorvex.ini"
+extern const char port_settings_section[];   // "Port Settings"
+extern const char misc_settings_section[];   // "Misc Settings"
+extern const char old_commands_section[];    // "Old commands"
+
+// How many of the newest commands are saved, and the longest command line.
+const int saved_command_count = 10;
+const int command_buffer_size = 200;
+
+// Loads the file at `path`: every key of the file's sections (a missing key
+// or section gives 0), and each line of the history appended to
+// `history_combo`'s list in file order. Returns 0, changing nothing, when the
+// file is missing, unreadable or far too large.
+int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
+                           int32_t& upper, int32_t& send_char, HWND history_combo);
+
+// Builds the file's text with `writer`: the port settings, the options and
+// the ten newest entries of `history_combo`'s list, each cut to 199
+// characters. Returns 0 when the text could not be built whole (nothing may
+// then be written).
+int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
+                            int32_t send_char, HWND history_combo);

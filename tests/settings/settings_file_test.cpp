@@ -1,0 +1,287 @@
+// Loading and saving the settings file through the main window's operations.
+#include <gtest/gtest.h>
+#include <string>
+#include "app/exit_cleanups.h"
+#include "app/program_objects.h"
+#include "resources/resource_ids.h"
+#include "settings_window_fixture.h"
+
+namespace {
+
+const char example_file[] =
+    "[Port Settings]\r\n"
+    "ByteSize=1\r\n"
+    "Comm=2\r\n"
+    "Parity=2\r\n"
+    "Speed=1\r\n"
+    "StopBits=0\r\n"
+    "[Misc Settings]\r\n"
+    "Upper=1\r\n"
+    "SendChar=1\r\n"
+    "[Old commands]\r\n"
+    "ATI\r\n"
+    "AT\r\n";
+
+std::string port_text(const PortSettings& port)
+{
+    return "ByteSize " + std::to_string(port.ByteSize) + ", Comm " + std::to_string(port.Comm) +
+           ", Parity " + std::to_string(port.Parity) + ", Speed " + std::to_string(port.Speed) +
+           ", StopBits " + std::to_string(port.StopBits);
+}
+
+TEST_F(SettingsWindowTest, SavesTheExampleFileByteForByte)
+{
+    window.load_settings();  // no file yet: fixes the file's path
+    port_setup_dialog.settings = PortSettings{2, 1, 2, 1, 0};
+    window.Upper = 1;
+    window.SendChar = 1;
+    add_history("ATI");
+    add_history("AT");
+    window.settings_changed = 1;
+    window.save_settings();
+    EXPECT_EQ(example_file, read_file(settings_file()));
+    EXPECT_EQ(0, window.settings_changed);
+}
+
+TEST_F(SettingsWindowTest, LoadsTheExampleFileAndSavesItBackUnchanged)
+{
+    load_from(example_file);
+    EXPECT_EQ(port_text(PortSettings{2, 1, 2, 1, 0}), port_text(port_setup_dialog.settings));
+    EXPECT_EQ(1, window.Upper);
+    EXPECT_EQ(1, window.SendChar);
+    EXPECT_TRUE(checked(IDC_USE_UPPERCASE));
+    EXPECT_FALSE(checked(IDC_SEND_CR));
+    EXPECT_TRUE(checked(IDC_SEND_LF));
+    EXPECT_EQ("<ATI><AT>", joined(history()));
+    EXPECT_EQ(nullptr, ini_reader.buffer) << "the reader's block stayed";
+
+    window.settings_changed = 1;
+    window.save_settings();
+    EXPECT_EQ(example_file, read_file(settings_file()));
+}
+
+// Each file loads into the state shown, and the state saves back into the
+// file in its own order.
+TEST_F(SettingsWindowTest, FilesLoadIntoWhatTheUserSees)
+{
+    struct Case {
+        const char* what;
+        std::string file;
+        PortSettings port;
+        int32_t upper;
+        int32_t send_char;
+        bool cr_checked, lf_checked;
+        const char* history;
+    } cases[] = {
+        {"sections in another order",
+         "[Old commands]\r\nB\r\n[Misc Settings]\r\nSendChar=1\r\nUpper=1\r\n"
+         "[Port Settings]\r\nStopBits=2\r\nSpeed=3\r\nComm=1\r\n",
+         {1, 3, 0, 0, 2}, 1, 1, false, true, "<B>"},
+        {"SendChar=2 checks neither button",
+         "[Misc Settings]\r\nSendChar=2\r\n", {}, 0, 2, false, false, ""},
+        {"a SendChar far out of range checks neither button",
+         "[Misc Settings]\r\nSendChar=99999999999\r\n", {}, 0, INT32_MAX, false, false, ""},
+        {"a negative SendChar checks neither button",
+         "[Misc Settings]\r\nSendChar=-1\r\n", {}, 0, -1, false, false, ""},
+        {"no Misc Settings",
+         "[Port Settings]\r\nComm=3\r\n[Old commands]\r\nAT\r\n", {3, 0, 0, 0, 0}, 0, 0, true,
+         false, "<AT>"},
+        {"an empty line is an empty entry",
+         "[Old commands]\r\nA\r\n\r\nB\r\n", {}, 0, 0, true, false, "<A><><B>"},
+        {"no Old commands", "[Misc Settings]\r\nUpper=1\r\n", {}, 1, 0, true, false, ""},
+        {"an empty file", "", {}, 0, 0, true, false, ""},
+        {"values that are not numbers",
+         "[Port Settings]\r\nComm=x\r\nSpeed=2abc\r\n[Misc Settings]\r\nUpper=false\r\n",
+         {0, 2, 0, 0, 0}, 1, 0, true, false, ""},
+        {"a list that ends without a line end", "[Old commands]\r\nATI\r\nAT", {}, 0, 0, true,
+         false, "<ATI><AT>"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        load_from(c.file);
+        EXPECT_EQ(port_text(c.port), port_text(port_setup_dialog.settings))
+            << "case " << i << ": " << c.what;
+        EXPECT_EQ(c.upper, window.Upper) << "case " << i << ": " << c.what;
+        EXPECT_EQ(c.upper != 0, checked(IDC_USE_UPPERCASE)) << "case " << i << ": " << c.what;
+        EXPECT_EQ(c.send_char, window.SendChar) << "case " << i << ": " << c.what;
+        EXPECT_EQ(c.cr_checked, checked(IDC_SEND_CR)) << "case " << i << ": " << c.what;
+        EXPECT_EQ(c.lf_checked, checked(IDC_SEND_LF)) << "case " << i << ": " << c.what;
+        EXPECT_EQ(c.history, joined(history())) << "case " << i << ": " << c.what;
+
+        // Saved again: the file's own order, with the entries as loaded.
+        window.save_settings();
+        std::string saved = read_file(settings_file());
+        std::string expected_history;
+        for (const std::string& entry : history())
+            expected_history += entry + "\r\n";
+        std::string expected =
+            "[Port Settings]\r\nByteSize=" + std::to_string(c.port.ByteSize) +
+            "\r\nComm=" + std::to_string(c.port.Comm) + "\r\nParity=" +
+            std::to_string(c.port.Parity) + "\r\nSpeed=" + std::to_string(c.port.Speed) +
+            "\r\nStopBits=" + std::to_string(c.port.StopBits) + "\r\n[Misc Settings]\r\nUpper=" +
+            std::to_string(c.upper) + "\r\nSendChar=" + std::to_string(c.send_char) +
+            "\r\n[Old commands]\r\n" + expected_history;
+        EXPECT_EQ(expected, saved) << "case " << i << ": " << c.what;
+    }
+}
+
+TEST_F(SettingsWindowTest, AMissingOrUnreadableFileChangesNothingButTheLineEnd)
+{
+    struct Case {
+        const char* what;
+        void (*arrange)(const std::string& path);
+    } cases[] = {
+        {"no file", [](const std::string&) {}},
+        {"a file over 1 MiB",
+         [](const std::string& path) {
+             ASSERT_TRUE(write_file(path, "[Misc Settings]\r\nUpper=0\r\nSendChar=1\r\n" +
+                                              std::string(1024 * 1024, '\n')));
+         }},
+        {"a folder in the file's place",
+         [](const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)); }},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        reopen();
+        cases[i].arrange(settings_file());
+        port_setup_dialog.settings = PortSettings{1, 2, 1, 1, 1};
+        window.Upper = 1;
+        window.SendChar = 1;
+        CheckRadioButton(window.hwnd, IDC_SEND_CR, IDC_SEND_LF, IDC_SEND_LF);
+        window.load_settings();
+        EXPECT_EQ(port_text(PortSettings{1, 2, 1, 1, 1}), port_text(port_setup_dialog.settings))
+            << "case " << i << ": " << cases[i].what;
+        EXPECT_EQ(1, window.Upper) << "case " << i << ": " << cases[i].what;
+        EXPECT_EQ(0, window.SendChar) << "case " << i << ": " << cases[i].what;
+        EXPECT_TRUE(checked(IDC_SEND_CR)) << "case " << i << ": " << cases[i].what;
+        EXPECT_FALSE(checked(IDC_SEND_LF)) << "case " << i << ": " << cases[i].what;
+        EXPECT_EQ("", joined(history())) << "case " << i << ": " << cases[i].what;
+        RemoveDirectoryA(settings_file().c_str());
+        DeleteFileA(settings_file().c_str());
+    }
+}
+
+TEST_F(SettingsWindowTest, OnlyTheTenNewestCommandsAreSaved)
+{
+    window.load_settings();
+    for (int i = 1; i <= 12; ++i)
+        add_history("command " + std::to_string(i));
+    window.save_settings();
+    std::string saved = read_file(settings_file());
+    std::string list = saved.substr(saved.find("[Old commands]\r\n") + 16);
+    std::string expected;
+    for (int i = 1; i <= 10; ++i)
+        expected += "command " + std::to_string(i) + "\r\n";
+    EXPECT_EQ(expected, list);
+}
+
+TEST_F(SettingsWindowTest, AnEmptyHistorySavesTheHeaderAloneAsTheLastLine)
+{
+    window.load_settings();
+    window.save_settings();
+    std::string saved = read_file(settings_file());
+    ASSERT_GE(saved.size(), 16u);
+    EXPECT_EQ("\r\nSendChar=0\r\n[Old commands]\r\n", saved.substr(saved.size() - 30));
+}
+
+// The combo box asks for no buffer size: an entry longer than the history's
+// 199 characters must not run past the buffer it is fetched into.
+TEST_F(SettingsWindowTest, ALongHistoryEntryIsSavedCutTo199Characters)
+{
+    window.load_settings();
+    add_history(std::string(5000, 'L'));
+    add_history(std::string(199, 'M'));
+    add_history(std::string(200, 'N'));
+    window.save_settings();
+    std::string saved = read_file(settings_file());
+    std::string list = saved.substr(saved.find("[Old commands]\r\n") + 16);
+    EXPECT_EQ(std::string(199, 'L') + "\r\n" + std::string(199, 'M') + "\r\n" +
+                  std::string(199, 'N') + "\r\n",
+              list);
+
+    reopen();
+    ASSERT_TRUE(write_file(settings_file(), "[Old commands]\r\n" + std::string(300, 'x') + "\r\n"));
+    window.load_settings();
+    EXPECT_EQ("<" + std::string(199, 'x') + ">", joined(history()));
+}
+
+TEST_F(SettingsWindowTest, ASaveThatCannotWriteKeepsTheOldFile)
+{
+    load_from(example_file);
+    window.Upper = 0;
+    window.settings_changed = 1;
+    // Another program holds the file without sharing it.
+    HANDLE holder = CreateFileA(settings_file().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    window.save_settings();
+    CloseHandle(holder);
+    EXPECT_EQ(example_file, read_file(settings_file()));
+    EXPECT_EQ(0, window.settings_changed) << "a failed write is not retried";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((settings_file() + ".tmp").c_str()));
+}
+
+TEST_F(SettingsWindowTest, FirstRunCreatesTheFolderUnderApplicationData)
+{
+    std::string application_data = folder + "Roaming";
+    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
+    AppDataRedirect redirect(application_data);
+    ASSERT_TRUE(redirect.active());
+    std::string expected = application_data + "\\BrantholmFreeware\\Quorvex\\";
+
+    window.settings_folder[0] = '\0';
+    window.locate_settings_folder();
+    EXPECT_EQ(expected, window.settings_folder);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(expected.c_str()));
+    window.load_settings();
+    EXPECT_EQ(expected + "Quorvex.ini", window.settings_path);
+    EXPECT_TRUE(checked(IDC_SEND_CR));
+    EXPECT_FALSE(checked(IDC_USE_UPPERCASE));
+    EXPECT_EQ(port_text(PortSettings{}), port_text(port_setup_dialog.settings));
+
+    // Next run: the folder is there, and so is the file saved at exit.
+    window.settings_changed = 1;
+    window.save_settings();
+    reopen();
+    window.settings_folder[0] = '\0';
+    window.locate_settings_folder();
+    EXPECT_EQ(expected, window.settings_folder);
+    window.load_settings();
+    EXPECT_TRUE(checked(IDC_SEND_CR));
+}
+
+TEST_F(SettingsWindowTest, AnApplicationDataPathTooLongForTheFolderStoresNothing)
+{
+    // Long enough that the settings folder would not fit 260 characters.
+    std::string application_data = folder + std::string(240 - folder.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
+    AppDataRedirect redirect(application_data);
+    ASSERT_TRUE(redirect.active());
+
+    window.locate_settings_folder();
+    EXPECT_STREQ("", window.settings_folder);
+    window.load_settings();
+    EXPECT_STREQ("", window.settings_path);
+    EXPECT_TRUE(checked(IDC_SEND_CR));
+    window.settings_changed = 1;
+    window.save_settings();
+    EXPECT_EQ(0, window.settings_changed);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(".tmp"));
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((application_data + "\\*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    int entries = 0;
+    do
+        ++entries;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_EQ(2, entries) << "only . and .. belong in the folder";
+}
+
+// The reader's and the writer's blocks are freed at exit, the writer's first.
+TEST(SettingsCleanups, AreRegisteredRightAfterTheHelpFilesInObjectOrder)
+{
+    std::string names = exit_cleanup_names();
+    EXPECT_NE(std::string::npos, names.find("help file,INI reader,INI writer")) << names;
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+#include "settings_window_fixture.h"
+#include <commctrl.h>
+#include "app/program_objects.h"
+#include "framework/custom_control.h"
+#include "framework/program_instance.h"
+#include "resources/resource_ids.h"
+
+namespace {
+const char shell_folders_key[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+}
+
+AppDataRedirect::AppDataRedirect(const std::string& folder)
+{
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, shell_folders_key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                      &key) != ERROR_SUCCESS) {
+        key = nullptr;
+        return;
+    }
+    DWORD size = 0;
+    had_value = RegQueryValueExA(key, "AppData", nullptr, &old_type, nullptr, &size) ==
+                ERROR_SUCCESS;
+    if (had_value) {
+        old_value.resize(size);
+        had_value = RegQueryValueExA(key, "AppData", nullptr, &old_type, old_value.data(),
+                                     &size) == ERROR_SUCCESS;
+    }
+    if (RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ,
+                       reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>(folder.size() + 1)) != ERROR_SUCCESS) {
+        RegCloseKey(key);
+        key = nullptr;
+    }
+}
+
+AppDataRedirect::~AppDataRedirect()
+{
+    if (!key)
+        return;
+    if (had_value)
+        RegSetValueExA(key, "AppData", 0, old_type, old_value.data(),
+                       static_cast<DWORD>(old_value.size()));
+    else
+        RegDeleteValueA(key, "AppData");
+    RegCloseKey(key);
+}
+
+void prepare_window_classes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    register_all_custom_classes();
+}
+
+void SettingsWindowTest::SetUp()
+{
+    IniFileTest::SetUp();
+    prepare_window_classes();
+    reopen();
+}
+
+void SettingsWindowTest::reopen()
+{
+    if (window.hwnd)
+        DestroyWindow(window.hwnd);
+    window.hwnd = nullptr;
+    window.settings_changed = 0;
+    window.Upper = 0;
+    window.SendChar = 0;
+    window.settings_path[0] = '\0';
+    lstrcpynA(window.settings_folder, folder.c_str(), sizeof window.settings_folder);
+    port_setup_dialog.settings = PortSettings{};
+    HWND dialog = CreateDialogParamA(program_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
+                                     base_dialog_proc, reinterpret_cast<LPARAM>(&window));
+    ASSERT_NE(nullptr, dialog);
+    command_combo.hwnd = GetDlgItem(dialog, IDC_COMMAND);
+    ASSERT_NE(nullptr, command_combo.hwnd);
+}
+
+void SettingsWindowTest::TearDown()
+{
+    if (window.hwnd)
+        DestroyWindow(window.hwnd);
+    window.hwnd = nullptr;
+    command_combo.hwnd = nullptr;
+    port_setup_dialog.settings = PortSettings{};
+    ini_reader.release();
+    ini_writer.release();
+    IniFileTest::TearDown();
+}
+
+void SettingsWindowTest::load_from(const std::string& bytes)
+{
+    reopen();
+    ASSERT_TRUE(write_file(settings_file(), bytes));
+    window.load_settings();
+}
+
+std::vector<std::string> SettingsWindowTest::history() const
+{
+    std::vector<std::string> entries;
+    int count = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETLBTEXTLEN, i, 0));
+        std::vector<char> text((length > 0 ? length : 0) + 1);
+        SendMessageA(command_combo.hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        entries.emplace_back(text.data());
+    }
+    return entries;
+}
+
+void SettingsWindowTest::add_history(const std::string& entry)
+{
+    SendMessageA(command_combo.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+}
+
+bool SettingsWindowTest::checked(int control_id) const
+{
+    return IsDlgButtonChecked(window.hwnd, control_id) == BST_CHECKED;
+}
+
+std::string joined(const std::vector<std::string>& entries)
+{
+    std::string text;
+    for (const std::string& entry : entries)
+        text += "<" + entry + ">";
+    return text;
+}
