@@ -1,0 +1,53 @@
+#include "msgbox/help_page.h"
+#include <windows.h>
+#include <shellapi.h>
+#include <cstdlib>
+
+HelpPage::HelpPage(const char* file_name, const char* text)
+    : page_text(text), path(static_cast<char*>(malloc(MAX_PATH)))
+{
+    if (!path)
+        return;
+    path[0] = '\0';
+    DWORD folder_length = GetTempPathA(MAX_PATH, path);
+    if (folder_length == 0)
+        lstrcpyA(path, "\\");  // no temporary folder: the root of the current drive
+    else if (folder_length >= MAX_PATH) {
+        // The folder does not fit the buffer (and its contents are then
+        // undefined): refuse rather than cut, since a cut path names another
+        // file. "Program info" then does nothing.
+        path[0] = '\0';
+        return;
+    }
+    size_t used = lstrlenA(path);
+    if (used + lstrlenA(file_name) >= MAX_PATH) {
+        path[0] = '\0';  // refused for the same reason
+        return;
+    }
+    lstrcatA(path, file_name);
+}
+
+void HelpPage::open_page()
+{
+    if (!path || !path[0] || !page_text)
+        return;
+    // CREATE_ALWAYS empties an older file, so no stale bytes follow the page.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD length = lstrlenA(page_text);
+    DWORD written = 0;
+    BOOL wrote = WriteFile(file, page_text, length, &written, nullptr);
+    CloseHandle(file);
+    // A page that did not reach the disk whole is not worth showing.
+    if (!wrote || written != length)
+        return;
+    ShellExecuteA(nullptr, "open", path, nullptr, "", SW_SHOWNORMAL);
+}
+
+void HelpPage::delete_file()
+{
+    if (path && path[0])
+        DeleteFileA(path);
+}

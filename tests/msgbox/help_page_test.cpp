@@ -1,0 +1,230 @@
+// The help page: where it goes, writing and opening it, replacing an older
+// file, and removing it when the program ends.
+#include <gtest/gtest.h>
+#include <string>
+#include "app/exit_cleanups.h"
+#include "app/program_objects.h"
+#include "msgbox/help_page_text.h"
+#include "msgbox/web_links.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::string temp_folder()
+{
+    char folder[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof folder, folder);
+    return length && length < sizeof folder ? folder : "";
+}
+
+bool file_exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int line_count(const std::string& log)
+{
+    int lines = 0;
+    for (char c : log)
+        lines += c == '\n';
+    return lines;
+}
+
+class HelpFile : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = help_page.path;
+        DeleteFileA(path.c_str());
+        clear_opened_log();
+    }
+    void TearDown() override
+    {
+        DeleteFileA(path.c_str());
+        clear_opened_log();
+    }
+    std::string path;
+};
+
+TEST(HelpPageText, IsOneLineOfXhtmlStrictWithTheTitleBoxAndSections)
+{
+    std::string page = help_page_text;
+    EXPECT_EQ(std::string::npos, page.find_first_of("\r\n"));
+    for (unsigned char c : page)
+        ASSERT_TRUE(c >= 0x20 && c < 0x7F) << "byte " << int(c) << " is not printable ASCII";
+    const char* parts[] = {
+        "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
+        "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">",
+        "<html xmlns=\"http://www.w3.org/1999/xhtml\"",
+        "<title>Quorvex info</title>",
+        "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\" />",
+        "<style type=\"text/css\">",
+        "body {font-family: arial, helvetica, sans-serif; font-size: 14px; color: black; "
+        "background-color: #fafad2;}",
+        "h1 {position: relative; margin-top: 2%; margin-bottom: 0%;}",
+        "#titlebox {width: 340px; border-style: double; background-color: #ffff66; "
+        "text-align: center;}",
+        "#titlebox cite {font: italic 10px arial;}",
+        "<div id=\"titlebox\"><h1>Quorvex</h1><cite>&#169; 2026 Brantholm Freeware</cite></div>",
+        "<h3>What the program does:</h3><blockquote><p>",
+        "<h3>How to use it:</h3><ol><li><p>",
+        "<b>Port / Port Setup</b>",
+        "<b>Port / Open</b>",
+        "<h3>Options:</h3><ul><li><p><b>Use uppercase</b>",
+        "<b>Send using CR</b>",
+        "<b>Port / Clear old commands</b>",
+        "<h3>Problems:</h3><blockquote><p>",
+        "href=\"http://" MAKER_HOST "/\"",
+    };
+    size_t from = 0;
+    for (const char* part : parts) {
+        size_t at = page.find(part, from);
+        EXPECT_NE(std::string::npos, at) << "missing or out of order: " << part;
+        if (at != std::string::npos)
+            from = at;
+    }
+}
+
+TEST_F(HelpFile, PathIsTheTemporaryFolderAndTheFileName)
+{
+    EXPECT_EQ(temp_folder() + "QuorvexHelp.htm", path);
+}
+
+TEST_F(HelpFile, ProgramInfoTwiceWritesTheSamePageAndOpensItTwice)
+{
+    help_page.open_page();
+    std::string first = read_file(path);
+    help_page.open_page();
+    std::string second = read_file(path);
+    EXPECT_EQ(help_page_text, first);
+    EXPECT_EQ(first, second);
+    ASSERT_TRUE(wait_for_opened(2, 10000)) << opened_log();
+    std::string log = opened_log();
+    EXPECT_EQ(2, line_count(log)) << log;
+    size_t first_mention = log.find("QuorvexHelp.htm");
+    EXPECT_NE(std::string::npos, first_mention) << log;
+    EXPECT_NE(std::string::npos, log.find("QuorvexHelp.htm", first_mention + 1)) << log;
+}
+
+TEST_F(HelpFile, AnOlderLongerFileIsReplacedWhole)
+{
+    std::string older(3 * lstrlenA(help_page_text), 'x');
+    older.replace(0, 6, "<html>");
+    ASSERT_TRUE(write_file(path, older));
+    help_page.open_page();
+    EXPECT_EQ(std::string(help_page_text), read_file(path));
+    EXPECT_TRUE(wait_for_opened(1, 10000));
+}
+
+TEST_F(HelpFile, AFileThatCannotBeWrittenIsNeitherWrittenNorOpened)
+{
+    // The page's path is taken by a folder.
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    help_page.open_page();
+    pump_messages(300);
+    RemoveDirectoryA(path.c_str());
+    EXPECT_EQ("", opened_log());
+}
+
+// The test program's own folder, where the build puts the helper program.
+std::string helper_program()
+{
+    char module[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string path(module, length < sizeof module ? length : 0);
+    return path.substr(0, path.find_last_of('\\') + 1) + "help_page_tool.exe";
+}
+
+// Runs the helper program with `arguments` and waits for it to end; its
+// exit code, or -1 when it could not be run or did not end in time.
+int run_helper(const char* arguments)
+{
+    std::string command = "\"" + helper_program() + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    DWORD exit_code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exit_code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exit_code);
+}
+
+TEST_F(HelpFile, TheFileIsRemovedWhenTheProgramEnds)
+{
+    // Opened by the ending program, then removed by its clean-up.
+    ASSERT_EQ(0, run_helper("open"));
+    ASSERT_TRUE(wait_for_opened(1, 10000)) << "the ending program did not open the page";
+    EXPECT_NE(std::string::npos, opened_log().find("QuorvexHelp.htm")) << opened_log();
+    EXPECT_FALSE(file_exists(path));
+
+    // Removed even when the program never wrote it.
+    ASSERT_TRUE(write_file(path, "left from before"));
+    ASSERT_EQ(0, run_helper(""));
+    EXPECT_FALSE(file_exists(path));
+}
+
+TEST(HelpPageCleanUp, IsRegisteredAfterTheSerialChannelAndBeforeTheMessageBoxFontRuns)
+{
+    std::string names = exit_cleanup_names();
+    size_t font = names.find("message box font");
+    size_t channel = names.find("serial channel");
+    size_t help_file = names.find("help file");
+    ASSERT_NE(std::string::npos, font) << names;
+    ASSERT_NE(std::string::npos, help_file) << names;
+    EXPECT_LT(font, help_file) << names;
+    if (channel != std::string::npos) {
+        EXPECT_LT(font, channel) << names;
+        EXPECT_LT(channel, help_file) << names;
+    }
+}
+
+// Sets the TMP variable for one test and puts the old value back.
+class TemporaryFolderVariable {
+public:
+    explicit TemporaryFolderVariable(const std::string& value)
+    {
+        DWORD length = GetEnvironmentVariableA("TMP", old_, sizeof old_);
+        had_ = length && length < sizeof old_;
+        SetEnvironmentVariableA("TMP", value.c_str());
+    }
+    ~TemporaryFolderVariable() { SetEnvironmentVariableA("TMP", had_ ? old_ : nullptr); }
+
+private:
+    char old_[MAX_PATH * 2] = {};
+    bool had_ = false;
+};
+
+TEST(HelpPagePath, ATemporaryFolderTooLongForTheNameIsRefused)
+{
+    // Fits the buffer, but not with the file name after it.
+    std::string folder = "C:\\" + std::string(250, 'q');
+    TemporaryFolderVariable tmp(folder);
+    ASSERT_EQ(folder.size() + 1, GetTempPathA(0, nullptr) - 1) << "TMP was not taken";
+    HelpPage page("QuorvexHelp.htm", help_page_text);
+    ASSERT_NE(nullptr, page.path);
+    EXPECT_STREQ("", page.path);
+    clear_opened_log();
+    page.open_page();
+    page.delete_file();
+    pump_messages(300);
+    EXPECT_EQ("", opened_log());
+}
+
+TEST(HelpPagePath, NoTemporaryFolderMeansTheRootOfTheCurrentDrive)
+{
+    // Longer than any path: the system reports no temporary folder.
+    TemporaryFolderVariable tmp("C:\\" + std::string(300, 'q'));
+    ASSERT_EQ(0u, GetTempPathA(0, nullptr)) << "TMP was not refused";
+    HelpPage page("QuorvexHelp.htm", help_page_text);
+    ASSERT_NE(nullptr, page.path);
+    EXPECT_STREQ("\\QuorvexHelp.htm", page.path);
+}
+
+}  // namespace

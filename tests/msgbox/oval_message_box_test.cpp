@@ -1,0 +1,462 @@
+// The oval message box, driven from inside its own wait: its size and shape,
+// the keys and clicks that end it, the link line, the owner while it is up,
+// and the ways the wait ends without a choice.
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include "app/program_objects.h"
+#include "msgbox/web_links.h"
+#include "resources/resource_ids.h"
+#include "tests/msgbox/box_driver.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+struct DisplayFont {
+    int line_height = 0;
+    int max_char_width = 0;
+};
+
+DisplayFont display_font()
+{
+    DisplayFont font;
+    HDC info = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+    TEXTMETRICA metrics;
+    if (info && GetTextMetricsA(info, &metrics)) {
+        font.line_height = metrics.tmHeight + metrics.tmExternalLeading;
+        font.max_char_width = metrics.tmMaxCharWidth;
+    }
+    if (info)
+        DeleteDC(info);
+    return font;
+}
+
+int display_text_width(const char* text)
+{
+    HDC info = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+    SIZE extent = {};
+    if (info) {
+        GetTextExtentPoint32A(info, text, lstrlenA(text), &extent);
+        DeleteDC(info);
+    }
+    return extent.cx;
+}
+
+SIZE window_size(HWND window)
+{
+    RECT frame;
+    GetWindowRect(window, &frame);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// The box's "&Ok" button.
+HWND ok_button() { return box_buttons[0].hwnd; }
+
+class OvalBox : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, owner.hwnd);
+        font = display_font();
+        ASSERT_GT(font.line_height, 0);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(nullptr, about_box.hwnd) << "the box is still up";
+        EXPECT_EQ(nullptr, FindWindowA("CMSGCLASS", nullptr)) << "a box window is left";
+        EXPECT_TRUE(IsWindowEnabled(owner.hwnd)) << "the owner stays disabled";
+    }
+    BoxArguments about(const char* text = "Quorvex\nVersion", const char* link = MAKER_HOST)
+    {
+        return BoxArguments{owner.hwnd, text, link, 0, IDI_PROGRAM};
+    }
+    OwnerWindow owner;
+    DisplayFont font;
+};
+
+TEST_F(OvalBox, SizeFollowsTheTextTheLinkAndTheIcon)
+{
+    const char* long_link = "www.a-rather-long-host-name-for-a-link.example";
+    struct Case {
+        const char* text;
+        const char* link;
+        int icon_id;
+        int lines;
+        const char* widest;  // what sets the width
+    } cases[] = {
+        {"Quorvex\nVersion 1.1", MAKER_HOST, IDI_PROGRAM, 2, "Version 1.1"},
+        {"Quorvex\nVersion 1.1\n", "", IDI_PROGRAM, 2, "Version 1.1"},
+        {"", MAKER_HOST, IDI_PROGRAM, 0, ""},
+        {"wide line\n\nb", "", IDI_PROGRAM, 3, "wide line"},
+        // No icon: the link line's width counts too.
+        {"short", long_link, 0, 1, long_link},
+        {"short", long_link, IDI_PROGRAM, 1, "short"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        int widest = display_text_width(c.widest);
+        SIZE seen = {};
+        int lines_seen = -1;
+        int result = show_driven(about_box, BoxArguments{owner.hwnd, c.text, c.link, 0, c.icon_id},
+                                 [&](HWND box, int) {
+                                     seen = window_size(box);
+                                     lines_seen = about_box.line_count;
+                                     click_window(ok_button());
+                                 });
+        EXPECT_EQ(1, result) << "case " << i;
+        int expected_width = widest + 4 * font.max_char_width + 1;
+        int expected_height = (c.lines + (c.link[0] ? 10 : 8)) * font.line_height + 1;
+        EXPECT_EQ(c.lines, lines_seen) << "case " << i;
+        EXPECT_EQ(expected_width, seen.cx) << "case " << i << ": text \"" << c.text << "\"";
+        EXPECT_EQ(expected_height, seen.cy) << "case " << i << ": text \"" << c.text << "\"";
+    }
+}
+
+TEST_F(OvalBox, IsAnEllipseCentredOverTheOwner)
+{
+    RECT owner_frame;
+    GetWindowRect(owner.hwnd, &owner_frame);
+    RECT box_frame = {};
+    bool corners_outside = false, centre_inside = false, edges_inside = false;
+    int region_kind = ERROR;
+    int result = show_driven(about_box, about(), [&](HWND box, int) {
+        GetWindowRect(box, &box_frame);
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        region_kind = GetWindowRgn(box, region);
+        int w = box_frame.right - box_frame.left, h = box_frame.bottom - box_frame.top;
+        corners_outside = !PtInRegion(region, 0, 0) && !PtInRegion(region, w - 1, 0) &&
+                          !PtInRegion(region, 0, h - 1) && !PtInRegion(region, w - 1, h - 1);
+        centre_inside = PtInRegion(region, w / 2, h / 2) != 0;
+        edges_inside = PtInRegion(region, w / 2, 2) && PtInRegion(region, 2, h / 2) &&
+                       PtInRegion(region, w / 2, h - 3) && PtInRegion(region, w - 3, h / 2);
+        DeleteObject(region);
+        click_window(ok_button());
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_TRUE(region_kind == COMPLEXREGION || region_kind == SIMPLEREGION) << region_kind;
+    EXPECT_TRUE(corners_outside);
+    EXPECT_TRUE(centre_inside);
+    EXPECT_TRUE(edges_inside);
+    LONG owner_mid_x = (owner_frame.left + owner_frame.right) / 2;
+    LONG owner_mid_y = (owner_frame.top + owner_frame.bottom) / 2;
+    LONG box_mid_x = (box_frame.left + box_frame.right) / 2;
+    LONG box_mid_y = (box_frame.top + box_frame.bottom) / 2;
+    EXPECT_LE(labs(owner_mid_x - box_mid_x), 1) << owner_mid_x << " vs " << box_mid_x;
+    EXPECT_LE(labs(owner_mid_y - box_mid_y), 1) << owner_mid_y << " vs " << box_mid_y;
+}
+
+TEST_F(OvalBox, EachShowingMakesNewControlsWithoutRegisteringAgain)
+{
+    int ok_ids[2] = {}, link_ids[2] = {}, window_ids[2] = {};
+    for (int showing = 0; showing < 2; ++showing) {
+        bool looked = false;
+        int result = show_driven(about_box, about(), [&](HWND, int tick) {
+            if ((!about_box.link_created && tick < 100) || looked)
+                return;
+            looked = true;
+            ok_ids[showing] = box_buttons[0].control_id;
+            link_ids[showing] = about_box.link_control.control_id;
+            window_ids[showing] = GetDlgCtrlID(ok_button());
+            click_window(ok_button());
+        });
+        EXPECT_EQ(1, result) << "showing " << showing;
+    }
+    EXPECT_EQ(ok_ids[0], window_ids[0]);
+    EXPECT_EQ(ok_ids[1], window_ids[1]);
+    EXPECT_GE(ok_ids[0], 900);
+    EXPECT_GT(ok_ids[1], link_ids[0]);
+    EXPECT_GT(link_ids[1], ok_ids[1]);
+
+    // Another box object finds the class registered and does not register it.
+    struct CountingBox : OvalMessageBox {
+        int adjusted = 0;
+        void adjust_window_class(WNDCLASSA&) override { ++adjusted; }
+    } second;
+    EXPECT_EQ(0, second.register_class());
+    EXPECT_EQ(0, second.adjusted);
+    WNDCLASSA registered;
+    EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "CMSGCLASS", &registered));
+}
+
+// What the user does, and whether the box ends with Ok's result.
+struct InputCase {
+    const char* name;
+    std::function<void()> act;
+};
+
+TEST_F(OvalBox, EnterOShiftOSpaceAndAClickChooseOk)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    InputCase cases[] = {
+        {"Enter", [] { press_key(VK_RETURN); }},
+        {"O", [] { press_key('O'); }},
+        {"Shift+O", [&] {
+             BYTE shifted[256];
+             memcpy(shifted, keys, sizeof shifted);
+             shifted[VK_SHIFT] = 0x80;
+             SetKeyboardState(shifted);
+             key_down(VK_SHIFT);
+             press_key('O');
+             key_up(VK_SHIFT);
+         }},
+        {"space", [] { press_key(VK_SPACE); }},
+        {"click", [] { click_window(ok_button()); }},
+    };
+    for (const InputCase& c : cases) {
+        HWND focus = nullptr;
+        int result = show_driven(about_box, about(), [&](HWND, int tick) {
+            if (tick == 1) {
+                focus = GetFocus();
+                c.act();
+            }
+        });
+        SetKeyboardState(keys);
+        EXPECT_EQ(ok_button(), focus) << c.name << ": the first focus";
+        EXPECT_EQ(1, result) << c.name;
+        EXPECT_LT(driven_ticks, 10) << c.name << ": the box stayed up";
+    }
+}
+
+TEST_F(OvalBox, EscapeAndOtherKeysDoNothing)
+{
+    bool up_after_keys = false;
+    int result = show_driven(about_box, about(), [&](HWND box, int tick) {
+        if (tick == 1) {
+            press_key(VK_ESCAPE);
+            press_key('X');
+            press_key(VK_F1);
+        }
+        if (tick == 5) {
+            up_after_keys = IsWindow(box) && about_box.running == 1 && about_box.result == 0;
+            press_key(VK_RETURN);
+        }
+    });
+    EXPECT_TRUE(up_after_keys);
+    EXPECT_EQ(1, result);
+}
+
+TEST_F(OvalBox, TabRightAndLeftKeepTheFocusOnTheOneButton)
+{
+    const WPARAM moves[] = {VK_TAB, VK_RIGHT, VK_LEFT, VK_TAB};
+    HWND focus_after[4] = {};
+    int index_after[4] = {};
+    int result = show_driven(about_box, about(), [&](HWND, int tick) {
+        // One move per tick; look at the focus on the tick after it.
+        if (tick >= 2 && tick <= 5) {
+            focus_after[tick - 2] = GetFocus();
+            index_after[tick - 2] = current_box_button;
+        }
+        if (tick >= 1 && tick <= 4)
+            press_key(moves[tick - 1]);
+        if (tick == 6)
+            press_key(VK_RETURN);
+    });
+    EXPECT_EQ(1, result);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(ok_button(), focus_after[i]) << "move " << i << ": key " << moves[i];
+        EXPECT_EQ(0, index_after[i]) << "move " << i;
+    }
+}
+
+TEST_F(OvalBox, AFirstFocusPastTheButtonsFallsBackToTheFirst)
+{
+    for (UINT style : {0x100u, 0x200u}) {
+        HWND focus = nullptr;
+        int result = show_driven(
+            about_box, BoxArguments{owner.hwnd, "text", MAKER_HOST, style, IDI_PROGRAM},
+            [&](HWND, int tick) {
+                if (tick == 1) {
+                    focus = GetFocus();
+                    press_key(VK_RETURN);
+                }
+            });
+        EXPECT_EQ(1, result) << "style " << std::hex << style;
+        EXPECT_EQ(ok_button(), focus) << "style " << std::hex << style;
+    }
+}
+
+TEST_F(OvalBox, SystemIconsAndNoIconAreShown)
+{
+    struct Case {
+        UINT style;
+        int icon_id;
+        bool has_icon;
+    } cases[] = {
+        {0x10, 0, true}, {0x20, 0, true}, {0x30, 0, true}, {0x40, 0, true},
+        {0x00, IDI_PROGRAM, true}, {0x50, IDI_PROGRAM, true}, {0x00, 0, false},
+    };
+    for (const Case& c : cases) {
+        HICON seen = nullptr;
+        int result = show_driven(about_box, BoxArguments{owner.hwnd, "t", "", c.style, c.icon_id},
+                                 [&](HWND, int) {
+                                     seen = about_box.icon;
+                                     press_key(VK_RETURN);
+                                 });
+        EXPECT_EQ(1, result);
+        EXPECT_EQ(c.has_icon, seen != nullptr) << "style " << std::hex << c.style << std::dec
+                                               << ", icon " << c.icon_id;
+    }
+}
+
+TEST_F(OvalBox, LinkClickOpensTheLinkAndEndsTheBox)
+{
+    clear_opened_log();
+    bool clicked = false;
+    int result = show_driven(about_box, about(), [&](HWND, int tick) {
+        if ((about_box.link_created || tick >= 100) && !clicked) {
+            click_window(about_box.link_control.hwnd);
+            clicked = true;
+        }
+    });
+    EXPECT_EQ(1, result);
+    ASSERT_TRUE(wait_for_opened(1, 10000)) << "nothing was opened";
+    std::string log = opened_log();
+    EXPECT_NE(std::string::npos, log.find("http://" MAKER_HOST)) << log;
+    clear_opened_log();
+}
+
+TEST_F(OvalBox, ASecondShowingWhileTheBoxIsUpReturnsAtOnce)
+{
+    int nested = -1;
+    int result = show_driven(about_box, about(), [&](HWND box, int tick) {
+        if (tick == 1) {
+            nested = about_box.show(owner.hwnd, "again", "", 0, 0, 0, 0, 0);
+            EXPECT_EQ(box, about_box.hwnd);
+            press_key(VK_RETURN);
+        }
+    });
+    EXPECT_EQ(0, nested);
+    EXPECT_EQ(1, result);
+}
+
+TEST_F(OvalBox, OwnerIsDisabledWhileTheBoxIsUp)
+{
+    bool enabled_while_up = true;
+    int result = show_driven(about_box, about(), [&](HWND, int tick) {
+        if (tick == 1)
+            enabled_while_up = IsWindowEnabled(owner.hwnd) != 0;
+        if (tick == 2)
+            press_key(VK_RETURN);
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_FALSE(enabled_while_up);
+    EXPECT_TRUE(IsWindowEnabled(owner.hwnd));
+}
+
+TEST_F(OvalBox, QuitDuringTheWaitEndsItWithZeroAndStaysQueued)
+{
+    int result = show_driven(about_box, about(), [&](HWND, int tick) {
+        if (tick == 2)
+            PostQuitMessage(7);
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_LT(driven_ticks, 10) << "the wait went on after WM_QUIT";
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(7u, msg.wParam);
+}
+
+TEST_F(OvalBox, SystemCloseEndsTheWaitWithZero)
+{
+    int result = show_driven(about_box, about(), [&](HWND box, int tick) {
+        if (tick == 2)
+            PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(0, result);
+    EXPECT_LT(driven_ticks, 10);
+}
+
+TEST_F(OvalBox, BoxOfAnOwnerThatGoesAwayEndsTheWait)
+{
+    OwnerWindow doomed;
+    int result = show_driven(about_box, BoxArguments{doomed.hwnd, "t", "", 0, IDI_PROGRAM},
+                             [&](HWND, int tick) {
+                                 if (tick == 2)
+                                     DestroyWindow(doomed.hwnd);
+                             });
+    doomed.hwnd = nullptr;
+    EXPECT_EQ(0, result);
+    EXPECT_LT(driven_ticks, 10);
+}
+
+TEST_F(OvalBox, ABoxThatCannotBeCreatedReturnsAtOnce)
+{
+    // A destroyed owner can't own a window.
+    HWND gone = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
+    DestroyWindow(gone);
+    EXPECT_EQ(0, about_box.show(gone, "text", "", 0, IDI_PROGRAM, 0, 0, 0));
+    EXPECT_EQ(nullptr, about_box.hwnd);
+}
+
+bool caption_grabbed = false;
+
+LRESULT CALLBACK watch_for_caption_grab(int code, WPARAM wparam, LPARAM lparam)
+{
+    auto* message = reinterpret_cast<CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && message->message == WM_NCLBUTTONDOWN &&
+        message->wParam == HTCAPTION && message->hwnd == about_box.hwnd)
+        caption_grabbed = true;
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST_F(OvalBox, PressOnTheSurfaceStartsAMove)
+{
+    caption_grabbed = false;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, watch_for_caption_grab, nullptr,
+                                   GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    int result = show_driven(about_box, about(), [&](HWND box, int tick) {
+        if (tick == 1)
+            PostMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(about_box.oval_width / 2, 12));
+        if (tick == 2)
+            PostMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(about_box.oval_width / 2, 12));
+        if (tick == 4)
+            press_key(VK_RETURN);
+    });
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(caption_grabbed);
+    EXPECT_EQ(1, result);
+}
+
+// CPU time of this process, in 100 ns units.
+ULONGLONG process_cpu_time()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    ULARGE_INTEGER k, u;
+    k.LowPart = kernel.dwLowDateTime;
+    k.HighPart = kernel.dwHighDateTime;
+    u.LowPart = user.dwLowDateTime;
+    u.HighPart = user.dwHighDateTime;
+    return k.QuadPart + u.QuadPart;
+}
+
+TEST_F(OvalBox, WaitSleepsButTheOwnersTimerKeepsFiring)
+{
+    SetTimer(owner.hwnd, 1, 50, nullptr);
+    OwnerWindow::timer_ticks = 0;
+    int ticks_while_up = 0;
+    ULONGLONG cpu_before = process_cpu_time();
+    DWORD wall_before = GetTickCount();
+    // Twenty ticks of 50 ms: about a second with the box up.
+    int result = show_driven(about_box, about(), [&](HWND, int tick) {
+        if (tick == 20) {
+            ticks_while_up = OwnerWindow::timer_ticks;
+            press_key(VK_RETURN);
+        }
+    }, 150, 50);
+    DWORD wall_ms = GetTickCount() - wall_before;
+    ULONGLONG cpu_ms = (process_cpu_time() - cpu_before) / 10000;
+    KillTimer(owner.hwnd, 1);
+    EXPECT_EQ(1, result);
+    EXPECT_GE(ticks_while_up, 5) << "the owner's timer stopped while the box was up";
+    // A loose ceiling: a busy wait would take the whole core.
+    EXPECT_LT(cpu_ms * 100, wall_ms * 20ULL) << cpu_ms << " ms CPU in " << wall_ms << " ms";
+    printf("box up %lu ms, CPU %llu ms\n", wall_ms, cpu_ms);
+}
+
+}  // namespace
