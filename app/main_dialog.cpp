@@ -1,28 +1,155 @@
 #include "app/main_dialog.h"
+#include <commctrl.h>
+#include <shellapi.h>
+#include "app/program_objects.h"
+#include "app/uppercase_char_filter.h"
+#include "framework/program_instance.h"
+#include "msgbox/about.h"
+#include "msgbox/web_links.h"
 #include "resources/resource_ids.h"
 
 int MainDialog::on_init_dialog()
 {
+    SetClassLongPtrA(hwnd, GCLP_HICON,
+                     reinterpret_cast<LONG_PTR>(LoadIconA(program_instance,
+                                                          MAKEINTRESOURCEA(IDI_PROGRAM))));
+    menu = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_MAIN));
+    SetMenu(hwnd, menu);
+    create_status_bar();
+    attach_command_field();
+    locate_settings_folder();
+    load_settings();
+    SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
     SetWindowTextA(hwnd, "Quorvex");
-    return 0;
+    return 0;  // the dialog manager must not move the focus
+}
+
+void MainDialog::create_status_bar()
+{
+    status_bar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", hwnd, IDC_STATUS_BAR);
+}
+
+// Attaches the history combo box from the template, limits its edit field
+// and routes the field's typing through the uppercase filter.
+void MainDialog::attach_command_field()
+{
+    command_combo.create(hwnd, IDC_COMMAND, "", CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT);
+    SendMessageA(command_combo.hwnd, CB_LIMITTEXT, command_max_length, 0);
+    command_edit = ChildWindowFromPoint(command_combo.hwnd, POINT{5, 5});
+    if (!command_edit || command_edit == command_combo.hwnd) {
+        // The point missed the field; ask the combo box for it instead, so
+        // that the combo box itself is never subclassed as if it were the field.
+        COMBOBOXINFO info = {};
+        info.cbSize = sizeof info;
+        command_edit = GetComboBoxInfo(command_combo.hwnd, &info) ? info.hwndItem : nullptr;
+    }
+    previous_edit_proc = nullptr;
+    if (command_edit)
+        previous_edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            command_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(uppercase_char_filter)));
 }
 
 void MainDialog::on_command(WPARAM wparam, LPARAM)
 {
+    // Only the option buttons look at the notification: they act on clicks.
+    bool clicked = HIWORD(wparam) == BN_CLICKED;
     switch (LOWORD(wparam)) {
-    case IDCANCEL:  exit_program(); break;
-    case IDM_EXIT:  exit_program(); break;
+    case IDOK:               send_command(); break;
+    case IDC_SEND:           send_command(); break;
+    case IDCANCEL:           exit_program(); break;
+    case IDM_EXIT:           exit_program(); break;
+    case IDC_USE_UPPERCASE:  if (clicked) use_uppercase_clicked(); break;
+    case IDC_SEND_CR:        if (clicked) choose_terminator(0); break;
+    case IDC_SEND_LF:        if (clicked) choose_terminator(1); break;
+    case IDM_PORT_SETUP:     run_port_setup(); break;
+    case IDM_OPEN:           open_port(); break;
+    case IDM_CLOSE:          close_port(); break;
+    case IDM_CHECK_UPDATES:  open_update_page(); break;
+    case IDM_PROGRAM_INFO:   help_page.open_page(); break;
+    case IDM_ABOUT:          show_about(hwnd); break;
+    case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
+    default:                 break;
     }
 }
 
 void MainDialog::on_timer(WPARAM timer_id) { poll_receive(timer_id); }
 
-int MainDialog::open_port() { return 0; }
-void MainDialog::close_port() {}
-void MainDialog::run_port_setup() {}
-void MainDialog::set_status(const char*) {}
+void MainDialog::use_uppercase_clicked()
+{
+    Upper = IsDlgButtonChecked(hwnd, IDC_USE_UPPERCASE) == BST_CHECKED ? 1 : 0;
+    settings_changed = 1;
+    refocus_command();
+}
+
+void MainDialog::choose_terminator(int32_t send_char)
+{
+    SendChar = send_char;
+    settings_changed = 1;
+    refocus_command();
+}
+
+void MainDialog::open_update_page()
+{
+    ShellExecuteA(hwnd, "open", PRODUCT_PAGE_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// Empties the history and the field; the stored history stays as it is
+// unless something else changes before exit.
+void MainDialog::clear_old_commands()
+{
+    SendMessageA(command_combo.hwnd, CB_RESETCONTENT, 0, 0);
+}
+
+int MainDialog::open_port()
+{
+    if (serial_channel.is_open)
+        return 1;
+    // The channel takes a speed table index: the four speed buttons are
+    // entries 3 to 6 of its table.
+    PortSettings line = port_setup_dialog.settings;
+    line.Speed += 3;
+    int opened = serial_channel.open(line);
+    if (opened) {
+        connection_light.set_open();
+        set_status("Port is open");
+        return opened;
+    }
+    connection_light.set_failed();
+    set_status("Port failed to open");
+    return 0;
+}
+
+void MainDialog::close_port()
+{
+    serial_channel.close();
+    connection_light.set_closed();
+    set_status("Port is closed");
+}
+
+// The settings count as changed whatever the dialog ended with; an open
+// port is reopened so that the new settings reach the line.
+void MainDialog::run_port_setup()
+{
+    port_setup_dialog.run_modal(hwnd, IDD_SELECT_PORT);
+    settings_changed = 1;
+    if (serial_channel.is_open) {
+        serial_channel.close();
+        open_port();
+    }
+}
 
 void MainDialog::exit_program()
 {
+    KillTimer(hwnd, receive_timer_id);
+    if (serial_channel.is_open)
+        serial_channel.close();
+    if (settings_changed == 1)
+        save_settings();
     EndDialog(hwnd, 0);
+}
+
+void MainDialog::set_status(const char* text)
+{
+    SendMessageA(status_bar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
 }

@@ -17,6 +17,12 @@ public:
     void exit_program();
     void set_status(const char* text);
 
+    // Smaller commands of the menu and the options (main_dialog.cpp).
+    void use_uppercase_clicked();
+    void choose_terminator(int32_t send_char);
+    void open_update_page();
+    void clear_old_commands();
+
     // Sending and receiving (main_dialog_terminal.cpp).
     void send_command();
     void refocus_command();
@@ -36,4 +42,15 @@ public:
     int32_t SendChar = 0;
     char settings_folder[MAX_PATH] = {};
     char settings_path[MAX_PATH] = {};
+
+private:
+    // Set-up steps of on_init_dialog.
+    void create_status_bar();
+    void attach_command_field();
 };
+
+// The receive timer and its period.
+constexpr UINT_PTR receive_timer_id = 1;
+constexpr UINT receive_timer_period_ms = 250;
+// The longest command line the field takes.
+constexpr int command_max_length = 199;

@@ -5,9 +5,37 @@
 // registered right after its object, so they run in the reverse order.
 #include "app/program_objects.h"
 #include "app/exit_cleanups.h"
+#include "msgbox/help_page_text.h"
 #include "resources/resource_ids.h"
 
 MainDialog main_dialog;
 ConnectionLight connection_light(IDC_CONNECTION_LIGHT, IDB_LIGHT_CLOSED, IDB_LIGHT_FAILED,
                                  IDB_LIGHT_OPEN);
+
+OvalMessageBox about_box;
+static void release_message_box_font() { about_box.link_font.release_font(); }
+static const int message_box_font_cleanup =
+    register_exit_cleanup("message box font", release_message_box_font);
+
 ComboBoxControl command_combo;
+
+SerialChannel serial_channel;
+static void close_serial_channel() { serial_channel.close(); }
+static const int serial_channel_cleanup =
+    register_exit_cleanup("serial channel", close_serial_channel);
+
+HelpPage help_page("QuorvexHelp.htm", help_page_text);
+static void delete_help_file() { help_page.delete_file(); }
+static const int help_file_cleanup = register_exit_cleanup("help file", delete_help_file);
+
+IniReader ini_reader(40, 300);
+static void release_ini_reader() { ini_reader.release(); }
+static const int ini_reader_cleanup = register_exit_cleanup("INI reader", release_ini_reader);
+
+PortSetupDialog port_setup_dialog;
+
+IniWriter ini_writer(40, 300);
+static void release_ini_writer() { ini_writer.release(); }
+static const int ini_writer_cleanup = register_exit_cleanup("INI writer", release_ini_writer);
+
+ButtonControl box_buttons[3] = {ButtonControl(0), ButtonControl(0), ButtonControl(0)};

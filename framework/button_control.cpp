@@ -1,4 +1,5 @@
 #include "framework/button_control.h"
+#include <cstring>
 
 ButtonControl::ButtonControl(int auto_subclass_flag) : auto_subclass(auto_subclass_flag)
 {

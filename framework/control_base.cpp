@@ -56,5 +56,10 @@ WNDPROC ControlBase::subclass(WNDPROC procedure)
 
 LRESULT CALLBACK control_subclass_proc(HWND control, UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    return control_object(control)->subclassed_message(msg, wparam, lparam);
+    // Installed only on tagged controls; an untagged one still gets the
+    // default handling rather than a call through a null wrapper.
+    ControlBase* wrapper = control_object(control);
+    if (!wrapper)
+        return DefWindowProcA(control, msg, wparam, lparam);
+    return wrapper->subclassed_message(msg, wparam, lparam);
 }

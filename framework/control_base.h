@@ -11,7 +11,8 @@ using ControlCallback = void (WindowObject::*)(int control_id);
 // route the control's notifications to the wrapper first.
 class ControlBase : public WindowObject {
 public:
-    // Returns the control's wrapper, or null when the control has none.
+    // A WM_COMMAND that this control sent; nonzero when handled, in which
+    // case the dialog's own on_command does not see it.
     virtual int on_command(int notification, int control_id) = 0;
     virtual void on_draw_item(DRAWITEMSTRUCT* item);
     virtual LRESULT on_notify(NMHDR* header);

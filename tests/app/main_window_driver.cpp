@@ -1,0 +1,210 @@
+#include "tests/app/main_window_driver.h"
+#include <commctrl.h>
+#include <cstring>
+#include "app/program_objects.h"
+#include "framework/custom_control.h"
+#include "resources/resource_ids.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::function<void(HWND)> current_script;
+MainWindowRun current_run;
+UINT_PTR start_timer = 0;
+UINT_PTR finish_timer = 0;
+HHOOK tick_hook = nullptr;
+int ticks_seen = 0;
+
+void reset_program_values()
+{
+    main_dialog.settings_changed = 0;
+    main_dialog.Upper = 0;
+    main_dialog.first_tick_done = 0;
+    main_dialog.SendChar = 0;
+    port_setup_dialog.settings = PortSettings{};
+    connection_light.state = ConnectionLight::closed;
+    serial_channel.close();
+}
+
+// Undoes whatever a settings file in the test prefix may have loaded.
+void reset_window(HWND dialog)
+{
+    reset_program_values();
+    SendMessageA(command_combo.hwnd, CB_RESETCONTENT, 0, 0);
+    CheckDlgButton(dialog, IDC_USE_UPPERCASE, BST_UNCHECKED);
+    CheckRadioButton(dialog, IDC_SEND_CR, IDC_SEND_LF, IDC_SEND_CR);
+}
+
+void CALLBACK finish(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    finish_timer = 0;
+    current_run.ended_by_driver = true;
+    main_dialog.settings_changed = 0;
+    SendMessageA(main_dialog.hwnd, WM_COMMAND, IDCANCEL, 0);
+}
+
+void CALLBACK start(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    start_timer = 0;
+    HWND dialog = main_dialog.hwnd;
+    reset_window(dialog);
+    current_script(dialog);
+    // Posted input of the script (Escape, the close box) is handled first.
+    finish_timer = SetTimer(nullptr, 0, 100, finish);
+}
+
+LRESULT CALLBACK count_ticks(int code, WPARAM wparam, LPARAM lparam)
+{
+    auto* msg = reinterpret_cast<MSG*>(lparam);
+    if (code == HC_ACTION && wparam == PM_REMOVE && msg->message == WM_TIMER &&
+        msg->hwnd == main_dialog.hwnd && msg->hwnd && msg->wParam == 1)
+        ++ticks_seen;
+    return CallNextHookEx(tick_hook, code, wparam, lparam);
+}
+
+}  // namespace
+
+void prepare_program_classes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    register_all_custom_classes();
+}
+
+MainWindowRun run_main_window(const std::function<void(HWND)>& script)
+{
+    prepare_program_classes();
+    reset_program_values();
+    current_script = script;
+    current_run = MainWindowRun{};
+    if (!tick_hook)
+        tick_hook = SetWindowsHookExA(WH_GETMESSAGE, count_ticks, nullptr, GetCurrentThreadId());
+    start_timer = SetTimer(nullptr, 0, 10, start);
+    current_run.result = main_dialog.run_modal(nullptr, IDD_MAIN);
+    // Timers that never fired must not reach the next test.
+    if (start_timer)
+        KillTimer(nullptr, start_timer);
+    if (finish_timer)
+        KillTimer(nullptr, finish_timer);
+    start_timer = finish_timer = 0;
+    current_run.port_open_after = serial_channel.is_open != 0;
+    serial_channel.close();
+    main_dialog.hwnd = nullptr;
+    return current_run;
+}
+
+std::vector<std::string> list_lines(HWND dialog)
+{
+    std::vector<std::string> lines;
+    int count = static_cast<int>(SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(
+            SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETTEXTLEN, i, 0));
+        std::vector<char> buffer((length > 0 ? length : 0) + 1);
+        SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETTEXT, i,
+                            reinterpret_cast<LPARAM>(buffer.data()));
+        lines.emplace_back(buffer.data(), buffer.size() - 1);
+    }
+    return lines;
+}
+
+int list_selection(HWND dialog)
+{
+    return static_cast<int>(SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETCURSEL, 0, 0));
+}
+
+std::vector<std::string> history(HWND)
+{
+    std::vector<std::string> entries;
+    int count = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETLBTEXTLEN, i, 0));
+        std::vector<char> buffer((length > 0 ? length : 0) + 1);
+        SendMessageA(command_combo.hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
+        entries.emplace_back(buffer.data());
+    }
+    return entries;
+}
+
+std::string command_text(HWND)
+{
+    char text[512] = {};
+    GetWindowTextA(command_combo.hwnd, text, sizeof text);
+    return text;
+}
+
+std::string status_text()
+{
+    char text[256] = {};
+    LRESULT length = SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, 0, 0);
+    if (LOWORD(length) < sizeof text)
+        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void type_text(const char* text)
+{
+    for (const char* p = text; *p; ++p)
+        SendMessageA(main_dialog.command_edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
+}
+
+// Puts `text` on the clipboard and pastes it into the field.
+bool paste_text(const char* text)
+{
+    size_t size = strlen(text) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block)
+        return false;
+    memcpy(GlobalLock(block), text, size);
+    GlobalUnlock(block);
+    if (!OpenClipboard(main_dialog.hwnd)) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    bool placed = SetClipboardData(CF_TEXT, block) != nullptr;
+    CloseClipboard();
+    if (!placed) {
+        GlobalFree(block);
+        return false;
+    }
+    SendMessageA(main_dialog.command_edit, WM_PASTE, 0, 0);
+    return true;
+}
+
+void command(HWND dialog, int id, int notification)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), 0);
+}
+
+void click(HWND dialog, int control_id)
+{
+    SendMessageA(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0);
+}
+
+bool wait_for_first_open_attempt(DWORD milliseconds)
+{
+    return pump_until([] { return main_dialog.first_tick_done != 0; }, milliseconds);
+}
+
+bool wait_for_ticks(int count, DWORD milliseconds)
+{
+    int target = ticks_seen + count;
+    return pump_until([&] { return ticks_seen >= target; }, milliseconds);
+}
+
+std::string wait_for_received(DeviceClient& device, size_t count, DWORD milliseconds)
+{
+    std::string bytes;
+    pump_until([&] {
+        bytes = device.received(1);
+        return bytes.size() >= count;
+    }, milliseconds);
+    return bytes;
+}

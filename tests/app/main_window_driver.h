@@ -1,0 +1,45 @@
+// Runs the program's real main dialog modally and drives it from inside its
+// own modal loop, the way a user's input would reach it.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <vector>
+#include "tests/support/device_client.h"
+
+struct MainWindowRun {
+    INT_PTR result = -2;       // what run_modal returned
+    bool ended_by_driver = false;  // the script left the window open
+    bool port_open_after = false;  // the channel was still open when it ended
+};
+
+// Starts the main dialog from template 101 with every program-wide value at
+// its default (port settings, options, history, light), then runs `script`
+// inside the dialog's modal loop before the first timer tick. A window the
+// script leaves open is closed through IDCANCEL afterwards, with the
+// settings marked unchanged so that a test never writes the settings file.
+MainWindowRun run_main_window(const std::function<void(HWND)>& script);
+
+// Registers the custom controls and initialises the common controls once.
+void prepare_program_classes();
+
+// What the user sees.
+std::vector<std::string> list_lines(HWND dialog);
+int list_selection(HWND dialog);
+std::vector<std::string> history(HWND dialog);
+std::string command_text(HWND dialog);
+std::string status_text();
+
+// User input.
+void type_text(const char* text);           // WM_CHAR into the command field
+bool paste_text(const char* text);          // through the clipboard, WM_PASTE
+void command(HWND dialog, int id, int notification = 0);
+void click(HWND dialog, int control_id);     // BM_CLICK on a button
+
+// Pumps messages until the port is open, or the light shows a failed open.
+bool wait_for_first_open_attempt(DWORD milliseconds);
+// Pumps messages until `count` more ticks of timer 1 have reached the window.
+bool wait_for_ticks(int count, DWORD milliseconds);
+// Pumps messages until the device has received at least `count` bytes on
+// COM1; returns what it received.
+std::string wait_for_received(DeviceClient& device, size_t count, DWORD milliseconds);

@@ -1,0 +1,217 @@
+// The main window: its set-up, the port commands with the light and the
+// status bar, the options, the menu's smaller commands and the ways out.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include "app/program_objects.h"
+#include "app/uppercase_char_filter.h"
+#include "msgbox/web_links.h"
+#include "resources/resource_ids.h"
+#include "serial/serial_channel.h"
+#include "tests/app/main_window_driver.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+// The device's COM1 is ready and answers like a modem.
+void use_modem_on_com1(DeviceClient& device)
+{
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    ASSERT_TRUE(device.set_mode(1, "modem")) << device.last_reply();
+    ASSERT_TRUE(device.clear(1)) << device.last_reply();
+}
+
+TEST(MainWindowSetUp, BuildsTheWindowTheUserSees)
+{
+    HWND status = nullptr;
+    MainWindowRun run = run_main_window([&](HWND dialog) {
+        char title[64] = {};
+        GetWindowTextA(dialog, title, sizeof title);
+        EXPECT_STREQ("Quorvex", title);
+        EXPECT_EQ(main_dialog.menu, GetMenu(dialog));
+        EXPECT_NE(nullptr, main_dialog.menu);
+        status = main_dialog.status_bar;
+        EXPECT_EQ(status, GetDlgItem(dialog, IDC_STATUS_BAR));
+        EXPECT_EQ("", status_text()) << "the status starts empty";
+        EXPECT_NE(0u, GetClassLongPtrA(dialog, GCLP_HICON));
+        EXPECT_EQ(GetDlgItem(dialog, IDC_COMMAND), command_combo.hwnd);
+        EXPECT_EQ(reinterpret_cast<LONG_PTR>(&command_combo),
+                  GetWindowLongPtrA(command_combo.hwnd, GWLP_USERDATA));
+        EXPECT_EQ(command_combo.hwnd, GetParent(main_dialog.command_edit));
+        EXPECT_EQ(reinterpret_cast<LONG_PTR>(uppercase_char_filter),
+                  GetWindowLongPtrA(main_dialog.command_edit, GWLP_WNDPROC));
+        EXPECT_NE(nullptr, previous_edit_proc);
+        EXPECT_EQ(ConnectionLight::closed, connection_light.state);
+        EXPECT_EQ(0, serial_channel.is_open) << "the port waits for the first tick";
+    });
+    EXPECT_EQ(0, run.result);
+}
+
+TEST(MainWindowPort, FirstTickOpensCom1At9600With8N1ByDefault)
+{
+    DeviceClient device;
+    use_modem_on_com1(device);
+    // Leave the line at other settings first, so the check below sees what
+    // the first tick set.
+    SerialChannel other;
+    PortSettings odd_line;
+    odd_line.Speed = 4;  // 19200 in the channel's table
+    odd_line.StopBits = 2;
+    ASSERT_EQ(1, other.open(odd_line));
+    other.close();
+    ASSERT_EQ(19200, device.termios(1).speed);
+
+    run_main_window([&](HWND) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        EXPECT_EQ(1, serial_channel.is_open);
+        EXPECT_EQ(ConnectionLight::open, connection_light.state);
+        EXPECT_EQ("Port is open", status_text());
+        DeviceLineSettings line = device.termios(1);
+        ASSERT_TRUE(line.valid) << device.last_reply();
+        EXPECT_EQ(9600, line.speed);
+        EXPECT_EQ(8, line.data);
+        EXPECT_EQ("none", line.parity);
+        EXPECT_EQ(1, line.stop);
+    });
+}
+
+TEST(MainWindowPort, FailedFirstOpenShowsRedAndIsNotRetriedUntilTheUserAsks)
+{
+    DeviceClient device;
+    use_modem_on_com1(device);
+    std::string reply;
+    ASSERT_TRUE(device.command("VANISH COM1 nodevice", &reply)) << reply;
+    run_main_window([&](HWND dialog) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        EXPECT_EQ(0, serial_channel.is_open);
+        EXPECT_EQ(ConnectionLight::failed, connection_light.state);
+        EXPECT_EQ("Port failed to open", status_text());
+
+        EXPECT_TRUE(device.come_back(1)) << device.last_reply();
+        ASSERT_TRUE(wait_for_ticks(3, 5000));
+        EXPECT_EQ(0, serial_channel.is_open) << "a later tick opened the port";
+        EXPECT_EQ(ConnectionLight::failed, connection_light.state);
+
+        // Close while closed still shows it.
+        command(dialog, IDM_CLOSE);
+        EXPECT_EQ(ConnectionLight::closed, connection_light.state);
+        EXPECT_EQ("Port is closed", status_text());
+
+        command(dialog, IDM_OPEN);
+        EXPECT_EQ(1, serial_channel.is_open);
+        EXPECT_EQ(ConnectionLight::open, connection_light.state);
+        EXPECT_EQ("Port is open", status_text());
+    });
+    device.come_back(1);
+}
+
+TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
+{
+    DeviceClient device;
+    use_modem_on_com1(device);
+    run_main_window([&](HWND dialog) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        ASSERT_EQ(1, serial_channel.is_open);
+        HANDLE port = serial_channel.handle;
+        SendMessageA(main_dialog.status_bar, SB_SETTEXTA, 0,
+                     reinterpret_cast<LPARAM>("left by the test"));
+        command(dialog, IDM_OPEN);
+        EXPECT_EQ(port, serial_channel.handle) << "the open port was opened again";
+        EXPECT_EQ("left by the test", status_text());
+        EXPECT_EQ(ConnectionLight::open, connection_light.state);
+
+        for (int round = 0; round < 2; ++round) {
+            SendMessageA(main_dialog.status_bar, SB_SETTEXTA, 0,
+                         reinterpret_cast<LPARAM>("left by the test"));
+            command(dialog, IDM_CLOSE);
+            EXPECT_EQ(0, serial_channel.is_open) << "round " << round;
+            EXPECT_EQ(ConnectionLight::closed, connection_light.state) << "round " << round;
+            EXPECT_EQ("Port is closed", status_text()) << "round " << round;
+        }
+    });
+}
+
+TEST(MainWindowOptions, ClicksSetTheOptionsMarkTheSettingsAndRefocusTheField)
+{
+    struct Case {
+        int button;
+        int32_t upper, send_char;
+    } cases[] = {
+        {IDC_USE_UPPERCASE, 1, 0},
+        {IDC_USE_UPPERCASE, 0, 0},
+        {IDC_SEND_LF, 0, 1},
+        {IDC_SEND_LF, 0, 1},  // the same value again still counts
+        {IDC_SEND_CR, 0, 0},
+    };
+    run_main_window([&](HWND dialog) {
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            main_dialog.settings_changed = 0;
+            SetFocus(GetDlgItem(dialog, IDC_RECEIVED_LIST));
+            click(dialog, cases[i].button);
+            EXPECT_EQ(cases[i].upper, main_dialog.Upper) << "case " << i;
+            EXPECT_EQ(cases[i].send_char, main_dialog.SendChar) << "case " << i;
+            EXPECT_EQ(1, main_dialog.settings_changed) << "case " << i;
+            EXPECT_EQ(main_dialog.command_edit, GetFocus()) << "case " << i;
+        }
+        // Other notifications of the same buttons do nothing.
+        main_dialog.settings_changed = 0;
+        command(dialog, IDC_SEND_LF, BN_SETFOCUS);
+        command(dialog, IDC_USE_UPPERCASE, BN_DBLCLK);
+        EXPECT_EQ(0, main_dialog.SendChar);
+        EXPECT_EQ(0, main_dialog.settings_changed);
+    });
+}
+
+TEST(MainWindowMenu, ClearOldCommandsEmptiesTheHistoryWithoutMarkingSettings)
+{
+    run_main_window([&](HWND dialog) {
+        for (const char* old : {"ATZ", "ATI", "AT+CSQ"})
+            SendMessageA(command_combo.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(old));
+        type_text("ATD");
+        main_dialog.settings_changed = 0;
+        command(dialog, IDM_CLEAR_COMMANDS);
+        EXPECT_TRUE(history(dialog).empty());
+        EXPECT_EQ("", command_text(dialog));
+        EXPECT_EQ(0, main_dialog.settings_changed);
+    });
+}
+
+TEST(MainWindowMenu, CheckForUpdatesHandsTheProductPageToTheShell)
+{
+    clear_opened_log();
+    run_main_window([&](HWND dialog) {
+        command(dialog, IDM_CHECK_UPDATES);
+        ASSERT_TRUE(wait_for_opened(1, 20000)) << "the shell opened nothing";
+        EXPECT_NE(std::string::npos, opened_log().find(PRODUCT_PAGE_ADDRESS))
+            << "opened: " << opened_log();
+    });
+    clear_opened_log();
+}
+
+TEST(MainWindowExit, EscapeTheCloseBoxAndExitEndTheWindowWithZero)
+{
+    struct Case {
+        const char* way;
+        void (*act)(HWND dialog);
+    } cases[] = {
+        {"Escape", [](HWND) {
+             PostMessageA(main_dialog.command_edit, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+         }},
+        {"close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Exit", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDM_EXIT, 0); }},
+    };
+    DeviceClient device;
+    use_modem_on_com1(device);
+    for (const Case& c : cases) {
+        MainWindowRun run = run_main_window([&](HWND dialog) {
+            ASSERT_TRUE(wait_for_first_open_attempt(5000));
+            ASSERT_EQ(1, serial_channel.is_open);
+            c.act(dialog);
+        });
+        EXPECT_EQ(0, run.result) << c.way;
+        EXPECT_FALSE(run.ended_by_driver) << c.way << " did not end the window";
+        EXPECT_FALSE(run.port_open_after) << c.way << " left the port open";
+    }
+}
+
+}  // namespace
