@@ -32,7 +32,7 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-QUORVEX_WINE_GRAPHICS=x11 sh "$here/wine/prefix.sh" setup "$prefix" "$device_dir" "$recorder"
+QUORVEX_WINE_GRAPHICS=x11 QUORVEX_WINE_DESKTOP=1024x768 sh "$here/wine/prefix.sh" setup "$prefix" "$device_dir" "$recorder"
 sh "$here/wine/device.sh" start "$prefix" "$device_dir" "$vdev"
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }

@@ -4,7 +4,9 @@
 #   prefix.sh setup PREFIX DEVICE_DIR [URL_RECORDER_EXE]
 #   prefix.sh cleanup PREFIX DEVICE_DIR
 # The prefix uses Wine's null graphics driver, so no X server is needed
-# (QUORVEX_WINE_GRAPHICS=x11 makes it use the X server of $DISPLAY instead).
+# (QUORVEX_WINE_GRAPHICS=x11 makes it use the X server of $DISPLAY instead;
+# QUORVEX_WINE_DESKTOP=WxH then puts every window on one virtual desktop of
+# that size, where Wine draws the window frames itself).
 # COM1..COM4 are mapped to DEVICE_DIR/comN, links that the virtual device
 # keeps pointing at its pseudo-terminals. With a URL recorder, the http and
 # https protocols and .htm files open with it instead of a browser.
@@ -40,6 +42,12 @@ if [ ! -f "$prefix/.quorvex-ready" ]; then
 fi
 
 quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f
+if [ -n "$QUORVEX_WINE_DESKTOP" ]; then
+    quiet wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+    quiet wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$QUORVEX_WINE_DESKTOP" /f
+else
+    quiet wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f || true
+fi
 
 if [ -n "$recorder" ]; then
     recorder_win=$(printf 'Z:%s' "$recorder" | tr / '\\')  # drive Z: is the Unix root
