@@ -10,6 +10,12 @@ cmake -S . -B build64 -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
       -DQUORVEX_TESTS=OFF >/dev/null
 cmake --build build64 -j2 --target Quorvex
 
+# The release package, built the way a release is made.
+cmake -S . -B build-release -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake \
+      -DQUORVEX_TESTS=OFF >/dev/null
+cmake --build build-release -j2 --target package >/dev/null
+sh tools/check_release.sh build-release
+
 cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
 cmake --build build -j2
 

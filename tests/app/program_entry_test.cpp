@@ -1,6 +1,9 @@
 // The program's entry: it runs the main window and turns its end into the
 // process exit code.
 #include <gtest/gtest.h>
+#include <cstring>
+#include <string>
+#include "app/exit_cleanups.h"
 #include "app/program_entry.h"
 #include "app/program_objects.h"
 #include "framework/program_instance.h"
@@ -36,6 +39,74 @@ TEST(ProgramEntry, RunsTheMainWindowAndReturnsZeroAfterANormalEnd)
 TEST(ProgramEntry, MissingTemplateGivesANonzeroExitCode)
 {
     EXPECT_NE(0, run_program(program_instance, 4242));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProgramObjects, CleanUpsAreRegisteredInConstructionOrder)
+{
+    // They run in the reverse order: INI writer, INI reader, help file,
+    // serial channel, message box font.
+    EXPECT_STREQ("message box font,serial channel,help file,INI reader,INI writer",
+                 exit_cleanup_names());
+}
+
+struct FoundWindow {
+    DWORD process_id;
+    HWND window;
+};
+
+BOOL CALLBACK find_process_window(HWND window, LPARAM lparam)
+{
+    auto* found = reinterpret_cast<FoundWindow*>(lparam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char title[32] = {};
+    GetWindowTextA(window, title, sizeof title);
+    if (owner == found->process_id && IsWindowVisible(window) && strcmp(title, "Quorvex") == 0) {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST(ProgramProcess, TheRealProgramClosedByItsCloseBoxExitsWithZero)
+{
+    // Quorvex.exe sits at the top of the build tree, two folders up.
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    ASSERT_TRUE(length > 0 && length < sizeof path);
+    std::string exe(path);
+    for (int i = 0; i < 3; ++i)
+        exe.erase(exe.find_last_of('\\'));
+    exe += "\\Quorvex.exe";
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(exe.c_str())) << exe;
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string command_line = "\"" + exe + "\"";
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    FoundWindow found = {process.dwProcessId, nullptr};
+    for (int i = 0; i < 200 && !found.window; ++i) {
+        Sleep(50);
+        EnumWindows(find_process_window, reinterpret_cast<LPARAM>(&found));
+    }
+    if (found.window)
+        PostMessageA(found.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD waited = WaitForSingleObject(process.hProcess, 10000);
+    DWORD exit_code = 12345;
+    GetExitCodeProcess(process.hProcess, &exit_code);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ASSERT_NE(nullptr, found.window) << "the main window never appeared";
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), waited);
+    EXPECT_EQ(0u, exit_code);
 }
 
 }  // namespace

@@ -1,0 +1,219 @@
+// Looks at the running program's main window from another process, for the
+// streaming benchmark:
+//   window_probe.exe wait-open SECONDS   waits for "Port is open" in the status bar
+//   window_probe.exe about-open          chooses Help > About... (the box stays up)
+//   window_probe.exe about-close         closes the About box
+//   window_probe.exe check               reads the received list and compares it
+//                                        with the device's stream pattern
+//   window_probe.exe close SECONDS       ends the program as Escape does, and
+//                                        waits for its window to go
+// Exit code 0 on success, 1 on failure (with a message on stderr).
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include "resources/resource_ids.h"
+#include "tools/vdev/pattern.h"
+
+namespace {
+
+// Cross-process calls give up after this long, so a hung program can't hang
+// the benchmark.
+constexpr UINT call_timeout_ms = 5000;
+
+BOOL CALLBACK match_main_window(HWND window, LPARAM found)
+{
+    char title[16], kind[16];
+    if (GetWindowTextA(window, title, sizeof title) && strcmp(title, "Quorvex") == 0 &&
+        GetClassNameA(window, kind, sizeof kind) && strcmp(kind, "#32770") == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND find_main_window()
+{
+    HWND found = nullptr;
+    EnumWindows(match_main_window, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int fail(const char* what)
+{
+    fprintf(stderr, "window_probe: %s\n", what);
+    return 1;
+}
+
+int wait_open(int seconds)
+{
+    DWORD give_up = GetTickCount() + seconds * 1000u;
+    do {
+        HWND main_window = find_main_window();
+        HWND status = main_window ? GetDlgItem(main_window, IDC_STATUS_BAR) : nullptr;
+        char text[64] = {};
+        DWORD_PTR copied = 0;
+        // WM_GETTEXT is marshalled properly between processes; it gives part 0.
+        if (status && SendMessageTimeoutA(status, WM_GETTEXT, sizeof text,
+                                          reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                          call_timeout_ms, &copied)) {
+            if (strcmp(text, "Port is open") == 0)
+                return 0;
+            if (strcmp(text, "Port failed to open") == 0)
+                return fail("the program could not open its port");
+        }
+        Sleep(100);
+    } while (static_cast<LONG>(GetTickCount() - give_up) < 0);
+    return fail("no main window with an open port");
+}
+
+int about_open()
+{
+    HWND main_window = find_main_window();
+    if (!main_window)
+        return fail("no main window");
+    // Posted: the box runs its own loop inside the main window's handler.
+    if (!PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(IDM_ABOUT, 0), 0))
+        return fail("could not post the About command");
+    for (int tries = 0; tries < 100; ++tries) {
+        if (FindWindowA("CMSGCLASS", nullptr))
+            return 0;
+        Sleep(100);
+    }
+    return fail("the About box did not appear");
+}
+
+int about_close()
+{
+    HWND box = FindWindowA("CMSGCLASS", nullptr);
+    if (!box)
+        return fail("no About box");
+    PostMessageA(box, WM_CLOSE, 0, 0);
+    for (int tries = 0; tries < 100; ++tries) {
+        if (!IsWindow(box))
+            return 0;
+        Sleep(100);
+    }
+    return fail("the About box did not close");
+}
+
+// Reads line `index` of the list into `line` (grown as needed). Between
+// processes Wine hands LB_GETTEXT back as UTF-16 whatever the caller asked
+// for, so it is asked for UTF-16 and narrowed; the pattern is plain ASCII, so
+// anything else counts as a wrong byte ('?').
+int read_line(HWND list, int index, char*& line, size_t& capacity, size_t& length)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, index, 0, SMTO_ABORTIFHUNG, call_timeout_ms,
+                             &result) ||
+        static_cast<LRESULT>(result) == LB_ERR)
+        return 0;
+    size_t wanted = static_cast<size_t>(result);
+    static WCHAR* wide = nullptr;
+    static size_t wide_capacity = 0;
+    if (wanted + 1 > wide_capacity || wanted + 1 > capacity) {
+        size_t grown = wanted + 1 > 512 ? wanted + 1 : 512;
+        WCHAR* new_wide = static_cast<WCHAR*>(realloc(wide, grown * sizeof(WCHAR)));
+        if (new_wide)
+            wide = new_wide;
+        char* new_line = static_cast<char*>(realloc(line, grown));
+        if (new_line)
+            line = new_line;
+        if (!new_wide || !new_line)
+            return 0;
+        wide_capacity = capacity = grown;
+    }
+    if (!SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide),
+                             SMTO_ABORTIFHUNG, call_timeout_ms, &result) ||
+        static_cast<LRESULT>(result) == LB_ERR)
+        return 0;
+    // The length returned, not a terminator, says how much was written; it
+    // can't exceed what LB_GETTEXTLEN announced unless the line changed.
+    length = static_cast<size_t>(result) < wanted ? static_cast<size_t>(result) : wanted;
+    for (size_t i = 0; i < length; ++i)
+        line[i] = wide[i] < 0x80 ? static_cast<char>(wide[i]) : '?';
+    return 1;
+}
+
+// Prints lines=, received= (bytes in the list), intact= (bytes equal to the
+// pattern from offset 0 up to the first difference), wrong= (bytes that differ
+// from the pattern at their own offset) and first_bad= (offset, or -1).
+int check()
+{
+    HWND main_window = find_main_window();
+    HWND list = main_window ? GetDlgItem(main_window, IDC_RECEIVED_LIST) : nullptr;
+    if (!list)
+        return fail("no received list");
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, call_timeout_ms, &count) ||
+        static_cast<LRESULT>(count) == LB_ERR)
+        return fail("could not count the lines");
+
+    vdev::PatternGenerator pattern;
+    unsigned long long received = 0, intact = 0, wrong = 0;
+    long long first_bad = -1;
+    char* line = nullptr;
+    size_t capacity = 0, length = 0;
+    for (int index = 0; index < static_cast<int>(count); ++index) {
+        if (!read_line(list, index, line, capacity, length)) {
+            free(line);
+            return fail("could not read a line");
+        }
+        for (size_t i = 0; i < length; ++i) {
+            bool same = static_cast<unsigned char>(line[i]) == pattern.next();
+            if (!same) {
+                ++wrong;
+                if (first_bad < 0)
+                    first_bad = static_cast<long long>(received);
+            } else if (first_bad < 0) {
+                ++intact;
+            }
+            ++received;
+        }
+    }
+    free(line);
+    printf("lines=%d received=%llu intact=%llu wrong=%llu first_bad=%lld\n",
+           static_cast<int>(count), received, intact, wrong, first_bad);
+    return 0;
+}
+
+int close_program(int seconds)
+{
+    HWND main_window = find_main_window();
+    if (!main_window)
+        return 0;
+    // The same command Escape gives the dialog.
+    PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    DWORD give_up = GetTickCount() + seconds * 1000u;
+    while (IsWindow(main_window)) {
+        if (static_cast<LONG>(GetTickCount() - give_up) >= 0)
+            return fail("the program did not close");
+        Sleep(100);
+    }
+    return 0;
+}
+
+int seconds_argument(int argc, char** argv)
+{
+    int seconds = argc > 2 ? atoi(argv[2]) : 0;
+    return seconds > 0 && seconds <= 3600 ? seconds : 30;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const char* action = argc > 1 ? argv[1] : "";
+    if (strcmp(action, "wait-open") == 0)
+        return wait_open(seconds_argument(argc, argv));
+    if (strcmp(action, "about-open") == 0)
+        return about_open();
+    if (strcmp(action, "about-close") == 0)
+        return about_close();
+    if (strcmp(action, "check") == 0)
+        return check();
+    if (strcmp(action, "close") == 0)
+        return close_program(seconds_argument(argc, argv));
+    fprintf(stderr, "usage: window_probe wait-open|about-open|about-close|check|close [seconds]\n");
+    return 2;
+}
