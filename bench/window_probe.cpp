@@ -97,42 +97,59 @@ int about_close()
     return fail("the About box did not close");
 }
 
-// Reads line `index` of the list into `line` (grown as needed). Between
-// processes Wine hands LB_GETTEXT back as UTF-16 whatever the caller asked
-// for, so it is asked for UTF-16 and narrowed; the pattern is plain ASCII, so
-// anything else counts as a wrong byte ('?').
-int read_line(HWND list, int index, char*& line, size_t& capacity, size_t& length)
+// One line of the list, as read back (UTF-16) and narrowed.
+struct LineBuffer {
+    WCHAR* wide = nullptr;
+    char* narrow = nullptr;
+    size_t capacity = 0;  // characters each buffer holds, terminator included
+    size_t length = 0;
+
+    ~LineBuffer()
+    {
+        free(wide);
+        free(narrow);
+    }
+
+    bool reserve(size_t characters)
+    {
+        if (characters <= capacity)
+            return true;
+        WCHAR* grown_wide = static_cast<WCHAR*>(realloc(wide, characters * sizeof(WCHAR)));
+        if (grown_wide)
+            wide = grown_wide;
+        char* grown_narrow = static_cast<char*>(realloc(narrow, characters));
+        if (grown_narrow)
+            narrow = grown_narrow;
+        if (!grown_wide || !grown_narrow)
+            return false;
+        capacity = characters;
+        return true;
+    }
+};
+
+// Reads line `index` of the list. Between processes Wine hands LB_GETTEXT
+// back as UTF-16 whatever the caller asked for, so it is asked for UTF-16
+// and narrowed; the pattern is plain ASCII, so anything else becomes '?',
+// which never matches.
+bool read_line(HWND list, int index, LineBuffer& line)
 {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, index, 0, SMTO_ABORTIFHUNG, call_timeout_ms,
                              &result) ||
         static_cast<LRESULT>(result) == LB_ERR)
-        return 0;
-    size_t wanted = static_cast<size_t>(result);
-    static WCHAR* wide = nullptr;
-    static size_t wide_capacity = 0;
-    if (wanted + 1 > wide_capacity || wanted + 1 > capacity) {
-        size_t grown = wanted + 1 > 512 ? wanted + 1 : 512;
-        WCHAR* new_wide = static_cast<WCHAR*>(realloc(wide, grown * sizeof(WCHAR)));
-        if (new_wide)
-            wide = new_wide;
-        char* new_line = static_cast<char*>(realloc(line, grown));
-        if (new_line)
-            line = new_line;
-        if (!new_wide || !new_line)
-            return 0;
-        wide_capacity = capacity = grown;
-    }
-    if (!SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide),
+        return false;
+    size_t announced = static_cast<size_t>(result);
+    if (!line.reserve(announced + 1))
+        return false;
+    if (!SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(line.wide),
                              SMTO_ABORTIFHUNG, call_timeout_ms, &result) ||
         static_cast<LRESULT>(result) == LB_ERR)
-        return 0;
-    // The length returned, not a terminator, says how much was written; it
-    // can't exceed what LB_GETTEXTLEN announced unless the line changed.
-    length = static_cast<size_t>(result) < wanted ? static_cast<size_t>(result) : wanted;
-    for (size_t i = 0; i < length; ++i)
-        line[i] = wide[i] < 0x80 ? static_cast<char>(wide[i]) : '?';
-    return 1;
+        return false;
+    // Never more than the buffer was sized for, should the line have changed.
+    line.length = static_cast<size_t>(result) < announced ? static_cast<size_t>(result) : announced;
+    for (size_t i = 0; i < line.length; ++i)
+        line.narrow[i] = line.wide[i] < 0x80 ? static_cast<char>(line.wide[i]) : '?';
+    return true;
 }
 
 // Prints lines=, received= (bytes in the list), intact= (bytes equal to the
@@ -152,15 +169,12 @@ int check()
     vdev::PatternGenerator pattern;
     unsigned long long received = 0, intact = 0, wrong = 0;
     long long first_bad = -1;
-    char* line = nullptr;
-    size_t capacity = 0, length = 0;
+    LineBuffer line;
     for (int index = 0; index < static_cast<int>(count); ++index) {
-        if (!read_line(list, index, line, capacity, length)) {
-            free(line);
+        if (!read_line(list, index, line))
             return fail("could not read a line");
-        }
-        for (size_t i = 0; i < length; ++i) {
-            bool same = static_cast<unsigned char>(line[i]) == pattern.next();
+        for (size_t i = 0; i < line.length; ++i) {
+            bool same = static_cast<unsigned char>(line.narrow[i]) == pattern.next();
             if (!same) {
                 ++wrong;
                 if (first_bad < 0)
@@ -171,7 +185,6 @@ int check()
             ++received;
         }
     }
-    free(line);
     printf("lines=%d received=%llu intact=%llu wrong=%llu first_bad=%lld\n",
            static_cast<int>(count), received, intact, wrong, first_bad);
     return 0;

@@ -66,17 +66,6 @@ LRESULT CALLBACK count_ticks(int code, WPARAM wparam, LPARAM lparam)
 
 }  // namespace
 
-void prepare_program_classes()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-    register_all_custom_classes();
-}
-
 MainWindowRun run_main_window(const std::function<void(HWND)>& script)
 {
     prepare_program_classes();

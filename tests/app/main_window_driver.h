@@ -20,8 +20,6 @@ struct MainWindowRun {
 // settings marked unchanged so that a test never writes the settings file.
 MainWindowRun run_main_window(const std::function<void(HWND)>& script);
 
-// Registers the custom controls and initialises the common controls once.
-void prepare_program_classes();
 
 // What the user sees.
 std::vector<std::string> list_lines(HWND dialog);

@@ -30,7 +30,7 @@ void CALLBACK close_forgotten_window(HWND, UINT, UINT_PTR id, DWORD)
 // that a new process would have, with `script` run inside its modal loop.
 void run_program_once(const std::function<void(HWND)>& script)
 {
-    prepare_window_classes();
+    prepare_program_classes();
     main_dialog.settings_changed = 0;
     main_dialog.Upper = 0;
     main_dialog.SendChar = 0;

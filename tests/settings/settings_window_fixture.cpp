@@ -45,21 +45,10 @@ AppDataRedirect::~AppDataRedirect()
     RegCloseKey(key);
 }
 
-void prepare_window_classes()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-    register_all_custom_classes();
-}
-
 void SettingsWindowTest::SetUp()
 {
     IniFileTest::SetUp();
-    prepare_window_classes();
+    prepare_program_classes();
     reopen();
 }
 

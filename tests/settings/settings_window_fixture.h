@@ -1,4 +1,5 @@
 #pragma once
+#include "tests/support/test_support.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -51,5 +52,3 @@ protected:
 
 std::string joined(const std::vector<std::string>& entries);
 
-// Registers the custom controls and initialises the common controls once.
-void prepare_window_classes();

@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 #include <cstdio>
+#include <commctrl.h>
+#include "framework/custom_control.h"
 
 void pump_messages(DWORD milliseconds)
 {
@@ -106,5 +108,17 @@ bool wait_for_opened(int count, DWORD milliseconds)
             lines += c == '\n';
         return lines >= count;
     }, milliseconds);
+}
+
+
+void prepare_program_classes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    register_all_custom_classes();
 }
 

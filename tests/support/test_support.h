@@ -2,6 +2,10 @@
 #include <windows.h>
 #include <string>
 
+// Initialises the common controls and registers the program's custom control
+// classes, once per process, as the program's entry does.
+void prepare_program_classes();
+
 // Dispatches every message that waits for this thread, for `milliseconds`.
 void pump_messages(DWORD milliseconds);
 
