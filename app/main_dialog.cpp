@@ -106,9 +106,10 @@ int MainDialog::open_port()
     if (serial_channel.is_open)
         return 1;
     // The channel takes a speed table index: the four speed buttons are
-    // entries 3 to 6 of its table.
+    // entries 3 to 6 of its table. A hand-edited huge value wraps instead of
+    // overflowing, and the channel maps it to 9600 like any unknown index.
     PortSettings line = port_setup_dialog.settings;
-    line.Speed += 3;
+    line.Speed = static_cast<int32_t>(static_cast<uint32_t>(line.Speed) + 3u);
     int opened = serial_channel.open(line);
     if (opened) {
         connection_light.set_open();
