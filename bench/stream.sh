@@ -1,0 +1,176 @@
+#!/bin/sh
+# Streaming benchmark: the real Quorvex.exe under Wine, with the virtual
+# device on COM1 streaming its known pattern at 9600, 57600 and 115200 baud
+# (baud / 10 bytes a second, paced by the device). For each rate the program
+# is started afresh with that speed in its settings file, then measured idle
+# with the port open, with the About box up, and while the stream runs; the
+# received list is then read back and compared with the pattern.
+# usage: sh bench/stream.sh BUILD_DIR [SECONDS] [IDLE_SECONDS]
+# Needs Quorvex, native_tools and window_probe built in BUILD_DIR.
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$1" && pwd)
+seconds=${2:-30}
+idle_seconds=${3:-10}
+
+program=$build/Quorvex.exe
+probe=$build/bench/window_probe.exe
+vdev=$build/native/vdev
+for needed in "$program" "$probe" "$vdev"; do
+    [ -f "$needed" ] || { echo "missing $needed: build Quorvex, native_tools, window_probe" >&2; exit 1; }
+done
+
+# A prefix and a device of the benchmark's own, apart from the tests' ones.
+work=$build/bench-run
+prefix=$work/wine-prefix
+device_dir=$work/device
+mkdir -p "$work"
+clock_ticks=$(getconf CLK_TCK)
+
+wine_run() { sh "$root/tests/wine/run.sh" "$prefix" "$device_dir" "$@"; }
+device() { "$vdev" ctl --port-file "$device_dir/control.port" --timeout 10 "$@"; }
+# Seconds since boot, to 1/100 s.
+now() { cut -d ' ' -f 1 /proc/uptime; }
+# utime + stime of a Linux process, in clock ticks (0 once it is gone). The
+# command name in field 2 may hold spaces, so the fields are counted from
+# the closing parenthesis.
+cpu_ticks() {
+    if [ -r "/proc/$1/stat" ]; then
+        sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+    else
+        echo 0
+    fi
+}
+# Share of one core, in percent, of ticks used over a wall-time span.
+percent() { awk -v t="$1" -v hz="$clock_ticks" -v s="$2" 'BEGIN { printf "%.2f", (s > 0 ? 100 * t / hz / s : 0) }'; }
+span() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
+
+# The prefix's own server, found by its WINEPREFIX (other prefixes have theirs).
+server_pid() {
+    for dir in /proc/[0-9]*; do
+        case "$(tr '\0' ' ' <"$dir/cmdline" 2>/dev/null)" in
+        *wineserver*)
+            if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+                echo "${dir#/proc/}"
+                return
+            fi ;;
+        esac
+    done
+}
+
+program_pid=
+stop_all() {
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+    fi
+    [ -f "$device_dir/vdev.pid" ] && kill "$(cat "$device_dir/vdev.pid")" 2>/dev/null || true
+    sh "$root/tests/wine/prefix.sh" cleanup "$prefix" "$device_dir" >/dev/null 2>&1 || true
+}
+trap stop_all EXIT
+trap 'exit 1' INT TERM
+
+sh "$root/tests/wine/prefix.sh" setup "$prefix" "$device_dir" >"$work/setup.log" 2>&1 ||
+    { cat "$work/setup.log" >&2; exit 1; }
+[ -f "$device_dir/vdev.pid" ] && kill "$(cat "$device_dir/vdev.pid")" 2>/dev/null || true
+rm -f "$device_dir/control.port"
+"$vdev" --daemon --ports 1 --link-dir "$device_dir" --wineprefix "$prefix" --control 0 \
+    --port-file "$device_dir/control.port" --pid-file "$device_dir/vdev.pid" \
+    --log "$device_dir/vdev.log" </dev/null >>"$work/setup.log" 2>&1 ||
+    { echo "the virtual device did not start (see $work/setup.log)" >&2; exit 1; }
+device MODE COM1 silent >/dev/null
+
+appdata_windows=$(WINEPREFIX="$prefix" WINEDEBUG=-all wine cmd /c echo %APPDATA% | tr -d '\r')
+settings_dir=$(WINEPREFIX="$prefix" WINEDEBUG=-all winepath -u "$appdata_windows")/BrantholmFreeware/Quorvex
+mkdir -p "$settings_dir"
+server=$(server_pid)
+
+table=$work/stream-table.txt
+: >"$table"
+
+# run_rate BAUD SPEED_SETTING
+run_rate() {
+    baud=$1
+    rate=$((baud / 10))
+    count=$((rate * seconds))
+    printf '[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=%s\r\nStopBits=0\r\n' \
+        "$2" >"$settings_dir/Quorvex.ini"
+
+    echo "$baud baud: starting the program" >&2
+    # run.sh ends in exec, so this process becomes the program's Wine process.
+    sh "$root/tests/wine/run.sh" "$prefix" "$device_dir" "$program" >"$work/program.log" 2>&1 &
+    program_pid=$!
+    wine_run "$probe" wait-open 60
+    tr '\0' ' ' <"/proc/$program_pid/cmdline" | grep -q 'Quorvex\.exe' ||
+        { echo "process $program_pid is not the program" >&2; exit 1; }
+    line_speed=$(device TERMIOS COM1 | sed -n 's/.*speed=\([0-9]*\).*/\1/p')
+    [ "$line_speed" = "$baud" ] || { echo "the line runs at $line_speed, not $baud" >&2; exit 1; }
+    sleep 1
+
+    echo "$baud baud: idle ${idle_seconds}s" >&2
+    t0=$(now); c0=$(cpu_ticks "$program_pid")
+    sleep "$idle_seconds"
+    t1=$(now); c1=$(cpu_ticks "$program_pid")
+    idle=$(percent $((c1 - c0)) "$(span "$t0" "$t1")")
+
+    echo "$baud baud: About box up ${idle_seconds}s" >&2
+    wine_run "$probe" about-open
+    sleep 1
+    t0=$(now); c0=$(cpu_ticks "$program_pid")
+    sleep "$idle_seconds"
+    t1=$(now); c1=$(cpu_ticks "$program_pid")
+    about=$(percent $((c1 - c0)) "$(span "$t0" "$t1")")
+    wine_run "$probe" about-close
+
+    echo "$baud baud: streaming $count bytes at $rate bytes/s" >&2
+    t0=$(now); c0=$(cpu_ticks "$program_pid"); s0=$(cpu_ticks "$server")
+    device STREAM COM1 "$rate" "$count" >/dev/null
+    waited=0
+    until device STREAMSTATUS COM1 | grep -q 'done=1'; do
+        waited=$((waited + 1))
+        [ "$waited" -le $((seconds * 3 + 30)) ] || { echo "the stream did not end" >&2; exit 1; }
+        sleep 1
+    done
+    t1=$(now); c1=$(cpu_ticks "$program_pid"); s1=$(cpu_ticks "$server")
+    stream_time=$(span "$t0" "$t1")
+    busy=$(percent $((c1 - c0)) "$stream_time")
+    server_busy=$(percent $((s1 - s0)) "$stream_time")
+    sent=$(device STREAMSTATUS COM1 | sed -n 's/.*sent=\([0-9]*\).*/\1/p')
+
+    # The last bytes reach the list on the next ticks.
+    tries=0
+    while :; do
+        sleep 1
+        result=$(wine_run "$probe" check)
+        received=$(echo "$result" | sed -n 's/.*received=\([0-9]*\).*/\1/p')
+        tries=$((tries + 1))
+        [ "$received" -lt "$sent" ] && [ "$tries" -lt 10 ] || break
+    done
+    intact=$(echo "$result" | sed -n 's/.*intact=\([0-9]*\).*/\1/p')
+    first_bad=$(echo "$result" | sed -n 's/.*first_bad=\(-*[0-9]*\).*/\1/p')
+    lines=$(echo "$result" | sed -n 's/.*lines=\([0-9]*\).*/\1/p')
+    [ "$first_bad" = -1 ] && first_bad=-
+
+    wine_run "$probe" close 30 || true
+    waited=0
+    while kill -0 "$program_pid" 2>/dev/null && [ "$waited" -lt 30 ]; do
+        sleep 1
+        waited=$((waited + 1))
+    done
+    kill "$program_pid" 2>/dev/null || true
+    program_pid=
+
+    # Lost or corrupted: every byte sent that is not in the list, equal to
+    # the pattern, before the first difference.
+    printf '%6s %7s %8s %5s %8s %8s %9s %6s %7s %7s %7s %7s\n' "$baud" "$rate" "$sent" \
+        "$stream_time" "$received" "$lines" "$((sent - intact))" "$first_bad" "$idle" "$about" \
+        "$busy" "$server_busy" >>"$table"
+}
+
+run_rate 9600 0
+run_rate 57600 3
+run_rate 115200 4
+
+echo "Streaming benchmark: ${seconds}s per rate; CPU as % of one core (idle and About box: ${idle_seconds}s each)"
+printf '%6s %7s %8s %5s %8s %8s %9s %6s %7s %7s %7s %7s\n' baud bytes/s sent secs \
+    "in list" lines lost/bad "1st bad" idle About stream server
+cat "$table"
