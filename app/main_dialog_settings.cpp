@@ -2,6 +2,7 @@
 #include <shlobj.h>
 #include "app/main_dialog.h"
 #include "app/program_objects.h"
+#include "framework/radio_group.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_file.h"
 #include "settings/settings_folder.h"
@@ -29,8 +30,7 @@ void MainDialog::load_settings()
                            SendChar, command_combo.hwnd))
         CheckDlgButton(hwnd, IDC_USE_UPPERCASE, Upper ? BST_CHECKED : BST_UNCHECKED);
     // A value other than 0 or 1 checks neither button (sends then use LF).
-    int checked = SendChar == 0 || SendChar == 1 ? IDC_SEND_CR + SendChar : 0;
-    CheckRadioButton(hwnd, IDC_SEND_CR, IDC_SEND_LF, checked);
+    check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_LF, SendChar);
 }
 
 // Saves only a complete text; when the file itself cannot be written the

@@ -3,7 +3,6 @@
 char* upper_ascii(char* text)
 {
     for (char* p = text; *p; ++p)
-        if (*p >= 'a' && *p <= 'z')
-            *p = static_cast<char>(*p & ~0x20);
+        *p = upper_ascii_char(*p);
     return text;
 }

@@ -3,3 +3,9 @@
 // Turns the letters a..z of a NUL-terminated text into capitals, in place;
 // every other byte, those from 0x80 up included, stays as it is. Returns text.
 char* upper_ascii(char* text);
+
+// One character's capital by the same rule.
+inline char upper_ascii_char(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c & ~0x20) : c;
+}

@@ -1,6 +1,7 @@
 #include "msgbox/message_box_window.h"
 #include <cstdlib>
 #include <cstring>
+#include "app/upper_ascii.h"
 #include "framework/program_instance.h"
 #include "msgbox/text_lines.h"
 #include "serial/center_window.h"
@@ -36,11 +37,6 @@ int first_focused_button(UINT style)
     case 0x200: return 2;
     default:    return 0;
     }
-}
-
-char upper_ascii_char(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 void choose_box_button(HWND button, int index)

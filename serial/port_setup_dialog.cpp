@@ -1,5 +1,6 @@
 #include "serial/port_setup_dialog.h"
 #include "resources/port_setup_ids.h"
+#include "framework/radio_group.h"
 #include "serial/center_window.h"
 
 namespace {
@@ -20,13 +21,12 @@ const RadioGroup radio_groups[] = {
     {IDC_STOP_BITS_1, IDC_STOP_BITS_2, &PortSettings::StopBits},
 };
 
-// A value outside the group names no button of it, so CheckRadioButton
-// leaves the whole group unchecked and OK keeps the value.
+// A value outside its group leaves the whole group unchecked, and OK then
+// keeps the value.
 void show_settings(HWND dialog, const PortSettings& settings)
 {
     for (const RadioGroup& group : radio_groups)
-        CheckRadioButton(dialog, group.first_id, group.last_id,
-                         group.first_id + settings.*group.field);
+        check_radio_index(dialog, group.first_id, group.last_id, settings.*group.field);
 }
 
 // Where several buttons of a group are checked the highest id wins; a group

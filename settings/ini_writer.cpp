@@ -1,6 +1,7 @@
 #include "settings/ini_writer.h"
 #include <cstdlib>
 #include <cstring>
+#include "settings/settings_folder.h"
 
 namespace {
 
@@ -150,15 +151,9 @@ int32_t IniWriter::write_to_file(const char* path)
 {
     if (!buffer || error || !path[0])
         return 0;
-    // Refused, not cut, when the temporary name would not fit: a cut name
-    // could be some other file.
     char temporary[MAX_PATH];
-    size_t path_length = strlen(path);
-    static const char suffix[] = ".tmp";
-    if (path_length + sizeof suffix > sizeof temporary)
+    if (!join_path(path, ".tmp", temporary))
         return 0;
-    memcpy(temporary, path, path_length);
-    memcpy(temporary + path_length, suffix, sizeof suffix);
 
     HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -40,21 +40,6 @@ char* past_backslash(char* from)
     return *from ? from + 1 : from;
 }
 
-// `first` followed by `second` in `out` (MAX_PATH bytes); refused when it
-// does not fit.
-int32_t join_path(const char* first, const char* second, char* out)
-{
-    size_t first_length = strlen(first);
-    size_t second_length = strlen(second);
-    if (first_length + second_length >= MAX_PATH) {
-        out[0] = '\0';
-        return 0;
-    }
-    memcpy(out, first, first_length);
-    memcpy(out + first_length, second, second_length + 1);
-    return 1;
-}
-
 }  // namespace
 
 int32_t create_directory_path(const char* path, CreateDirectoryFunction create_directory)
@@ -91,6 +76,19 @@ int32_t create_directory_path(const char* path, CreateDirectoryFunction create_d
             return 1;
         next = component_end + 1;
     }
+    return 1;
+}
+
+int32_t join_path(const char* first, const char* second, char* out)
+{
+    size_t first_length = strlen(first);
+    size_t second_length = strlen(second);
+    if (first_length + second_length >= MAX_PATH) {
+        out[0] = '\0';
+        return 0;
+    }
+    memcpy(out, first, first_length);
+    memcpy(out + first_length, second, second_length + 1);
     return 1;
 }
 

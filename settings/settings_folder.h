@@ -26,6 +26,10 @@ int32_t create_directory_path(const char* path,
 
 // `special_folder` followed by settings_subfolder, in `folder` (MAX_PATH
 // bytes). 0 with an empty `folder` when it does not fit (refused).
+// `first` followed by `second` in `out` (MAX_PATH bytes). Refused (0, and
+// `out` empty) when it does not fit: a cut path would name another file.
+int32_t join_path(const char* first, const char* second, char* out);
+
 int32_t compose_settings_folder(const char* special_folder, char* folder);
 
 // `folder` followed by `file_name`, in `path` (MAX_PATH bytes). 0 with an

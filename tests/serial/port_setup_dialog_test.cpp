@@ -186,6 +186,8 @@ TEST(SelectPort, OutOfRangeValueLeavesItsGroupUncheckedAndSurvivesOk)
         {settings_of(0, 0, 3, 0, 0), 2, IDC_STOP_BITS_2, "0,0,3,0,2"},
         {settings_of(0, 0, 0, 2, 0), 3, IDC_PORT_COM1, "0,0,0,2,0"},
         {settings_of(0, 0, 0, 0, 7), 4, IDC_DATA_BITS_7, "0,0,0,1,7"},
+        {settings_of(INT32_MAX, 0, 0, 0, 0), 0, IDC_SPEED_19200, "2147483647,1,0,0,0"},
+        {settings_of(0, 0, 0, 0, INT32_MIN), 4, IDC_PORT_COM3, "2,0,0,0,-2147483648"},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
