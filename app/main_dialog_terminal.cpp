@@ -1,7 +1,7 @@
 // Sending the command line and moving received bytes into the list.
 #include "app/main_dialog.h"
 #include "app/program_objects.h"
-#include "app/upper_ascii.h"
+#include "text/upper_ascii.h"
 #include "resources/resource_ids.h"
 
 namespace {

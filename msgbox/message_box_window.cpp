@@ -1,7 +1,7 @@
 #include "msgbox/message_box_window.h"
 #include <cstdlib>
 #include <cstring>
-#include "app/upper_ascii.h"
+#include "text/upper_ascii.h"
 #include "framework/program_instance.h"
 #include "msgbox/text_lines.h"
 #include "serial/center_window.h"

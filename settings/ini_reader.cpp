@@ -1,7 +1,7 @@
 #include "settings/ini_reader.h"
 #include <cstdlib>
 #include <cstring>
-#include "app/upper_ascii.h"
+#include "text/upper_ascii.h"
 
 namespace {
 

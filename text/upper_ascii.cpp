@@ -1,4 +1,4 @@
-#include "app/upper_ascii.h"
+#include "text/upper_ascii.h"
 
 char* upper_ascii(char* text)
 {
