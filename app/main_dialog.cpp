@@ -17,8 +17,11 @@ int MainDialog::on_init_dialog()
     SetMenu(hwnd, menu);
     create_status_bar();
     attach_command_field();
+    remember_layout();
     locate_settings_folder();
     load_settings();
+    restore_placement();
+    update_view_menu();
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
     SetWindowTextA(hwnd, "Quorvex");
     return 0;  // the dialog manager must not move the focus
@@ -60,8 +63,11 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDCANCEL:           exit_program(); break;
     case IDM_EXIT:           exit_program(); break;
     case IDC_USE_UPPERCASE:  if (clicked) use_uppercase_clicked(); break;
-    case IDC_SEND_CR:        if (clicked) choose_terminator(0); break;
-    case IDC_SEND_LF:        if (clicked) choose_terminator(1); break;
+    case IDC_SEND_CR:        if (clicked) choose_line_end(0); break;
+    case IDC_SEND_LF:        if (clicked) choose_line_end(1); break;
+    case IDC_SEND_CRLF:      if (clicked) choose_line_end(2); break;
+    case IDC_SEND_NONE:      if (clicked) choose_line_end(3); break;
+    case IDC_ESCAPES:        if (clicked) escapes_clicked(); break;
     case IDM_PORT_SETUP:     run_port_setup(); break;
     case IDM_OPEN:           open_port(); break;
     case IDM_CLOSE:          close_port(); break;
@@ -69,6 +75,14 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
     case IDM_ABOUT:          show_about(hwnd); break;
     case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
+    case IDM_VIEW_AS_RECEIVED: choose_view(0); break;
+    case IDM_VIEW_LINES:     choose_view(1); break;
+    case IDM_VIEW_HEX:       choose_view(2); break;
+    case IDM_TIME_STAMPS:    toggle_time_stamps(); break;
+    case IDM_CAPTURE:        choose_capture_file(); break;
+    case IDM_STOP_CAPTURE:   stop_capture(); break;
+    case IDM_COPY:           copy_selected_lines(); break;
+    case IDM_CLEAR_RECEIVED: clear_received(); break;
     default:                 break;
     }
 }
@@ -78,13 +92,6 @@ void MainDialog::on_timer(WPARAM timer_id) { poll_receive(timer_id); }
 void MainDialog::use_uppercase_clicked()
 {
     Upper = IsDlgButtonChecked(hwnd, IDC_USE_UPPERCASE) == BST_CHECKED ? 1 : 0;
-    settings_changed = 1;
-    refocus_command();
-}
-
-void MainDialog::choose_terminator(int32_t send_char)
-{
-    SendChar = send_char;
     settings_changed = 1;
     refocus_command();
 }
@@ -143,6 +150,7 @@ void MainDialog::run_port_setup()
 void MainDialog::exit_program()
 {
     KillTimer(hwnd, receive_timer_id);
+    stop_capture();
     if (serial_channel.is_open)
         serial_channel.close();
     if (settings_changed == 1)

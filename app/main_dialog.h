@@ -1,14 +1,19 @@
 #pragma once
 #include <cstdint>
 #include "framework/dialog_base.h"
+#include "text/receive_view.h"
 
 // The main window: command line with history, Send, the options, the
 // connection light, the list of received data, the menu and the status bar.
-class MainDialog : public DialogBase {
+class MainDialog : public DialogBase, private ReceiveSink {
 public:
     int on_init_dialog() override;
     void on_command(WPARAM wparam, LPARAM lparam) override;
     void on_timer(WPARAM timer_id) override;
+    void on_size(WPARAM wparam, LPARAM lparam) override;
+    int on_query_end_session() override;
+    int on_vkey_to_item(WPARAM wparam) override;
+    int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
     // Port operations (main_dialog.cpp).
     int open_port();
@@ -19,7 +24,6 @@ public:
 
     // Smaller commands of the menu and the options (main_dialog.cpp).
     void use_uppercase_clicked();
-    void choose_terminator(int32_t send_char);
     void open_update_page();
     void clear_old_commands();
 
@@ -27,6 +31,36 @@ public:
     void send_command();
     void refocus_command();
     void poll_receive(WPARAM timer_id);
+    // Shows one read's bytes in the chosen view and adds them to a capture.
+    void show_received(const char* bytes, int count);
+    // The received list (main_dialog_list.cpp): lines are added between
+    // begin and end with drawing held off; the end selects and scrolls to
+    // the newest line unless the user has selected an older one.
+    void begin_received_lines();
+    void add_received_line(const char* text);
+    void replace_newest_line(const char* text);
+    void end_received_lines();
+
+    // The View menu, capture and copy (main_dialog_view.cpp).
+    void choose_view(int mode);
+    void toggle_time_stamps();
+    void update_view_menu();
+    int start_capture(const char* path);
+    void choose_capture_file();
+    void stop_capture();
+    void capture_received(const char* bytes, int count);
+    void show_capture_status();
+    void copy_selected_lines();
+    void clear_received();
+    void choose_line_end(int index);
+    void escapes_clicked();
+    void end_session(WPARAM ending);
+
+    // The resizable window (main_dialog_window.cpp).
+    void remember_layout();
+    void restore_placement();
+    void window_pos_changed();
+    void fill_min_max(MINMAXINFO* info);
 
     // The settings file (main_dialog_settings.cpp).
     void locate_settings_folder();
@@ -40,6 +74,15 @@ public:
     int32_t Upper = 0;
     int32_t first_tick_done = 0;
     int32_t SendChar = 0;
+    int32_t LineEnd = 0;   // 0: SendChar decides, 1: CR LF, 2: none
+    int32_t Escapes = 0;
+    int32_t Time = 0;
+    int32_t window_placed = 0;  // window_rect holds a placement to keep
+    RECT window_rect = {};      // the normal window's rectangle, screen pixels
+    ReceiveView view;
+    HANDLE capture_file = nullptr;
+    DWORD capture_bytes = 0;
+    char capture_path[MAX_PATH] = {};
     char settings_folder[MAX_PATH] = {};
     char settings_path[MAX_PATH] = {};
 
@@ -47,6 +90,16 @@ private:
     // Set-up steps of on_init_dialog.
     void create_status_bar();
     void attach_command_field();
+    void add_line(const char* text) override { add_received_line(text); }
+
+    // Where the list was following the newest line when a tick began.
+    int follow_newest = 1;
+    int lines_added = 0;
+    // The template's window size and client size, and each resized
+    // control's rectangle in it, for laying out a larger window.
+    SIZE min_window = {};
+    SIZE base_client = {};
+    RECT base_list = {}, base_combo = {}, base_send = {};
 };
 
 // The receive timer and its period.

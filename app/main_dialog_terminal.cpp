@@ -1,6 +1,7 @@
 // Sending the command line and moving received bytes into the list.
 #include "app/main_dialog.h"
 #include "app/program_objects.h"
+#include "text/escapes.h"
 #include "text/upper_ascii.h"
 #include "resources/resource_ids.h"
 
@@ -29,11 +30,30 @@ void enter_history(const char* text)
 
 }  // namespace
 
+namespace {
+
+// The bytes that end each command, by line-end choice: SendChar's CR or LF,
+// CR LF, or nothing.
+int append_line_end(char* at, int32_t line_end, int32_t send_char)
+{
+    if (line_end == 1) {
+        at[0] = '\r';
+        at[1] = '\n';
+        return 2;
+    }
+    if (line_end == 2)
+        return 0;
+    at[0] = send_char == 0 ? '\r' : '\n';
+    return 1;
+}
+
+}  // namespace
+
 void MainDialog::send_command()
 {
-    // The whole line the field takes, then room for the terminator and NUL.
-    // A longer text (only set from outside, never typed) is cut at the limit.
-    char line[command_max_length + 2] = {};
+    // The whole line the field takes, then room for the NUL; a longer text
+    // (only set from outside, never typed) is cut at the limit.
+    char line[command_max_length + 1] = {};
     GetWindowTextA(command_combo.hwnd, line, command_max_length + 1);
     int length = lstrlenA(line);
     if (Upper == 1)
@@ -43,8 +63,16 @@ void MainDialog::send_command()
         settings_changed = 1;
     }
     if (open_port()) {
-        line[length] = SendChar == 0 ? '\r' : '\n';
-        serial_channel.write(line, length + 1);
+        // Escapes only ever shorten the text, so the line and its end fit.
+        char bytes[command_max_length + 2];
+        int count = length;
+        if (Escapes == 1)
+            count = expand_escapes(line, bytes, command_max_length);
+        else
+            CopyMemory(bytes, line, length);
+        count += append_line_end(bytes + count, LineEnd, SendChar);
+        if (count > 0)
+            serial_channel.write(bytes, count);
     }
     refocus_command();
 }
@@ -55,7 +83,7 @@ void MainDialog::refocus_command()
     SendMessageA(command_edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
 }
 
-// Each chunk of up to 255 bytes becomes one line exactly as received; the
+// Moves what waits into the list, chunk by chunk, in the chosen view; the
 // tick goes on until nothing waits, so a fast device loses nothing.
 void MainDialog::poll_receive(WPARAM timer_id)
 {
@@ -65,21 +93,28 @@ void MainDialog::poll_receive(WPARAM timer_id)
         first_tick_done = 1;
         open_port();
     }
-    char chunk[receive_chunk_max + 1];
-    LRESULT newest = LB_ERR;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    view.begin_tick(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    char chunk[receive_chunk_max];
+    DWORD captured_before = capture_bytes;
+    begin_received_lines();
     for (int moved = 0; moved < receive_tick_budget;) {
         if (serial_channel.bytes_waiting() <= 0)
             break;
         int got = serial_channel.read(chunk, receive_chunk_max);
         if (got <= 0)
             break;
-        chunk[got] = '\0';
-        LRESULT index = SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_ADDSTRING, 0,
-                                            reinterpret_cast<LPARAM>(chunk));
-        if (index >= 0)
-            newest = index;
+        show_received(chunk, got);
         moved += got;
     }
-    if (newest >= 0)
-        SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_SETCURSEL, newest, 0);
+    end_received_lines();
+    if (capture_bytes != captured_before)
+        show_capture_status();
+}
+
+void MainDialog::show_received(const char* bytes, int count)
+{
+    capture_received(bytes, count);
+    view.show(reinterpret_cast<const unsigned char*>(bytes), count, *this);
 }

@@ -22,9 +22,10 @@ public:
     // Sends one byte; 1 when it went out, 0 when it did not (an error, or
     // not taken within 1000 ms).
     int write_byte(uint8_t byte);
-    // Sends `length` bytes one by one; returns how many went out (0 when the
-    // port is not open or the length is not positive). Stops at the first
-    // byte the driver does not take within 1000 ms.
+    // Sends `length` bytes in one transfer; returns how many went out (0
+    // when the port is not open or the length is not positive). What the
+    // driver has not taken within 1000 ms plus the bytes' own time on the
+    // line at the current rate is cancelled.
     int write(const void* data, int length);
     // Received bytes queued in the driver; 0 when not open.
     int bytes_waiting();
@@ -38,8 +39,6 @@ public:
     int32_t is_open = 0;
 
 private:
-    enum class ByteOutcome { sent, failed, timed_out };
-    ByteOutcome send_one(uint8_t byte);
     // Queued input count through ClearCommError; 0 when the call fails.
     DWORD queued_input();
     void release_handles();
