@@ -36,10 +36,9 @@ void MainDialog::load_settings()
     CheckDlgButton(hwnd, IDC_ESCAPES, Escapes ? BST_CHECKED : BST_UNCHECKED);
     view.set_mode(static_cast<ReceiveMode>(stored.view));
     view.set_time_stamps(Time == 1);
-    if (stored.has_window) {
+    window_placed = stored.has_window;
+    if (stored.has_window)
         window_rect = stored.window;
-        window_placed = 1;
-    }
     // A SendChar other than 0 or 1 checks no button (sends then use LF).
     check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_NONE, LineEnd ? LineEnd + 1 : SendChar);
 }

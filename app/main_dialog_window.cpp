@@ -57,6 +57,7 @@ void MainDialog::remember_layout()
         base_combo.bottom = base_combo.top + (dropped.bottom - dropped.top);
     base_send = child_rect(hwnd, IDC_SEND);
     window_rect = window;
+    on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));  // the status bar's parts
 }
 
 // Puts the window where the settings file says when that still fits on a
