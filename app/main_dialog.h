@@ -1,10 +1,16 @@
 #pragma once
 #include <cstdint>
 #include "framework/dialog_base.h"
+#include "settings/settings_file.h"
 #include "text/receive_view.h"
 
 // The main window: command line with history, Send, the options, the
 // connection light, the list of received data, the menu and the status bar.
+// The receive view and the capture file's name, outside the window object
+// so that they take no room in the program file.
+extern ReceiveView receive_view;
+extern char capture_path_text[MAX_PATH];
+
 class MainDialog : public DialogBase, private ReceiveSink {
 public:
     int on_init_dialog() override;
@@ -37,8 +43,8 @@ public:
     // begin and end with drawing held off; the end selects and scrolls to
     // the newest line unless the user has selected an older one.
     void begin_received_lines();
-    void add_received_line(const char* text);
-    void replace_newest_line(const char* text);
+    void add_received_line(const char* text) override;
+    void replace_newest_line(const char* text) override;
     void end_received_lines();
 
     // The View menu, capture and copy (main_dialog_view.cpp).
@@ -50,6 +56,8 @@ public:
     void stop_capture();
     void capture_received(const char* bytes, int count);
     void show_capture_status();
+    void show_capture_failure(const char* path);
+    void show_capture_text(const char* format, const char* path);
     void copy_selected_lines();
     void clear_received();
     void choose_line_end(int index);
@@ -74,15 +82,13 @@ public:
     int32_t Upper = 0;
     int32_t first_tick_done = 0;
     int32_t SendChar = 0;
-    int32_t LineEnd = 0;   // 0: SendChar decides, 1: CR LF, 2: none
-    int32_t Escapes = 0;
-    int32_t Time = 0;
-    int32_t window_placed = 0;  // window_rect holds a placement to keep
-    RECT window_rect = {};      // the normal window's rectangle, screen pixels
-    ReceiveView view;
+    // Line end, escapes, view, time stamps and the window's place as the
+    // settings file keeps them; the view itself is the receive view's.
+    ViewSettings options;
+    ReceiveView& view = receive_view;
     HANDLE capture_file = nullptr;
     DWORD capture_bytes = 0;
-    char capture_path[MAX_PATH] = {};
+    char (&capture_path)[MAX_PATH] = capture_path_text;
     char settings_folder[MAX_PATH] = {};
     char settings_path[MAX_PATH] = {};
 
@@ -90,7 +96,6 @@ private:
     // Set-up steps of on_init_dialog.
     void create_status_bar();
     void attach_command_field();
-    void add_line(const char* text) override { add_received_line(text); }
 
     // Where the list was following the newest line when a tick began.
     int follow_newest = 1;
@@ -99,7 +104,7 @@ private:
     // control's rectangle in it, for laying out a larger window.
     SIZE min_window = {};
     SIZE base_client = {};
-    RECT base_list = {}, base_combo = {}, base_send = {};
+    RECT base_rects[3] = {};  // the list, the command box, Send
 };
 
 // The receive timer and its period.

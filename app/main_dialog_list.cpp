@@ -20,21 +20,13 @@ void MainDialog::add_received_line(const char* text)
     ++lines_added;
 }
 
+// The end of the batch selects the new text again when the list follows.
 void MainDialog::replace_newest_line(const char* text)
 {
-    HWND list = GetDlgItem(hwnd, IDC_RECEIVED_LIST);
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    if (count <= 0) {
-        add_received_line(text);
-        return;
-    }
-    // A selected newest line stays selected when its text grows.
-    LRESULT selected = SendMessageA(list, LB_GETSEL, count - 1, 0);
-    SendMessageA(list, LB_DELETESTRING, count - 1, 0);
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    if (selected > 0)
-        SendMessageA(list, LB_SETSEL, TRUE, count - 1);
-    ++lines_added;
+    LRESULT count = SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_GETCOUNT, 0, 0);
+    if (count > 0)
+        SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_DELETESTRING, count - 1, 0);
+    add_received_line(text);
 }
 
 void MainDialog::end_received_lines()

@@ -24,38 +24,27 @@ void MainDialog::locate_settings_folder()
 void MainDialog::load_settings()
 {
     SendChar = 0;
-    ViewSettings stored;
+    options = ViewSettings{};
     if (settings_folder[0] && compose_settings_path(settings_folder, settings_file_name,
                                                     settings_path) &&
         load_settings_file(ini_reader, settings_path, port_setup_dialog.settings, Upper,
-                           SendChar, command_combo.hwnd, &stored))
+                           SendChar, command_combo.hwnd, &options))
         CheckDlgButton(hwnd, IDC_USE_UPPERCASE, Upper ? BST_CHECKED : BST_UNCHECKED);
-    LineEnd = stored.line_end;
-    Escapes = stored.escapes;
-    Time = stored.time;
-    CheckDlgButton(hwnd, IDC_ESCAPES, Escapes ? BST_CHECKED : BST_UNCHECKED);
-    view.set_mode(static_cast<ReceiveMode>(stored.view));
-    view.set_time_stamps(Time == 1);
-    window_placed = stored.has_window;
-    if (stored.has_window)
-        window_rect = stored.window;
+    CheckDlgButton(hwnd, IDC_ESCAPES, options.escapes ? BST_CHECKED : BST_UNCHECKED);
+    view.set_mode(static_cast<ReceiveMode>(options.view));
+    view.set_time_stamps(options.time == 1);
     // A SendChar other than 0 or 1 checks no button (sends then use LF).
-    check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_NONE, LineEnd ? LineEnd + 1 : SendChar);
+    check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_NONE,
+                      options.line_end ? options.line_end + 1 : SendChar);
 }
 
 // Saves only a complete text; when the file itself cannot be written the
 // change is dropped all the same, as nothing could be done about it.
 void MainDialog::save_settings()
 {
-    ViewSettings current;
-    current.line_end = LineEnd;
-    current.escapes = Escapes;
-    current.view = static_cast<int32_t>(view.mode());
-    current.time = Time;
-    current.has_window = window_placed;
-    current.window = window_rect;
+    options.view = static_cast<int32_t>(view.mode());
     if (!build_settings_text(ini_writer, port_setup_dialog.settings, Upper, SendChar,
-                             command_combo.hwnd, &current))
+                             command_combo.hwnd, &options))
         return;
     if (settings_path[0])
         ini_writer.write_to_file(settings_path);

@@ -51,9 +51,9 @@ int append_line_end(char* at, int32_t line_end, int32_t send_char)
 
 void MainDialog::send_command()
 {
-    // The whole line the field takes, then room for the NUL; a longer text
-    // (only set from outside, never typed) is cut at the limit.
-    char line[command_max_length + 1] = {};
+    // The whole line the field takes, then room for a CR LF or the NUL; a
+    // longer text (only set from outside, never typed) is cut at the limit.
+    char line[command_max_length + 2] = {};
     GetWindowTextA(command_combo.hwnd, line, command_max_length + 1);
     int length = lstrlenA(line);
     if (Upper == 1)
@@ -63,16 +63,13 @@ void MainDialog::send_command()
         settings_changed = 1;
     }
     if (open_port()) {
-        // Escapes only ever shorten the text, so the line and its end fit.
-        char bytes[command_max_length + 2];
+        // Escapes are expanded in place: they only ever shorten the text.
+        // The history above keeps the text as typed.
         int count = length;
-        if (Escapes == 1)
-            count = expand_escapes(line, bytes, command_max_length);
-        else
-            CopyMemory(bytes, line, length);
-        count += append_line_end(bytes + count, LineEnd, SendChar);
-        if (count > 0)
-            serial_channel.write(bytes, count);
+        if (options.escapes == 1)
+            count = expand_escapes(line, line, length);
+        count += append_line_end(line + count, options.line_end, SendChar);
+        serial_channel.write(line, count);
     }
     refocus_command();
 }
@@ -97,7 +94,6 @@ void MainDialog::poll_receive(WPARAM timer_id)
     GetLocalTime(&now);
     view.begin_tick(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
     char chunk[receive_chunk_max];
-    DWORD captured_before = capture_bytes;
     begin_received_lines();
     for (int moved = 0; moved < receive_tick_budget;) {
         if (serial_channel.bytes_waiting() <= 0)
@@ -109,8 +105,7 @@ void MainDialog::poll_receive(WPARAM timer_id)
         moved += got;
     }
     end_received_lines();
-    if (capture_bytes != captured_before)
-        show_capture_status();
+    show_capture_status();
 }
 
 void MainDialog::show_received(const char* bytes, int count)

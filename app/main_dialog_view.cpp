@@ -8,6 +8,9 @@
 #include "framework/radio_group.h"
 #include "resources/resource_ids.h"
 
+ReceiveView receive_view;
+char capture_path_text[MAX_PATH];
+
 namespace {
 
 // The file name part of a path.
@@ -31,8 +34,8 @@ void MainDialog::choose_view(int mode)
 
 void MainDialog::toggle_time_stamps()
 {
-    Time = Time == 1 ? 0 : 1;
-    view.set_time_stamps(Time == 1);
+    options.time = options.time == 1 ? 0 : 1;
+    view.set_time_stamps(options.time == 1);
     settings_changed = 1;
     update_view_menu();
 }
@@ -41,7 +44,7 @@ void MainDialog::update_view_menu()
 {
     CheckMenuRadioItem(menu, IDM_VIEW_AS_RECEIVED, IDM_VIEW_HEX,
                        IDM_VIEW_AS_RECEIVED + static_cast<int>(view.mode()), MF_BYCOMMAND);
-    CheckMenuItem(menu, IDM_TIME_STAMPS, Time == 1 ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu, IDM_TIME_STAMPS, options.time == 1 ? MF_CHECKED : MF_UNCHECKED);
     EnableMenuItem(menu, IDM_STOP_CAPTURE, capture_file ? MF_ENABLED : MF_GRAYED);
 }
 
@@ -52,9 +55,7 @@ int MainDialog::start_capture(const char* path)
     HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        char text[MAX_PATH + 40];
-        wsprintfA(text, "Capture stopped: could not write %s", file_name_of(path));
-        SendMessageA(status_bar, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(text));
+        show_capture_failure(path);
         return 0;
     }
     stop_capture();
@@ -107,18 +108,27 @@ void MainDialog::capture_received(const char* bytes, int count)
         return;
     }
     stop_capture();
+    show_capture_failure(capture_path);
+}
+
+void MainDialog::show_capture_failure(const char* path)
+{
+    show_capture_text("Capture stopped: could not write %s", path);
+}
+
+// The capture's part of the status bar: `format` with the file's name and
+// the bytes written.
+void MainDialog::show_capture_text(const char* format, const char* path)
+{
     char text[MAX_PATH + 40];
-    wsprintfA(text, "Capture stopped: could not write %s", file_name_of(capture_path));
+    wsprintfA(text, format, file_name_of(path), capture_bytes);
     SendMessageA(status_bar, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(text));
 }
 
 void MainDialog::show_capture_status()
 {
-    if (!capture_file)
-        return;
-    char text[MAX_PATH + 40];
-    wsprintfA(text, "Capture: %s, %lu bytes", file_name_of(capture_path), capture_bytes);
-    SendMessageA(status_bar, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(text));
+    if (capture_file)
+        show_capture_text("Capture: %s, %lu bytes", capture_path);
 }
 
 // The selected lines as text, CR LF between them.
@@ -133,12 +143,9 @@ void MainDialog::copy_selected_lines()
     if (size == 1)
         return;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    char* text = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
-    if (!text) {
-        if (block)
-            GlobalFree(block);
+    if (!block)
         return;
-    }
+    char* text = static_cast<char*>(GlobalLock(block));
     char* at = text;
     for (int i = 0; i < count; ++i) {
         if (SendMessageA(list, LB_GETSEL, i, 0) <= 0)
@@ -175,10 +182,10 @@ void MainDialog::clear_received()
 void MainDialog::choose_line_end(int index)
 {
     if (index <= 1) {
-        LineEnd = 0;
+        options.line_end = 0;
         SendChar = index;
     } else {
-        LineEnd = index - 1;
+        options.line_end = index - 1;
     }
     check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_NONE, index);
     settings_changed = 1;
@@ -187,7 +194,7 @@ void MainDialog::choose_line_end(int index)
 
 void MainDialog::escapes_clicked()
 {
-    Escapes = IsDlgButtonChecked(hwnd, IDC_ESCAPES) == BST_CHECKED ? 1 : 0;
+    options.escapes = IsDlgButtonChecked(hwnd, IDC_ESCAPES) == BST_CHECKED ? 1 : 0;
     settings_changed = 1;
     refocus_command();
 }

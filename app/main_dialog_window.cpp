@@ -25,6 +25,18 @@ void place(HWND dialog, int id, const RECT& rect)
                      rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// How the resized controls follow the window: all grow or move with the
+// right edge; the list also takes the extra height.
+const struct {
+    int id;
+    bool follows_right;  // moves rather than grows
+    bool grows_down;
+} anchors[3] = {
+    {IDC_RECEIVED_LIST, false, true},
+    {IDC_COMMAND, false, false},
+    {IDC_SEND, true, false},
+};
+
 // True when `rect` lies whole on the work area of one screen.
 bool fits_on_a_screen(const RECT& rect)
 {
@@ -48,15 +60,13 @@ void MainDialog::remember_layout()
     GetClientRect(hwnd, &client);
     min_window = SIZE{window.right - window.left, window.bottom - window.top};
     base_client = SIZE{client.right, client.bottom};
-    base_list = child_rect(hwnd, IDC_RECEIVED_LIST);
-    base_combo = child_rect(hwnd, IDC_COMMAND);
+    for (int i = 0; i < 3; ++i)
+        base_rects[i] = child_rect(hwnd, anchors[i].id);
     // A combo box's height includes its drop-down list.
     RECT dropped = {};
     if (SendDlgItemMessageA(hwnd, IDC_COMMAND, CB_GETDROPPEDCONTROLRECT, 0,
                             reinterpret_cast<LPARAM>(&dropped)))
-        base_combo.bottom = base_combo.top + (dropped.bottom - dropped.top);
-    base_send = child_rect(hwnd, IDC_SEND);
-    window_rect = window;
+        base_rects[1].bottom = base_rects[1].top + (dropped.bottom - dropped.top);
     on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));  // the status bar's parts
 }
 
@@ -64,30 +74,31 @@ void MainDialog::remember_layout()
 // screen; otherwise it stays centred.
 void MainDialog::restore_placement()
 {
-    if (window_placed && fits_on_a_screen(window_rect)) {
-        LONG width = window_rect.right - window_rect.left;
-        LONG height = window_rect.bottom - window_rect.top;
+    if (options.has_window && fits_on_a_screen(options.window)) {
+        LONG width = options.window.right - options.window.left;
+        LONG height = options.window.bottom - options.window.top;
         if (width < min_window.cx)
             width = min_window.cx;
         if (height < min_window.cy)
             height = min_window.cy;
-        SetWindowPos(hwnd, nullptr, window_rect.left, window_rect.top, width, height,
+        SetWindowPos(hwnd, nullptr, options.window.left, options.window.top, width, height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    GetWindowRect(hwnd, &window_rect);
+    GetWindowRect(hwnd, &options.window);
 }
 
 // A move or a new size of the normal window is kept for the next run.
 void MainDialog::window_pos_changed()
 {
-    if (min_window.cx == 0 || IsIconic(hwnd) || IsZoomed(hwnd))
+    if (min_window.cx == 0 || (GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)))
         return;
     RECT now;
     GetWindowRect(hwnd, &now);
-    if (EqualRect(&now, &window_rect))
+    if (now.left == options.window.left && now.top == options.window.top &&
+        now.right == options.window.right && now.bottom == options.window.bottom)
         return;
-    window_rect = now;
-    window_placed = 1;
+    options.window = now;
+    options.has_window = 1;
     settings_changed = 1;
 }
 
@@ -99,7 +110,7 @@ void MainDialog::fill_min_max(MINMAXINFO* info)
     }
 }
 
-void MainDialog::on_size(WPARAM, LPARAM lparam)
+void MainDialog::on_size(WPARAM kind, LPARAM lparam)
 {
     if (status_bar) {
         SendMessageA(status_bar, WM_SIZE, 0, 0);
@@ -107,21 +118,19 @@ void MainDialog::on_size(WPARAM, LPARAM lparam)
         int rights[3] = {width * 30 / 100, width * 52 / 100, -1};
         SendMessageA(status_bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(rights));
     }
-    if (base_client.cx == 0)
-        return;  // before the layout was taken
+    // Before the layout was taken, or minimized: the controls stay. The
+    // window is never smaller than the template otherwise.
+    if (base_client.cx == 0 || kind == SIZE_MINIMIZED)
+        return;
     LONG dx = LOWORD(lparam) - base_client.cx;
     LONG dy = HIWORD(lparam) - base_client.cy;
-    if (dx < 0)
-        dx = 0;
-    if (dy < 0)
-        dy = 0;
-    RECT list = base_list, combo = base_combo, send = base_send;
-    list.right += dx;
-    list.bottom += dy;
-    combo.right += dx;
-    OffsetRect(&send, dx, 0);
-    place(hwnd, IDC_RECEIVED_LIST, list);
-    place(hwnd, IDC_COMMAND, combo);
-    place(hwnd, IDC_SEND, send);
-    InvalidateRect(hwnd, nullptr, TRUE);
+    for (int i = 0; i < 3; ++i) {
+        RECT rect = base_rects[i];
+        if (anchors[i].follows_right)
+            rect.left += dx;
+        rect.right += dx;
+        if (anchors[i].grows_down)
+            rect.bottom += dy;
+        place(hwnd, anchors[i].id, rect);
+    }
 }

@@ -131,8 +131,10 @@ DWORD line_time_ms(HANDLE port, int length)
         return 0;
     DWORD frame_bits = 1u + dcb.ByteSize + (dcb.Parity != NOPARITY ? 1u : 0u) +
                        (dcb.StopBits == ONESTOPBIT ? 1u : 2u);
-    unsigned long long bits = static_cast<unsigned long long>(length) * frame_bits * 1000u;
-    return static_cast<DWORD>((bits + dcb.BaudRate - 1) / dcb.BaudRate);
+    // Commands are short; a huge length is bounded so the product fits.
+    DWORD bytes = length < 100000 ? static_cast<DWORD>(length) : 100000u;
+    DWORD bits = bytes * frame_bits;
+    return bits * 100u / (dcb.BaudRate / 10u + 1u) + 1u;
 }
 
 }  // namespace

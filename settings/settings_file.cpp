@@ -10,25 +10,19 @@ const char old_commands_section[] = "Old commands";
 
 namespace {
 
-const char* const line_end_names[] = {"", "CRLF", "None"};
-const char* const view_names[] = {"", "Lines", "Hex"};
-
-// The index of `value` among names[1..2]; `current` when it is none of them.
-int32_t named_index(const char* value, const char* const (&names)[3], int32_t current)
-{
-    for (int32_t i = 1; i < 3; ++i)
-        if (lstrcmpiA(value, names[i]) == 0)
-            return i;
-    return current;
-}
-
-// "1" turns an option on, "0" off; anything else changes nothing.
-int32_t flag_value(const char* value, int32_t current)
-{
-    if (value[0] && !value[1] && (value[0] == '0' || value[0] == '1'))
-        return value[0] - '0';
-    return current;
-}
+// The named options: each value's index is what the option holds; index 0
+// is the default, which is never written.
+struct NamedOption {
+    const char* key;
+    const char* names[3];
+    int32_t ViewSettings::*field;
+};
+const NamedOption named_options[] = {
+    {"LineEnd", {"", "CRLF", "None"}, &ViewSettings::line_end},
+    {"Escapes", {"0", "1", nullptr}, &ViewSettings::escapes},
+    {"View", {"", "Lines", "Hex"}, &ViewSettings::view},
+    {"Time", {"0", "1", nullptr}, &ViewSettings::time},
+};
 
 // Reads "left,top,right,bottom": four decimal integers, nothing else, and
 // a rectangle that is not empty.
@@ -41,7 +35,7 @@ int32_t parse_window(const char* text, RECT& rect)
             ++text;
         if (*text < '0' || *text > '9')
             return 0;
-        long long number = 0;
+        LONG number = 0;
         while (*text >= '0' && *text <= '9') {
             number = number * 10 + (*text++ - '0');
             if (number > 1000000)
@@ -58,17 +52,15 @@ int32_t parse_window(const char* text, RECT& rect)
     return 1;
 }
 
+// A value that names none of an option's choices leaves the option as it was.
 void load_view_settings(IniReader& reader, ViewSettings& view)
 {
     char value[64];
-    if (reader.find_key("LineEnd", value, sizeof value))
-        view.line_end = named_index(value, line_end_names, view.line_end);
-    if (reader.find_key("Escapes", value, sizeof value))
-        view.escapes = flag_value(value, view.escapes);
-    if (reader.find_key("View", value, sizeof value))
-        view.view = named_index(value, view_names, view.view);
-    if (reader.find_key("Time", value, sizeof value))
-        view.time = flag_value(value, view.time);
+    for (const NamedOption& option : named_options)
+        if (reader.find_key(option.key, value, sizeof value))
+            for (int32_t i = 0; i < 3; ++i)
+                if (option.names[i] && lstrcmpiA(value, option.names[i]) == 0)
+                    view.*option.field = i;
     if (reader.find_key("Window", value, sizeof value) && parse_window(value, view.window))
         view.has_window = 1;
 }
@@ -76,18 +68,13 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
 void write_view_settings(IniWriter& writer, const ViewSettings& view)
 {
     char line[80];
-    if (view.line_end == 1 || view.line_end == 2) {
-        wsprintfA(line, "LineEnd=%s", line_end_names[view.line_end]);
-        writer.write_line(line);
+    for (const NamedOption& option : named_options) {
+        int32_t index = view.*option.field;
+        if (index > 0 && index < 3 && option.names[index]) {
+            wsprintfA(line, "%s=%s", option.key, option.names[index]);
+            writer.write_line(line);
+        }
     }
-    if (view.escapes == 1)
-        writer.write_line("Escapes=1");
-    if (view.view == 1 || view.view == 2) {
-        wsprintfA(line, "View=%s", view_names[view.view]);
-        writer.write_line(line);
-    }
-    if (view.time == 1)
-        writer.write_line("Time=1");
     if (view.has_window) {
         wsprintfA(line, "Window=%ld,%ld,%ld,%ld", view.window.left, view.window.top,
                   view.window.right, view.window.bottom);

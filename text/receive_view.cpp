@@ -4,13 +4,13 @@ namespace {
 
 const char hex_digits[] = "0123456789ABCDEF";
 
-// Writes `value` clamped to 0..limit as `width` decimal digits.
-void put_number(char* at, int value, int limit, int width)
+// Writes `value` as `width` decimal digits; a value outside 0..limit
+// (negative ones included) is written as limit.
+void put_number(char* at, int number, int limit, int width)
 {
-    if (value < 0)
-        value = 0;
-    if (value > limit)
-        value = limit;
+    unsigned value = static_cast<unsigned>(number);
+    if (value > static_cast<unsigned>(limit))
+        value = static_cast<unsigned>(limit);
     for (int i = width - 1; i >= 0; --i) {
         at[i] = static_cast<char>('0' + value % 10);
         value /= 10;
@@ -31,6 +31,9 @@ void ReceiveView::set_mode(ReceiveMode mode)
 
 void ReceiveView::begin_tick(int hour, int minute, int second, int millisecond)
 {
+    stamp_[2] = stamp_[5] = ':';
+    stamp_[8] = '.';
+    stamp_[12] = ' ';
     put_number(stamp_, hour, 23, 2);
     put_number(stamp_ + 3, minute, 59, 2);
     put_number(stamp_ + 6, second, 59, 2);
@@ -89,7 +92,7 @@ void ReceiveView::emit(ReceiveSink& sink)
     if (listed_)
         sink.replace_newest_line(text_);
     else
-        sink.add_line(text_);
+        sink.add_received_line(text_);
     listed_ = true;
     changed_ = false;
 }

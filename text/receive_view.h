@@ -13,7 +13,7 @@ enum class ReceiveMode { as_received = 0, lines = 1, hex = 2 };
 // while the line it shows is still growing.
 class ReceiveSink {
 public:
-    virtual void add_line(const char* text) = 0;
+    virtual void add_received_line(const char* text) = 0;
     virtual void replace_newest_line(const char* text) = 0;
 
 protected:
@@ -34,7 +34,7 @@ public:
     bool time_stamps() const { return stamps_; }
 
     // A new tick: the time given stamps the lines it starts, and the hex
-    // view begins a new line. Out-of-range numbers are clamped.
+    // view begins a new line. An out-of-range number shows as its maximum.
     void begin_tick(int hour, int minute, int second, int millisecond);
     // Shows one read's bytes (count may be 0; the as-received view takes at
     // most receive_line_max_bytes per call, the caller's chunk size).
@@ -52,7 +52,7 @@ private:
 
     ReceiveMode mode_ = ReceiveMode::as_received;
     bool stamps_ = false;
-    char stamp_[14] = "00:00:00.000 ";
+    char stamp_[14] = {};  // "hh:mm:ss.mmm " once a tick began
     char text_[receive_line_text_size] = {};
     int length_ = 0;       // characters in text_
     int bytes_ = 0;        // received bytes in the line in progress

@@ -21,9 +21,7 @@ void reset_program_values()
     main_dialog.Upper = 0;
     main_dialog.first_tick_done = 0;
     main_dialog.SendChar = 0;
-    main_dialog.LineEnd = 0;
-    main_dialog.Escapes = 0;
-    main_dialog.Time = 0;
+    main_dialog.options = ViewSettings{};
     main_dialog.view.set_mode(ReceiveMode::as_received);
     main_dialog.view.set_time_stamps(false);
     port_setup_dialog.settings = PortSettings{};

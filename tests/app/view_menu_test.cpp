@@ -121,7 +121,7 @@ TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             const Case& c = cases[i];
             command(dialog, c.view);
-            if (c.stamps != (main_dialog.Time == 1))
+            if (c.stamps != (main_dialog.options.time == 1))
                 command(dialog, IDM_TIME_STAMPS);
             command(dialog, IDM_CLEAR_RECEIVED);
             EXPECT_TRUE(GetMenuState(main_dialog.menu, c.view, MF_BYCOMMAND) & MF_CHECKED)
@@ -265,7 +265,7 @@ TEST(ViewMenu, LineEndsAndEscapesShapeWhatIsSent)
             const Case& c = cases[i];
             device.clear(1);
             click(dialog, c.line_end);
-            if (c.escapes != (main_dialog.Escapes == 1))
+            if (c.escapes != (main_dialog.options.escapes == 1))
                 click(dialog, IDC_ESCAPES);
             main_dialog.Upper = c.upper;
             SetWindowTextA(command_combo.hwnd, c.typed);

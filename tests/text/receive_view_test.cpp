@@ -10,7 +10,7 @@ namespace {
 // A list as the window keeps it.
 struct ListSink : ReceiveSink {
     std::vector<std::string> lines;
-    void add_line(const char* text) override { lines.emplace_back(text); }
+    void add_received_line(const char* text) override { lines.emplace_back(text); }
     void replace_newest_line(const char* text) override
     {
         if (lines.empty())
