@@ -110,15 +110,7 @@ int list_selection(HWND dialog)
 
 std::vector<std::string> history(HWND)
 {
-    std::vector<std::string> entries;
-    int count = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETLBTEXTLEN, i, 0));
-        std::vector<char> buffer((length > 0 ? length : 0) + 1);
-        SendMessageA(command_combo.hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
-        entries.emplace_back(buffer.data());
-    }
-    return entries;
+    return combo_entries(command_combo.hwnd);
 }
 
 std::string command_text(HWND)
@@ -170,11 +162,6 @@ bool paste_text(const char* text)
 void command(HWND dialog, int id, int notification)
 {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), 0);
-}
-
-void click(HWND dialog, int control_id)
-{
-    SendMessageA(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0);
 }
 
 bool wait_for_first_open_attempt(DWORD milliseconds)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/device_client.h"
+#include "tests/support/test_support.h"  // click, combo_entries
 
 struct MainWindowRun {
     INT_PTR result = -2;       // what run_modal returned
@@ -32,7 +33,6 @@ std::string status_text();
 void type_text(const char* text);           // WM_CHAR into the command field
 bool paste_text(const char* text);          // through the clipboard, WM_PASTE
 void command(HWND dialog, int id, int notification = 0);
-void click(HWND dialog, int control_id);     // BM_CLICK on a button
 
 // Pumps messages until the port is open, or the light shows a failed open.
 bool wait_for_first_open_attempt(DWORD milliseconds);

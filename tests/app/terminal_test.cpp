@@ -8,6 +8,7 @@
 #include "tests/app/main_window_driver.h"
 #include "tests/support/test_support.h"
 #include "tools/vdev/pattern.h"
+#include "tests/support/text_helpers.h"
 
 namespace {
 
@@ -29,28 +30,6 @@ void with_open_port(DeviceClient& device, const char* mode,
     });
 }
 
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string all;
-    for (const std::string& line : lines)
-        all += line;
-    return all;
-}
-
-std::string printable(const std::string& bytes)
-{
-    std::string shown;
-    for (unsigned char c : bytes) {
-        if (c == '\r')
-            shown += "\\r";
-        else if (c == '\n')
-            shown += "\\n";
-        else
-            shown += static_cast<char>(c);
-    }
-    return shown;
-}
-
 TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
 {
     DeviceClient device;
@@ -62,9 +41,9 @@ TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
         command(dialog, IDOK);  // what Enter produces
         EXPECT_EQ("AT\r", wait_for_received(device, 3, 5000));
         ASSERT_TRUE(pump_until([&] { return !list_lines(dialog).empty(); }, 5000));
-        pump_until([&] { return joined(list_lines(dialog)).size() >= 8; }, 2000);
+        pump_until([&] { return joined(list_lines(dialog), "", "").size() >= 8; }, 2000);
         std::vector<std::string> lines = list_lines(dialog);
-        ASSERT_EQ(1u, lines.size()) << printable(joined(lines));
+        ASSERT_EQ(1u, lines.size()) << printable(joined(lines, "", ""));
         EXPECT_EQ("AT\r\nOK\r\n", lines[0]) << printable(lines[0]);
         EXPECT_EQ(0, list_selection(dialog));
         EXPECT_EQ(std::vector<std::string>{"AT"}, history(dialog));
@@ -271,15 +250,16 @@ TEST(Receiving, AFastStreamingDeviceLosesNothing)
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
         ASSERT_TRUE(device.stream(1, rate, count)) << device.last_reply();
-        pump_until([&] { return joined(list_lines(dialog)).size() >= size_t(count); }, 30000);
+        pump_until([&] { return joined(list_lines(dialog), "", "").size() >= size_t(count); }, 30000);
         device.stop_stream(1);
-        std::string shown = joined(list_lines(dialog));
+        std::string shown = joined(list_lines(dialog), "", "");
         ASSERT_EQ(size_t(count), shown.size());
         for (int i = 0; i < count; ++i)
             ASSERT_EQ(vdev::pattern_byte_at(i), static_cast<uint8_t>(shown[i]))
                 << "byte " << i << " of the stream";
-        for (const std::string& line : list_lines(dialog))
-            ASSERT_LE(line.size(), 255u);
+        std::vector<std::string> lines = list_lines(dialog);
+        for (size_t i = 0; i < lines.size(); ++i)
+            ASSERT_LE(lines[i].size(), 255u) << "line " << i << " of " << lines.size();
         EXPECT_EQ(static_cast<int>(list_lines(dialog).size()) - 1, list_selection(dialog));
     });
 }

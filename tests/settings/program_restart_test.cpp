@@ -49,19 +49,6 @@ void run_program_once(const std::function<void(HWND)>& script)
     main_dialog.hwnd = nullptr;
 }
 
-std::string combo_history()
-{
-    std::string text;
-    int count = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char entry[256] = {};
-        if (SendMessageA(command_combo.hwnd, CB_GETLBTEXTLEN, i, 0) < 256)
-            SendMessageA(command_combo.hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
-        text += std::string("<") + entry + ">";
-    }
-    return text;
-}
-
 void send_line(HWND dialog, const char* text)
 {
     SetWindowTextA(command_combo.hwnd, text);
@@ -79,13 +66,13 @@ TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlon
     std::string file = application_data + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
 
     run_program_once([](HWND dialog) {
-        SendMessageA(GetDlgItem(dialog, IDC_USE_UPPERCASE), BM_CLICK, 0, 0);
-        SendMessageA(GetDlgItem(dialog, IDC_SEND_LF), BM_CLICK, 0, 0);
+        click(dialog, IDC_USE_UPPERCASE);
+        click(dialog, IDC_SEND_LF);
         send_line(dialog, "at");
         send_line(dialog, "ati");
         // What the Select Port dialog leaves after OK with COM3, the second
         // speed, even parity, 7 data bits, one stop bit.
-        port_setup_dialog.settings = PortSettings{2, 1, 2, 1, 0};
+        port_setup_dialog.settings = port_settings(2, 1, 2, 1, 0);
         SendMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
     });
     const std::string saved = read_file(file);
@@ -100,7 +87,7 @@ TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlon
         seen = std::string("upper ") + (IsDlgButtonChecked(dialog, IDC_USE_UPPERCASE) ? "1" : "0") +
                ", cr " + (IsDlgButtonChecked(dialog, IDC_SEND_CR) ? "1" : "0") + ", lf " +
                (IsDlgButtonChecked(dialog, IDC_SEND_LF) ? "1" : "0") + ", history " +
-               combo_history();
+               joined(combo_entries(command_combo.hwnd));
         SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ("upper 1, cr 0, lf 1, history <ATI><AT>", seen);
@@ -120,7 +107,7 @@ TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlon
     // Clearing and then changing an option saves the empty history.
     run_program_once([](HWND dialog) {
         SendMessageA(dialog, WM_COMMAND, IDM_CLEAR_COMMANDS, 0);
-        SendMessageA(GetDlgItem(dialog, IDC_SEND_CR), BM_CLICK, 0, 0);
+        click(dialog, IDC_SEND_CR);
         SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"

@@ -1,7 +1,6 @@
 // Loading and saving the settings file through the main window's operations.
 #include <gtest/gtest.h>
 #include <string>
-#include "app/exit_cleanups.h"
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "settings_window_fixture.h"
@@ -275,13 +274,6 @@ TEST_F(SettingsWindowTest, AnApplicationDataPathTooLongForTheFolderStoresNothing
     while (FindNextFileA(search, &found));
     FindClose(search);
     EXPECT_EQ(2, entries) << "only . and .. belong in the folder";
-}
-
-// The reader's and the writer's blocks are freed at exit, the writer's first.
-TEST(SettingsCleanups, AreRegisteredRightAfterTheHelpFilesInObjectOrder)
-{
-    std::string names = exit_cleanup_names();
-    EXPECT_NE(std::string::npos, names.find("help file,INI reader,INI writer")) << names;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 #include "tests/support/test_support.h"
+#include "tests/support/text_helpers.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -49,6 +50,4 @@ protected:
 
     SettingsWindow window;
 };
-
-std::string joined(const std::vector<std::string>& entries);
 
