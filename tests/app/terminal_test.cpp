@@ -1,14 +1,15 @@
 // Sending command lines with the history and the uppercase option, and the
 // timer moving what the device sends into the list.
 #include <gtest/gtest.h>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "tests/app/main_window_driver.h"
 #include "tests/support/test_support.h"
-#include "tools/vdev/pattern.h"
 #include "tests/support/text_helpers.h"
+#include "tools/vdev/pattern.h"
 
 namespace {
 
@@ -50,6 +51,33 @@ TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
         EXPECT_EQ(1, main_dialog.settings_changed);
         EXPECT_EQ(main_dialog.command_edit, GetFocus());
     });
+}
+
+TEST(Terminal, EnterInTheCommandFieldSendsTheLine)
+{
+    // The key press goes through the window's own message loop, as a
+    // user's does; the line is on the wire before the window closes.
+    const struct {
+        int line_end;
+        const char* typed;
+        const char* sent;
+    } cases[] = {{IDC_SEND_CR, "at", "at\r"}, {IDC_SEND_LF, "ati", "ati\n"}};
+    DeviceClient device;
+    ASSERT_TRUE(device.set_mode(1, "silent")) << device.last_reply();
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        run_main_window([&](HWND dialog) {
+            ASSERT_TRUE(wait_for_first_open_attempt(5000)) << "case " << i;
+            device.flush(1);
+            device.clear(1);
+            click(dialog, cases[i].line_end);
+            SetFocus(main_dialog.command_edit);
+            type_text(cases[i].typed);
+            PostMessageA(main_dialog.command_edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            PostMessageA(main_dialog.command_edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+        });
+        std::string sent = wait_for_received(device, strlen(cases[i].sent), 3000);
+        EXPECT_EQ(cases[i].sent, sent) << "case " << i << ": sent " << printable(sent);
+    }
 }
 
 TEST(Terminal, UppercaseFilterChangesOnlyTypedLettersAToZ)

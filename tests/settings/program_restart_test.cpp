@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <string>
+#include <shlobj.h>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "settings_window_fixture.h"
+#include "tests/support/device_client.h"
 
 namespace {
 
@@ -113,6 +115,39 @@ TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlon
     EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"
               "[Misc Settings]\r\nUpper=1\r\nSendChar=0\r\n[Old commands]\r\n",
               read_file(file));
+}
+
+// A speed typed into the file by hand, outside the four the dialog offers,
+// still gives the line a speed the port can take.
+TEST_F(ProgramRestart, AHandEditedSpeedReachesTheLine)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    std::string application_data = folder + "Roaming";
+    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
+    AppDataRedirect redirect(application_data);
+    ASSERT_TRUE(redirect.active());
+    std::string settings = application_data + "\\BrantholmFreeware\\Quorvex";
+    ASSERT_TRUE(SHCreateDirectoryExA(nullptr, settings.c_str(), nullptr) == ERROR_SUCCESS);
+    const struct {
+        const char* speed;
+        int baud;
+    } cases[] = {{"4", 115200}, {"-1", 4800}, {"99", 9600}, {"2147483647", 9600}};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        ASSERT_TRUE(write_file(settings + "\\Quorvex.ini",
+                               std::string("[Port Settings]\r\nComm=0\r\nSpeed=") +
+                                   cases[i].speed + "\r\n"));
+        DeviceLineSettings line;
+        run_program_once([&](HWND dialog) {
+            // The port opens on the first tick.
+            pump_until([] { return main_dialog.first_tick_done != 0; }, 5000);
+            line = device.termios(1);
+            main_dialog.settings_changed = 0;
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        ASSERT_TRUE(line.valid) << "case " << i << ": " << device.last_reply();
+        EXPECT_EQ(cases[i].baud, line.speed) << "case " << i << ": Speed=" << cases[i].speed;
+    }
 }
 
 }  // namespace
