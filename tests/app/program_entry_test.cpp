@@ -87,8 +87,8 @@ TEST(ProgramProcess, TheRealProgramClosedByItsCloseBoxExitsWithZero)
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(exe.c_str())) << exe;
 
     FoundWindow found = {0, nullptr};
-    HANDLE process = start_process("\"" + exe + "\"", &found.process_id);
-    ASSERT_NE(nullptr, process) << exe;
+    HANDLE process = nullptr;
+    ASSERT_TRUE(start_process("\"" + exe + "\"", &process, &found.process_id)) << exe;
     for (int i = 0; i < 200 && !found.window; ++i) {
         Sleep(50);
         EnumWindows(find_process_window, reinterpret_cast<LPARAM>(&found));

@@ -138,7 +138,10 @@ std::string helper_program()
 // exit code, or -1 when it could not be run or did not end in time.
 int run_helper(const char* arguments)
 {
-    return finish_process(start_process("\"" + helper_program() + "\" " + arguments), 30000);
+    HANDLE process = nullptr;
+    if (!start_process("\"" + helper_program() + "\" " + arguments, &process))
+        return -1;
+    return finish_process(process, 30000);
 }
 
 TEST_F(HelpFile, TheFileIsRemovedWhenTheProgramEnds)

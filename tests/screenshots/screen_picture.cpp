@@ -27,11 +27,7 @@ std::string unix_path(const std::string& windows_path)
 // Wine can't wait for it to end: callers watch for what it makes.
 bool start_unix(const std::string& command_line)
 {
-    HANDLE process = start_process(command_line);
-    if (!process)
-        return false;
-    CloseHandle(process);
-    return true;
+    return start_process(command_line);
 }
 
 }  // namespace

@@ -152,18 +152,23 @@ PortSettings port_settings(int comm, int speed_index, int parity, int byte_size,
     return settings;
 }
 
-HANDLE start_process(std::string command_line, DWORD* process_id)
+bool start_process(std::string command_line, HANDLE* process, DWORD* process_id)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    PROCESS_INFORMATION started = {};
     if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return nullptr;
-    CloseHandle(process.hThread);
+                        &startup, &started))
+        return false;
+    if (started.hThread)
+        CloseHandle(started.hThread);
     if (process_id)
-        *process_id = process.dwProcessId;
-    return process.hProcess;
+        *process_id = started.dwProcessId;
+    if (process)
+        *process = started.hProcess;
+    else if (started.hProcess)
+        CloseHandle(started.hProcess);
+    return true;
 }
 
 int finish_process(HANDLE process, DWORD milliseconds)

@@ -48,9 +48,11 @@ void click(HWND dialog, int control_id);             // BM_CLICK on a button
 PortSettings port_settings(int comm, int speed_index, int parity = 0, int byte_size = 0,
                            int stop_bits = 0);
 
-// Starts `command_line` (quote the program's path); the process handle, or
-// null when it could not start. `process_id` receives its id.
-HANDLE start_process(std::string command_line, DWORD* process_id = nullptr);
+// Starts `command_line` (quote the program's path); whether it started.
+// `process` receives its handle (null for a Unix program, which Wine starts
+// without one) and `process_id` its id; without `process` the handle is closed.
+bool start_process(std::string command_line, HANDLE* process = nullptr,
+                   DWORD* process_id = nullptr);
 // Waits for the process to end and closes its handle: its exit code, or -1
 // when there is no process or it did not end in time (it is then ended).
 int finish_process(HANDLE process, DWORD milliseconds);
