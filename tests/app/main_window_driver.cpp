@@ -10,6 +10,7 @@ namespace {
 
 std::function<void(HWND)> current_script;
 MainWindowRun current_run;
+WindowStart current_start = WindowStart::defaults;
 UINT_PTR start_timer = 0;
 UINT_PTR finish_timer = 0;
 HHOOK tick_hook = nullptr;
@@ -49,7 +50,8 @@ void CALLBACK start(HWND, UINT, UINT_PTR id, DWORD)
     KillTimer(nullptr, id);
     start_timer = 0;
     HWND dialog = main_dialog.hwnd;
-    reset_window(dialog);
+    if (current_start == WindowStart::defaults)
+        reset_window(dialog);
     current_script(dialog);
     // Posted input of the script (Escape, the close box) is handled first.
     finish_timer = SetTimer(nullptr, 0, 100, finish);
@@ -66,10 +68,16 @@ LRESULT CALLBACK count_ticks(int code, WPARAM wparam, LPARAM lparam)
 
 }  // namespace
 
-MainWindowRun run_main_window(const std::function<void(HWND)>& script)
+MainWindowRun run_main_window(const std::function<void(HWND)>& script, WindowStart start_from)
 {
     prepare_program_classes();
     reset_program_values();
+    current_start = start_from;
+    if (start_from == WindowStart::settings_file) {
+        // Found again, as a new process would.
+        main_dialog.settings_folder[0] = '\0';
+        main_dialog.settings_path[0] = '\0';
+    }
     current_script = script;
     current_run = MainWindowRun{};
     if (!tick_hook)

@@ -14,12 +14,17 @@ struct MainWindowRun {
     bool port_open_after = false;  // the channel was still open when it ended
 };
 
-// Starts the main dialog from template 101 with every program-wide value at
-// its default (port settings, options, history, light), then runs `script`
-// inside the dialog's modal loop before the first timer tick. A window the
-// script leaves open is closed through IDCANCEL afterwards, with the
-// settings marked unchanged so that a test never writes the settings file.
-MainWindowRun run_main_window(const std::function<void(HWND)>& script);
+// How the window starts: with every program-wide value at its default
+// (port settings, options, history, light), or as the next run of the
+// program would, from the settings file it finds.
+enum class WindowStart { defaults, settings_file };
+
+// Starts the main dialog from template 101, then runs `script` inside the
+// dialog's modal loop before the first timer tick. A window the script
+// leaves open is closed through IDCANCEL afterwards, with the settings
+// marked unchanged so that a test never writes the settings file.
+MainWindowRun run_main_window(const std::function<void(HWND)>& script,
+                              WindowStart start_from = WindowStart::defaults);
 
 
 // What the user sees.

@@ -7,48 +7,19 @@
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "settings_window_fixture.h"
+#include "tests/app/main_window_driver.h"
 #include "tests/support/device_client.h"
 
 namespace {
 
-std::function<void(HWND)> current_script;
-
-void CALLBACK run_script(HWND, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(nullptr, id);
-    current_script(main_dialog.hwnd);
-}
-
-// A script that forgot to leave: the window closes without saving.
-void CALLBACK close_forgotten_window(HWND, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(nullptr, id);
-    ADD_FAILURE() << "the script left the window open";
-    main_dialog.settings_changed = 0;
-    SendMessageA(main_dialog.hwnd, WM_COMMAND, IDCANCEL, 0);
-}
-
-// One run of the program's main window, from a fresh start of every value
-// that a new process would have, with `script` run inside its modal loop.
+// One run of the program's main window as the next process would start it,
+// from the settings file, with `script` run inside its modal loop; the
+// script ends the run itself.
 void run_program_once(const std::function<void(HWND)>& script)
 {
-    prepare_program_classes();
-    main_dialog.settings_changed = 0;
-    main_dialog.Upper = 0;
-    main_dialog.SendChar = 0;
-    main_dialog.first_tick_done = 0;
-    main_dialog.settings_folder[0] = '\0';
-    main_dialog.settings_path[0] = '\0';
-    port_setup_dialog.settings = PortSettings{};
-    current_script = script;
-    UINT_PTR timer = SetTimer(nullptr, 0, 10, run_script);
-    UINT_PTR fallback = SetTimer(nullptr, 0, 10000, close_forgotten_window);
-    ASSERT_NE(0u, timer);
-    ASSERT_NE(0u, fallback);
-    EXPECT_EQ(0, main_dialog.run_modal(nullptr, IDD_MAIN));
-    KillTimer(nullptr, fallback);
-    serial_channel.close();
-    main_dialog.hwnd = nullptr;
+    MainWindowRun run = run_main_window(script, WindowStart::settings_file);
+    EXPECT_EQ(0, run.result);
+    EXPECT_FALSE(run.ended_by_driver) << "the script left the window open";
 }
 
 void send_line(HWND dialog, const char* text)
@@ -78,9 +49,7 @@ TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlon
         SendMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
     });
     const std::string saved = read_file(file);
-    EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"
-              "[Misc Settings]\r\nUpper=1\r\nSendChar=1\r\n[Old commands]\r\nATI\r\nAT\r\n",
-              saved);
+    EXPECT_EQ(example_file, saved);
 
     // The next run shows it all again; it changes nothing, so it saves nothing.
     ASSERT_TRUE(write_file(file, saved + "[Unknown]\r\n"));

@@ -104,3 +104,17 @@ bool SettingsWindowTest::checked(int control_id) const
     return IsDlgButtonChecked(window.hwnd, control_id) == BST_CHECKED;
 }
 
+
+const char example_file[] =
+    "[Port Settings]\r\n"
+    "ByteSize=1\r\n"
+    "Comm=2\r\n"
+    "Parity=2\r\n"
+    "Speed=1\r\n"
+    "StopBits=0\r\n"
+    "[Misc Settings]\r\n"
+    "Upper=1\r\n"
+    "SendChar=1\r\n"
+    "[Old commands]\r\n"
+    "ATI\r\n"
+    "AT\r\n";

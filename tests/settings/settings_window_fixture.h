@@ -51,3 +51,7 @@ protected:
     SettingsWindow window;
 };
 
+
+// A settings file as the program writes it: COM3, the second speed, even
+// parity, 7 data bits, one stop bit, uppercase on, LF line ends, two commands.
+extern const char example_file[];
