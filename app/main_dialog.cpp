@@ -10,6 +10,8 @@
 
 int MainDialog::on_init_dialog()
 {
+    // Moves and sizes count as the user's only once the layout is taken.
+    min_window.cx = 0;
     SetClassLongPtrA(hwnd, GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconA(program_instance,
                                                           MAKEINTRESOURCEA(IDI_PROGRAM))));

@@ -21,11 +21,12 @@ void MainDialog::add_received_line(const char* text)
 }
 
 // The end of the batch selects the new text again when the list follows.
+// An empty list has no line to delete (the index is then -1, which the list
+// refuses), and the text is simply added.
 void MainDialog::replace_newest_line(const char* text)
 {
     LRESULT count = SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_GETCOUNT, 0, 0);
-    if (count > 0)
-        SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_DELETESTRING, count - 1, 0);
+    SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_DELETESTRING, count - 1, 0);
     add_received_line(text);
 }
 
