@@ -67,7 +67,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_CLOSE:          close_port(); break;
     case IDM_CHECK_UPDATES:  open_update_page(); break;
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
-    case IDM_ABOUT:          show_about(hwnd); break;
+    case IDM_ABOUT:          show_about(about_box, hwnd); break;
     case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
     default:                 break;
     }
