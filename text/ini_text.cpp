@@ -160,49 +160,47 @@ int32_t IniText::find_section(const char* name)
     return 0;
 }
 
-int32_t IniText::find_key(const char* key, char* value, int value_capacity)
+char* IniText::key_value(const char* key, char* line)
 {
-    if (!section_start)
-        return 0;
+    if (!section_start || !line)
+        return nullptr;
     cursor = section_start;
-    ScratchText line(line_size);
-    if (!line.text)
-        return 0;
-    while (read_line(line.text, line_size)) {
-        if (line.text[0] == '[')
-            return 0;
-        char* equals = find_char(line.text, '=');
+    while (read_line(line, line_size)) {
+        if (line[0] == '[')
+            return nullptr;
+        char* equals = find_char(line, '=');
         if (!equals)
             continue;
         *equals = '\0';
-        if (!equal_ignoring_ascii_case(line.text, key))
-            continue;
-        copy_terminated(value, equals + 1, value_capacity);
-        return 1;
+        if (equal_ignoring_ascii_case(line, key))
+            return equals + 1;
     }
-    return 0;
+    return nullptr;
+}
+
+int32_t IniText::find_key(const char* key, char* value, int value_capacity)
+{
+    ScratchText line(line_size);
+    const char* found = key_value(key, line.text);
+    if (found)
+        copy_terminated(value, found, value_capacity);
+    return found ? 1 : 0;
 }
 
 int32_t IniText::get_bool(const char* key, int32_t* flag, int32_t default_flag)
 {
-    ScratchText value(line_size);
-    if (value.text && find_key(key, value.text, line_size)) {
-        *flag = value.text[0] != '0';
-        return 1;
-    }
-    *flag = default_flag;
-    return 0;
+    ScratchText line(line_size);
+    const char* found = key_value(key, line.text);
+    *flag = found ? found[0] != '0' : default_flag;
+    return found ? 1 : 0;
 }
 
 int32_t IniText::get_int(const char* key, int32_t* value, int32_t default_value)
 {
-    ScratchText text(line_size);
-    if (text.text && find_key(key, text.text, line_size)) {
-        *value = decimal_value(text.text);
-        return 1;
-    }
-    *value = default_value;
-    return 0;
+    ScratchText line(line_size);
+    const char* found = key_value(key, line.text);
+    *value = found ? decimal_value(found) : default_value;
+    return found ? 1 : 0;
 }
 
 int32_t IniText::next_list_line(char* item, int item_capacity)

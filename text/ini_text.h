@@ -48,6 +48,11 @@ public:
     int32_t line_size;
     int32_t section_name_size;
     char* section_start = nullptr;
+
+private:
+    // Reads the current section's lines into `line` (line_size bytes) up to
+    // the first `key` line; the value text in `line`, or null.
+    char* key_value(const char* key, char* line);
 };
 
 // Converts text as atoi does: leading white space, an optional sign, then

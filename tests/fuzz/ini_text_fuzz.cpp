@@ -76,7 +76,8 @@ void free_items(Settings& settings)
         free(settings.items[i]);
 }
 
-// Every line through buffers of a few sizes, the smallest ones included.
+// Every line, and a key's value, through buffers of a few sizes, the
+// smallest ones included.
 void read_every_line(IniText& text, const uint8_t* data, size_t size)
 {
     int capacity = size ? data[0] % 8 : 0;
@@ -85,6 +86,11 @@ void read_every_line(IniText& text, const uint8_t* data, size_t size)
     while (text.read_line(capacity ? line : nullptr, capacity))
         if (capacity && strlen(line) >= static_cast<size_t>(capacity))
             fail("the end of a line cut to", capacity);
+    // A key's value through the same buffer.
+    text.find_section(keys[0].section);
+    if (text.find_key(keys[0].name, capacity ? line : nullptr, capacity) && capacity &&
+        strlen(line) >= static_cast<size_t>(capacity))
+        fail("the end of a value cut to", capacity);
     free(line);
 }
 
