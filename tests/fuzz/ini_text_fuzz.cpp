@@ -14,13 +14,8 @@ struct Key { const char* section; const char* name; bool flag; };
 const Key keys[] = {
     {"Port Settings", "ByteSize", false}, {"Port Settings", "Comm", false},
     {"Port Settings", "Parity", false},   {"Port Settings", "Speed", false},
-    {"Port Settings", "StopBits", false}, {"Port Settings", "Port", false},
-    {"Port Settings", "Baud", false},     {"Port Settings", "Flow", false},
-    {"Misc Settings", "Upper", true},     {"Misc Settings", "SendChar", false},
-    {"Misc Settings", "Reopen", true},    {"Misc Settings", "MaxLines", false},
-    {"Misc Settings", "LineEnd", false},  {"Misc Settings", "Escapes", true},
-    {"Misc Settings", "View", false},     {"Misc Settings", "Time", false},
-    {"Misc Settings", "Window", false},
+    {"Port Settings", "StopBits", false}, {"Misc Settings", "Upper", true},
+    {"Misc Settings", "SendChar", false},
 };
 const int key_count = sizeof keys / sizeof keys[0];
 const char history_section[] = "Old commands";
