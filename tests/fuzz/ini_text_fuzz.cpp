@@ -120,6 +120,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     builder.write_section(history_section);
     for (int i = 0; i < read_first.item_count; ++i)
         builder.write_line(read_first.items[i]);
+    // Last, a section and a key named by the input's first bytes, cut where
+    // they are too long; the sections before it are found first.
+    char name[64];
+    size_t name_length = size < sizeof name - 1 ? size : sizeof name - 1;
+    memcpy(name, data, name_length);
+    name[name_length] = '\0';
+    int32_t value = 0;
+    first.find_section(name);
+    first.get_int(name, &value, 0);
+    builder.write_section(name);
+    builder.write_int(name, value);
     if (builder.error || strlen(builder.buffer) != builder.used)
         fail("the built text, length", static_cast<int>(builder.used));
 
