@@ -23,9 +23,10 @@ void MainDialog::watch_port(WPARAM timer_id)
             port_lost();
         return;
     }
-    if (!reopen_wanted || !Reopen || GetTickCount() - last_reopen_try < reopen_interval_ms)
+    DWORD now = GetTickCount();
+    if (!reopen_wanted || !Reopen || now - last_reopen_try < reopen_interval_ms)
         return;
-    last_reopen_try = GetTickCount();
+    last_reopen_try = now;
     open_channel();
 }
 

@@ -12,6 +12,25 @@ struct FriendlyNames {
 // The device-setup class of serial and parallel ports.
 const GUID ports_class = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 
+// The port a friendly name ends with, as in "USB Serial Device (COM7)"; 0
+// when it ends otherwise.
+int port_of_friendly_name(char* name)
+{
+    char* open = nullptr;
+    char* last = name;
+    for (char* p = name; *p; ++p) {
+        if (*p == '(')
+            open = p;
+        last = p;
+    }
+    if (!open || *last != ')')
+        return 0;
+    *last = '\0';
+    int number = parse_port_name(open + 1);
+    *last = ')';
+    return number;
+}
+
 void read_friendly_names(FriendlyNames& names)
 {
     HDEVINFO devices = SetupDiGetClassDevsA(&ports_class, nullptr, nullptr, DIGCF_PRESENT);
@@ -20,24 +39,14 @@ void read_friendly_names(FriendlyNames& names)
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof device;
     for (DWORD index = 0; SetupDiEnumDeviceInfo(devices, index, &device); ++index) {
-        HKEY key = SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
-        if (key == INVALID_HANDLE_VALUE)
-            continue;
-        char port_name[16] = {};
-        DWORD size = sizeof port_name - 1;  // the value need not end with a NUL
-        DWORD type = 0;
-        LONG got = RegQueryValueExA(key, "PortName", nullptr, &type,
-                                    reinterpret_cast<BYTE*>(port_name), &size);
-        RegCloseKey(key);
-        int number = got == ERROR_SUCCESS && type == REG_SZ ? parse_port_name(port_name) : 0;
-        if (!number)
-            continue;
-        char* friendly = names.name[number];
+        char friendly[sizeof names.name[0]] = {};
         if (!SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_FRIENDLYNAME, nullptr,
                                                reinterpret_cast<BYTE*>(friendly),
-                                               sizeof names.name[0] - 1, nullptr))
-            friendly[0] = '\0';
-        friendly[sizeof names.name[0] - 1] = '\0';
+                                               sizeof friendly - 1, nullptr))
+            continue;
+        int number = port_of_friendly_name(friendly);
+        if (number)
+            lstrcpynA(names.name[number], friendly, sizeof friendly);
     }
     SetupDiDestroyDeviceInfoList(devices);
 }
@@ -71,19 +80,20 @@ void fill_port_list(HWND combo)
 {
     bool present[highest_port_number + 1] = {};
     read_present_ports(present);
-    FriendlyNames* names = static_cast<FriendlyNames*>(LocalAlloc(LPTR, sizeof(FriendlyNames)));
-    if (names)
-        read_friendly_names(*names);
+    // Too large for the stack of a dialog procedure; only one dialog fills it.
+    static FriendlyNames names;
+    for (auto& name : names.name)
+        name[0] = '\0';
+    read_friendly_names(names);
     for (int number = 1; number <= highest_port_number; ++number) {
         if (!present[number])
             continue;
         char entry[64];
-        format_port_entry(entry, sizeof entry, number, names ? names->name[number] : nullptr);
+        format_port_entry(entry, sizeof entry, number, names.name[number]);
         LRESULT index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
         if (index >= 0)
             SendMessageA(combo, CB_SETITEMDATA, index, number);
     }
-    LocalFree(names);
 }
 
 void fill_rate_list(HWND combo)
@@ -97,11 +107,10 @@ void fill_rate_list(HWND combo)
 
 int port_in_field(HWND combo)
 {
-    // Any port name is far shorter than this; a longer text names none.
+    // Any entry is shorter than this; a text that fills it names no port.
     char text[64];
-    if (GetWindowTextLengthA(combo) >= static_cast<int>(sizeof text))
+    if (GetWindowTextA(combo, text, sizeof text) >= static_cast<int>(sizeof text) - 1)
         return 0;
-    GetWindowTextA(combo, text, sizeof text);
     LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                  reinterpret_cast<LPARAM>(text));
     if (index != CB_ERR && text[0])

@@ -40,7 +40,7 @@ void show_number(HWND dialog, int id, const char* prefix, int32_t number)
     char text[24] = "";
     if (number > 0)
         wsprintfA(text, "%s%d", prefix, number);
-    SetDlgItemTextA(dialog, id, text);
+    SetWindowTextA(GetDlgItem(dialog, id), text);
 }
 
 void show_other_choices(HWND dialog, const PortSettings& settings)
@@ -75,10 +75,11 @@ int read_other_choices(HWND dialog, PortSettings& settings)
     int port = other_port ? port_in_field(GetDlgItem(dialog, IDC_PORT_NAME)) : 0;
     if (other_port && !port)
         return refuse(dialog, IDC_PORT_NAME);
+    // A text that fills the buffer is longer than any rate.
     char text[16] = "";
-    if (GetWindowTextLengthA(GetDlgItem(dialog, IDC_SPEED_VALUE)) < static_cast<int>(sizeof text))
-        GetDlgItemTextA(dialog, IDC_SPEED_VALUE, text, sizeof text);
-    long rate = other_rate ? parse_baud_rate(text) : 0;
+    bool fits = GetWindowTextA(GetDlgItem(dialog, IDC_SPEED_VALUE), text, sizeof text) <
+                static_cast<int>(sizeof text) - 1;
+    long rate = other_rate && fits ? parse_baud_rate(text) : 0;
     if (other_rate && !rate)
         return refuse(dialog, IDC_SPEED_VALUE);
 
@@ -134,12 +135,12 @@ INT_PTR PortSetupDialog::dialog_message(UINT msg, WPARAM wparam, LPARAM)
         return 0;
     switch (LOWORD(wparam)) {
     case IDC_PORT_NAME:
-        if (HIWORD(wparam) == CBN_SELCHANGE || HIWORD(wparam) == CBN_EDITCHANGE)
-            check_other(hwnd, IDC_PORT_OTHER, IDC_PORT_COM1, true);
-        return 0;
     case IDC_SPEED_VALUE:
+        // Picking or typing in a field chooses its "Other:" button, which
+        // comes right before it.
         if (HIWORD(wparam) == CBN_SELCHANGE || HIWORD(wparam) == CBN_EDITCHANGE)
-            check_other(hwnd, IDC_SPEED_OTHER, IDC_SPEED_9600, true);
+            check_other(hwnd, LOWORD(wparam) - 1,
+                        LOWORD(wparam) == IDC_PORT_NAME ? IDC_PORT_COM1 : IDC_SPEED_9600, true);
         return 0;
     case IDOK:
         if (!read_other_choices(hwnd, settings))

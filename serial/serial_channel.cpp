@@ -47,7 +47,6 @@ void set_whole_line(DCB& dcb, const PortSettings& settings)
     dcb.fOutxDsrFlow = FALSE;
     dcb.fDtrControl = DTR_CONTROL_ENABLE;
     dcb.fDsrSensitivity = FALSE;
-    dcb.fTXContinueOnXoff = TRUE;
     dcb.fOutX = xon_xoff;
     dcb.fInX = xon_xoff;
     dcb.fErrorChar = FALSE;
@@ -56,8 +55,6 @@ void set_whole_line(DCB& dcb, const PortSettings& settings)
     dcb.fAbortOnError = FALSE;
     dcb.XonChar = 0x11;
     dcb.XoffChar = 0x13;
-    dcb.XonLim = 2048;
-    dcb.XoffLim = 512;
 }
 
 // Whether a failed transfer or poll means the device is gone. Our own

@@ -43,16 +43,12 @@ struct TextOut {
     void add_number(unsigned long value)
     {
         char digits[12];
-        int count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value);
-        char text[12];
-        for (int i = 0; i < count; ++i)
-            text[i] = digits[count - 1 - i];
-        text[count] = '\0';
-        add(text);
+        char* first = digits + sizeof digits - 1;
+        *first = '\0';
+        do
+            *--first = static_cast<char>('0' + value % 10);
+        while (value /= 10);
+        add(first);
     }
 };
 
@@ -97,10 +93,7 @@ const char* flow_name(int flow)
 int format_line_settings(char* out, size_t size, int port, unsigned long baud, int data_bits,
                          char parity, int stop_bits_index)
 {
-    if (!out || size == 0)
-        return 0;
     TextOut text = {out, size, 0};
-    out[0] = '\0';
     text.add("COM");
     text.add_number(port < 0 ? 0u : static_cast<unsigned long>(port));
     text.add(" ");
@@ -115,31 +108,19 @@ int format_line_settings(char* out, size_t size, int port, unsigned long baud, i
 
 void format_port_entry(char* out, size_t size, int port, const char* friendly_name)
 {
-    if (!out || size == 0)
-        return;
     TextOut text = {out, size, 0};
-    out[0] = '\0';
     text.add("COM");
     text.add_number(port < 0 ? 0u : static_cast<unsigned long>(port));
     if (!friendly_name || !*friendly_name)
         return;
-    // The system's friendly names usually end with the port's own name, which
-    // the entry already starts with.
-    size_t name_length = 0;
-    while (friendly_name[name_length])
-        ++name_length;
-    char ending[16];
-    TextOut suffix = {ending, sizeof ending, 0};
-    suffix.add(" (");
-    suffix.add(out);
-    suffix.add(")");
-    size_t keep = name_length;
-    if (name_length > suffix.length &&
-        same_letters(friendly_name + name_length - suffix.length, ending,
-                     static_cast<int>(suffix.length)))
-        keep = name_length - suffix.length;
+    // The system's friendly names usually end with " (COMn)", which the
+    // entry already starts with.
+    size_t name_length = text.length;
     text.add(" - ");
-    for (size_t i = 0; i < keep && text.length + 1 < size; ++i)
-        out[text.length++] = friendly_name[i];
-    out[text.length] = '\0';
+    text.add(friendly_name);
+    size_t end = text.length;
+    if (end > 2 * name_length + 6 && out[end - 1] == ')' && out[end - name_length - 2] == '(' &&
+        out[end - name_length - 3] == ' ' &&
+        same_letters(out + end - name_length - 1, out, static_cast<int>(name_length)))
+        out[end - name_length - 3] = '\0';
 }

@@ -28,11 +28,11 @@ const char* flow_name(int flow);
 
 // Writes "COM12 921600 8N1" into `out` (cut to `size` - 1 characters).
 // `parity` is 'N', 'O' or 'E'; `stop_bits_index` is 0 (one), 1 (one and a
-// half) or 2 (two). Returns the length written.
+// half) or 2 (two). Returns the length written. `size` is at least 1.
 int format_line_settings(char* out, size_t size, int port, unsigned long baud, int data_bits,
                          char parity, int stop_bits_index);
 
 // One entry of the port list: "COM7 - USB Serial Device", or "COM7" without
 // a friendly name. A friendly name that ends in " (COM7)" loses that ending.
-// Cut to `size` - 1 characters.
+// Cut to `size` - 1 characters; `size` is at least 1.
 void format_port_entry(char* out, size_t size, int port, const char* friendly_name);
