@@ -20,5 +20,5 @@ cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/nu
 cmake --build build -j2
 
 # The virtual device's own tests, then the program's tests under Wine.
-ctest --test-dir build/native --output-on-failure
-ctest --test-dir build --output-on-failure
+ctest --test-dir build/native --output-on-failure --no-tests=error
+ctest --test-dir build --output-on-failure --no-tests=error

@@ -7,6 +7,7 @@
 #include "resources/port_setup_ids.h"
 #include "resources/resource_ids.h"
 #include "tests/serial/select_port_driver.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -33,18 +34,6 @@ std::string checked_in(HWND dialog, const Group& group)
     return checked;
 }
 
-PortSettings settings_of(int32_t comm, int32_t speed, int32_t parity, int32_t byte_size,
-                         int32_t stop_bits)
-{
-    PortSettings s;
-    s.Comm = comm;
-    s.Speed = speed;
-    s.Parity = parity;
-    s.ByteSize = byte_size;
-    s.StopBits = stop_bits;
-    return s;
-}
-
 std::string describe(const PortSettings& s)
 {
     return std::to_string(s.Comm) + "," + std::to_string(s.Speed) + "," +
@@ -61,11 +50,6 @@ INT_PTR run_select_port(const PortSettings& start, const std::function<void(HWND
     INT_PTR result = port_setup_dialog.run_modal(nullptr, IDD_SELECT_PORT);
     EXPECT_TRUE(select_port_was_driven()) << "the dialog never came up";
     return result;
-}
-
-void click(HWND dialog, int id)
-{
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
 TEST(SelectPortTemplate, HasTheCaptionControlsAndBoldFont)
@@ -117,10 +101,10 @@ TEST(SelectPortTemplate, HasTheCaptionControlsAndBoldFont)
 TEST(SelectPort, ShowsEachGroupFromTheSettings)
 {
     const PortSettings starts[] = {
-        settings_of(0, 0, 0, 0, 0),
-        settings_of(2, 3, 0, 0, 0),
-        settings_of(3, 1, 2, 1, 2),
-        settings_of(1, 2, 1, 0, 1),
+        port_settings(0, 0, 0, 0, 0),
+        port_settings(2, 3, 0, 0, 0),
+        port_settings(3, 1, 2, 1, 2),
+        port_settings(1, 2, 1, 0, 1),
     };
     for (const PortSettings& start : starts) {
         run_select_port(start, [&](HWND dialog) {
@@ -134,7 +118,7 @@ TEST(SelectPort, ShowsEachGroupFromTheSettings)
 
 TEST(SelectPort, OkWithoutChangeKeepsTheSettings)
 {
-    PortSettings start = settings_of(2, 3, 1, 1, 2);
+    PortSettings start = port_settings(2, 3, 1, 1, 2);
     INT_PTR result = run_select_port(start, [&](HWND dialog) {
         EXPECT_EQ(0, port_setup_dialog.changed);
         click(dialog, IDOK);
@@ -161,7 +145,7 @@ TEST(SelectPort, OkReadsBackThePicksOfEveryGroup)
 
 TEST(SelectPort, CancelDiscardsEveryClick)
 {
-    PortSettings start = settings_of(1, 0, 0, 0, 0);
+    PortSettings start = port_settings(1, 0, 0, 0, 0);
     INT_PTR result = run_select_port(start, [&](HWND dialog) {
         click(dialog, IDC_PORT_COM4);
         click(dialog, IDC_SPEED_56000);
@@ -181,14 +165,14 @@ TEST(SelectPort, OutOfRangeValueLeavesItsGroupUncheckedAndSurvivesOk)
         int other_pick;  // a button of another group clicked before OK
         const char* after_ok;
     } cases[] = {
-        {settings_of(5, 0, 0, 0, 0), 0, IDC_SPEED_19200, "5,1,0,0,0"},
-        {settings_of(-1, 0, 0, 0, 0), 0, IDC_PARITY_ODD, "-1,0,1,0,0"},
-        {settings_of(0, 4, 0, 0, 0), 1, IDC_PORT_COM2, "1,4,0,0,0"},
-        {settings_of(0, 0, 3, 0, 0), 2, IDC_STOP_BITS_2, "0,0,3,0,2"},
-        {settings_of(0, 0, 0, 2, 0), 3, IDC_PORT_COM1, "0,0,0,2,0"},
-        {settings_of(0, 0, 0, 0, 7), 4, IDC_DATA_BITS_7, "0,0,0,1,7"},
-        {settings_of(INT32_MAX, 0, 0, 0, 0), 0, IDC_SPEED_19200, "2147483647,1,0,0,0"},
-        {settings_of(0, 0, 0, 0, INT32_MIN), 4, IDC_PORT_COM3, "2,0,0,0,-2147483648"},
+        {port_settings(5, 0, 0, 0, 0), 0, IDC_SPEED_19200, "5,1,0,0,0"},
+        {port_settings(-1, 0, 0, 0, 0), 0, IDC_PARITY_ODD, "-1,0,1,0,0"},
+        {port_settings(0, 4, 0, 0, 0), 1, IDC_PORT_COM2, "1,4,0,0,0"},
+        {port_settings(0, 0, 3, 0, 0), 2, IDC_STOP_BITS_2, "0,0,3,0,2"},
+        {port_settings(0, 0, 0, 2, 0), 3, IDC_PORT_COM1, "0,0,0,2,0"},
+        {port_settings(0, 0, 0, 0, 7), 4, IDC_DATA_BITS_7, "0,0,0,1,7"},
+        {port_settings(INT32_MAX, 0, 0, 0, 0), 0, IDC_SPEED_19200, "2147483647,1,0,0,0"},
+        {port_settings(0, 0, 0, 0, INT32_MIN), 4, IDC_PORT_COM3, "2,0,0,0,-2147483648"},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];

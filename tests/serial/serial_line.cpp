@@ -7,17 +7,6 @@ const int served_ports[] = {1, 2, 3, 4, 12};
 
 }  // namespace
 
-PortSettings line(int comm, int speed_index, int parity, int byte_size, int stop_bits)
-{
-    PortSettings settings;
-    settings.Comm = comm;
-    settings.Speed = speed_index;
-    settings.Parity = parity;
-    settings.ByteSize = byte_size;
-    settings.StopBits = stop_bits;
-    return settings;
-}
-
 std::string received_at_least(DeviceClient& device, int com, size_t count)
 {
     DWORD start = GetTickCount();
