@@ -214,7 +214,7 @@ std::string field_text(HWND dialog, int id)
 
 TEST(SelectPort, OtherPortRateAndFlowControl)
 {
-    PortSettings other = settings_of(1, 2, 0, 0, 0);
+    PortSettings other = port_settings(1, 2, 0, 0, 0);
     other.Port = 12;
     other.Baud = 230400;
     struct Case {
@@ -226,11 +226,11 @@ TEST(SelectPort, OtherPortRateAndFlowControl)
         const char* shown_rate;
         const char* after_ok;
     } cases[] = {
-        {settings_of(0, 0, 0, 0, 0), "list COM12", nullptr, IDC_FLOW_XON_XOFF, "", "",
+        {port_settings(0, 0, 0, 0, 0), "list COM12", nullptr, IDC_FLOW_XON_XOFF, "", "",
          "0,0,0,0,0 port 12 baud 0 flow 2"},
-        {settings_of(0, 0, 0, 0, 0), "com12", "921600", IDC_FLOW_RTS_CTS, "", "",
+        {port_settings(0, 0, 0, 0, 0), "com12", "921600", IDC_FLOW_RTS_CTS, "", "",
          "0,0,0,0,0 port 12 baud 921600 flow 1"},
-        {settings_of(0, 0, 0, 0, 0), "COM3", "57600", 0, "", "", "2,3,0,0,0 port 0 baud 0 flow 0"},
+        {port_settings(0, 0, 0, 0, 0), "COM3", "57600", 0, "", "", "2,3,0,0,0 port 0 baud 0 flow 0"},
         {other, nullptr, nullptr, IDC_PORT_COM2, "COM12", "230400",
          "1,2,0,0,0 port 0 baud 230400 flow 0"},
         {other, nullptr, nullptr, IDC_SPEED_9600, "COM12", "230400",
@@ -281,7 +281,7 @@ TEST(SelectPort, RefusedPortNamesAndRatesKeepTheDialogOpen)
         {IDC_SPEED_VALUE, "-9600"}, {IDC_SPEED_VALUE, "4000001"}, {IDC_SPEED_VALUE, ""},
         {IDC_SPEED_VALUE, long_text.c_str()},
     };
-    PortSettings start = settings_of(2, 1, 1, 0, 0);
+    PortSettings start = port_settings(2, 1, 1, 0, 0);
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
         INT_PTR result = run_select_port(start, [&](HWND dialog) {
