@@ -269,17 +269,16 @@ TEST(SelectPort, OtherPortRateAndFlowControl)
 
 TEST(SelectPort, RefusedPortNamesAndRatesKeepTheDialogOpen)
 {
+    // Which texts are names and rates is the text module's test; here, what
+    // a refusal looks like.
     const std::string long_text(300, '9');
     struct Case {
         int field;
         const char* text;
     } cases[] = {
-        {IDC_PORT_NAME, "COM0"},   {IDC_PORT_NAME, "COM257"},   {IDC_PORT_NAME, "LPT1"},
-        {IDC_PORT_NAME, "AUX"},    {IDC_PORT_NAME, "NUL"},      {IDC_PORT_NAME, "COM1:"},
-        {IDC_PORT_NAME, "\\\\.\\PIPE\\x"}, {IDC_PORT_NAME, ""}, {IDC_PORT_NAME, long_text.c_str()},
-        {IDC_SPEED_VALUE, "abc"},  {IDC_SPEED_VALUE, "0"},      {IDC_SPEED_VALUE, "115200x"},
-        {IDC_SPEED_VALUE, "-9600"}, {IDC_SPEED_VALUE, "4000001"}, {IDC_SPEED_VALUE, ""},
-        {IDC_SPEED_VALUE, long_text.c_str()},
+        {IDC_PORT_NAME, "COM257"}, {IDC_PORT_NAME, "COM1:"}, {IDC_PORT_NAME, ""},
+        {IDC_PORT_NAME, long_text.c_str()}, {IDC_SPEED_VALUE, "115200x"},
+        {IDC_SPEED_VALUE, ""}, {IDC_SPEED_VALUE, long_text.c_str()},
     };
     PortSettings start = port_settings(2, 1, 1, 0, 0);
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {

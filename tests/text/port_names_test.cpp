@@ -34,22 +34,6 @@ TEST(PortNames, OnlyWholeRatesFrom50To4000000)
             << "case " << i << ": " << (cases[i].text ? cases[i].text : "(null)");
 }
 
-TEST(PortNames, FlowNamesReadBackAndAnythingElseIsNone)
-{
-    struct Case { const char* text; int flow; };
-    const Case cases[] = {
-        {"RTSCTS", flow_rts_cts}, {"xonxoff", flow_xon_xoff}, {"RTSCTS ", flow_none},
-        {"RTS", flow_none}, {"", flow_none}, {"NONE", flow_none}, {nullptr, flow_none},
-    };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        EXPECT_EQ(cases[i].flow, parse_flow_name(cases[i].text)) << "case " << i;
-        if (cases[i].flow != flow_none)
-            EXPECT_EQ(cases[i].flow, parse_flow_name(flow_name(cases[i].flow))) << "case " << i;
-    }
-    EXPECT_STREQ("", flow_name(flow_none));
-    EXPECT_STREQ("", flow_name(7));
-}
-
 TEST(PortNames, LineSettingsTextAndPortEntries)
 {
     char text[64];
