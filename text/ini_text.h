@@ -85,6 +85,8 @@ public:
     // line_size - 1 characters is cut, never the value or the line end.
     void write_bool(const char* key, int32_t flag);
     void write_int(const char* key, int32_t value);
+    // "key=text", the key cut as above.
+    void write_text(const char* key, const char* text) { write_key_line(key, text); }
     // The text as it is, of any length, and a line end.
     void write_line(const char* text);
     void release();
