@@ -24,11 +24,12 @@ void MainDialog::locate_settings_folder()
 void MainDialog::load_settings()
 {
     SendChar = 0;
+    Reopen = 1;
     options = ViewSettings{};
     if (settings_folder[0] && compose_settings_path(settings_folder, settings_file_name,
                                                     settings_path) &&
         load_settings_file(ini_reader, settings_path, port_setup_dialog.settings, Upper,
-                           SendChar, command_combo.hwnd, &options))
+                           SendChar, command_combo.hwnd, &Reopen, &options))
         CheckDlgButton(hwnd, IDC_USE_UPPERCASE, Upper ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_ESCAPES, options.escapes ? BST_CHECKED : BST_UNCHECKED);
     view.set_mode(static_cast<ReceiveMode>(options.view));
@@ -36,6 +37,7 @@ void MainDialog::load_settings()
     // A SendChar other than 0 or 1 checks no button (sends then use LF).
     check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_NONE,
                       options.line_end ? options.line_end + 1 : SendChar);
+    show_reopen_option();
 }
 
 // Saves only a complete text; when the file itself cannot be written the
@@ -44,7 +46,7 @@ void MainDialog::save_settings()
 {
     options.view = static_cast<int32_t>(view.mode());
     if (!build_settings_text(ini_writer, port_setup_dialog.settings, Upper, SendChar,
-                             command_combo.hwnd, &options))
+                             command_combo.hwnd, Reopen, &options))
         return;
     if (settings_path[0])
         ini_writer.write_to_file(settings_path);

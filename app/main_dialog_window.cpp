@@ -115,7 +115,7 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
     if (status_bar) {
         SendMessageA(status_bar, WM_SIZE, 0, 0);
         int width = LOWORD(lparam);
-        int rights[3] = {width * 30 / 100, width * 52 / 100, -1};
+        int rights[3] = {width - 320, width - 180, -1};
         SendMessageA(status_bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(rights));
     }
     // Before the layout was taken, or minimized: the controls stay. The

@@ -30,6 +30,7 @@
 #define IDM_CHECK_UPDATES     40011
 #define IDM_PROGRAM_INFO      40012
 #define IDM_CLEAR_COMMANDS    40013
+#define IDM_REOPEN_LOST       40014
 #define IDM_VIEW_AS_RECEIVED  40020
 #define IDM_VIEW_LINES        40021
 #define IDM_VIEW_HEX          40022

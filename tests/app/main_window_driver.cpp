@@ -22,6 +22,9 @@ void reset_program_values()
     main_dialog.Upper = 0;
     main_dialog.first_tick_done = 0;
     main_dialog.SendChar = 0;
+    main_dialog.Reopen = 1;
+    main_dialog.reopen_wanted = 0;
+    main_dialog.show_reopen_option();
     main_dialog.options = ViewSettings{};
     main_dialog.view.set_mode(ReceiveMode::as_received);
     main_dialog.view.set_time_stamps(false);
@@ -131,12 +134,12 @@ std::string command_text(HWND)
     return text;
 }
 
-std::string status_text()
+std::string status_text(int part)
 {
     char text[256] = {};
-    LRESULT length = SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, 0, 0);
+    LRESULT length = SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, part, 0);
     if (LOWORD(length) < sizeof text)
-        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
     return text;
 }
 

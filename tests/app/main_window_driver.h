@@ -32,7 +32,7 @@ std::vector<std::string> list_lines(HWND dialog);
 int list_selection(HWND dialog);
 std::vector<std::string> history(HWND dialog);
 std::string command_text(HWND dialog);
-std::string status_text();
+std::string status_text(int part = 0);  // part 1: the line settings
 
 // User input.
 void type_text(const char* text);           // WM_CHAR into the command field

@@ -130,7 +130,9 @@ TEST_F(FailingLine, DeviceVanishingWhileOpenIsSurvived)
     // Nothing can go out to a device that is gone, and no call waits for it
     // beyond one write wait (a second), with room for a loaded machine.
     DWORD start = GetTickCount();
+    EXPECT_EQ(0, channel.lost());
     EXPECT_EQ(0, channel.write("after\r", 6));
+    EXPECT_EQ(1, channel.lost()) << "the failed write did not report the loss";
     EXPECT_EQ(0, channel.bytes_waiting());
     unsigned char buffer[32];
     memset(buffer, 0xff, sizeof buffer);
@@ -144,6 +146,7 @@ TEST_F(FailingLine, DeviceVanishingWhileOpenIsSurvived)
     device.set_mode(4, "silent");
     device.clear(4);
     ASSERT_EQ(1, channel.open(line(3, 3)));
+    EXPECT_EQ(0, channel.lost()) << "a new open starts without the old loss";
     EXPECT_EQ(6, channel.write("again\r", 6));
     EXPECT_EQ("again\r", received_at_least(device, 4, 6));
 }
@@ -178,6 +181,7 @@ TEST_F(FailingLine, AHeldLineAbandonsTheWriteAfterOneWait)
         EXPECT_LT(took, 4000u) << "case " << i << ": waited more than once";
         EXPECT_EQ(c.write_calls, spy.write_calls) << "case " << i << ": transfers for one command";
         EXPECT_TRUE(channel.is_open) << "case " << i;
+        EXPECT_EQ(0, channel.lost()) << "case " << i << ": a write that timed out is no loss";
 
         // Once the device takes bytes again the channel works, and the
         // abandoned bytes never went out.

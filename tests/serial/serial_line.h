@@ -1,5 +1,5 @@
 // What the serial channel's tests share: a fixture that talks to the virtual
-// device on COM1..COM4 and leaves it as it found it, and small helpers.
+// device on COM1..COM4 and COM12 and leaves it as it found it, and small helpers.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -7,7 +7,7 @@
 # (QUORVEX_WINE_GRAPHICS=x11 makes it use the X server of $DISPLAY instead;
 # QUORVEX_WINE_DESKTOP=WxH then puts every window on one virtual desktop of
 # that size, where Wine draws the window frames itself).
-# COM1..COM4 are mapped to DEVICE_DIR/comN, links that the virtual device
+# COM1..COM4 and COM12 are mapped to DEVICE_DIR/comN, links that the virtual device
 # keeps pointing at its pseudo-terminals. With a URL recorder, the http and
 # https protocols and .htm files open with it instead of a browser.
 set -e
@@ -34,16 +34,16 @@ if [ "$action" = cleanup ]; then
     exit 0
 fi
 
-if [ ! -f "$prefix/.quorvex-ready" ]; then
+if [ ! -f "$prefix/.quorvex-ready-2" ]; then
     optional wineserver -k
     rm -rf "$prefix"
     echo "creating the Wine prefix $prefix"
     quiet wineboot -i
-    for n in 1 2 3 4; do
+    for n in 1 2 3 4 12; do
         quiet wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$device_dir/com$n" /f
     done
     optional wineserver -w
-    touch "$prefix/.quorvex-ready"
+    touch "$prefix/.quorvex-ready-2"
 fi
 
 quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f
