@@ -80,15 +80,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
     case IDM_ABOUT:          show_about(about_box, hwnd); break;
     case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
-    case IDM_VIEW_AS_RECEIVED: choose_view(0); break;
-    case IDM_VIEW_LINES:     choose_view(1); break;
-    case IDM_VIEW_HEX:       choose_view(2); break;
-    case IDM_TIME_STAMPS:    toggle_time_stamps(); break;
-    case IDM_CAPTURE:        choose_capture_file(); break;
-    case IDM_STOP_CAPTURE:   stop_capture(); break;
-    case IDM_COPY:           copy_selected_lines(); break;
-    case IDM_CLEAR_RECEIVED: clear_received(); break;
-    default:                 break;
+    default:                 view_command(LOWORD(wparam)); break;
     }
 }
 
@@ -96,6 +88,23 @@ void MainDialog::on_timer(WPARAM timer_id)
 {
     poll_receive(timer_id);
     watch_port(timer_id);
+}
+
+// The View menu's commands; the three views are its first three ids.
+void MainDialog::view_command(int id)
+{
+    if (id >= IDM_VIEW_AS_RECEIVED && id <= IDM_VIEW_HEX) {
+        choose_view(id - IDM_VIEW_AS_RECEIVED);
+        return;
+    }
+    switch (id) {
+    case IDM_TIME_STAMPS:      toggle_time_stamps(); break;
+    case IDM_CAPTURE:          choose_capture_file(); break;
+    case IDM_STOP_CAPTURE:     stop_capture(); break;
+    case IDM_COPY:             copy_selected_lines(); break;
+    case IDM_CLEAR_RECEIVED:   clear_received(); break;
+    default:                   break;
+    }
 }
 
 void MainDialog::use_uppercase_clicked()

@@ -60,6 +60,7 @@ public:
     void end_received_lines();
 
     // The View menu, capture and copy (main_dialog_view.cpp).
+    void view_command(int id);
     void choose_view(int mode);
     void toggle_time_stamps();
     void update_view_menu();

@@ -69,14 +69,12 @@ int MainDialog::start_capture(const char* path)
 
 void MainDialog::choose_capture_file()
 {
-    char path[MAX_PATH] = "capture.bin";
+    char path[MAX_PATH] = {};
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = hwnd;
-    dialog.lpstrFilter = "All files (*.*)\0*.*\0";
     dialog.lpstrFile = path;
     dialog.nMaxFile = sizeof path;
-    dialog.lpstrTitle = "Capture to file";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (GetSaveFileNameA(&dialog))
         start_capture(path);

@@ -21,16 +21,17 @@ const char* key_text(IniReader& reader, const char* key, char (&value)[16])
 
 // The named options: each value's index is what the option holds; index 0
 // is the default, which is never written.
+// The texts are held in place, not pointed to, which keeps the table small.
 struct NamedOption {
-    const char* key;
-    const char* names[3];
+    char key[8];
+    char names[3][6];  // "" where a choice has no name
     int32_t ViewSettings::*field;
 };
 const NamedOption named_options[] = {
     {"LineEnd", {"", "CRLF", "None"}, &ViewSettings::line_end},
-    {"Escapes", {"0", "1", nullptr}, &ViewSettings::escapes},
+    {"Escapes", {"0", "1", ""}, &ViewSettings::escapes},
     {"View", {"", "Lines", "Hex"}, &ViewSettings::view},
-    {"Time", {"0", "1", nullptr}, &ViewSettings::time},
+    {"Time", {"0", "1", ""}, &ViewSettings::time},
 };
 
 // Reads "left,top,right,bottom": four decimal integers, nothing else, and
@@ -68,7 +69,7 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
     for (const NamedOption& option : named_options)
         if (reader.find_key(option.key, value, sizeof value))
             for (int32_t i = 0; i < 3; ++i)
-                if (option.names[i] && lstrcmpiA(value, option.names[i]) == 0)
+                if (option.names[i][0] && lstrcmpiA(value, option.names[i]) == 0)
                     view.*option.field = i;
     if (reader.find_key("Window", value, sizeof value) && parse_window(value, view.window))
         view.has_window = 1;
@@ -79,7 +80,7 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
     char line[80];
     for (const NamedOption& option : named_options) {
         int32_t index = view.*option.field;
-        if (index > 0 && index < 3 && option.names[index]) {
+        if (index > 0 && index < 3 && option.names[index][0]) {
             wsprintfA(line, "%s=%s", option.key, option.names[index]);
             writer.write_line(line);
         }

@@ -18,7 +18,7 @@ std::string capture_path;
 // Fills in the Save As dialog once it is up.
 void CALLBACK fill_save_dialog(HWND, UINT, UINT_PTR id, DWORD)
 {
-    HWND save = FindWindowA("#32770", "Capture to file");
+    HWND save = FindWindowA("#32770", nullptr);
     if (!save)
         return;
     KillTimer(nullptr, id);
