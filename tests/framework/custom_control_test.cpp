@@ -26,8 +26,7 @@ public:
 RecordingControl older(7301), newer(7301), other(7302);
 RecordingControl first_to_register(7311), second_to_register(7312);
 RecordingControl dispatched(7321), notifier(7331);
-ConnectionLight measured_light(7341, IDB_LIGHT_CLOSED, IDB_LIGHT_FAILED, IDB_LIGHT_OPEN);
-ConnectionLight switched_light(7351, IDB_LIGHT_CLOSED, IDB_LIGHT_FAILED, IDB_LIGHT_OPEN);
+ConnectionLight switched_light(7351);
 
 TEST(CustomControlRegistry, FindsTheNewestObjectOfAnId)
 {
@@ -115,26 +114,6 @@ TEST_F(CustomWindows, AClickOnAControlThatIsNotInteractiveNotifiesNobody)
     DestroyWindow(window);
 }
 
-TEST_F(CustomWindows, TheLightCopiesItsBitmapOnePixelShortOfTheClientArea)
-{
-    ConnectionLight& light = measured_light;
-    light.register_class();
-    struct Case {
-        int width, height, copy_width, copy_height;
-    } cases[] = {{18, 19, 17, 18}, {17, 17, 16, 16}, {1, 1, 0, 0}};
-    for (const Case& c : cases) {
-        HWND window = make("SLightClass", 7341, c.width, c.height);
-        ASSERT_NE(nullptr, window);
-        EXPECT_EQ(0, light.paint_rect.left);
-        EXPECT_EQ(0, light.paint_rect.top);
-        EXPECT_EQ(c.copy_width, light.paint_rect.right) << "client " << c.width << "x" << c.height;
-        EXPECT_EQ(c.copy_height, light.paint_rect.bottom) << "client " << c.width << "x" << c.height;
-        for (HBITMAP bitmap : light.bitmaps)
-            EXPECT_NE(nullptr, bitmap);
-        DestroyWindow(window);
-    }
-}
-
 TEST_F(CustomWindows, TheLightSwitchesStateAndAsksForARepaintWithoutErasing)
 {
     ConnectionLight& light = switched_light;
@@ -162,34 +141,6 @@ TEST_F(CustomWindows, TheLightSwitchesStateAndAsksForARepaintWithoutErasing)
         EXPECT_FALSE(GetUpdateRect(window, &update, FALSE)) << "step " << i;
     }
     DestroyWindow(window);
-}
-
-TEST(ConnectionLightBitmaps, AreTheRoundLightInTheStateColours)
-{
-    struct Case {
-        int id;
-        COLORREF body;
-    } cases[] = {{IDB_LIGHT_CLOSED, RGB(192, 192, 192)}, {IDB_LIGHT_FAILED, RGB(255, 0, 0)},
-                 {IDB_LIGHT_OPEN, RGB(0, 255, 0)}};
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    for (const Case& c : cases) {
-        HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.id));
-        ASSERT_NE(nullptr, bitmap) << "bitmap " << c.id;
-        BITMAP info;
-        GetObjectA(bitmap, sizeof info, &info);
-        EXPECT_EQ(16, info.bmWidth);
-        EXPECT_EQ(16, info.bmHeight);
-        HGDIOBJ previous = SelectObject(dc, bitmap);
-        EXPECT_EQ(RGB(0, 0, 128), GetPixel(dc, 0, 0)) << "bitmap " << c.id;
-        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 5, 0)) << "bitmap " << c.id;
-        EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 7, 2)) << "bitmap " << c.id;
-        EXPECT_EQ(c.body, GetPixel(dc, 8, 8)) << "bitmap " << c.id;
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace

@@ -46,8 +46,21 @@ if [ -n "$QUORVEX_WINE_DESKTOP" ]; then
     quiet wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
     quiet wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$QUORVEX_WINE_DESKTOP" /f
 else
-    quiet wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f || true
+    # A new prefix has no such value yet, which is fine: no failure to report.
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f </dev/null >>"$log" 2>&1 || true
 fi
+
+# Wine's own Marlett (the glyphs of the caption buttons) and Tahoma (what
+# "MS Shell Dlg 2" stands for), where this Wine does not find them by itself.
+for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+    for dir in /usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine/share/wine/fonts; do
+        if [ -f "$dir/$font" ]; then
+            mkdir -p "$prefix/drive_c/windows/Fonts"
+            cp -u "$dir/$font" "$prefix/drive_c/windows/Fonts/"
+            break
+        fi
+    done
+done
 
 if [ -n "$recorder" ]; then
     recorder_win=$(printf 'Z:%s' "$recorder" | tr / '\\')  # drive Z: is the Unix root
