@@ -36,7 +36,7 @@ void ConnectionLight::on_create(HWND window)
     hwnd = window;
 }
 
-// A black-rimmed disc as large as the control's shorter side, centred, with
+// A black-rimmed disc nearly as large as the control's shorter side, centred, with
 // a white glint at its upper left; the corners show the dialog's face colour.
 void ConnectionLight::on_paint()
 {
@@ -46,7 +46,8 @@ void ConnectionLight::on_paint()
         RECT client;
         GetClientRect(hwnd, &client);
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        int side = client.right < client.bottom ? client.right : client.bottom;
+        // One pixel short of the control, so that it never touches its neighbour.
+        int side = (client.right < client.bottom ? client.right : client.bottom) - 1;
         RECT disc = {(client.right - side) / 2, (client.bottom - side) / 2, 0, 0};
         disc.right = disc.left + side;
         disc.bottom = disc.top + side;
