@@ -2,14 +2,28 @@
 #include <cstdlib>
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
+#include "text/port_names.h"
 
 const char settings_file_name[] = "Quorvex.ini";
 const char port_settings_section[] = "Port Settings";
 const char misc_settings_section[] = "Misc Settings";
 const char old_commands_section[] = "Old commands";
 
+namespace {
+
+// The text of `key` in the current section; "" when it is missing.
+const char* key_text(IniReader& reader, const char* key, char (&value)[16])
+{
+    if (!reader.find_key(key, value, sizeof value))
+        value[0] = '\0';
+    return value;
+}
+
+}  // namespace
+
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
-                           int32_t& upper, int32_t& send_char, HWND history_combo)
+                           int32_t& upper, int32_t& send_char, HWND history_combo,
+                           int32_t* reopen)
 {
     if (!reader.load(path, 2))
         return 0;
@@ -19,10 +33,17 @@ int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& po
     reader.get_int("Parity", &port.Parity, 0);
     reader.get_int("Speed", &port.Speed, 0);
     reader.get_int("StopBits", &port.StopBits, 0);
+    // A value longer than any valid one is cut, and then reads as invalid.
+    char value[16];
+    port.Port = parse_port_name(key_text(reader, "Port", value));
+    port.Baud = static_cast<int32_t>(parse_baud_rate(key_text(reader, "Baud", value)));
+    port.Flow = parse_flow_name(key_text(reader, "Flow", value));
 
     reader.find_section(misc_settings_section);
     reader.get_bool("Upper", &upper, 0);
     reader.get_int("SendChar", &send_char, 0);
+    if (reopen)
+        reader.get_bool("Reopen", reopen, 1);
 
     // Longer lines are cut to the history's 199 characters.
     char command[command_buffer_size];
@@ -62,7 +83,7 @@ int32_t get_history_entry(HWND combo, int index, char* command)
 }  // namespace
 
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
-                            int32_t send_char, HWND history_combo)
+                            int32_t send_char, HWND history_combo, int32_t reopen)
 {
     writer.begin(4000, 4000);
     writer.write_section(port_settings_section);
@@ -71,10 +92,21 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
     writer.write_int("Parity", port.Parity);
     writer.write_int("Speed", port.Speed);
     writer.write_int("StopBits", port.StopBits);
+    if (port.Port >= 1 && port.Port <= highest_port_number) {
+        char name[8];
+        format_port_entry(name, sizeof name, port.Port, nullptr);
+        writer.write_text("Port", name);
+    }
+    if (port.Baud >= lowest_baud_rate && port.Baud <= highest_baud_rate)
+        writer.write_int("Baud", port.Baud);
+    if (*flow_name(port.Flow))
+        writer.write_text("Flow", flow_name(port.Flow));
 
     writer.write_section(misc_settings_section);
     writer.write_bool("Upper", upper);
     writer.write_int("SendChar", send_char);
+    if (!reopen)
+        writer.write_bool("Reopen", 0);
 
     writer.write_section(old_commands_section);
     // A window that is gone answers every message with 0, which would read

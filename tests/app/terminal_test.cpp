@@ -1,12 +1,14 @@
 // Sending command lines with the history and the uppercase option, and the
 // timer moving what the device sends into the list.
 #include <gtest/gtest.h>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "tests/app/main_window_driver.h"
 #include "tests/support/test_support.h"
+#include "tests/support/text_helpers.h"
 #include "tools/vdev/pattern.h"
 
 namespace {
@@ -29,28 +31,6 @@ void with_open_port(DeviceClient& device, const char* mode,
     });
 }
 
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string all;
-    for (const std::string& line : lines)
-        all += line;
-    return all;
-}
-
-std::string printable(const std::string& bytes)
-{
-    std::string shown;
-    for (unsigned char c : bytes) {
-        if (c == '\r')
-            shown += "\\r";
-        else if (c == '\n')
-            shown += "\\n";
-        else
-            shown += static_cast<char>(c);
-    }
-    return shown;
-}
-
 TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
 {
     DeviceClient device;
@@ -62,15 +42,42 @@ TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
         command(dialog, IDOK);  // what Enter produces
         EXPECT_EQ("AT\r", wait_for_received(device, 3, 5000));
         ASSERT_TRUE(pump_until([&] { return !list_lines(dialog).empty(); }, 5000));
-        pump_until([&] { return joined(list_lines(dialog)).size() >= 8; }, 2000);
+        pump_until([&] { return joined(list_lines(dialog), "", "").size() >= 8; }, 2000);
         std::vector<std::string> lines = list_lines(dialog);
-        ASSERT_EQ(1u, lines.size()) << printable(joined(lines));
+        ASSERT_EQ(1u, lines.size()) << printable(joined(lines, "", ""));
         EXPECT_EQ("AT\r\nOK\r\n", lines[0]) << printable(lines[0]);
         EXPECT_EQ(0, list_selection(dialog));
         EXPECT_EQ(std::vector<std::string>{"AT"}, history(dialog));
         EXPECT_EQ(1, main_dialog.settings_changed);
         EXPECT_EQ(main_dialog.command_edit, GetFocus());
     });
+}
+
+TEST(Terminal, EnterInTheCommandFieldSendsTheLine)
+{
+    // The key press goes through the window's own message loop, as a
+    // user's does; the line is on the wire before the window closes.
+    const struct {
+        int line_end;
+        const char* typed;
+        const char* sent;
+    } cases[] = {{IDC_SEND_CR, "at", "at\r"}, {IDC_SEND_LF, "ati", "ati\n"}};
+    DeviceClient device;
+    ASSERT_TRUE(device.set_mode(1, "silent")) << device.last_reply();
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        run_main_window([&](HWND dialog) {
+            ASSERT_TRUE(wait_for_first_open_attempt(5000)) << "case " << i;
+            device.flush(1);
+            device.clear(1);
+            click(dialog, cases[i].line_end);
+            SetFocus(main_dialog.command_edit);
+            type_text(cases[i].typed);
+            PostMessageA(main_dialog.command_edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            PostMessageA(main_dialog.command_edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+        });
+        std::string sent = wait_for_received(device, strlen(cases[i].sent), 3000);
+        EXPECT_EQ(cases[i].sent, sent) << "case " << i << ": sent " << printable(sent);
+    }
 }
 
 TEST(Terminal, UppercaseFilterChangesOnlyTypedLettersAToZ)
@@ -271,15 +278,16 @@ TEST(Receiving, AFastStreamingDeviceLosesNothing)
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
         ASSERT_TRUE(device.stream(1, rate, count)) << device.last_reply();
-        pump_until([&] { return joined(list_lines(dialog)).size() >= size_t(count); }, 30000);
+        pump_until([&] { return joined(list_lines(dialog), "", "").size() >= size_t(count); }, 30000);
         device.stop_stream(1);
-        std::string shown = joined(list_lines(dialog));
+        std::string shown = joined(list_lines(dialog), "", "");
         ASSERT_EQ(size_t(count), shown.size());
         for (int i = 0; i < count; ++i)
             ASSERT_EQ(vdev::pattern_byte_at(i), static_cast<uint8_t>(shown[i]))
                 << "byte " << i << " of the stream";
-        for (const std::string& line : list_lines(dialog))
-            ASSERT_LE(line.size(), 255u);
+        std::vector<std::string> lines = list_lines(dialog);
+        for (size_t i = 0; i < lines.size(); ++i)
+            ASSERT_LE(lines[i].size(), 255u) << "line " << i << " of " << lines.size();
         EXPECT_EQ(static_cast<int>(list_lines(dialog).size()) - 1, list_selection(dialog));
     });
 }

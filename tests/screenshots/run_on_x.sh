@@ -51,10 +51,20 @@ for dpi in ${QUORVEX_SCREEN_DPIS:-96 144 192}; do
         wineserver -k; wineserver -w; wineserver -p; wine cmd /c exit
     } </dev/null >>"$device_dir/wine-setup.log" 2>&1 || true
     echo "at $dpi DPI"
+    # The program's own output can go missing on its way out of Wine, so its
+    # results also go to a file; no file means it crashed or never finished.
+    results=$build/screenshot-results-$dpi.xml
+    rm -f "$results"
+    run_status=0
     QUORVEX_DEVICE_PORT_FILE="$(windows_path "$device_dir/control.port")" \
     QUORVEX_OPENED_LOG="$(windows_path "$device_dir/opened.log")" \
     QUORVEX_PICTURE_DIR="$(windows_path "$out")" QUORVEX_EXPECTED_DPI=$dpi \
-        wine "$@" || { status=$?; echo "failed at $dpi DPI (exit status $status)" >&2; }
+        wine "$@" "--gtest_output=xml:$(windows_path "$results")" || run_status=$?
+    python3 "$here/screenshots/report_results.py" "$results" || run_status=1
+    if [ "$run_status" != 0 ]; then
+        status=$run_status
+        echo "failed at $dpi DPI" >&2
+    fi
     for bmp in "$out"/*.bmp; do
         [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
     done
