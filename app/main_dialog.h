@@ -17,6 +17,7 @@ public:
     void on_command(WPARAM wparam, LPARAM lparam) override;
     void on_timer(WPARAM timer_id) override;
     void on_size(WPARAM wparam, LPARAM lparam) override;
+    void on_dpi_changed(WPARAM wparam, LPARAM lparam) override;
     int on_query_end_session() override;
     int on_vkey_to_item(WPARAM wparam) override;
     int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
@@ -123,6 +124,7 @@ private:
     SIZE min_window = {};
     SIZE base_client = {};
     RECT base_rects[3] = {};  // the list, the command box, Send
+    UINT layout_dpi = 0;      // the scale those sizes were taken at
 };
 
 // The receive timer and its period.

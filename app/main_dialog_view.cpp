@@ -129,39 +129,42 @@ void MainDialog::show_capture_status()
         show_capture_text("Capture: %s, %lu bytes", capture_path);
 }
 
-// The selected lines as text, CR LF between them.
+// The selected lines as text, CR LF between them. The lines are read as wide
+// text: some list boxes (Wine's of the version 6 common controls) overrun a
+// buffer of their own when a long line is asked for as 8-bit text. Windows
+// offers the clipboard's text in the 8-bit form too.
 void MainDialog::copy_selected_lines()
 {
     HWND list = GetDlgItem(hwnd, IDC_RECEIVED_LIST);
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     SIZE_T size = 1;
     for (int i = 0; i < count; ++i)
-        if (SendMessageA(list, LB_GETSEL, i, 0) > 0)
-            size += static_cast<SIZE_T>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 2;
+        if (SendMessageW(list, LB_GETSEL, i, 0) > 0)
+            size += static_cast<SIZE_T>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 2;
     if (size == 1)
         return;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size * sizeof(wchar_t));
     if (!block)
         return;
-    char* text = static_cast<char*>(GlobalLock(block));
-    char* at = text;
+    wchar_t* text = static_cast<wchar_t*>(GlobalLock(block));
+    wchar_t* at = text;
     for (int i = 0; i < count; ++i) {
-        if (SendMessageA(list, LB_GETSEL, i, 0) <= 0)
+        if (SendMessageW(list, LB_GETSEL, i, 0) <= 0)
             continue;
         if (at != text) {
-            *at++ = '\r';
-            *at++ = '\n';
+            *at++ = L'\r';
+            *at++ = L'\n';
         }
         // The sizes were taken above on this thread: the list can't change.
-        LRESULT got = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(at));
+        LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(at));
         if (got > 0)
             at += got;
     }
-    *at = '\0';
+    *at = L'\0';
     GlobalUnlock(block);
     if (OpenClipboard(hwnd)) {
         EmptyClipboard();
-        if (SetClipboardData(CF_TEXT, block))
+        if (SetClipboardData(CF_UNICODETEXT, block))
             block = nullptr;
         CloseClipboard();
     }

@@ -2,6 +2,7 @@
 // Send follow the right edge. Its place on the screen is kept between runs.
 #include "app/main_dialog.h"
 #include <commctrl.h>
+#include "framework/dpi.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -59,6 +60,7 @@ void MainDialog::remember_layout()
     GetWindowRect(hwnd, &window);
     GetClientRect(hwnd, &client);
     min_window = SIZE{window.right - window.left, window.bottom - window.top};
+    layout_dpi = window_dpi(hwnd);
     base_client = SIZE{client.right, client.bottom};
     for (int i = 0; i < 3; ++i)
         base_rects[i] = child_rect(hwnd, anchors[i].id);
@@ -100,6 +102,28 @@ void MainDialog::window_pos_changed()
     options.window = now;
     options.has_window = 1;
     settings_changed = 1;
+}
+
+// On a monitor of another scale the smallest size and the layout's sizes
+// scale with it before the window takes its new rectangle.
+void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
+{
+    UINT dpi = LOWORD(wparam);
+    if (layout_dpi && dpi && dpi != layout_dpi) {
+        auto scale = [&](LONG& length) { length = MulDiv(length, dpi, layout_dpi); };
+        scale(min_window.cx);
+        scale(min_window.cy);
+        scale(base_client.cx);
+        scale(base_client.cy);
+        for (RECT& rect : base_rects) {
+            scale(rect.left);
+            scale(rect.top);
+            scale(rect.right);
+            scale(rect.bottom);
+        }
+        layout_dpi = dpi;
+    }
+    DialogBase::on_dpi_changed(wparam, lparam);
 }
 
 void MainDialog::fill_min_max(MINMAXINFO* info)

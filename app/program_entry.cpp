@@ -8,8 +8,8 @@ int run_program(HINSTANCE instance, int dialog_id)
 {
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
-    // The status bar: the only common control the program uses.
-    controls.dwICC = ICC_BAR_CLASSES;
+    // The status bar, and the buttons, lists and combo box of the dialogs.
+    controls.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
     program_instance = instance;
     InitCommonControlsEx(&controls);
     register_all_custom_classes();

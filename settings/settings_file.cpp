@@ -143,15 +143,26 @@ int32_t get_history_entry(HWND combo, int index, char* command)
         return SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(command)) !=
                CB_ERR;
     // CB_GETLBTEXT knows no buffer size: a longer entry is fetched whole into
-    // a buffer of its own, then cut.
-    char* whole = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
-    if (!whole)
+    // a buffer of its own, then cut. It is fetched as wide text: some combo
+    // boxes (Wine's of the version 6 common controls) overrun a buffer of
+    // their own when a long entry is asked for as 8-bit text.
+    LRESULT wide_length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (wide_length == CB_ERR || wide_length < 0)
         return 0;
-    int32_t got = SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(whole)) !=
-                  CB_ERR;
-    if (got)
-        lstrcpynA(command, whole, command_buffer_size);
-    free(whole);
+    wchar_t* wide = static_cast<wchar_t*>(malloc((static_cast<size_t>(wide_length) + 1) * sizeof(wchar_t)));
+    if (!wide)
+        return 0;
+    int32_t got = 0;
+    if (SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide)) != CB_ERR) {
+        int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        char* whole = bytes > 0 ? static_cast<char*>(malloc(static_cast<size_t>(bytes))) : nullptr;
+        if (whole && WideCharToMultiByte(CP_ACP, 0, wide, -1, whole, bytes, nullptr, nullptr) > 0) {
+            lstrcpynA(command, whole, command_buffer_size);
+            got = 1;
+        }
+        free(whole);
+    }
+    free(wide);
     return got;
 }
 

@@ -102,17 +102,21 @@ MainWindowRun run_main_window(const std::function<void(HWND)>& script, WindowSta
     return current_run;
 }
 
+// Read as wide text, as the program's Copy does: Wine's version 6 list box
+// overruns a buffer of its own when a long line is asked for as 8-bit text.
 std::vector<std::string> list_lines(HWND dialog)
 {
     std::vector<std::string> lines;
-    int count = static_cast<int>(SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETCOUNT, 0, 0));
+    HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(
-            SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETTEXTLEN, i, 0));
-        std::vector<char> buffer((length > 0 ? length : 0) + 1);
-        SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETTEXT, i,
-                            reinterpret_cast<LPARAM>(buffer.data()));
-        lines.emplace_back(buffer.data(), buffer.size() - 1);
+        int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, i, 0));
+        std::vector<wchar_t> wide((length > 0 ? length : 0) + 1);
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+        int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+        std::vector<char> text(bytes > 0 ? bytes : 1);
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text.data(), bytes, nullptr, nullptr);
+        lines.emplace_back(text.data());
     }
     return lines;
 }

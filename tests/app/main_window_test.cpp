@@ -167,9 +167,11 @@ TEST(MainWindowScale, MovedToAMonitorOfAnotherScaleItTakesTheSuggestedRectangle)
     struct Case {
         UINT dpi;
         RECT suggested;
-    } cases[] = {{144, {40, 30, 700, 560}}, {96, {-1500, -300, -1060, 10}}, {192, {0, 0, 900, 700}}};
+    } cases[] = {{144, {40, 30, 900, 700}}, {96, {-1500, -300, -900, 160}}, {192, {0, 0, 1000, 740}}};
     run_main_window([&](HWND dialog) {
         ShowWindow(dialog, SW_SHOWNA);  // a hidden window has nothing to redraw
+        MINMAXINFO at_96 = {};
+        SendMessageA(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&at_96));
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             const Case& c = cases[i];
             RECT suggested = c.suggested;
@@ -182,6 +184,11 @@ TEST(MainWindowScale, MovedToAMonitorOfAnotherScaleItTakesTheSuggestedRectangle)
                 << "case " << i << ": at " << now.left << "," << now.top << " to " << now.right
                 << "," << now.bottom;
             EXPECT_TRUE(GetUpdateRect(dialog, &update, FALSE)) << "case " << i << ": no redraw";
+            // The smallest size follows the scale.
+            MINMAXINFO limits = {};
+            SendMessageA(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+            EXPECT_NEAR(MulDiv(at_96.ptMinTrackSize.y, c.dpi, 96), limits.ptMinTrackSize.y, 2)
+                << "case " << i;
         }
     });
 }
