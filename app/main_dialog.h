@@ -28,6 +28,14 @@ public:
     void refocus_command();
     void poll_receive(WPARAM timer_id);
 
+    // The received list (main_dialog_terminal.cpp). Lines added between
+    // begin_received_lines and end_received_lines are drawn once, at the end,
+    // which also trims the oldest lines past MaxLines and selects the newest.
+    void begin_received_lines();
+    void add_received_line(const char* text);
+    void replace_newest_line(const char* text);
+    void end_received_lines();
+
     // The settings file (main_dialog_settings.cpp).
     void locate_settings_folder();
     void load_settings();
@@ -40,10 +48,14 @@ public:
     int32_t Upper = 0;
     int32_t first_tick_done = 0;
     int32_t SendChar = 0;
+    int32_t MaxLines = 100000;  // received lines kept
     char settings_folder[MAX_PATH] = {};
     char settings_path[MAX_PATH] = {};
 
 private:
+    HWND received_list() const;
+    int32_t lines_held_off = 0;  // nonzero between begin_ and end_received_lines
+
     // Set-up steps of on_init_dialog.
     void create_status_bar();
     void attach_command_field();

@@ -8,8 +8,19 @@ const char port_settings_section[] = "Port Settings";
 const char misc_settings_section[] = "Misc Settings";
 const char old_commands_section[] = "Old commands";
 
+namespace {
+
+// `value` when it lies within [low, high], else `fallback`.
+int32_t within(int32_t value, int32_t low, int32_t high, int32_t fallback)
+{
+    return value >= low && value <= high ? value : fallback;
+}
+
+}  // namespace
+
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
-                           int32_t& upper, int32_t& send_char, HWND history_combo)
+                           int32_t& upper, int32_t& send_char, HWND history_combo,
+                           int32_t* max_lines)
 {
     if (!reader.load(path, 2))
         return 0;
@@ -19,10 +30,16 @@ int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& po
     reader.get_int("Parity", &port.Parity, 0);
     reader.get_int("Speed", &port.Speed, 0);
     reader.get_int("StopBits", &port.StopBits, 0);
+    reader.get_int("Baud", &port.Baud, 0);
+    port.Baud = within(port.Baud, min_baud, max_baud, 0);
 
     reader.find_section(misc_settings_section);
     reader.get_bool("Upper", &upper, 0);
     reader.get_int("SendChar", &send_char, 0);
+    int32_t lines = default_max_lines;
+    reader.get_int("MaxLines", &lines, default_max_lines);
+    if (max_lines)
+        *max_lines = within(lines, min_max_lines, max_max_lines, default_max_lines);
 
     // Longer lines are cut to the history's 199 characters.
     char command[command_buffer_size];
@@ -62,7 +79,7 @@ int32_t get_history_entry(HWND combo, int index, char* command)
 }  // namespace
 
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
-                            int32_t send_char, HWND history_combo)
+                            int32_t send_char, HWND history_combo, int32_t max_lines)
 {
     writer.begin(4000, 4000);
     writer.write_section(port_settings_section);
@@ -71,10 +88,14 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
     writer.write_int("Parity", port.Parity);
     writer.write_int("Speed", port.Speed);
     writer.write_int("StopBits", port.StopBits);
+    if (port.Baud)
+        writer.write_int("Baud", port.Baud);
 
     writer.write_section(misc_settings_section);
     writer.write_bool("Upper", upper);
     writer.write_int("SendChar", send_char);
+    if (max_lines != default_max_lines)
+        writer.write_int("MaxLines", max_lines);
 
     writer.write_section(old_commands_section);
     // A window that is gone answers every message with 0, which would read

@@ -18,16 +18,26 @@ extern const char old_commands_section[];    // "Old commands"
 const int saved_command_count = 10;
 const int command_buffer_size = 200;
 
+// How many received lines the window keeps, and the values a stored
+// "MaxLines" may take (others are ignored).
+const int32_t default_max_lines = 100000;
+const int32_t min_max_lines = 100;
+const int32_t max_max_lines = 10000000;
+
 // Loads the file at `path`: every key of the file's sections (a missing key
 // or section gives 0), and each line of the history appended to
-// `history_combo`'s list in file order. Returns 0, changing nothing, when the
-// file is missing, unreadable or far too large.
+// `history_combo`'s list in file order. A "Baud" or "MaxLines" out of its
+// range leaves `port.Baud` 0 and `*max_lines` at the default. Returns 0,
+// changing nothing, when the file is missing, unreadable or far too large.
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
-                           int32_t& upper, int32_t& send_char, HWND history_combo);
+                           int32_t& upper, int32_t& send_char, HWND history_combo,
+                           int32_t* max_lines = nullptr);
 
 // Builds the file's text with `writer`: the port settings, the options and
 // the ten newest entries of `history_combo`'s list, each cut to 199
-// characters. Returns 0 when the text could not be built whole (nothing may
-// then be written).
+// characters. "Baud" and "MaxLines" are written only when not their default.
+// Returns 0 when the text could not be built whole (nothing may then be
+// written).
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
-                            int32_t send_char, HWND history_combo);
+                            int32_t send_char, HWND history_combo,
+                            int32_t max_lines = default_max_lines);
