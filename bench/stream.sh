@@ -132,7 +132,7 @@ stream_and_wait() {
         [ "$waited" -le $((seconds * 3 + 30)) ] || { echo "the stream did not end" >&2; exit 1; }
         sleep 1
         pending=$(backlog)
-        [ "${pending:-0}" -gt "$max_backlog" ] && max_backlog=$pending
+        if [ "${pending:-0}" -gt "$max_backlog" ]; then max_backlog=$pending; fi
     done
 }
 
@@ -212,7 +212,7 @@ run_memory() {
         sleep 30
         elapsed=$((elapsed + 30))
         pending=$(backlog)
-        [ "${pending:-0}" -gt "$max_backlog" ] && max_backlog=$pending
+        if [ "${pending:-0}" -gt "$max_backlog" ]; then max_backlog=$pending; fi
         sent=$(device STREAMSTATUS COM1 | sed -n 's/.*sent=\([0-9]*\).*/\1/p')
         printf '%6s %9s %9s\n' "$elapsed" "$sent" "$(rss_mib "$program_pid")" >>"$memory_table"
     done
@@ -243,5 +243,5 @@ echo "load at the end: $load_after"
 printf '%7s %7s %9s %6s %9s %6s %8s %6s %5s %7s %5s %5s %6s %6s %6s %6s\n' baud bytes/s sent secs \
     "in list" lines lost/bad "1stbad" held backlog idle About stream server "RSS0" "RSS1"
 cat "$table"
-[ "$memory_seconds" -gt 0 ] && run_memory
+if [ "$memory_seconds" -gt 0 ]; then run_memory; fi
 echo "load at the end: $(uptime)"
