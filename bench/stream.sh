@@ -121,16 +121,16 @@ stop_program() {
     program_pid=
 }
 
-# stream_and_wait RATE COUNT: streams, sampling the device's backlog every
-# second into max_backlog, until the device has sent everything.
+# stream_and_wait RATE COUNT: streams, sampling the device's backlog five
+# times a second into max_backlog, until the device has sent everything.
 stream_and_wait() {
     device STREAM COM1 "$1" "$2" >/dev/null
     waited=0
     max_backlog=0
     until device STREAMSTATUS COM1 | grep -q 'done=1'; do
         waited=$((waited + 1))
-        [ "$waited" -le $((seconds * 3 + 30)) ] || { echo "the stream did not end" >&2; exit 1; }
-        sleep 1
+        [ "$waited" -le $(((seconds * 3 + 30) * 5)) ] || { echo "the stream did not end" >&2; exit 1; }
+        sleep 0.2
         pending=$(backlog)
         if [ "${pending:-0}" -gt "$max_backlog" ]; then max_backlog=$pending; fi
     done
@@ -166,7 +166,7 @@ run_rate() {
     stream_and_wait "$rate" "$count"
     t1=$(now); c1=$(cpu_ticks "$program_pid"); s1=$(cpu_ticks "$server")
     stream_time=$(span "$t0" "$t1")
-    held=$(awk -v t="$stream_time" -v n="$seconds" 'BEGIN { h = t - n; printf "%.2f", h > 0 ? h : 0 }')
+    held=$(awk -v t="$stream_time" -v n="$seconds" 'BEGIN { h = t - n; printf "%.2f", (h > 0 ? h : 0) }')
     busy=$(percent $((c1 - c0)) "$stream_time")
     server_busy=$(percent $((s1 - s0)) "$stream_time")
     sent=$(device STREAMSTATUS COM1 | sed -n 's/.*sent=\([0-9]*\).*/\1/p')
@@ -219,14 +219,12 @@ run_memory() {
     device STOP COM1 >/dev/null
     t1=$(now); c1=$(cpu_ticks "$program_pid"); s1=$(cpu_ticks "$server")
     sent=$(device STREAMSTATUS COM1 | sed -n 's/.*sent=\([0-9]*\).*/\1/p')
-    behind=$((rate * memory_seconds - sent))
     lines=$(wine_run "$probe" count | sed -n 's/.*lines=\([0-9]*\).*/\1/p')
     stop_program
     echo
     echo "Memory run: ${memory_seconds}s at 921600 baud, MaxLines at its default"
     cat "$memory_table"
-    echo "lines in the list at the end: $lines; bytes behind the device's pace: $behind;" \
-        "largest backlog seen: $max_backlog"
+    echo "lines in the list at the end: $lines; largest backlog seen: $max_backlog"
     echo "CPU: program $(percent $((c1 - c0)) "$(span "$t0" "$t1")") %," \
         "wineserver $(percent $((s1 - s0)) "$(span "$t0" "$t1")") % of one core"
 }
