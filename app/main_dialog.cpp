@@ -27,6 +27,11 @@ int MainDialog::on_init_dialog()
 void MainDialog::create_status_bar()
 {
     status_bar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", hwnd, IDC_STATUS_BAR);
+    // Part 0 the port's state, part 1 (right) its line settings.
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    int parts[2] = {client.right - 150, -1};
+    SendMessageA(status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 
 // Attaches the history combo box from the template, limits its edit field
@@ -65,15 +70,20 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_PORT_SETUP:     run_port_setup(); break;
     case IDM_OPEN:           open_port(); break;
     case IDM_CLOSE:          close_port(); break;
+    case IDM_REOPEN_LOST:    toggle_reopen(); break;
     case IDM_CHECK_UPDATES:  open_update_page(); break;
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
-    case IDM_ABOUT:          show_about(hwnd); break;
+    case IDM_ABOUT:          show_about(about_box, hwnd); break;
     case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
     default:                 break;
     }
 }
 
-void MainDialog::on_timer(WPARAM timer_id) { poll_receive(timer_id); }
+void MainDialog::on_timer(WPARAM timer_id)
+{
+    poll_receive(timer_id);
+    watch_port(timer_id);
+}
 
 void MainDialog::use_uppercase_clicked()
 {
@@ -105,27 +115,38 @@ int MainDialog::open_port()
 {
     if (serial_channel.is_open)
         return 1;
+    if (open_channel())
+        return 1;
+    connection_light.set_failed();
+    set_status("Port failed to open");
+    set_line_text("");
+    return 0;
+}
+
+int MainDialog::open_channel()
+{
     // The channel takes a speed table index: the four speed buttons are
     // entries 3 to 6 of its table. A hand-edited huge value wraps instead of
     // overflowing, and the channel maps it to 9600 like any unknown index.
     PortSettings line = port_setup_dialog.settings;
     line.Speed = static_cast<int32_t>(static_cast<uint32_t>(line.Speed) + 3u);
-    int opened = serial_channel.open(line);
-    if (opened) {
-        connection_light.set_open();
-        set_status("Port is open");
-        return opened;
-    }
-    connection_light.set_failed();
-    set_status("Port failed to open");
-    return 0;
+    if (!serial_channel.open(line))
+        return 0;
+    reopen_wanted = 0;
+    connection_light.set_open();
+    set_status("Port is open");
+    show_line_settings();
+    return 1;
 }
 
+// The user's Close also ends any wait to reopen a lost port.
 void MainDialog::close_port()
 {
     serial_channel.close();
+    reopen_wanted = 0;
     connection_light.set_closed();
     set_status("Port is closed");
+    set_line_text("");
 }
 
 // The settings count as changed whatever the dialog ended with; an open

@@ -16,6 +16,18 @@ public:
     void run_port_setup();
     void exit_program();
     void set_status(const char* text);
+    // Opens the channel with the stored settings; on success shows the open
+    // port (light, status, line settings). 0, showing nothing, on failure.
+    int open_channel();
+
+    // A port that goes away while open (main_dialog_port_watch.cpp).
+    void watch_port(WPARAM timer_id);
+    void port_lost();
+    void toggle_reopen();
+    void show_reopen_option();
+    // Part 1 of the status bar: the line settings in use, or empty.
+    void show_line_settings();
+    void set_line_text(const char* text);
 
     // Smaller commands of the menu and the options (main_dialog.cpp).
     void use_uppercase_clicked();
@@ -49,6 +61,11 @@ public:
     int32_t first_tick_done = 0;
     int32_t SendChar = 0;
     int32_t MaxLines = 100000;  // received lines kept
+    // Reopen a lost port by itself (the Port menu's option), whether a loss
+    // is waiting for that, and when the last attempt was.
+    int32_t Reopen = 1;
+    int32_t reopen_wanted = 0;
+    DWORD last_reopen_try = 0;
     char settings_folder[MAX_PATH] = {};
     char settings_path[MAX_PATH] = {};
 

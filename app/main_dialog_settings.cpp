@@ -24,14 +24,16 @@ void MainDialog::locate_settings_folder()
 void MainDialog::load_settings()
 {
     SendChar = 0;
+    Reopen = 1;
     MaxLines = default_max_lines;
     if (settings_folder[0] && compose_settings_path(settings_folder, settings_file_name,
                                                     settings_path) &&
         load_settings_file(ini_reader, settings_path, port_setup_dialog.settings, Upper,
-                           SendChar, command_combo.hwnd, &MaxLines))
+                           SendChar, command_combo.hwnd, &Reopen, &MaxLines))
         CheckDlgButton(hwnd, IDC_USE_UPPERCASE, Upper ? BST_CHECKED : BST_UNCHECKED);
     // A value other than 0 or 1 checks neither button (sends then use LF).
     check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_LF, SendChar);
+    show_reopen_option();
 }
 
 // Saves only a complete text; when the file itself cannot be written the
@@ -39,7 +41,7 @@ void MainDialog::load_settings()
 void MainDialog::save_settings()
 {
     if (!build_settings_text(ini_writer, port_setup_dialog.settings, Upper, SendChar,
-                             command_combo.hwnd, MaxLines))
+                             command_combo.hwnd, Reopen, MaxLines))
         return;
     if (settings_path[0])
         ini_writer.write_to_file(settings_path);

@@ -28,13 +28,13 @@ HelpPage help_page("QuorvexHelp.htm", help_page_text);
 static void delete_help_file() { help_page.delete_file(); }
 static const int help_file_cleanup = register_exit_cleanup("help file", delete_help_file);
 
-IniReader ini_reader(40, 300);
+IniReader ini_reader(settings_section_name_length, settings_line_length);
 static void release_ini_reader() { ini_reader.release(); }
 static const int ini_reader_cleanup = register_exit_cleanup("INI reader", release_ini_reader);
 
 PortSetupDialog port_setup_dialog;
 
-IniWriter ini_writer(40, 300);
+IniWriter ini_writer(settings_section_name_length, settings_line_length);
 static void release_ini_writer() { ini_writer.release(); }
 static const int ini_writer_cleanup = register_exit_cleanup("INI writer", release_ini_writer);
 

@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     process_times(user_before, kernel_before);
     DWORD start = GetTickCount();
     close_at = start + seconds * 1000;
-    show_about(owner);
+    show_about(about_box, owner);
     DWORD wall_ms = GetTickCount() - start;
     process_times(user_after, kernel_after);
 

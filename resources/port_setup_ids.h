@@ -19,3 +19,13 @@
 #define IDC_STOP_BITS_1       22013
 #define IDC_STOP_BITS_1_5     22014
 #define IDC_STOP_BITS_2       22015
+
+/* "Other:" port and rate: a radio button beside the group's four, and the
+   drop-down list whose text names the port or the rate. */
+#define IDC_PORT_OTHER        22016
+#define IDC_PORT_NAME         22017
+#define IDC_SPEED_OTHER       22018
+#define IDC_SPEED_VALUE       22019
+#define IDC_FLOW_NONE         22020
+#define IDC_FLOW_RTS_CTS      22021
+#define IDC_FLOW_XON_XOFF     22022

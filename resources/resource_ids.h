@@ -27,4 +27,5 @@
 #define IDM_CHECK_UPDATES     40011
 #define IDM_PROGRAM_INFO      40012
 #define IDM_CLEAR_COMMANDS    40013
+#define IDM_REOPEN_LOST       40014
 #define IDM_ABOUT             65535

@@ -3,16 +3,15 @@
 
 // The line settings of the port, as indices. The field names are also the
 // keys of the settings file. All zero means COM1, 9600 baud, no parity,
-// 8 data bits, one stop bit.
+// 8 data bits, one stop bit, no flow control.
 struct PortSettings {
     int32_t Comm = 0;      // 0..3 = COM1..COM4
     int32_t Speed = 0;     // stored: speed button 0..3; given to open: speed table index
     int32_t Parity = 0;    // 0 none, 1 odd, 2 even
     int32_t ByteSize = 0;  // 0 = 8 data bits, 1 = 7
     int32_t StopBits = 0;  // 0 one, 1 one and a half, 2 two
-    int32_t Baud = 0;      // a rate of its own from min_baud to max_baud, else 0 (use Speed)
+    // Any other port and rate: when nonzero they win over Comm and Speed.
+    int32_t Port = 0;      // COM number 1..256, 0 = the Comm button
+    int32_t Baud = 0;      // baud 50..4,000,000, 0 = the Speed button
+    int32_t Flow = 0;      // 0 none, 1 RTS/CTS, 2 XON/XOFF
 };
-
-// The rates a "Baud" of its own may take.
-constexpr int32_t min_baud = 50;
-constexpr int32_t max_baud = 4000000;

@@ -2,6 +2,8 @@
 #include "resources/port_setup_ids.h"
 #include "framework/radio_group.h"
 #include "serial/center_window.h"
+#include "serial/port_list.h"
+#include "text/port_names.h"
 
 namespace {
 
@@ -19,7 +21,86 @@ const RadioGroup radio_groups[] = {
     {IDC_PARITY_NONE, IDC_PARITY_EVEN, &PortSettings::Parity},
     {IDC_DATA_BITS_8, IDC_DATA_BITS_7, &PortSettings::ByteSize},
     {IDC_STOP_BITS_1, IDC_STOP_BITS_2, &PortSettings::StopBits},
+    {IDC_FLOW_NONE, IDC_FLOW_XON_XOFF, &PortSettings::Flow},
 };
+
+// The rates of the four speed buttons.
+const long button_rates[] = {9600, 19200, 38400, 57600};
+
+// Checks "Other:" and clears the group's four buttons, or clears "Other:".
+void check_other(HWND dialog, int other_id, int first_id, bool other)
+{
+    if (other)
+        check_radio_index(dialog, first_id, first_id + 3, -1);
+    CheckDlgButton(dialog, other_id, other ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void show_number(HWND dialog, int id, const char* prefix, int32_t number)
+{
+    char text[24] = "";
+    if (number > 0)
+        wsprintfA(text, "%s%d", prefix, number);
+    SetWindowTextA(GetDlgItem(dialog, id), text);
+}
+
+void show_other_choices(HWND dialog, const PortSettings& settings)
+{
+    fill_port_list(GetDlgItem(dialog, IDC_PORT_NAME));
+    fill_rate_list(GetDlgItem(dialog, IDC_SPEED_VALUE));
+    bool other_port = settings.Port >= 1 && settings.Port <= highest_port_number;
+    bool other_rate = settings.Baud >= lowest_baud_rate && settings.Baud <= highest_baud_rate;
+    show_number(dialog, IDC_PORT_NAME, "COM", other_port ? settings.Port : 0);
+    show_number(dialog, IDC_SPEED_VALUE, "", other_rate ? settings.Baud : 0);
+    check_other(dialog, IDC_PORT_OTHER, IDC_PORT_COM1, other_port);
+    check_other(dialog, IDC_SPEED_OTHER, IDC_SPEED_9600, other_rate);
+}
+
+// Selects a refused field's text, with the system beep.
+int refuse(HWND dialog, int id)
+{
+    HWND field = GetDlgItem(dialog, id);
+    SetFocus(field);
+    SendMessageA(field, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    MessageBeep(MB_OK);
+    return 0;
+}
+
+// Reads "Other:" port and rate when they are chosen; 0, changing nothing,
+// when a chosen field holds no port or no rate. A port or rate that one of
+// the four buttons stands for becomes that button.
+int read_other_choices(HWND dialog, PortSettings& settings)
+{
+    bool other_port = IsDlgButtonChecked(dialog, IDC_PORT_OTHER) == BST_CHECKED;
+    bool other_rate = IsDlgButtonChecked(dialog, IDC_SPEED_OTHER) == BST_CHECKED;
+    int port = other_port ? port_in_field(GetDlgItem(dialog, IDC_PORT_NAME)) : 0;
+    if (other_port && !port)
+        return refuse(dialog, IDC_PORT_NAME);
+    // A text that fills the buffer is longer than any rate.
+    char text[16] = "";
+    bool fits = GetWindowTextA(GetDlgItem(dialog, IDC_SPEED_VALUE), text, sizeof text) <
+                static_cast<int>(sizeof text) - 1;
+    long rate = other_rate && fits ? parse_baud_rate(text) : 0;
+    if (other_rate && !rate)
+        return refuse(dialog, IDC_SPEED_VALUE);
+
+    if (other_port) {
+        settings.Port = port <= 4 ? 0 : port;
+        if (port <= 4)
+            settings.Comm = port - 1;
+    } else {
+        settings.Port = 0;
+    }
+    settings.Baud = 0;
+    if (other_rate) {
+        settings.Baud = static_cast<int32_t>(rate);
+        for (int i = 0; i < 4; ++i)
+            if (button_rates[i] == rate) {
+                settings.Speed = i;
+                settings.Baud = 0;
+            }
+    }
+    return 1;
+}
 
 // A value outside its group leaves the whole group unchecked, and OK then
 // keeps the value.
@@ -45,6 +126,7 @@ INT_PTR PortSetupDialog::dialog_message(UINT msg, WPARAM wparam, LPARAM)
 {
     if (msg == WM_INITDIALOG) {
         show_settings(hwnd, settings);
+        show_other_choices(hwnd, settings);
         changed = 0;
         center_window(hwnd);
         return 1;  // let the dialog manager set the default focus
@@ -52,7 +134,17 @@ INT_PTR PortSetupDialog::dialog_message(UINT msg, WPARAM wparam, LPARAM)
     if (msg != WM_COMMAND)
         return 0;
     switch (LOWORD(wparam)) {
+    case IDC_PORT_NAME:
+    case IDC_SPEED_VALUE:
+        // Picking or typing in a field chooses its "Other:" button, which
+        // comes right before it.
+        if (HIWORD(wparam) == CBN_SELCHANGE || HIWORD(wparam) == CBN_EDITCHANGE)
+            check_other(hwnd, LOWORD(wparam) - 1,
+                        LOWORD(wparam) == IDC_PORT_NAME ? IDC_PORT_COM1 : IDC_SPEED_9600, true);
+        return 0;
     case IDOK:
+        if (!read_other_choices(hwnd, settings))
+            return 1;
         read_settings(hwnd, settings);
         changed = 1;
         EndDialog(hwnd, 1);

@@ -37,6 +37,42 @@ BYTE stop_bits_for_index(int index)
     return ONESTOPBIT;
 }
 
+// Sets every field of the line, so that nothing a program left on the port
+// before (flow control, abort-on-error, a dropped DTR) keeps it from working.
+void set_whole_line(DCB& dcb, const PortSettings& settings)
+{
+    DWORD baud = static_cast<DWORD>(settings.Baud);
+    dcb.BaudRate = baud >= 50 && baud <= 4000000 ? baud : baud_rate_for_index(settings.Speed);
+    dcb.Parity = parity_for_index(settings.Parity);
+    dcb.ByteSize = data_bits_for_index(settings.ByteSize);
+    dcb.StopBits = stop_bits_for_index(settings.StopBits);
+    bool rts_cts = settings.Flow == 1;
+    bool xon_xoff = settings.Flow == 2;
+    dcb.fBinary = TRUE;
+    dcb.fParity = dcb.Parity != NOPARITY;
+    dcb.fOutxCtsFlow = rts_cts;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = xon_xoff;
+    dcb.fInX = xon_xoff;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fRtsControl = rts_cts ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+    dcb.fAbortOnError = FALSE;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+}
+
+// Whether a failed transfer or poll means the device is gone. Our own
+// cancel after a wait and a driver time-out are not; with abort-on-error
+// off, every other failure is.
+bool means_device_gone(DWORD error)
+{
+    return error != ERROR_OPERATION_ABORTED && error != ERROR_COUNTER_TIMEOUT &&
+           error != ERROR_IO_PENDING;
+}
+
 }  // namespace
 
 DWORD baud_rate_for_index(int index)
@@ -47,11 +83,16 @@ DWORD baud_rate_for_index(int index)
     return rates[index];
 }
 
-void port_name_for_index(int comm, char (&name)[5])
+int port_number_for_index(int comm)
 {
-    lstrcpynA(name, "COM2", sizeof name);
-    if (comm >= 0 && comm <= 3)
-        name[3] = static_cast<char>('1' + comm);
+    return comm >= 0 && comm <= 3 ? comm + 1 : 2;
+}
+
+int port_number_for(const PortSettings& settings)
+{
+    if (settings.Port >= 1 && settings.Port <= 256)
+        return settings.Port;
+    return port_number_for_index(settings.Comm);
 }
 
 SerialChannel::SerialChannel() = default;
@@ -68,8 +109,10 @@ int SerialChannel::open(const PortSettings& settings)
     if (is_open)
         return 1;
 
-    char name[5];
-    port_name_for_index(settings.Comm, name);
+    // The device-namespace form reaches COM10 and above too.
+    char name[16];
+    int number = port_number_for(settings);
+    wsprintfA(name, "\\\\.\\COM%d", number);
 
     handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -81,7 +124,9 @@ int SerialChannel::open(const PortSettings& settings)
     write_overlapped = OVERLAPPED{};
 
     // A read returns at once with whatever has already arrived.
-    COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 5000};
+    COMMTIMEOUTS timeouts = {};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.WriteTotalTimeoutConstant = 5000;
     SetCommTimeouts(handle, &timeouts);
 
     read_overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -90,27 +135,22 @@ int SerialChannel::open(const PortSettings& settings)
     if (!ring)
         ring = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, ring_size));
 
-    // Only the four line settings change; everything else (flow control,
-    // special characters) stays as the driver reports it.
     DCB dcb = {};
     dcb.DCBlength = sizeof dcb;
     GetCommState(handle, &dcb);
-    dcb.BaudRate = baud_rate_for_index(settings.Speed);
-    if (settings.Baud >= min_baud && settings.Baud <= max_baud)
-        dcb.BaudRate = static_cast<DWORD>(settings.Baud);
-    dcb.Parity = parity_for_index(settings.Parity);
-    dcb.ByteSize = data_bits_for_index(settings.ByteSize);
-    dcb.StopBits = stop_bits_for_index(settings.StopBits);
+    set_whole_line(dcb, settings);
 
     // Large queues keep a fast device from overrunning the driver, but they
     // are only advice: a driver that refuses them still works with its own.
     if (SetCommState(handle, &dcb) && read_overlapped.hEvent && write_overlapped.hEvent &&
         stop_event && ring) {
         SetupComm(handle, queue_size, queue_size);
-        lost_flag = 0;
+        InterlockedExchange(&lost_state, 0);
         reader = CreateThread(nullptr, 0, reader_main, this, 0, nullptr);
         if (reader) {
             is_open = 1;
+            port_number = number;
+            applied_line = dcb;
             return 1;
         }
     }
@@ -157,8 +197,10 @@ void SerialChannel::read_port()
         if (room) {
             ResetEvent(read_overlapped.hEvent);
             if (!ReadFile(handle, ring + ring_in, room, &got, &read_overlapped)) {
-                if (GetLastError() != ERROR_IO_PENDING) {
-                    lost_flag = 1;
+                DWORD error = GetLastError();
+                if (error != ERROR_IO_PENDING) {
+                    if (means_device_gone(error))
+                        mark_lost();
                     return;
                 }
                 HANDLE events[] = {read_overlapped.hEvent, stop_event};
@@ -166,13 +208,13 @@ void SerialChannel::read_port()
                     CancelIo(handle);
                 // A cancelled read still reports the bytes it had taken.
                 if (!GetOverlappedResult(handle, &read_overlapped, &got, TRUE) &&
-                    GetLastError() != ERROR_OPERATION_ABORTED)
-                    lost_flag = 1;
+                    means_device_gone(GetLastError()))
+                    mark_lost();
             }
             ring_in = (ring_in + got) % ring_size;
             InterlockedExchangeAdd(&filled, static_cast<LONG>(got));
         }
-        if (lost_flag || WaitForSingleObject(stop_event, read_pause_ms) == WAIT_OBJECT_0)
+        if (lost_state || WaitForSingleObject(stop_event, read_pause_ms) == WAIT_OBJECT_0)
             return;
     }
 }
@@ -206,12 +248,18 @@ SerialChannel::ByteOutcome SerialChannel::send_one(uint8_t byte)
     DWORD written = 0;
     if (WriteFile(handle, &byte, 1, &written, &write_overlapped))
         return written == 1 ? ByteOutcome::sent : ByteOutcome::failed;
-    if (GetLastError() != ERROR_IO_PENDING)
+    DWORD error = GetLastError();
+    if (error != ERROR_IO_PENDING) {
+        if (means_device_gone(error))
+            mark_lost();
         return ByteOutcome::failed;
+    }
 
     ByteOutcome outcome = ByteOutcome::timed_out;
     if (WaitForSingleObject(write_overlapped.hEvent, write_wait_ms) == WAIT_OBJECT_0) {
-        GetOverlappedResult(handle, &write_overlapped, &written, FALSE);
+        if (!GetOverlappedResult(handle, &write_overlapped, &written, FALSE) &&
+            means_device_gone(GetLastError()))
+            mark_lost();
         outcome = written == 1 ? ByteOutcome::sent : ByteOutcome::failed;
     } else {
         // `byte` lives on this stack frame: the transfer must be over before

@@ -17,9 +17,10 @@ public:
     SerialChannel(const SerialChannel&) = delete;
     SerialChannel& operator=(const SerialChannel&) = delete;
 
-    // Opens and configures the port; 1 when open (also when it already was,
-    // in which case the settings are not applied), 0 when it failed.
-    // `settings.Speed` is a speed table index here.
+    // Opens and configures the whole line; 1 when open (also when it already
+    // was, in which case the settings are not applied), 0 when it failed.
+    // `settings.Speed` is a speed table index here; a valid `Port` or `Baud`
+    // wins over `Comm` or `Speed`.
     int open(const PortSettings& settings);
     // Ends the reader (its read cancelled and collected, whatever it brought
     // kept for `read`), then releases the port and its events; does nothing
@@ -37,14 +38,19 @@ public:
     // Takes up to `max` gathered bytes into `buffer` (not terminated), oldest
     // first; returns the count, 0 when nothing waits.
     int read(void* buffer, int max);
-    // Nonzero once reading failed because the device is gone; cleared by open.
-    int lost() const { return lost_flag; }
+    // Nonzero once a poll, read or write failed because the device is gone
+    // (a removed adapter); cleared by the next successful open. A write that
+    // only timed out does not count.
+    int lost() const { return lost_state != 0; }
 
     HANDLE handle = nullptr;
     OVERLAPPED read_overlapped = {};
     OVERLAPPED write_overlapped = {};
     int32_t is_open = 0;
     HANDLE reader = nullptr;  // the reader thread while the port is open
+    // The port number and the line as last applied by a successful open.
+    int32_t port_number = 0;
+    DCB applied_line = {};
 
 private:
     enum class ByteOutcome { sent, failed, timed_out };
@@ -59,10 +65,14 @@ private:
     DWORD ring_in = 0;        // where the reader puts the next byte
     DWORD ring_out = 0;       // where `read` takes the next byte
     volatile LONG filled = 0;
-    volatile LONG lost_flag = 0;
+    // Every failure that means the device is gone reports here.
+    void mark_lost() { InterlockedExchange(&lost_state, 1); }
+    volatile LONG lost_state = 0;
 };
 
 // Baud rate for a speed table index (9600 for any index outside the table).
 DWORD baud_rate_for_index(int index);
-// The port name for a port index: "COM1".."COM4" for 0..3, "COM2" otherwise.
-void port_name_for_index(int comm, char (&name)[5]);
+// The port number for a port index: 1..4 for 0..3, 2 otherwise.
+int port_number_for_index(int comm);
+// The port number the settings choose: a valid Port, else the Comm button.
+int port_number_for(const PortSettings& settings);

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
+#include "text/port_names.h"
 
 const char settings_file_name[] = "Quorvex.ini";
 const char port_settings_section[] = "Port Settings";
@@ -10,17 +11,19 @@ const char old_commands_section[] = "Old commands";
 
 namespace {
 
-// `value` when it lies within [low, high], else `fallback`.
-int32_t within(int32_t value, int32_t low, int32_t high, int32_t fallback)
+// The text of `key` in the current section; "" when it is missing.
+const char* key_text(IniReader& reader, const char* key, char (&value)[16])
 {
-    return value >= low && value <= high ? value : fallback;
+    if (!reader.find_key(key, value, sizeof value))
+        value[0] = '\0';
+    return value;
 }
 
 }  // namespace
 
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
-                           int32_t* max_lines)
+                           int32_t* reopen, int32_t* max_lines)
 {
     if (!reader.load(path, 2))
         return 0;
@@ -30,16 +33,21 @@ int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& po
     reader.get_int("Parity", &port.Parity, 0);
     reader.get_int("Speed", &port.Speed, 0);
     reader.get_int("StopBits", &port.StopBits, 0);
-    reader.get_int("Baud", &port.Baud, 0);
-    port.Baud = within(port.Baud, min_baud, max_baud, 0);
+    // A value longer than any valid one is cut, and then reads as invalid.
+    char value[16];
+    port.Port = parse_port_name(key_text(reader, "Port", value));
+    port.Baud = static_cast<int32_t>(parse_baud_rate(key_text(reader, "Baud", value)));
+    port.Flow = parse_flow_name(key_text(reader, "Flow", value));
 
     reader.find_section(misc_settings_section);
     reader.get_bool("Upper", &upper, 0);
     reader.get_int("SendChar", &send_char, 0);
+    if (reopen)
+        reader.get_bool("Reopen", reopen, 1);
     int32_t lines = default_max_lines;
     reader.get_int("MaxLines", &lines, default_max_lines);
     if (max_lines)
-        *max_lines = within(lines, min_max_lines, max_max_lines, default_max_lines);
+        *max_lines = lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
 
     // Longer lines are cut to the history's 199 characters.
     char command[command_buffer_size];
@@ -79,7 +87,8 @@ int32_t get_history_entry(HWND combo, int index, char* command)
 }  // namespace
 
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
-                            int32_t send_char, HWND history_combo, int32_t max_lines)
+                            int32_t send_char, HWND history_combo, int32_t reopen,
+                            int32_t max_lines)
 {
     writer.begin(4000, 4000);
     writer.write_section(port_settings_section);
@@ -88,12 +97,21 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
     writer.write_int("Parity", port.Parity);
     writer.write_int("Speed", port.Speed);
     writer.write_int("StopBits", port.StopBits);
-    if (port.Baud)
+    if (port.Port >= 1 && port.Port <= highest_port_number) {
+        char name[8];
+        format_port_entry(name, sizeof name, port.Port, nullptr);
+        writer.write_text("Port", name);
+    }
+    if (port.Baud >= lowest_baud_rate && port.Baud <= highest_baud_rate)
         writer.write_int("Baud", port.Baud);
+    if (*flow_name(port.Flow))
+        writer.write_text("Flow", flow_name(port.Flow));
 
     writer.write_section(misc_settings_section);
     writer.write_bool("Upper", upper);
     writer.write_int("SendChar", send_char);
+    if (!reopen)
+        writer.write_bool("Reopen", 0);
     if (max_lines != default_max_lines)
         writer.write_int("MaxLines", max_lines);
 

@@ -26,18 +26,22 @@ const int32_t max_max_lines = 10000000;
 
 // Loads the file at `path`: every key of the file's sections (a missing key
 // or section gives 0), and each line of the history appended to
-// `history_combo`'s list in file order. A "Baud" or "MaxLines" out of its
-// range leaves `port.Baud` 0 and `*max_lines` at the default. Returns 0,
-// changing nothing, when the file is missing, unreadable or far too large.
+// `history_combo`'s list in file order. Returns 0, changing nothing, when the
+// file is missing, unreadable or far too large. "Port", "Baud" and "Flow"
+// that name no port, rate or flow control read as absent (0); a missing
+// "Reopen" reads as 1; a "MaxLines" missing or out of its range reads as the
+// default.
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
-                           int32_t* max_lines = nullptr);
+                           int32_t* reopen = nullptr, int32_t* max_lines = nullptr);
 
 // Builds the file's text with `writer`: the port settings, the options and
 // the ten newest entries of `history_combo`'s list, each cut to 199
-// characters. "Baud" and "MaxLines" are written only when not their default.
-// Returns 0 when the text could not be built whole (nothing may then be
-// written).
+// characters. Returns 0 when the text could not be built whole (nothing may
+// then be written). The keys for any other port, rate, flow control and
+// "Reopen" and "MaxLines" are written only when they differ from what the
+// buttons and the defaults give, so a run that uses none of them writes the
+// same file as ever.
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
-                            int32_t send_char, HWND history_combo,
+                            int32_t send_char, HWND history_combo, int32_t reopen = 1,
                             int32_t max_lines = default_max_lines);

@@ -31,12 +31,21 @@ int32_t directory_exists(const char* path)
 
 namespace {
 
+// The first backslash at or after `from`, or the terminator. Steps by
+// characters: in double-byte code pages the second byte of many characters
+// is 0x5C, the backslash's code, and must not be taken for one.
+char* next_backslash(char* from)
+{
+    while (*from && *from != '\\')
+        from = CharNextA(from);
+    return from;
+}
+
 // The position just past the first backslash at or after `from`, or the
 // terminator when there is none.
 char* past_backslash(char* from)
 {
-    while (*from && *from != '\\')
-        ++from;
+    from = next_backslash(from);
     return *from ? from + 1 : from;
 }
 
@@ -56,9 +65,7 @@ int32_t create_directory_path(const char* path, CreateDirectoryFunction create_d
     else
         next = past_backslash(walk);  // a drive such as C:\, or the leading backslash
     while (*next) {
-        char* component_end = next;
-        while (*component_end && *component_end != '\\')
-            ++component_end;
+        char* component_end = next_backslash(next);
         if (component_end == next) {  // a doubled backslash: nothing to create
             if (!*component_end)
                 return 1;

@@ -10,6 +10,7 @@ namespace {
 
 std::function<void(HWND)> current_script;
 MainWindowRun current_run;
+WindowStart current_start = WindowStart::defaults;
 UINT_PTR start_timer = 0;
 UINT_PTR finish_timer = 0;
 HHOOK tick_hook = nullptr;
@@ -21,6 +22,9 @@ void reset_program_values()
     main_dialog.Upper = 0;
     main_dialog.first_tick_done = 0;
     main_dialog.SendChar = 0;
+    main_dialog.Reopen = 1;
+    main_dialog.reopen_wanted = 0;
+    main_dialog.show_reopen_option();
     port_setup_dialog.settings = PortSettings{};
     connection_light.state = ConnectionLight::closed;
     serial_channel.close();
@@ -49,7 +53,8 @@ void CALLBACK start(HWND, UINT, UINT_PTR id, DWORD)
     KillTimer(nullptr, id);
     start_timer = 0;
     HWND dialog = main_dialog.hwnd;
-    reset_window(dialog);
+    if (current_start == WindowStart::defaults)
+        reset_window(dialog);
     current_script(dialog);
     // Posted input of the script (Escape, the close box) is handled first.
     finish_timer = SetTimer(nullptr, 0, 100, finish);
@@ -66,10 +71,16 @@ LRESULT CALLBACK count_ticks(int code, WPARAM wparam, LPARAM lparam)
 
 }  // namespace
 
-MainWindowRun run_main_window(const std::function<void(HWND)>& script)
+MainWindowRun run_main_window(const std::function<void(HWND)>& script, WindowStart start_from)
 {
     prepare_program_classes();
     reset_program_values();
+    current_start = start_from;
+    if (start_from == WindowStart::settings_file) {
+        // Found again, as a new process would.
+        main_dialog.settings_folder[0] = '\0';
+        main_dialog.settings_path[0] = '\0';
+    }
     current_script = script;
     current_run = MainWindowRun{};
     if (!tick_hook)
@@ -110,15 +121,7 @@ int list_selection(HWND dialog)
 
 std::vector<std::string> history(HWND)
 {
-    std::vector<std::string> entries;
-    int count = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETLBTEXTLEN, i, 0));
-        std::vector<char> buffer((length > 0 ? length : 0) + 1);
-        SendMessageA(command_combo.hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
-        entries.emplace_back(buffer.data());
-    }
-    return entries;
+    return combo_entries(command_combo.hwnd);
 }
 
 std::string command_text(HWND)
@@ -128,12 +131,12 @@ std::string command_text(HWND)
     return text;
 }
 
-std::string status_text()
+std::string status_text(int part)
 {
     char text[256] = {};
-    LRESULT length = SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, 0, 0);
+    LRESULT length = SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, part, 0);
     if (LOWORD(length) < sizeof text)
-        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -170,11 +173,6 @@ bool paste_text(const char* text)
 void command(HWND dialog, int id, int notification)
 {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), 0);
-}
-
-void click(HWND dialog, int control_id)
-{
-    SendMessageA(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0);
 }
 
 bool wait_for_first_open_attempt(DWORD milliseconds)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/device_client.h"
+#include "tests/support/test_support.h"  // click, combo_entries
 
 struct MainWindowRun {
     INT_PTR result = -2;       // what run_modal returned
@@ -13,12 +14,17 @@ struct MainWindowRun {
     bool port_open_after = false;  // the channel was still open when it ended
 };
 
-// Starts the main dialog from template 101 with every program-wide value at
-// its default (port settings, options, history, light), then runs `script`
-// inside the dialog's modal loop before the first timer tick. A window the
-// script leaves open is closed through IDCANCEL afterwards, with the
-// settings marked unchanged so that a test never writes the settings file.
-MainWindowRun run_main_window(const std::function<void(HWND)>& script);
+// How the window starts: with every program-wide value at its default
+// (port settings, options, history, light), or as the next run of the
+// program would, from the settings file it finds.
+enum class WindowStart { defaults, settings_file };
+
+// Starts the main dialog from template 101, then runs `script` inside the
+// dialog's modal loop before the first timer tick. A window the script
+// leaves open is closed through IDCANCEL afterwards, with the settings
+// marked unchanged so that a test never writes the settings file.
+MainWindowRun run_main_window(const std::function<void(HWND)>& script,
+                              WindowStart start_from = WindowStart::defaults);
 
 
 // What the user sees.
@@ -26,13 +32,12 @@ std::vector<std::string> list_lines(HWND dialog);
 int list_selection(HWND dialog);
 std::vector<std::string> history(HWND dialog);
 std::string command_text(HWND dialog);
-std::string status_text();
+std::string status_text(int part = 0);  // part 1: the line settings
 
 // User input.
 void type_text(const char* text);           // WM_CHAR into the command field
 bool paste_text(const char* text);          // through the clipboard, WM_PASTE
 void command(HWND dialog, int id, int notification = 0);
-void click(HWND dialog, int control_id);     // BM_CLICK on a button
 
 // Pumps messages until the port is open, or the light shows a failed open.
 bool wait_for_first_open_attempt(DWORD milliseconds);

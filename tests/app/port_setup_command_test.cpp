@@ -12,11 +12,6 @@
 
 namespace {
 
-void press(HWND dialog, int id)
-{
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
 // Runs "Port Setup" from the menu; `act` drives the Select Port dialog.
 void run_port_setup_command(HWND main_window, const std::function<void(HWND)>& act)
 {
@@ -37,10 +32,10 @@ TEST(PortSetupCommand, NewSettingsReachTheLineOfAnOpenPort)
         HWND owner_seen = nullptr;
         run_port_setup_command(dialog, [&](HWND select_port) {
             owner_seen = GetWindow(select_port, GW_OWNER);
-            press(select_port, IDC_PORT_COM2);
-            press(select_port, IDC_SPEED_56000);
-            press(select_port, IDC_STOP_BITS_2);
-            press(select_port, IDOK);
+            click(select_port, IDC_PORT_COM2);
+            click(select_port, IDC_SPEED_56000);
+            click(select_port, IDC_STOP_BITS_2);
+            click(select_port, IDOK);
         });
         EXPECT_EQ(dialog, owner_seen);
         EXPECT_EQ(1, main_dialog.settings_changed);
@@ -71,7 +66,7 @@ TEST(PortSetupCommand, OkWithoutChangeStillMarksAndReopens)
         ASSERT_EQ(1, serial_channel.is_open);
         SendMessageA(main_dialog.status_bar, SB_SETTEXTA, 0,
                      reinterpret_cast<LPARAM>("left by the test"));
-        run_port_setup_command(dialog, [](HWND select_port) { press(select_port, IDOK); });
+        run_port_setup_command(dialog, [](HWND select_port) { click(select_port, IDOK); });
         EXPECT_EQ(1, main_dialog.settings_changed);
         EXPECT_EQ(1, serial_channel.is_open);
         EXPECT_EQ("Port is open", status_text()) << "the port was not opened again";
@@ -89,8 +84,8 @@ TEST(PortSetupCommand, CancelStillMarksTheSettingsAndAClosedPortStaysClosed)
         ASSERT_EQ(0, serial_channel.is_open);
         main_dialog.settings_changed = 0;
         run_port_setup_command(dialog, [](HWND select_port) {
-            press(select_port, IDC_PORT_COM4);
-            press(select_port, IDCANCEL);
+            click(select_port, IDC_PORT_COM4);
+            click(select_port, IDCANCEL);
         });
         EXPECT_EQ(1, main_dialog.settings_changed);
         EXPECT_EQ(0, port_setup_dialog.settings.Comm) << "Cancel kept a pick";

@@ -2,12 +2,14 @@
 // timer moving what the device sends into the list.
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "tests/app/main_window_driver.h"
 #include "tests/support/test_support.h"
+#include "tests/support/text_helpers.h"
 #include "tools/vdev/pattern.h"
 
 namespace {
@@ -30,28 +32,6 @@ void with_open_port(DeviceClient& device, const char* mode,
     });
 }
 
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string all;
-    for (const std::string& line : lines)
-        all += line;
-    return all;
-}
-
-std::string printable(const std::string& bytes)
-{
-    std::string shown;
-    for (unsigned char c : bytes) {
-        if (c == '\r')
-            shown += "\\r";
-        else if (c == '\n')
-            shown += "\\n";
-        else
-            shown += static_cast<char>(c);
-    }
-    return shown;
-}
-
 TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
 {
     DeviceClient device;
@@ -63,15 +43,42 @@ TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
         command(dialog, IDOK);  // what Enter produces
         EXPECT_EQ("AT\r", wait_for_received(device, 3, 5000));
         ASSERT_TRUE(pump_until([&] { return !list_lines(dialog).empty(); }, 5000));
-        pump_until([&] { return joined(list_lines(dialog)).size() >= 8; }, 2000);
+        pump_until([&] { return joined(list_lines(dialog), "", "").size() >= 8; }, 2000);
         std::vector<std::string> lines = list_lines(dialog);
-        ASSERT_EQ(1u, lines.size()) << printable(joined(lines));
+        ASSERT_EQ(1u, lines.size()) << printable(joined(lines, "", ""));
         EXPECT_EQ("AT\r\nOK\r\n", lines[0]) << printable(lines[0]);
         EXPECT_EQ(0, list_selection(dialog));
         EXPECT_EQ(std::vector<std::string>{"AT"}, history(dialog));
         EXPECT_EQ(1, main_dialog.settings_changed);
         EXPECT_EQ(main_dialog.command_edit, GetFocus());
     });
+}
+
+TEST(Terminal, EnterInTheCommandFieldSendsTheLine)
+{
+    // The key press goes through the window's own message loop, as a
+    // user's does; the line is on the wire before the window closes.
+    const struct {
+        int line_end;
+        const char* typed;
+        const char* sent;
+    } cases[] = {{IDC_SEND_CR, "at", "at\r"}, {IDC_SEND_LF, "ati", "ati\n"}};
+    DeviceClient device;
+    ASSERT_TRUE(device.set_mode(1, "silent")) << device.last_reply();
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        run_main_window([&](HWND dialog) {
+            ASSERT_TRUE(wait_for_first_open_attempt(5000)) << "case " << i;
+            device.flush(1);
+            device.clear(1);
+            click(dialog, cases[i].line_end);
+            SetFocus(main_dialog.command_edit);
+            type_text(cases[i].typed);
+            PostMessageA(main_dialog.command_edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            PostMessageA(main_dialog.command_edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+        });
+        std::string sent = wait_for_received(device, strlen(cases[i].sent), 3000);
+        EXPECT_EQ(cases[i].sent, sent) << "case " << i << ": sent " << printable(sent);
+    }
 }
 
 TEST(Terminal, UppercaseFilterChangesOnlyTypedLettersAToZ)
@@ -281,14 +288,15 @@ TEST(Receiving, FastStreamsArriveWholeWithoutHoldingTheDeviceBack)
             ASSERT_TRUE(device.stream(1, rate, c.count)) << device.last_reply();
             pump_until([&] { return device.stream_status(1).done; }, 30000);
             DWORD took = GetTickCount() - start, nominal = 1000u * c.count / rate;
-            pump_until([&] { return joined(list_lines(dialog)).size() >= size_t(c.count); },
-                       5000);
+            pump_until(
+                [&] { return joined(list_lines(dialog), "", "").size() >= size_t(c.count); },
+                5000);
             device.stop_stream(1);
             printf("%d baud: %d bytes sent in %lu ms (%lu ms at the device's pace)\n", c.baud,
                    c.count, took, nominal);
             EXPECT_LT(took, nominal + 1500) << "case " << i << ": the device was held back";
             std::vector<std::string> lines = list_lines(dialog);
-            std::string shown = joined(lines);
+            std::string shown = joined(lines, "", "");
             ASSERT_EQ(size_t(c.count), shown.size()) << "case " << i;
             for (int b = 0; b < c.count; ++b)
                 ASSERT_EQ(vdev::pattern_byte_at(b), static_cast<uint8_t>(shown[b]))

@@ -1,6 +1,7 @@
 // Child control wrappers: accelerators, automatic ids, attach-or-create,
 // notifications and subclassing.
 #include <gtest/gtest.h>
+#include <string>
 #include "framework/button_control.h"
 #include "framework/combo_box_control.h"
 #include "framework/dialog_base.h"
@@ -142,10 +143,27 @@ TEST(ControlAttach, ComboSelectionChangeIsRecordedWithoutACallback)
     dialog.run_modal(nullptr, IDD_TEST_DIALOG);
 }
 
+// What the message box showed: its caption, then the text of each child.
+std::string message_box_seen;
+
+BOOL CALLBACK add_child_text(HWND child, LPARAM)
+{
+    char text[128] = {};
+    GetWindowTextA(child, text, sizeof text);
+    message_box_seen += std::string("|") + text;
+    return TRUE;
+}
+
 LRESULT CALLBACK close_message_box_hook(int code, WPARAM wparam, LPARAM)
 {
-    if (code == HCBT_ACTIVATE)
-        PostMessageA(reinterpret_cast<HWND>(wparam), WM_COMMAND, IDOK, 0);
+    if (code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wparam);
+        char caption[64] = {};
+        GetWindowTextA(box, caption, sizeof caption);
+        message_box_seen += caption;
+        EnumChildWindows(box, add_child_text, 0);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
     return 0;
 }
 
@@ -153,10 +171,14 @@ TEST(ControlBaseDefault, CreateOfAKindWithoutOneFails)
 {
     // A kind without a create of its own shows "Missing Create" and fails.
     struct NoCreate : WindowObject {} object;
-    // The message box would wait for a click; a hook closes it at once.
+    // The message box would wait for a click; a hook reads it and closes it.
+    message_box_seen.clear();
     HHOOK hook = SetWindowsHookExA(WH_CBT, close_message_box_hook, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
     EXPECT_EQ(0, object.create(nullptr, 1, "", 0, 0, 1, 1));
     UnhookWindowsHookEx(hook);
+    EXPECT_EQ(0u, message_box_seen.find("App Error|")) << message_box_seen;
+    EXPECT_NE(std::string::npos, message_box_seen.find("|Missing Create")) << message_box_seen;
 }
 
 }  // namespace

@@ -122,15 +122,18 @@ TEST_F(CustomWindows, TheLightCopiesItsBitmapOnePixelShortOfTheClientArea)
     struct Case {
         int width, height, copy_width, copy_height;
     } cases[] = {{18, 19, 17, 18}, {17, 17, 16, 16}, {1, 1, 0, 0}};
-    for (const Case& c : cases) {
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
         HWND window = make("SLightClass", 7341, c.width, c.height);
-        ASSERT_NE(nullptr, window);
-        EXPECT_EQ(0, light.paint_rect.left);
-        EXPECT_EQ(0, light.paint_rect.top);
-        EXPECT_EQ(c.copy_width, light.paint_rect.right) << "client " << c.width << "x" << c.height;
-        EXPECT_EQ(c.copy_height, light.paint_rect.bottom) << "client " << c.width << "x" << c.height;
-        for (HBITMAP bitmap : light.bitmaps)
-            EXPECT_NE(nullptr, bitmap);
+        ASSERT_NE(nullptr, window) << "case " << i;
+        const RECT& copied = light.paint_rect;
+        EXPECT_TRUE(copied.left == 0 && copied.top == 0 && copied.right == c.copy_width &&
+                    copied.bottom == c.copy_height)
+            << "case " << i << ": client " << c.width << "x" << c.height << " copied "
+            << copied.left << "," << copied.top << "-" << copied.right << "," << copied.bottom
+            << ", expected 0,0-" << c.copy_width << "," << c.copy_height;
+        for (int state = 0; state < 3; ++state)
+            EXPECT_NE(nullptr, light.bitmaps[state]) << "case " << i << ": bitmap " << state;
         DestroyWindow(window);
     }
 }
@@ -164,8 +167,10 @@ TEST_F(CustomWindows, TheLightSwitchesStateAndAsksForARepaintWithoutErasing)
     DestroyWindow(window);
 }
 
-TEST(ConnectionLightBitmaps, AreTheRoundLightInTheStateColours)
+TEST(ConnectionLightBitmaps, AreOneRoundLightInTheStateColours)
 {
+    // Grey while closed, red when the open failed, green while open: the
+    // same round light whose body alone changes colour.
     struct Case {
         int id;
         COLORREF body;
@@ -173,21 +178,32 @@ TEST(ConnectionLightBitmaps, AreTheRoundLightInTheStateColours)
                  {IDB_LIGHT_OPEN, RGB(0, 255, 0)}};
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    for (const Case& c : cases) {
+    std::string shapes[3];
+    for (size_t i = 0; i < 3; ++i) {
+        const Case& c = cases[i];
         HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.id));
-        ASSERT_NE(nullptr, bitmap) << "bitmap " << c.id;
+        ASSERT_NE(nullptr, bitmap) << "case " << i << ": bitmap " << c.id;
         BITMAP info;
         GetObjectA(bitmap, sizeof info, &info);
-        EXPECT_EQ(16, info.bmWidth);
-        EXPECT_EQ(16, info.bmHeight);
+        EXPECT_EQ(16, info.bmWidth) << "case " << i;
+        EXPECT_EQ(16, info.bmHeight) << "case " << i;
         HGDIOBJ previous = SelectObject(dc, bitmap);
-        EXPECT_EQ(RGB(0, 0, 128), GetPixel(dc, 0, 0)) << "bitmap " << c.id;
-        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, 5, 0)) << "bitmap " << c.id;
-        EXPECT_EQ(RGB(255, 255, 255), GetPixel(dc, 7, 2)) << "bitmap " << c.id;
-        EXPECT_EQ(c.body, GetPixel(dc, 8, 8)) << "bitmap " << c.id;
+        EXPECT_EQ(c.body, GetPixel(dc, 8, 8)) << "case " << i << ": body at the centre";
+        const POINT corners[] = {{0, 0}, {15, 0}, {0, 15}, {15, 15}};
+        for (const POINT& p : corners)
+            EXPECT_NE(c.body, GetPixel(dc, p.x, p.y))
+                << "case " << i << ": corner " << p.x << "," << p.y << " is body: not round";
+        // The shape: 'B' where the body colour is, otherwise the colour itself.
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                COLORREF pixel = GetPixel(dc, x, y);
+                shapes[i] += pixel == c.body ? std::string("B,") : std::to_string(pixel) + ",";
+            }
         SelectObject(dc, previous);
         DeleteObject(bitmap);
     }
+    EXPECT_EQ(shapes[0], shapes[1]) << "closed and failed lights differ in more than colour";
+    EXPECT_EQ(shapes[0], shapes[2]) << "closed and open lights differ in more than colour";
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
 }

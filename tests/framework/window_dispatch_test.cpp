@@ -177,6 +177,11 @@ TEST_F(WindowDispatch, DestroyOfNoWindowFailsAndKeepsNothing)
 {
     SetLastError(0xdeadbeef);
     EXPECT_EQ(0, window.destroy());
+    DWORD error = GetLastError();
+    EXPECT_TRUE(error != 0xdeadbeef && error != ERROR_SUCCESS)
+        << "the system's reason for the failure is kept for the caller, got " << error;
+    EXPECT_EQ(nullptr, window.hwnd);
+    EXPECT_EQ("", window.calls);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "tests/msgbox/box_driver.h"
 #include "tests/support/device_client.h"
 #include "tests/support/test_support.h"
+#include "tests/support/text_helpers.h"
 
 namespace {
 
@@ -22,14 +23,6 @@ bool has_line(const std::vector<std::string>& lines, const std::string& wanted)
         if (line.find(wanted) != std::string::npos)
             return true;
     return false;
-}
-
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string all;
-    for (const std::string& line : lines)
-        all += "[" + line + "]";
-    return all;
 }
 
 TEST(HelpMenu, AboutShowsTheBoxWhileReceivedDataKeepsArriving)
@@ -52,7 +45,7 @@ TEST(HelpMenu, AboutShowsTheBoxWhileReceivedDataKeepsArriving)
                 link_shown = about_box.link_text;
                 device.send_bytes(1, "READING 42");
             }
-            list_seen = joined(list_lines(dialog));
+            list_seen = joined(list_lines(dialog), "[", "]");
             if (has_line(list_lines(dialog), "READING 42") && !seen_while_up) {
                 seen_while_up = true;
                 press_key(VK_RETURN);

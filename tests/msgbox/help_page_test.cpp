@@ -2,7 +2,6 @@
 // file, and removing it when the program ends.
 #include <gtest/gtest.h>
 #include <string>
-#include "app/exit_cleanups.h"
 #include "app/program_objects.h"
 #include "msgbox/help_page_text.h"
 #include "msgbox/web_links.h"
@@ -139,21 +138,10 @@ std::string helper_program()
 // exit code, or -1 when it could not be run or did not end in time.
 int run_helper(const char* arguments)
 {
-    std::string command = "\"" + helper_program() + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    HANDLE process = nullptr;
+    if (!start_process("\"" + helper_program() + "\" " + arguments, &process))
         return -1;
-    DWORD exit_code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exit_code);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(exit_code);
+    return finish_process(process, 30000);
 }
 
 TEST_F(HelpFile, TheFileIsRemovedWhenTheProgramEnds)
@@ -168,21 +156,6 @@ TEST_F(HelpFile, TheFileIsRemovedWhenTheProgramEnds)
     ASSERT_TRUE(write_file(path, "left from before"));
     ASSERT_EQ(0, run_helper(""));
     EXPECT_FALSE(file_exists(path));
-}
-
-TEST(HelpPageCleanUp, IsRegisteredAfterTheSerialChannelAndBeforeTheMessageBoxFontRuns)
-{
-    std::string names = exit_cleanup_names();
-    size_t font = names.find("message box font");
-    size_t channel = names.find("serial channel");
-    size_t help_file = names.find("help file");
-    ASSERT_NE(std::string::npos, font) << names;
-    ASSERT_NE(std::string::npos, help_file) << names;
-    EXPECT_LT(font, help_file) << names;
-    if (channel != std::string::npos) {
-        EXPECT_LT(font, channel) << names;
-        EXPECT_LT(channel, help_file) << names;
-    }
 }
 
 // Sets the TMP variable for one test and puts the old value back.

@@ -14,6 +14,10 @@
 
 namespace {
 
+// The next automatic control id when the process started, before any test
+// made a control.
+const int first_id_given_out = next_control_id;
+
 struct DisplayFont {
     int line_height = 0;
     int max_char_width = 0;
@@ -165,7 +169,16 @@ TEST_F(OvalBox, EachShowingMakesNewControlsWithoutRegisteringAgain)
     }
     EXPECT_EQ(ok_ids[0], window_ids[0]);
     EXPECT_EQ(ok_ids[1], window_ids[1]);
-    EXPECT_GE(ok_ids[0], 900);
+    // No id given out since the first must be taken for a dialog command
+    // (IDOK..IDCONTINUE) or for one of the program's own controls and menus.
+    const int taken[] = {IDC_SEND, IDC_RECEIVED_LIST, IDC_USE_UPPERCASE, IDC_CONNECTION_LIGHT,
+                         IDC_COMMAND, IDC_SEND_CR, IDC_SEND_LF, IDC_STATUS_BAR, IDM_EXIT,
+                         IDM_PORT_SETUP, IDM_OPEN, IDM_CLOSE, IDM_CHECK_UPDATES,
+                         IDM_PROGRAM_INFO, IDM_CLEAR_COMMANDS, IDM_ABOUT};
+    EXPECT_GT(first_id_given_out, IDCONTINUE) << "the first id is a dialog command";
+    for (int given = first_id_given_out; given <= link_ids[1]; ++given)
+        for (int id : taken)
+            EXPECT_NE(id, given) << "id " << given << " is taken by the program";
     EXPECT_GT(ok_ids[1], link_ids[0]);
     EXPECT_GT(link_ids[1], ok_ids[1]);
 
@@ -288,16 +301,17 @@ TEST_F(OvalBox, SystemIconsAndNoIconAreShown)
         {0x10, 0, true}, {0x20, 0, true}, {0x30, 0, true}, {0x40, 0, true},
         {0x00, IDI_PROGRAM, true}, {0x50, IDI_PROGRAM, true}, {0x00, 0, false},
     };
-    for (const Case& c : cases) {
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
         HICON seen = nullptr;
         int result = show_driven(about_box, BoxArguments{owner.hwnd, "t", "", c.style, c.icon_id},
                                  [&](HWND, int) {
                                      seen = about_box.icon;
                                      press_key(VK_RETURN);
                                  });
-        EXPECT_EQ(1, result);
-        EXPECT_EQ(c.has_icon, seen != nullptr) << "style " << std::hex << c.style << std::dec
-                                               << ", icon " << c.icon_id;
+        EXPECT_EQ(1, result) << "case " << i;
+        EXPECT_EQ(c.has_icon, seen != nullptr) << "case " << i << ": style " << std::hex
+                                               << c.style << std::dec << ", icon " << c.icon_id;
     }
 }
 

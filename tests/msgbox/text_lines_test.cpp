@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include "msgbox/text_lines.h"
+#include "tests/support/text_helpers.h"
 
 namespace {
 
@@ -14,14 +15,6 @@ std::vector<std::string> split(const char* text)
     while (take_line(cursor, line))
         lines.emplace_back(line.start, line.length);
     return lines;
-}
-
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string all;
-    for (const std::string& line : lines)
-        all += "[" + line + "]";
-    return all;
 }
 
 TEST(TextLines, SplitAtEachNewlineAndSkipOneAfterALine)
@@ -41,7 +34,7 @@ TEST(TextLines, SplitAtEachNewlineAndSkipOneAfterALine)
         {"a\rb\n", "[a\rb]"},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
-        EXPECT_EQ(cases[i].expected, joined(split(cases[i].text)))
+        EXPECT_EQ(cases[i].expected, joined(split(cases[i].text), "[", "]"))
             << "case " << i << ": \"" << cases[i].text << "\"";
 }
 

@@ -36,12 +36,17 @@ QUORVEX_WINE_GRAPHICS=x11 QUORVEX_WINE_DESKTOP=1024x768 sh "$here/wine/prefix.sh
 sh "$here/wine/device.sh" start "$prefix" "$device_dir" "$vdev"
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+# The program's own output can go missing on its way out of Wine, so its
+# results also go to a file; no file means it crashed or never finished.
+results=$build/screenshot-results.xml
+rm -f "$results"
 status=0
 WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
 QUORVEX_DEVICE_PORT_FILE="$(windows_path "$device_dir/control.port")" \
 QUORVEX_OPENED_LOG="$(windows_path "$device_dir/opened.log")" \
 QUORVEX_PICTURE_DIR="$(windows_path "$pictures")" \
-    wine "$@" || status=$?
+    wine "$@" "--gtest_output=xml:$(windows_path "$results")" || status=$?
+python3 "$here/screenshots/report_results.py" "$results" || status=1
 
 for bmp in "$pictures"/*.bmp; do
     [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

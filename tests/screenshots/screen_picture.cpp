@@ -25,17 +25,9 @@ std::string unix_path(const std::string& windows_path)
 
 // Starts a Unix program (Wine starts ELF programs given by a Unix path).
 // Wine can't wait for it to end: callers watch for what it makes.
-bool start_unix(std::string command_line)
+bool start_unix(const std::string& command_line)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return start_process(command_line);
 }
 
 }  // namespace

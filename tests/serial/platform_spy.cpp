@@ -20,6 +20,7 @@ HANDLE WINAPI spy_create_file(LPCSTR name, DWORD access, DWORD share, LPSECURITY
                               DWORD disposition, DWORD flags, HANDLE templ)
 {
     static auto create_file = real<decltype(&CreateFileA)>("CreateFileA");
+    spy.opened_name = name ? name : "";
     spy.port = create_file(name, access, share, sa, disposition, flags, templ);
     return spy.port;
 }
@@ -43,6 +44,15 @@ BOOL WINAPI spy_get_comm_state(HANDLE port, LPDCB dcb)
     static auto get_comm_state = real<decltype(&GetCommState)>("GetCommState");
     spy.get_length_given = dcb->DCBlength;
     BOOL ok = get_comm_state(port, dcb);
+    if (spy.left_dirty) {
+        // What another program may leave on a port: handshakes on, DTR off,
+        // NULs stripped, errors aborting every transfer.
+        dcb->fBinary = 0;
+        dcb->fOutxCtsFlow = dcb->fOutxDsrFlow = dcb->fDsrSensitivity = 1;
+        dcb->fDtrControl = DTR_CONTROL_DISABLE;
+        dcb->fRtsControl = RTS_CONTROL_DISABLE;
+        dcb->fOutX = dcb->fInX = dcb->fNull = dcb->fErrorChar = dcb->fAbortOnError = 1;
+    }
     spy.reported = *dcb;
     return ok;
 }

@@ -10,6 +10,8 @@ class DeviceClient;
 
 struct Spy {
     HANDLE port = nullptr;      // what CreateFileA returned
+    std::string opened_name;    // the name CreateFileA was given
+    bool left_dirty = false;    // GetCommState reports a line left in a bad state
     HANDLE events[2] = {};      // what the first two CreateEventA calls returned
     int event_calls = 0;
     int failing_event = 0;      // 1 or 2: that CreateEventA call fails

@@ -1,11 +1,13 @@
 // The Select Port dialog: its template, the radio groups shown from the
 // settings, OK reading them back and Cancel discarding every click.
 #include <gtest/gtest.h>
+#include <cstring>
 #include <string>
 #include "app/program_objects.h"
 #include "resources/port_setup_ids.h"
 #include "resources/resource_ids.h"
 #include "tests/serial/select_port_driver.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -32,18 +34,6 @@ std::string checked_in(HWND dialog, const Group& group)
     return checked;
 }
 
-PortSettings settings_of(int32_t comm, int32_t speed, int32_t parity, int32_t byte_size,
-                         int32_t stop_bits)
-{
-    PortSettings s;
-    s.Comm = comm;
-    s.Speed = speed;
-    s.Parity = parity;
-    s.ByteSize = byte_size;
-    s.StopBits = stop_bits;
-    return s;
-}
-
 std::string describe(const PortSettings& s)
 {
     return std::to_string(s.Comm) + "," + std::to_string(s.Speed) + "," +
@@ -60,11 +50,6 @@ INT_PTR run_select_port(const PortSettings& start, const std::function<void(HWND
     INT_PTR result = port_setup_dialog.run_modal(nullptr, IDD_SELECT_PORT);
     EXPECT_TRUE(select_port_was_driven()) << "the dialog never came up";
     return result;
-}
-
-void click(HWND dialog, int id)
-{
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
 TEST(SelectPortTemplate, HasTheCaptionControlsAndBoldFont)
@@ -116,10 +101,10 @@ TEST(SelectPortTemplate, HasTheCaptionControlsAndBoldFont)
 TEST(SelectPort, ShowsEachGroupFromTheSettings)
 {
     const PortSettings starts[] = {
-        settings_of(0, 0, 0, 0, 0),
-        settings_of(2, 3, 0, 0, 0),
-        settings_of(3, 1, 2, 1, 2),
-        settings_of(1, 2, 1, 0, 1),
+        port_settings(0, 0, 0, 0, 0),
+        port_settings(2, 3, 0, 0, 0),
+        port_settings(3, 1, 2, 1, 2),
+        port_settings(1, 2, 1, 0, 1),
     };
     for (const PortSettings& start : starts) {
         run_select_port(start, [&](HWND dialog) {
@@ -133,7 +118,7 @@ TEST(SelectPort, ShowsEachGroupFromTheSettings)
 
 TEST(SelectPort, OkWithoutChangeKeepsTheSettings)
 {
-    PortSettings start = settings_of(2, 3, 1, 1, 2);
+    PortSettings start = port_settings(2, 3, 1, 1, 2);
     INT_PTR result = run_select_port(start, [&](HWND dialog) {
         EXPECT_EQ(0, port_setup_dialog.changed);
         click(dialog, IDOK);
@@ -160,7 +145,7 @@ TEST(SelectPort, OkReadsBackThePicksOfEveryGroup)
 
 TEST(SelectPort, CancelDiscardsEveryClick)
 {
-    PortSettings start = settings_of(1, 0, 0, 0, 0);
+    PortSettings start = port_settings(1, 0, 0, 0, 0);
     INT_PTR result = run_select_port(start, [&](HWND dialog) {
         click(dialog, IDC_PORT_COM4);
         click(dialog, IDC_SPEED_56000);
@@ -180,14 +165,14 @@ TEST(SelectPort, OutOfRangeValueLeavesItsGroupUncheckedAndSurvivesOk)
         int other_pick;  // a button of another group clicked before OK
         const char* after_ok;
     } cases[] = {
-        {settings_of(5, 0, 0, 0, 0), 0, IDC_SPEED_19200, "5,1,0,0,0"},
-        {settings_of(-1, 0, 0, 0, 0), 0, IDC_PARITY_ODD, "-1,0,1,0,0"},
-        {settings_of(0, 4, 0, 0, 0), 1, IDC_PORT_COM2, "1,4,0,0,0"},
-        {settings_of(0, 0, 3, 0, 0), 2, IDC_STOP_BITS_2, "0,0,3,0,2"},
-        {settings_of(0, 0, 0, 2, 0), 3, IDC_PORT_COM1, "0,0,0,2,0"},
-        {settings_of(0, 0, 0, 0, 7), 4, IDC_DATA_BITS_7, "0,0,0,1,7"},
-        {settings_of(INT32_MAX, 0, 0, 0, 0), 0, IDC_SPEED_19200, "2147483647,1,0,0,0"},
-        {settings_of(0, 0, 0, 0, INT32_MIN), 4, IDC_PORT_COM3, "2,0,0,0,-2147483648"},
+        {port_settings(5, 0, 0, 0, 0), 0, IDC_SPEED_19200, "5,1,0,0,0"},
+        {port_settings(-1, 0, 0, 0, 0), 0, IDC_PARITY_ODD, "-1,0,1,0,0"},
+        {port_settings(0, 4, 0, 0, 0), 1, IDC_PORT_COM2, "1,4,0,0,0"},
+        {port_settings(0, 0, 3, 0, 0), 2, IDC_STOP_BITS_2, "0,0,3,0,2"},
+        {port_settings(0, 0, 0, 2, 0), 3, IDC_PORT_COM1, "0,0,0,2,0"},
+        {port_settings(0, 0, 0, 0, 7), 4, IDC_DATA_BITS_7, "0,0,0,1,7"},
+        {port_settings(INT32_MAX, 0, 0, 0, 0), 0, IDC_SPEED_19200, "2147483647,1,0,0,0"},
+        {port_settings(0, 0, 0, 0, INT32_MIN), 4, IDC_PORT_COM3, "2,0,0,0,-2147483648"},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
@@ -203,6 +188,122 @@ TEST(SelectPort, OutOfRangeValueLeavesItsGroupUncheckedAndSurvivesOk)
             click(dialog, IDOK);
         });
         EXPECT_EQ(c.after_ok, describe(port_setup_dialog.settings)) << "case " << i;
+    }
+}
+
+std::string describe_other(const PortSettings& s)
+{
+    return describe(s) + " port " + std::to_string(s.Port) + " baud " + std::to_string(s.Baud) +
+           " flow " + std::to_string(s.Flow);
+}
+
+// Text in a drop-down field as typing leaves it, with the notification.
+void type_into(HWND dialog, int id, const char* text)
+{
+    SetDlgItemTextA(dialog, id, text);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_EDITCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::string field_text(HWND dialog, int id)
+{
+    char text[64] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+TEST(SelectPort, OtherPortRateAndFlowControl)
+{
+    PortSettings other = port_settings(1, 2, 0, 0, 0);
+    other.Port = 12;
+    other.Baud = 230400;
+    struct Case {
+        PortSettings start;
+        const char* port_field;  // "list COM12" picks the listed entry
+        const char* rate_field;
+        int click;               // a button clicked before OK, or 0
+        const char* shown_port;  // the fields as the dialog shows them at first
+        const char* shown_rate;
+        const char* after_ok;
+    } cases[] = {
+        {port_settings(0, 0, 0, 0, 0), "list COM12", nullptr, IDC_FLOW_XON_XOFF, "", "",
+         "0,0,0,0,0 port 12 baud 0 flow 2"},
+        {port_settings(0, 0, 0, 0, 0), "com12", "921600", IDC_FLOW_RTS_CTS, "", "",
+         "0,0,0,0,0 port 12 baud 921600 flow 1"},
+        {port_settings(0, 0, 0, 0, 0), "COM3", "57600", 0, "", "", "2,3,0,0,0 port 0 baud 0 flow 0"},
+        {other, nullptr, nullptr, IDC_PORT_COM2, "COM12", "230400",
+         "1,2,0,0,0 port 0 baud 230400 flow 0"},
+        {other, nullptr, nullptr, IDC_SPEED_9600, "COM12", "230400",
+         "1,0,0,0,0 port 12 baud 0 flow 0"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        INT_PTR result = run_select_port(c.start, [&](HWND dialog) {
+            EXPECT_EQ(c.shown_port, field_text(dialog, IDC_PORT_NAME)) << "case " << i;
+            EXPECT_EQ(c.shown_rate, field_text(dialog, IDC_SPEED_VALUE)) << "case " << i;
+            EXPECT_EQ(c.start.Port != 0, is_checked(dialog, IDC_PORT_OTHER)) << "case " << i;
+            EXPECT_EQ(c.start.Baud != 0, is_checked(dialog, IDC_SPEED_OTHER)) << "case " << i;
+            HWND ports = GetDlgItem(dialog, IDC_PORT_NAME);
+            if (c.port_field && strcmp(c.port_field, "list COM12") == 0) {
+                LRESULT index = SendMessageA(ports, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                             reinterpret_cast<LPARAM>("COM12"));
+                ASSERT_NE(CB_ERR, index) << "case " << i << ": COM12 is not listed";
+                SendMessageA(ports, CB_SETCURSEL, index, 0);
+                SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PORT_NAME, CBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(ports));
+            } else if (c.port_field) {
+                type_into(dialog, IDC_PORT_NAME, c.port_field);
+            }
+            if (c.rate_field)
+                type_into(dialog, IDC_SPEED_VALUE, c.rate_field);
+            if (c.click)
+                click(dialog, c.click);
+            click(dialog, IDOK);
+            if (!port_setup_dialog.changed)
+                click(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(1, result) << "case " << i;
+        EXPECT_EQ(c.after_ok, describe_other(port_setup_dialog.settings)) << "case " << i;
+    }
+}
+
+TEST(SelectPort, RefusedPortNamesAndRatesKeepTheDialogOpen)
+{
+    // Which texts are names and rates is the text module's test; here, what
+    // a refusal looks like.
+    const std::string long_text(300, '9');
+    struct Case {
+        int field;
+        const char* text;
+    } cases[] = {
+        {IDC_PORT_NAME, "COM257"}, {IDC_PORT_NAME, "COM1:"}, {IDC_PORT_NAME, ""},
+        {IDC_PORT_NAME, long_text.c_str()}, {IDC_SPEED_VALUE, "115200x"},
+        {IDC_SPEED_VALUE, ""}, {IDC_SPEED_VALUE, long_text.c_str()},
+    };
+    PortSettings start = port_settings(2, 1, 1, 0, 0);
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        INT_PTR result = run_select_port(start, [&](HWND dialog) {
+            // The other field holds a valid choice, so only this one is refused.
+            type_into(dialog, IDC_PORT_NAME, "COM12");
+            type_into(dialog, IDC_SPEED_VALUE, "921600");
+            type_into(dialog, c.field, c.text);
+            if (!c.text[0])  // an empty text sends no notification when typed
+                click(dialog, c.field == IDC_PORT_NAME ? IDC_PORT_OTHER : IDC_SPEED_OTHER);
+            click(dialog, IDC_PARITY_EVEN);
+            click(dialog, IDOK);
+            EXPECT_EQ(0, port_setup_dialog.changed) << "case " << i << ": OK closed the dialog";
+            HWND field = GetDlgItem(dialog, c.field);
+            EXPECT_TRUE(GetFocus() == field || IsChild(field, GetFocus()))
+                << "case " << i << ": the refused field has no focus";
+            DWORD end = 0;
+            SendMessageA(field, CB_GETEDITSEL, 0, reinterpret_cast<LPARAM>(&end));
+            EXPECT_EQ(static_cast<DWORD>(GetWindowTextLengthA(field)), end) << "case " << i;
+            click(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(0, result) << "case " << i;
+        EXPECT_EQ(describe_other(start), describe_other(port_setup_dialog.settings))
+            << "case " << i << ": " << c.text;
     }
 }
 

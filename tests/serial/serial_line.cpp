@@ -1,16 +1,11 @@
 #include "tests/serial/serial_line.h"
 #include "tests/serial/platform_spy.h"
 
-PortSettings line(int comm, int speed_index, int parity, int byte_size, int stop_bits)
-{
-    PortSettings settings;
-    settings.Comm = comm;
-    settings.Speed = speed_index;
-    settings.Parity = parity;
-    settings.ByteSize = byte_size;
-    settings.StopBits = stop_bits;
-    return settings;
-}
+namespace {
+
+const int served_ports[] = {1, 2, 3, 4, 12};
+
+}  // namespace
 
 std::string received_at_least(DeviceClient& device, int com, size_t count)
 {
@@ -52,7 +47,7 @@ void SerialLine::SetUp()
 {
     spy = Spy();
     ASSERT_TRUE(device.ping()) << "virtual device: " << device.last_reply();
-    for (int com = 1; com <= 4; ++com) {
+    for (int com : served_ports) {
         device.set_mode(com, "silent");
         device.flush(com);
         device.clear(com);
@@ -62,7 +57,7 @@ void SerialLine::SetUp()
 void SerialLine::TearDown()
 {
     channel.close();
-    for (int com = 1; com <= 4; ++com) {
+    for (int com : served_ports) {
         device.come_back(com);
         device.release(com);
         device.set_mode(com, "modem");

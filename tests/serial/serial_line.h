@@ -1,5 +1,5 @@
 // What the serial channel's tests share: a fixture that talks to the virtual
-// device on COM1..COM4 and leaves it as it found it, and small helpers.
+// device on COM1..COM4 and COM12 and leaves it as it found it, and small helpers.
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,10 +7,15 @@
 #include <string>
 #include "serial/serial_channel.h"
 #include "tests/support/device_client.h"
+#include "tests/support/test_support.h"
 
-// Settings as `SerialChannel::open` takes them (Speed a speed table index).
-PortSettings line(int comm, int speed_index, int parity = 0, int byte_size = 0,
-                  int stop_bits = 0);
+// Settings as `SerialChannel::open` takes them: the shared builder under the
+// short name these tests use.
+inline PortSettings line(int comm, int speed_index, int parity = 0, int byte_size = 0,
+                         int stop_bits = 0)
+{
+    return port_settings(comm, speed_index, parity, byte_size, stop_bits);
+}
 
 // What the device on `com` has received, once at least `count` bytes have
 // arrived or three seconds have passed.

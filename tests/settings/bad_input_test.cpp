@@ -11,6 +11,13 @@
 
 namespace {
 
+// The line and section-name sizes of a reader made like the one under test.
+// The cut lengths they give are pinned by the reader's own boundary tests;
+// the model takes them from here so that it checks everything else.
+const IniReader sized_like_the_test{40, 300};
+const size_t line_capacity = sized_like_the_test.line_size;
+const size_t name_length = sized_like_the_test.section_name_size - 1;
+
 // The text format, spelled out over std::string: lines as read_line splits
 // them, each cut to `capacity` - 1 bytes and then ending at its first NUL.
 struct TextModel {
@@ -47,9 +54,9 @@ struct TextModel {
     // The index of the first body line of the section, or -1.
     int section(const std::string& name) const
     {
-        std::string wanted = upper(std::string(name.substr(0, 41).c_str()));
+        std::string wanted = upper(std::string(name.substr(0, name_length).c_str()));
         for (size_t i = 0; i < raw_lines.size(); ++i) {
-            std::string line = as_read(raw_lines[i], 302);
+            std::string line = as_read(raw_lines[i], line_capacity);
             if (line.empty() || line[0] != '[')
                 continue;
             std::string header = line.substr(1);
@@ -65,7 +72,7 @@ struct TextModel {
         if (start < 0)
             return false;
         for (size_t i = start; i < raw_lines.size(); ++i) {
-            std::string line = as_read(raw_lines[i], 302);
+            std::string line = as_read(raw_lines[i], line_capacity);
             if (!line.empty() && line[0] == '[')
                 return false;
             size_t equals = line.find('=');
@@ -174,18 +181,18 @@ protected:
             for (size_t i = 0; i < items.size(); ++i)
                 ASSERT_EQ(expected[i], items[i]) << label << ", item " << i;
         }
-        std::vector<char> line(302 + 16, '\x5a');
+        std::vector<char> line(line_capacity + 16, '\x5a');
         reader.cursor = reader.buffer;
         size_t lines = 0;
-        while (reader.read_line(line.data(), 302)) {
+        while (reader.read_line(line.data(), static_cast<int>(line_capacity))) {
             ASSERT_LT(lines, model.raw_lines.size()) << label;
             // NUL bytes are copied as they are: compare the bytes, not the text.
-            std::string expected = model.raw_lines[lines++].substr(0, 301);
+            std::string expected = model.raw_lines[lines++].substr(0, line_capacity - 1);
             ASSERT_EQ(expected, std::string(line.data(), expected.size())) << label;
             ASSERT_EQ('\0', line[expected.size()]) << label;
         }
         ASSERT_EQ(model.raw_lines.size(), lines) << label;
-        for (size_t fence = 302; fence < line.size(); ++fence)
+        for (size_t fence = line_capacity; fence < line.size(); ++fence)
             ASSERT_EQ('\x5a', line[fence]) << label << ": wrote past the line buffer";
     }
 

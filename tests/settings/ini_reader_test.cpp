@@ -5,6 +5,7 @@
 #include <vector>
 #include "ini_file_fixture.h"
 #include "settings/ini_reader.h"
+#include "tests/support/text_helpers.h"
 
 namespace {
 
@@ -44,14 +45,6 @@ protected:
 
     IniReader reader{40, 300};
 };
-
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += "<" + line + ">";
-    return text;
-}
 
 TEST_F(ReaderTest, LineEndsSplitTheTextAsCrLfOrCrLf)
 {

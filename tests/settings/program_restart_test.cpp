@@ -3,63 +3,23 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <string>
+#include <shlobj.h>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "settings_window_fixture.h"
+#include "tests/app/main_window_driver.h"
+#include "tests/support/device_client.h"
 
 namespace {
 
-std::function<void(HWND)> current_script;
-
-void CALLBACK run_script(HWND, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(nullptr, id);
-    current_script(main_dialog.hwnd);
-}
-
-// A script that forgot to leave: the window closes without saving.
-void CALLBACK close_forgotten_window(HWND, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(nullptr, id);
-    ADD_FAILURE() << "the script left the window open";
-    main_dialog.settings_changed = 0;
-    SendMessageA(main_dialog.hwnd, WM_COMMAND, IDCANCEL, 0);
-}
-
-// One run of the program's main window, from a fresh start of every value
-// that a new process would have, with `script` run inside its modal loop.
+// One run of the program's main window as the next process would start it,
+// from the settings file, with `script` run inside its modal loop; the
+// script ends the run itself.
 void run_program_once(const std::function<void(HWND)>& script)
 {
-    prepare_program_classes();
-    main_dialog.settings_changed = 0;
-    main_dialog.Upper = 0;
-    main_dialog.SendChar = 0;
-    main_dialog.first_tick_done = 0;
-    main_dialog.settings_folder[0] = '\0';
-    main_dialog.settings_path[0] = '\0';
-    port_setup_dialog.settings = PortSettings{};
-    current_script = script;
-    UINT_PTR timer = SetTimer(nullptr, 0, 10, run_script);
-    UINT_PTR fallback = SetTimer(nullptr, 0, 10000, close_forgotten_window);
-    ASSERT_NE(0u, timer);
-    ASSERT_NE(0u, fallback);
-    EXPECT_EQ(0, main_dialog.run_modal(nullptr, IDD_MAIN));
-    KillTimer(nullptr, fallback);
-    serial_channel.close();
-    main_dialog.hwnd = nullptr;
-}
-
-std::string combo_history()
-{
-    std::string text;
-    int count = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char entry[256] = {};
-        if (SendMessageA(command_combo.hwnd, CB_GETLBTEXTLEN, i, 0) < 256)
-            SendMessageA(command_combo.hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
-        text += std::string("<") + entry + ">";
-    }
-    return text;
+    MainWindowRun run = run_main_window(script, WindowStart::settings_file);
+    EXPECT_EQ(0, run.result);
+    EXPECT_FALSE(run.ended_by_driver) << "the script left the window open";
 }
 
 void send_line(HWND dialog, const char* text)
@@ -79,19 +39,17 @@ TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlon
     std::string file = application_data + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
 
     run_program_once([](HWND dialog) {
-        SendMessageA(GetDlgItem(dialog, IDC_USE_UPPERCASE), BM_CLICK, 0, 0);
-        SendMessageA(GetDlgItem(dialog, IDC_SEND_LF), BM_CLICK, 0, 0);
+        click(dialog, IDC_USE_UPPERCASE);
+        click(dialog, IDC_SEND_LF);
         send_line(dialog, "at");
         send_line(dialog, "ati");
         // What the Select Port dialog leaves after OK with COM3, the second
         // speed, even parity, 7 data bits, one stop bit.
-        port_setup_dialog.settings = PortSettings{2, 1, 2, 1, 0};
+        port_setup_dialog.settings = port_settings(2, 1, 2, 1, 0);
         SendMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
     });
     const std::string saved = read_file(file);
-    EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"
-              "[Misc Settings]\r\nUpper=1\r\nSendChar=1\r\n[Old commands]\r\nATI\r\nAT\r\n",
-              saved);
+    EXPECT_EQ(example_file, saved);
 
     // The next run shows it all again; it changes nothing, so it saves nothing.
     ASSERT_TRUE(write_file(file, saved + "[Unknown]\r\n"));
@@ -100,7 +58,7 @@ TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlon
         seen = std::string("upper ") + (IsDlgButtonChecked(dialog, IDC_USE_UPPERCASE) ? "1" : "0") +
                ", cr " + (IsDlgButtonChecked(dialog, IDC_SEND_CR) ? "1" : "0") + ", lf " +
                (IsDlgButtonChecked(dialog, IDC_SEND_LF) ? "1" : "0") + ", history " +
-               combo_history();
+               joined(combo_entries(command_combo.hwnd));
         SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ("upper 1, cr 0, lf 1, history <ATI><AT>", seen);
@@ -120,12 +78,45 @@ TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlon
     // Clearing and then changing an option saves the empty history.
     run_program_once([](HWND dialog) {
         SendMessageA(dialog, WM_COMMAND, IDM_CLEAR_COMMANDS, 0);
-        SendMessageA(GetDlgItem(dialog, IDC_SEND_CR), BM_CLICK, 0, 0);
+        click(dialog, IDC_SEND_CR);
         SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"
               "[Misc Settings]\r\nUpper=1\r\nSendChar=0\r\n[Old commands]\r\n",
               read_file(file));
+}
+
+// A speed typed into the file by hand, outside the four the dialog offers,
+// still gives the line a speed the port can take.
+TEST_F(ProgramRestart, AHandEditedSpeedReachesTheLine)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    std::string application_data = folder + "Roaming";
+    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
+    AppDataRedirect redirect(application_data);
+    ASSERT_TRUE(redirect.active());
+    std::string settings = application_data + "\\BrantholmFreeware\\Quorvex";
+    ASSERT_TRUE(SHCreateDirectoryExA(nullptr, settings.c_str(), nullptr) == ERROR_SUCCESS);
+    const struct {
+        const char* speed;
+        int baud;
+    } cases[] = {{"4", 115200}, {"-1", 4800}, {"99", 9600}, {"2147483647", 9600}};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        ASSERT_TRUE(write_file(settings + "\\Quorvex.ini",
+                               std::string("[Port Settings]\r\nComm=0\r\nSpeed=") +
+                                   cases[i].speed + "\r\n"));
+        DeviceLineSettings line;
+        run_program_once([&](HWND dialog) {
+            // The port opens on the first tick.
+            pump_until([] { return main_dialog.first_tick_done != 0; }, 5000);
+            line = device.termios(1);
+            main_dialog.settings_changed = 0;
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        ASSERT_TRUE(line.valid) << "case " << i << ": " << device.last_reply();
+        EXPECT_EQ(cases[i].baud, line.speed) << "case " << i << ": Speed=" << cases[i].speed;
+    }
 }
 
 }  // namespace

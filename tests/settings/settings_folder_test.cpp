@@ -5,6 +5,7 @@
 #include <vector>
 #include "ini_file_fixture.h"
 #include "settings/settings_folder.h"
+#include "tests/support/text_helpers.h"
 
 namespace {
 
@@ -48,14 +49,6 @@ std::string DirectoryRecorder::failing_path;
 DWORD DirectoryRecorder::failure;
 bool DirectoryRecorder::all_exist;
 bool DirectoryRecorder::forward;
-
-std::string joined(const std::vector<std::string>& paths)
-{
-    std::string text;
-    for (const std::string& path : paths)
-        text += "<" + path + ">";
-    return text;
-}
 
 TEST(CreateDirectoryPath, CreatesEachComponentAfterTheRootInTurn)
 {

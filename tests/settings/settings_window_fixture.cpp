@@ -91,15 +91,7 @@ void SettingsWindowTest::load_from(const std::string& bytes)
 
 std::vector<std::string> SettingsWindowTest::history() const
 {
-    std::vector<std::string> entries;
-    int count = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(SendMessageA(command_combo.hwnd, CB_GETLBTEXTLEN, i, 0));
-        std::vector<char> text((length > 0 ? length : 0) + 1);
-        SendMessageA(command_combo.hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        entries.emplace_back(text.data());
-    }
-    return entries;
+    return combo_entries(command_combo.hwnd);
 }
 
 void SettingsWindowTest::add_history(const std::string& entry)
@@ -112,10 +104,17 @@ bool SettingsWindowTest::checked(int control_id) const
     return IsDlgButtonChecked(window.hwnd, control_id) == BST_CHECKED;
 }
 
-std::string joined(const std::vector<std::string>& entries)
-{
-    std::string text;
-    for (const std::string& entry : entries)
-        text += "<" + entry + ">";
-    return text;
-}
+
+const char example_file[] =
+    "[Port Settings]\r\n"
+    "ByteSize=1\r\n"
+    "Comm=2\r\n"
+    "Parity=2\r\n"
+    "Speed=1\r\n"
+    "StopBits=0\r\n"
+    "[Misc Settings]\r\n"
+    "Upper=1\r\n"
+    "SendChar=1\r\n"
+    "[Old commands]\r\n"
+    "ATI\r\n"
+    "AT\r\n";

@@ -1,5 +1,6 @@
 #pragma once
 #include "tests/support/test_support.h"
+#include "tests/support/text_helpers.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -50,5 +51,7 @@ protected:
     SettingsWindow window;
 };
 
-std::string joined(const std::vector<std::string>& entries);
 
+// A settings file as the program writes it: COM3, the second speed, even
+// parity, 7 data bits, one stop bit, uppercase on, LF line ends, two commands.
+extern const char example_file[];

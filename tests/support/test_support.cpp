@@ -122,3 +122,64 @@ void prepare_program_classes()
     register_all_custom_classes();
 }
 
+
+std::vector<std::string> combo_entries(HWND combo)
+{
+    std::vector<std::string> entries;
+    int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageA(combo, CB_GETLBTEXTLEN, i, 0));
+        std::vector<char> buffer((length > 0 ? length : 0) + 1);
+        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
+        entries.emplace_back(buffer.data());
+    }
+    return entries;
+}
+
+void click(HWND dialog, int control_id)
+{
+    SendMessageA(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0);
+}
+
+PortSettings port_settings(int comm, int speed_index, int parity, int byte_size, int stop_bits)
+{
+    PortSettings settings;
+    settings.Comm = comm;
+    settings.Speed = speed_index;
+    settings.Parity = parity;
+    settings.ByteSize = byte_size;
+    settings.StopBits = stop_bits;
+    return settings;
+}
+
+bool start_process(std::string command_line, HANDLE* process, DWORD* process_id)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
+        return false;
+    if (started.hThread)
+        CloseHandle(started.hThread);
+    if (process_id)
+        *process_id = started.dwProcessId;
+    if (process)
+        *process = started.hProcess;
+    else if (started.hProcess)
+        CloseHandle(started.hProcess);
+    return true;
+}
+
+int finish_process(HANDLE process, DWORD milliseconds)
+{
+    if (!process)
+        return -1;
+    DWORD exit_code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &exit_code);
+    else
+        TerminateProcess(process, 1);
+    CloseHandle(process);
+    return static_cast<int>(exit_code);
+}

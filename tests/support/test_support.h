@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
+#include "serial/port_settings.h"
 
 // Initialises the common controls and registers the program's custom control
 // classes, once per process, as the program's entry does.
@@ -37,3 +39,20 @@ std::string opened_log();
 void clear_opened_log();
 // Waits until the stand-in browser has recorded at least `count` lines.
 bool wait_for_opened(int count, DWORD milliseconds);
+
+// What a user sees and does in a window.
+std::vector<std::string> combo_entries(HWND combo);  // the drop-down list, top first
+void click(HWND dialog, int control_id);             // BM_CLICK on a button
+
+// Line settings as the Select Port dialog keeps them (Speed a speed table index).
+PortSettings port_settings(int comm, int speed_index, int parity = 0, int byte_size = 0,
+                           int stop_bits = 0);
+
+// Starts `command_line` (quote the program's path); whether it started.
+// `process` receives its handle (null for a Unix program, which Wine starts
+// without one) and `process_id` its id; without `process` the handle is closed.
+bool start_process(std::string command_line, HANDLE* process = nullptr,
+                   DWORD* process_id = nullptr);
+// Waits for the process to end and closes its handle: its exit code, or -1
+// when there is no process or it did not end in time (it is then ended).
+int finish_process(HANDLE process, DWORD milliseconds);

@@ -18,7 +18,7 @@ start)
     stop_device
     mkdir -p "$device_dir"
     rm -f "$device_dir/control.port"
-    "$program" --daemon --ports 1,2,3,4 --link-dir "$device_dir" --wineprefix "$prefix" \
+    "$program" --daemon --ports 1,2,3,4,12 --link-dir "$device_dir" --wineprefix "$prefix" \
         --control 0 --port-file "$device_dir/control.port" --pid-file "$pid_file" \
         </dev/null >>"$device_dir/vdev.log" 2>&1
     ;;

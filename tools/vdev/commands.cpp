@@ -24,11 +24,16 @@ std::vector<std::string> split_words(const std::string& line) {
     return words;
 }
 
-// "COM1".."COM4" (any case) -> 1..4, else 0.
+// "COM1".."COM256" (any case, no leading zero) -> 1..256, else 0.
 int parse_com(const std::string& word) {
     std::string u = upper(word);
-    if (u.size() == 4 && u.compare(0, 3, "COM") == 0 && u[3] >= '1' && u[3] <= '4') return u[3] - '0';
-    return 0;
+    if (u.size() < 4 || u.size() > 6 || u.compare(0, 3, "COM") != 0 || u[3] == '0') return 0;
+    int n = 0;
+    for (size_t i = 3; i < u.size(); ++i) {
+        if (u[i] < '0' || u[i] > '9') return 0;
+        n = n * 10 + (u[i] - '0');
+    }
+    return n <= 256 ? n : 0;
 }
 
 bool parse_number(const std::string& word, uint64_t max, uint64_t* out) {
@@ -78,7 +83,7 @@ std::string CommandHandler::handle(const std::string& line) {
         return err("wrong number of arguments for " + cmd);
 
     int com = parse_com(w[1]);
-    if (com == 0) return err("expected COM1..COM4");
+    if (com == 0) return err("expected COM1..COM256");
     auto it = ports_->find(com);
     if (it == ports_->end()) return err("COM" + std::to_string(com) + " is not served");
     PortDevice& port = *it->second;

@@ -17,8 +17,13 @@ static bool parse_ports(const std::string& text, std::vector<int>* ports) {
     std::istringstream in(text);
     std::string item;
     while (std::getline(in, item, ',')) {
-        if (item.size() != 1 || item[0] < '1' || item[0] > '4') return false;
-        int n = item[0] - '0';
+        if (item.empty() || item.size() > 3 || item[0] == '0') return false;
+        int n = 0;
+        for (char c : item) {
+            if (c < '0' || c > '9') return false;
+            n = n * 10 + (c - '0');
+        }
+        if (n > 256) return false;
         for (int p : *ports)
             if (p == n) return false;
         ports->push_back(n);
@@ -47,7 +52,7 @@ bool parse_options(int argc, char** argv, Options* out, bool* help, std::string*
         } else if (a == "--ports") {
             if (!value(&v)) return false;
             if (!parse_ports(v, &out->ports)) {
-                *err = "--ports takes a list like 1,2,3,4";
+                *err = "--ports takes a list like 1,2,3,4,12 (1..256)";
                 return false;
             }
         } else if (a == "--control") {

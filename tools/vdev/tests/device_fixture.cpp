@@ -156,18 +156,4 @@ std::string link_target(const std::string& path) {
     return std::string(buf, n);
 }
 
-std::string printable(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else if (c < 0x20 || c > 0x7E) {
-            char tmp[8];
-            snprintf(tmp, sizeof tmp, "\\x%02X", c);
-            out += tmp;
-        } else out += static_cast<char>(c);
-    }
-    return out;
-}
-
 }  // namespace vdev_test

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include "tests/support/text_helpers.h"  // printable, for failure messages
 
 namespace vdev_test {
 
@@ -47,8 +48,6 @@ std::string read_some(int fd, size_t want, int timeout_ms = 1000);
 std::string read_for(int fd, int ms);
 // Where a symlink points ("" if it is not one).
 std::string link_target(const std::string& path);
-// Makes bytes readable in failure messages.
-std::string printable(const std::string& bytes);
 // Milliseconds on the monotonic clock.
 double now_ms();
 
