@@ -10,6 +10,8 @@
 
 int MainDialog::on_init_dialog()
 {
+    // Moves and sizes count as the user's only once the layout is taken.
+    min_window.cx = 0;
     SetClassLongPtrA(hwnd, GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconA(program_instance,
                                                           MAKEINTRESOURCEA(IDI_PROGRAM))));
@@ -17,8 +19,11 @@ int MainDialog::on_init_dialog()
     SetMenu(hwnd, menu);
     create_status_bar();
     attach_command_field();
+    remember_layout();
     locate_settings_folder();
     load_settings();
+    restore_placement();
+    update_view_menu();
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
     SetWindowTextA(hwnd, "Quorvex");
     return 0;  // the dialog manager must not move the focus
@@ -26,12 +31,9 @@ int MainDialog::on_init_dialog()
 
 void MainDialog::create_status_bar()
 {
+    // Its parts are set with the layout: part 0 the port's state, part 1
+    // its line settings, part 2 the capture.
     status_bar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", hwnd, IDC_STATUS_BAR);
-    // Part 0 the port's state, part 1 (right) its line settings.
-    RECT client = {};
-    GetClientRect(hwnd, &client);
-    int parts[2] = {client.right - 150, -1};
-    SendMessageA(status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 
 // Attaches the history combo box from the template, limits its edit field
@@ -65,8 +67,11 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDCANCEL:           exit_program(); break;
     case IDM_EXIT:           exit_program(); break;
     case IDC_USE_UPPERCASE:  if (clicked) use_uppercase_clicked(); break;
-    case IDC_SEND_CR:        if (clicked) choose_terminator(0); break;
-    case IDC_SEND_LF:        if (clicked) choose_terminator(1); break;
+    case IDC_SEND_CR:        if (clicked) choose_line_end(0); break;
+    case IDC_SEND_LF:        if (clicked) choose_line_end(1); break;
+    case IDC_SEND_CRLF:      if (clicked) choose_line_end(2); break;
+    case IDC_SEND_NONE:      if (clicked) choose_line_end(3); break;
+    case IDC_ESCAPES:        if (clicked) escapes_clicked(); break;
     case IDM_PORT_SETUP:     run_port_setup(); break;
     case IDM_OPEN:           open_port(); break;
     case IDM_CLOSE:          close_port(); break;
@@ -75,7 +80,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
     case IDM_ABOUT:          show_about(about_box, hwnd); break;
     case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
-    default:                 break;
+    default:                 view_command(LOWORD(wparam)); break;
     }
 }
 
@@ -85,16 +90,26 @@ void MainDialog::on_timer(WPARAM timer_id)
     watch_port(timer_id);
 }
 
+// The View menu's commands; the three views are its first three ids.
+void MainDialog::view_command(int id)
+{
+    if (id >= IDM_VIEW_AS_RECEIVED && id <= IDM_VIEW_HEX) {
+        choose_view(id - IDM_VIEW_AS_RECEIVED);
+        return;
+    }
+    switch (id) {
+    case IDM_TIME_STAMPS:      toggle_time_stamps(); break;
+    case IDM_CAPTURE:          choose_capture_file(); break;
+    case IDM_STOP_CAPTURE:     stop_capture(); break;
+    case IDM_COPY:             copy_selected_lines(); break;
+    case IDM_CLEAR_RECEIVED:   clear_received(); break;
+    default:                   break;
+    }
+}
+
 void MainDialog::use_uppercase_clicked()
 {
     Upper = IsDlgButtonChecked(hwnd, IDC_USE_UPPERCASE) == BST_CHECKED ? 1 : 0;
-    settings_changed = 1;
-    refocus_command();
-}
-
-void MainDialog::choose_terminator(int32_t send_char)
-{
-    SendChar = send_char;
     settings_changed = 1;
     refocus_command();
 }
@@ -164,6 +179,7 @@ void MainDialog::run_port_setup()
 void MainDialog::exit_program()
 {
     KillTimer(hwnd, receive_timer_id);
+    stop_capture();
     if (serial_channel.is_open)
         serial_channel.close();
     if (settings_changed == 1)

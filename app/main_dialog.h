@@ -1,14 +1,25 @@
 #pragma once
 #include <cstdint>
 #include "framework/dialog_base.h"
+#include "settings/settings_file.h"
+#include "text/receive_view.h"
 
 // The main window: command line with history, Send, the options, the
 // connection light, the list of received data, the menu and the status bar.
-class MainDialog : public DialogBase {
+// The receive view and the capture file's name, outside the window object
+// so that they take no room in the program file.
+extern ReceiveView receive_view;
+extern char capture_path_text[MAX_PATH];
+
+class MainDialog : public DialogBase, private ReceiveSink {
 public:
     int on_init_dialog() override;
     void on_command(WPARAM wparam, LPARAM lparam) override;
     void on_timer(WPARAM timer_id) override;
+    void on_size(WPARAM wparam, LPARAM lparam) override;
+    int on_query_end_session() override;
+    int on_vkey_to_item(WPARAM wparam) override;
+    int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
     // Port operations (main_dialog.cpp).
     int open_port();
@@ -31,7 +42,6 @@ public:
 
     // Smaller commands of the menu and the options (main_dialog.cpp).
     void use_uppercase_clicked();
-    void choose_terminator(int32_t send_char);
     void open_update_page();
     void clear_old_commands();
 
@@ -39,14 +49,40 @@ public:
     void send_command();
     void refocus_command();
     void poll_receive(WPARAM timer_id);
-
-    // The received list (main_dialog_terminal.cpp). Lines added between
-    // begin_received_lines and end_received_lines are drawn once, at the end,
-    // which also trims the oldest lines past MaxLines and selects the newest.
+    // Shows one read's bytes in the chosen view and adds them to a capture.
+    void show_received(const char* bytes, int count);
+    // The received list (main_dialog_list.cpp): lines are added between
+    // begin and end with drawing held off; the end selects and scrolls to
+    // the newest line unless the user has selected an older one, and trims
+    // the oldest lines past MaxLines.
     void begin_received_lines();
-    void add_received_line(const char* text);
-    void replace_newest_line(const char* text);
+    void add_received_line(const char* text) override;
+    void replace_newest_line(const char* text) override;
     void end_received_lines();
+
+    // The View menu, capture and copy (main_dialog_view.cpp).
+    void view_command(int id);
+    void choose_view(int mode);
+    void toggle_time_stamps();
+    void update_view_menu();
+    int start_capture(const char* path);
+    void choose_capture_file();
+    void stop_capture();
+    void capture_received(const char* bytes, int count);
+    void show_capture_status();
+    void show_capture_failure(const char* path);
+    void show_capture_text(const char* format, const char* path);
+    void copy_selected_lines();
+    void clear_received();
+    void choose_line_end(int index);
+    void escapes_clicked();
+    void end_session(WPARAM ending);
+
+    // The resizable window (main_dialog_window.cpp).
+    void remember_layout();
+    void restore_placement();
+    void window_pos_changed();
+    void fill_min_max(MINMAXINFO* info);
 
     // The settings file (main_dialog_settings.cpp).
     void locate_settings_folder();
@@ -66,16 +102,29 @@ public:
     int32_t Reopen = 1;
     int32_t reopen_wanted = 0;
     DWORD last_reopen_try = 0;
+    // Line end, escapes, view, time stamps and the window's place as the
+    // settings file keeps them; the view itself is the receive view's.
+    ViewSettings options;
+    ReceiveView& view = receive_view;
+    HANDLE capture_file = nullptr;
+    DWORD capture_bytes = 0;
+    char (&capture_path)[MAX_PATH] = capture_path_text;
     char settings_folder[MAX_PATH] = {};
     char settings_path[MAX_PATH] = {};
 
 private:
-    HWND received_list() const;
-    int32_t lines_held_off = 0;  // nonzero between begin_ and end_received_lines
-
     // Set-up steps of on_init_dialog.
     void create_status_bar();
     void attach_command_field();
+
+    // Where the list was following the newest line when a tick began.
+    int follow_newest = 1;
+    int lines_added = 0;
+    // The template's window size and client size, and each resized
+    // control's rectangle in it, for laying out a larger window.
+    SIZE min_window = {};
+    SIZE base_client = {};
+    RECT base_rects[3] = {};  // the list, the command box, Send
 };
 
 // The receive timer and its period.

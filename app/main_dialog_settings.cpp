@@ -26,13 +26,18 @@ void MainDialog::load_settings()
     SendChar = 0;
     Reopen = 1;
     MaxLines = default_max_lines;
+    options = ViewSettings{};
     if (settings_folder[0] && compose_settings_path(settings_folder, settings_file_name,
                                                     settings_path) &&
         load_settings_file(ini_reader, settings_path, port_setup_dialog.settings, Upper,
-                           SendChar, command_combo.hwnd, &Reopen, &MaxLines))
+                           SendChar, command_combo.hwnd, &Reopen, &options, &MaxLines))
         CheckDlgButton(hwnd, IDC_USE_UPPERCASE, Upper ? BST_CHECKED : BST_UNCHECKED);
-    // A value other than 0 or 1 checks neither button (sends then use LF).
-    check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_LF, SendChar);
+    CheckDlgButton(hwnd, IDC_ESCAPES, options.escapes ? BST_CHECKED : BST_UNCHECKED);
+    view.set_mode(static_cast<ReceiveMode>(options.view));
+    view.set_time_stamps(options.time == 1);
+    // A SendChar other than 0 or 1 checks no button (sends then use LF).
+    check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_NONE,
+                      options.line_end ? options.line_end + 1 : SendChar);
     show_reopen_option();
 }
 
@@ -40,8 +45,9 @@ void MainDialog::load_settings()
 // change is dropped all the same, as nothing could be done about it.
 void MainDialog::save_settings()
 {
+    options.view = static_cast<int32_t>(view.mode());
     if (!build_settings_text(ini_writer, port_setup_dialog.settings, Upper, SendChar,
-                             command_combo.hwnd, Reopen, MaxLines))
+                             command_combo.hwnd, Reopen, &options, MaxLines))
         return;
     if (settings_path[0])
         ini_writer.write_to_file(settings_path);

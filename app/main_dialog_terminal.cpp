@@ -1,6 +1,7 @@
 // Sending the command line and moving received bytes into the list.
 #include "app/main_dialog.h"
 #include "app/program_objects.h"
+#include "text/escapes.h"
 #include "text/upper_ascii.h"
 #include "resources/resource_ids.h"
 
@@ -29,10 +30,29 @@ void enter_history(const char* text)
 
 }  // namespace
 
+namespace {
+
+// The bytes that end each command, by line-end choice: SendChar's CR or LF,
+// CR LF, or nothing.
+int append_line_end(char* at, int32_t line_end, int32_t send_char)
+{
+    if (line_end == 1) {
+        at[0] = '\r';
+        at[1] = '\n';
+        return 2;
+    }
+    if (line_end == 2)
+        return 0;
+    at[0] = send_char == 0 ? '\r' : '\n';
+    return 1;
+}
+
+}  // namespace
+
 void MainDialog::send_command()
 {
-    // The whole line the field takes, then room for the terminator and NUL.
-    // A longer text (only set from outside, never typed) is cut at the limit.
+    // The whole line the field takes, then room for a CR LF or the NUL; a
+    // longer text (only set from outside, never typed) is cut at the limit.
     char line[command_max_length + 2] = {};
     GetWindowTextA(command_combo.hwnd, line, command_max_length + 1);
     int length = lstrlenA(line);
@@ -43,8 +63,13 @@ void MainDialog::send_command()
         settings_changed = 1;
     }
     if (open_port()) {
-        line[length] = SendChar == 0 ? '\r' : '\n';
-        serial_channel.write(line, length + 1);
+        // Escapes are expanded in place: they only ever shorten the text.
+        // The history above keeps the text as typed.
+        int count = length;
+        if (options.escapes == 1)
+            count = expand_escapes(line, line, length);
+        count += append_line_end(line + count, options.line_end, SendChar);
+        serial_channel.write(line, count);
     }
     refocus_command();
 }
@@ -55,8 +80,8 @@ void MainDialog::refocus_command()
     SendMessageA(command_edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
 }
 
-// Each chunk of up to 255 bytes becomes one line exactly as received; all
-// that waits (up to the tick's budget) goes into the list in one redraw.
+// Moves what waits into the list, chunk by chunk, in the chosen view; the
+// tick goes on until nothing waits, so a fast device loses nothing.
 void MainDialog::poll_receive(WPARAM timer_id)
 {
     if (timer_id != receive_timer_id)
@@ -65,63 +90,26 @@ void MainDialog::poll_receive(WPARAM timer_id)
         first_tick_done = 1;
         open_port();
     }
-    if (serial_channel.bytes_waiting() <= 0)
-        return;
-    char chunk[receive_chunk_max + 1];
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    view.begin_tick(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    char chunk[receive_chunk_max];
     begin_received_lines();
     for (int moved = 0; moved < receive_tick_budget;) {
+        if (serial_channel.bytes_waiting() <= 0)
+            break;
         int got = serial_channel.read(chunk, receive_chunk_max);
         if (got <= 0)
             break;
-        chunk[got] = '\0';
-        add_received_line(chunk);
+        show_received(chunk, got);
         moved += got;
     }
     end_received_lines();
+    show_capture_status();
 }
 
-HWND MainDialog::received_list() const
+void MainDialog::show_received(const char* bytes, int count)
 {
-    return GetDlgItem(hwnd, IDC_RECEIVED_LIST);
-}
-
-void MainDialog::begin_received_lines()
-{
-    if (lines_held_off++ == 0)
-        SendMessageA(received_list(), WM_SETREDRAW, FALSE, 0);
-}
-
-void MainDialog::add_received_line(const char* text)
-{
-    SendMessageA(received_list(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-}
-
-void MainDialog::replace_newest_line(const char* text)
-{
-    HWND list = received_list();
-    LRESULT newest = SendMessageA(list, LB_GETCOUNT, 0, 0) - 1;
-    if (newest < 0)
-        return add_received_line(text);
-    SendMessageA(list, LB_DELETESTRING, newest, 0);
-    SendMessageA(list, LB_INSERTSTRING, newest, reinterpret_cast<LPARAM>(text));
-}
-
-// Past MaxLines a tenth of the lines go at once, oldest first, so the list
-// is trimmed seldom rather than on every tick; then the newest line is
-// selected, which scrolls to it, and the list is drawn once.
-void MainDialog::end_received_lines()
-{
-    if (--lines_held_off > 0)
-        return;
-    lines_held_off = 0;
-    HWND list = received_list();
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    if (count > MaxLines) {
-        LRESULT keep = MaxLines - MaxLines / 10;
-        for (; count > keep; --count)
-            SendMessageA(list, LB_DELETESTRING, 0, 0);
-    }
-    SendMessageA(list, LB_SETCURSEL, count - 1, 0);
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    capture_received(bytes, count);
+    view.show(reinterpret_cast<const unsigned char*>(bytes), count, *this);
 }

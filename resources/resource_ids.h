@@ -17,6 +17,9 @@
 #define IDC_COMMAND           1011
 #define IDC_SEND_CR           22000
 #define IDC_SEND_LF           22001
+#define IDC_SEND_CRLF         22002
+#define IDC_SEND_NONE         22003
+#define IDC_ESCAPES           22004
 #define IDC_STATUS_BAR        50000
 
 /* Menu commands */
@@ -28,4 +31,12 @@
 #define IDM_PROGRAM_INFO      40012
 #define IDM_CLEAR_COMMANDS    40013
 #define IDM_REOPEN_LOST       40014
+#define IDM_VIEW_AS_RECEIVED  40020
+#define IDM_VIEW_LINES        40021
+#define IDM_VIEW_HEX          40022
+#define IDM_TIME_STAMPS       40023
+#define IDM_CAPTURE           40024
+#define IDM_STOP_CAPTURE      40025
+#define IDM_COPY              40026
+#define IDM_CLEAR_RECEIVED    40027
 #define IDM_ABOUT             65535

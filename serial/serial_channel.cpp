@@ -240,62 +240,62 @@ void SerialChannel::release_handles()
     is_open = 0;
 }
 
-SerialChannel::ByteOutcome SerialChannel::send_one(uint8_t byte)
-{
-    // The event is manual-reset: clear it so that only this transfer's
-    // completion can end the wait.
-    ResetEvent(write_overlapped.hEvent);
-    DWORD written = 0;
-    if (WriteFile(handle, &byte, 1, &written, &write_overlapped))
-        return written == 1 ? ByteOutcome::sent : ByteOutcome::failed;
-    DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING) {
-        if (means_device_gone(error))
-            mark_lost();
-        return ByteOutcome::failed;
-    }
+namespace {
 
-    ByteOutcome outcome = ByteOutcome::timed_out;
-    if (WaitForSingleObject(write_overlapped.hEvent, write_wait_ms) == WAIT_OBJECT_0) {
-        if (!GetOverlappedResult(handle, &write_overlapped, &written, FALSE) &&
-            means_device_gone(GetLastError()))
-            mark_lost();
-        outcome = written == 1 ? ByteOutcome::sent : ByteOutcome::failed;
-    } else {
-        // `byte` lives on this stack frame: the transfer must be over before
-        // the frame goes. A byte that went out just before the cancel counts.
-        CancelIo(handle);
-        written = 0;
-        GetOverlappedResult(handle, &write_overlapped, &written, TRUE);
-        if (written == 1)
-            outcome = ByteOutcome::sent;
-    }
-    // A serial driver ignores the offset; it only counts what went out.
-    write_overlapped.Offset += written;
-    return outcome;
+// How long the line itself needs for `length` bytes at the port's rate:
+// start bit, data bits, parity and stop bits per byte, rounded up.
+DWORD line_time_ms(HANDLE port, int length)
+{
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(port, &dcb) || dcb.BaudRate == 0)
+        return 0;
+    DWORD frame_bits = 1u + dcb.ByteSize + (dcb.Parity != NOPARITY ? 1u : 0u) +
+                       (dcb.StopBits == ONESTOPBIT ? 1u : 2u);
+    // Commands are short; a huge length is bounded so the product fits.
+    DWORD bytes = length < 100000 ? static_cast<DWORD>(length) : 100000u;
+    DWORD bits = bytes * frame_bits;
+    return bits * 100u / (dcb.BaudRate / 10u + 1u) + 1u;
 }
+
+}  // namespace
 
 int SerialChannel::write_byte(uint8_t byte)
 {
-    if (!is_open || !handle)
-        return 0;
-    return send_one(byte) == ByteOutcome::sent ? 1 : 0;
+    return write(&byte, 1) == 1 ? 1 : 0;
 }
 
+// The whole text goes to the driver in one transfer, so that a USB adapter
+// sends it without gaps between the characters.
 int SerialChannel::write(const void* data, int length)
 {
     if (!is_open || !handle || !data || length <= 0)
         return 0;
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    int sent = 0;
-    for (int i = 0; i < length; ++i) {
-        ByteOutcome outcome = send_one(bytes[i]);
-        if (outcome == ByteOutcome::sent)
-            ++sent;
-        else if (outcome == ByteOutcome::timed_out)
-            break;  // the driver takes nothing: don't wait once more per byte
+    // The event is manual-reset: clear it so that only this transfer's
+    // completion can end the wait.
+    ResetEvent(write_overlapped.hEvent);
+    DWORD written = 0;
+    if (WriteFile(handle, data, static_cast<DWORD>(length), &written, &write_overlapped))
+        return static_cast<int>(written);
+    DWORD error = GetLastError();
+    if (error != ERROR_IO_PENDING) {
+        if (means_device_gone(error))
+            mark_lost();
+        return 0;
     }
-    return sent;
+    DWORD wait_ms = write_wait_ms + line_time_ms(handle, length);
+    if (WaitForSingleObject(write_overlapped.hEvent, wait_ms) == WAIT_OBJECT_0) {
+        if (!GetOverlappedResult(handle, &write_overlapped, &written, FALSE) &&
+            means_device_gone(GetLastError()))
+            mark_lost();
+    } else {
+        // The caller's buffer must not be read once we return: cancel, then
+        // collect. What went out before the cancel is counted.
+        CancelIo(handle);
+        written = 0;
+        GetOverlappedResult(handle, &write_overlapped, &written, TRUE);
+    }
+    return static_cast<int>(written);
 }
 
 int SerialChannel::bytes_waiting()

@@ -29,9 +29,10 @@ public:
     // Sends one byte; 1 when it went out, 0 when it did not (an error, or
     // not taken within 1000 ms).
     int write_byte(uint8_t byte);
-    // Sends `length` bytes one by one; returns how many went out (0 when the
-    // port is not open or the length is not positive). Stops at the first
-    // byte the driver does not take within 1000 ms.
+    // Sends `length` bytes in one transfer; returns how many went out (0
+    // when the port is not open or the length is not positive). What the
+    // driver has not taken within 1000 ms plus the bytes' own time on the
+    // line at the current rate is cancelled.
     int write(const void* data, int length);
     // Received bytes gathered and not yet read (kept across a close).
     int bytes_waiting();
@@ -53,8 +54,6 @@ public:
     DCB applied_line = {};
 
 private:
-    enum class ByteOutcome { sent, failed, timed_out };
-    ByteOutcome send_one(uint8_t byte);
     void release_handles();
     static DWORD WINAPI reader_main(LPVOID channel);
     void read_port();

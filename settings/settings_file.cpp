@@ -19,11 +19,84 @@ const char* key_text(IniReader& reader, const char* key, char (&value)[16])
     return value;
 }
 
+// The named options: each value's index is what the option holds; index 0
+// is the default, which is never written.
+// The texts are held in place, not pointed to, which keeps the table small.
+struct NamedOption {
+    char key[8];
+    char names[3][6];  // "" where a choice has no name
+    int32_t ViewSettings::*field;
+};
+const NamedOption named_options[] = {
+    {"LineEnd", {"", "CRLF", "None"}, &ViewSettings::line_end},
+    {"Escapes", {"0", "1", ""}, &ViewSettings::escapes},
+    {"View", {"", "Lines", "Hex"}, &ViewSettings::view},
+    {"Time", {"0", "1", ""}, &ViewSettings::time},
+};
+
+// Reads "left,top,right,bottom": four decimal integers, nothing else, and
+// a rectangle that is not empty.
+int32_t parse_window(const char* text, RECT& rect)
+{
+    LONG numbers[4];
+    for (int i = 0; i < 4; ++i) {
+        bool negative = *text == '-';
+        if (negative)
+            ++text;
+        if (*text < '0' || *text > '9')
+            return 0;
+        LONG number = 0;
+        while (*text >= '0' && *text <= '9') {
+            number = number * 10 + (*text++ - '0');
+            if (number > 1000000)
+                return 0;
+        }
+        numbers[i] = static_cast<LONG>(negative ? -number : number);
+        if (*text != (i < 3 ? ',' : '\0'))
+            return 0;
+        ++text;
+    }
+    if (numbers[2] <= numbers[0] || numbers[3] <= numbers[1])
+        return 0;
+    rect = RECT{numbers[0], numbers[1], numbers[2], numbers[3]};
+    return 1;
+}
+
+// A value that names none of an option's choices leaves the option as it was.
+void load_view_settings(IniReader& reader, ViewSettings& view)
+{
+    char value[64];
+    for (const NamedOption& option : named_options)
+        if (reader.find_key(option.key, value, sizeof value))
+            for (int32_t i = 0; i < 3; ++i)
+                if (option.names[i][0] && lstrcmpiA(value, option.names[i]) == 0)
+                    view.*option.field = i;
+    if (reader.find_key("Window", value, sizeof value) && parse_window(value, view.window))
+        view.has_window = 1;
+}
+
+void write_view_settings(IniWriter& writer, const ViewSettings& view)
+{
+    char line[80];
+    for (const NamedOption& option : named_options) {
+        int32_t index = view.*option.field;
+        if (index > 0 && index < 3 && option.names[index][0]) {
+            wsprintfA(line, "%s=%s", option.key, option.names[index]);
+            writer.write_line(line);
+        }
+    }
+    if (view.has_window) {
+        wsprintfA(line, "Window=%ld,%ld,%ld,%ld", view.window.left, view.window.top,
+                  view.window.right, view.window.bottom);
+        writer.write_line(line);
+    }
+}
+
 }  // namespace
 
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
-                           int32_t* reopen, int32_t* max_lines)
+                           int32_t* reopen, ViewSettings* view, int32_t* max_lines)
 {
     if (!reader.load(path, 2))
         return 0;
@@ -48,6 +121,8 @@ int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& po
     reader.get_int("MaxLines", &lines, default_max_lines);
     if (max_lines)
         *max_lines = lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
+    if (view)
+        load_view_settings(reader, *view);
 
     // Longer lines are cut to the history's 199 characters.
     char command[command_buffer_size];
@@ -88,6 +163,7 @@ int32_t get_history_entry(HWND combo, int index, char* command)
 
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
                             int32_t send_char, HWND history_combo, int32_t reopen,
+                            const ViewSettings* view,
                             int32_t max_lines)
 {
     writer.begin(4000, 4000);
@@ -114,6 +190,8 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
         writer.write_bool("Reopen", 0);
     if (max_lines != default_max_lines)
         writer.write_int("MaxLines", max_lines);
+    if (view)
+        write_view_settings(writer, *view);
 
     writer.write_section(old_commands_section);
     // A window that is gone answers every message with 0, which would read

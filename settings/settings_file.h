@@ -24,24 +24,37 @@ const int32_t default_max_lines = 100000;
 const int32_t min_max_lines = 100;
 const int32_t max_max_lines = 10000000;
 
+// The options of the receive view, the line end and the window's place.
+// Each is saved only when it is not its default.
+struct ViewSettings {
+    int32_t line_end = 0;  // 0: SendChar decides, 1: "CRLF", 2: "None"
+    int32_t escapes = 0;
+    int32_t view = 0;      // 0: as received, 1: "Lines", 2: "Hex"
+    int32_t time = 0;
+    int32_t has_window = 0;
+    RECT window = {};      // screen pixels
+};
+
 // Loads the file at `path`: every key of the file's sections (a missing key
 // or section gives 0), and each line of the history appended to
 // `history_combo`'s list in file order. Returns 0, changing nothing, when the
 // file is missing, unreadable or far too large. "Port", "Baud" and "Flow"
 // that name no port, rate or flow control read as absent (0); a missing
-// "Reopen" reads as 1; a "MaxLines" missing or out of its range reads as the
-// default.
+// "Reopen" reads as 1. Unknown or invalid values of the view settings leave
+// them as they were.
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
-                           int32_t* reopen = nullptr, int32_t* max_lines = nullptr);
+                           int32_t* reopen = nullptr, ViewSettings* view = nullptr,
+                           int32_t* max_lines = nullptr);
 
 // Builds the file's text with `writer`: the port settings, the options and
 // the ten newest entries of `history_combo`'s list, each cut to 199
 // characters. Returns 0 when the text could not be built whole (nothing may
 // then be written). The keys for any other port, rate, flow control and
-// "Reopen" and "MaxLines" are written only when they differ from what the
-// buttons and the defaults give, so a run that uses none of them writes the
-// same file as ever.
+// "Reopen" are written only when they differ from what the buttons and the
+// defaults give, so a run that uses none of them writes the same file as
+// ever.
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
                             int32_t send_char, HWND history_combo, int32_t reopen = 1,
+                            const ViewSettings* view = nullptr,
                             int32_t max_lines = default_max_lines);

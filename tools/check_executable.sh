@@ -3,7 +3,7 @@
 # that is not part of Windows (a C++ runtime, libgcc, a threads library, ...).
 # usage: check_executable.sh OBJDUMP EXE
 objdump=$1 exe=$2
-allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll shell32.dll msvcrt.dll advapi32.dll ole32.dll setupapi.dll"
+allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll msvcrt.dll advapi32.dll ole32.dll setupapi.dll"
 echo "$(basename "$exe"): $(wc -c < "$exe") bytes"
 # An inspection that fails, or finds no imports at all, proves nothing.
 headers=$("$objdump" -p "$exe") || { echo "$objdump could not read $exe" >&2; exit 1; }

@@ -25,6 +25,9 @@ void reset_program_values()
     main_dialog.Reopen = 1;
     main_dialog.reopen_wanted = 0;
     main_dialog.show_reopen_option();
+    main_dialog.options = ViewSettings{};
+    main_dialog.view.set_mode(ReceiveMode::as_received);
+    main_dialog.view.set_time_stamps(false);
     port_setup_dialog.settings = PortSettings{};
     connection_light.state = ConnectionLight::closed;
     serial_channel.close();

@@ -63,24 +63,35 @@ TEST(Screenshots, TheLightShowsThePortState)
     EXPECT_EQ(red_body, failed) << "seen " << rgb_text(failed);
 }
 
+// The Lines view with time stamps: the modem's echo and its OK each on a
+// line of their own.
 TEST(Screenshots, TheMainWindowShowsADeviceReply)
 {
     DeviceClient device;
     ASSERT_TRUE(device.has_port());
     device.set_mode(1, "modem");
-    std::string reply;
+    std::vector<std::string> lines;
     run_main_window([&](HWND dialog) {
         ASSERT_TRUE(wait_for_first_open_attempt(3000));
-        type_text("AT");
-        command(dialog, IDOK);
-        pump_until([&] { return !list_lines(dialog).empty(); }, 3000);
-        pump_messages(300);
-        std::vector<std::string> lines = list_lines(dialog);
-        reply = lines.empty() ? "" : lines.back();
+        command(dialog, IDM_VIEW_LINES);
+        command(dialog, IDM_TIME_STAMPS);
+        for (const char* typed : {"AT", "ATI"}) {
+            SetWindowTextA(command_combo.hwnd, "");
+            type_text(typed);
+            command(dialog, IDOK);
+            pump_messages(600);
+        }
+        pump_until([&] { return list_lines(dialog).size() >= 4; }, 3000);
+        lines = list_lines(dialog);
         redraw(dialog);
         ScreenPicture::of_window(dialog).save("main-window");
     });
-    EXPECT_EQ("AT\r\nOK\r\n", reply);
+    const char* replies[] = {"AT", "OK", "ATI", "OK"};
+    ASSERT_EQ(4u, lines.size());
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(replies[i], lines[i].substr(13)) << "line " << i << ": " << lines[i];
+        EXPECT_EQ(":.", lines[i].substr(2, 1) + lines[i].substr(8, 1)) << "line " << i;
+    }
 }
 
 // Runs `inspect` on the first visible top-level window of `class_name` and

@@ -119,4 +119,79 @@ TEST_F(ProgramRestart, AHandEditedSpeedReachesTheLine)
     }
 }
 
+std::string rect_text(const RECT& r)
+{
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+bool menu_checked(HWND dialog, int id)
+{
+    return (GetMenuState(GetMenu(dialog), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+// The window's place, the view and time stamps come back in the next run;
+// Windows ending the session gets a yes and the changed settings are saved.
+TEST_F(ProgramRestart, WindowPlaceAndViewSurviveAndTheSessionMayEnd)
+{
+    std::string application_data = folder + "Roaming";
+    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
+    AppDataRedirect redirect(application_data);
+    ASSERT_TRUE(redirect.active());
+    std::string file = application_data + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
+
+    RECT placed = {}, template_size = {};
+    LRESULT query = 0;
+    bool saved_on_cancelled_end = true;
+    run_program_once([&](HWND dialog) {
+        GetWindowRect(dialog, &template_size);
+        SetWindowPos(dialog, nullptr, 40, 30, template_size.right - template_size.left + 120,
+                     template_size.bottom - template_size.top + 90, SWP_NOZORDER);
+        GetWindowRect(dialog, &placed);
+        SendMessageA(dialog, WM_COMMAND, IDM_VIEW_LINES, 0);
+        SendMessageA(dialog, WM_COMMAND, IDM_TIME_STAMPS, 0);
+        query = SendMessageA(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageA(dialog, WM_ENDSESSION, FALSE, 0);
+        saved_on_cancelled_end = GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+        SendMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        main_dialog.settings_changed = 0;
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_NE(0, query) << "the end of the session was refused";
+    EXPECT_FALSE(saved_on_cancelled_end) << "saved although the session went on";
+    EXPECT_EQ("[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\nStopBits=0\r\n"
+              "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\nView=Lines\r\nTime=1\r\nWindow=" +
+                  rect_text(placed) + "\r\n[Old commands]\r\n",
+              read_file(file));
+
+    const struct {
+        const char* what;
+        std::string window_key;
+        bool at_the_place;
+    } cases[] = {
+        {"the saved place", rect_text(placed), true},
+        {"a place off every screen", "30000,30000,30600,30500", false},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        ASSERT_TRUE(write_file(file, "[Misc Settings]\r\nView=Lines\r\nTime=1\r\nWindow=" +
+                                         cases[i].window_key + "\r\n"));
+        RECT seen = {};
+        bool lines = false, stamps = false;
+        run_program_once([&](HWND dialog) {
+            GetWindowRect(dialog, &seen);
+            lines = menu_checked(dialog, IDM_VIEW_LINES);
+            stamps = menu_checked(dialog, IDM_TIME_STAMPS);
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_TRUE(lines && stamps) << "case " << i << ": " << cases[i].what;
+        if (cases[i].at_the_place) {
+            EXPECT_EQ(rect_text(placed), rect_text(seen)) << "case " << i << ": " << cases[i].what;
+        } else {
+            EXPECT_EQ(template_size.right - template_size.left, seen.right - seen.left)
+                << "case " << i << ": " << cases[i].what;
+            EXPECT_LT(seen.left, 2000) << "case " << i << ": " << cases[i].what;
+        }
+    }
+}
+
 }  // namespace

@@ -1,0 +1,325 @@
+// The View menu through the real window: the device sends, the list shows
+// it in the chosen view; capture, copy, the held view, line ends, escapes
+// and the window growing.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "app/program_objects.h"
+#include "resources/resource_ids.h"
+#include "tests/app/main_window_driver.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::string capture_path;
+
+// Fills in the Save As dialog once it is up.
+void CALLBACK fill_save_dialog(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND save = FindWindowA("#32770", nullptr);
+    if (!save)
+        return;
+    KillTimer(nullptr, id);
+    SetDlgItemTextA(save, 0x47c, capture_path.c_str());
+    SetDlgItemTextA(save, 0x480, capture_path.c_str());
+    PostMessageA(save, WM_COMMAND, IDOK, 0);
+}
+
+void with_open_port(DeviceClient& device, const std::function<void(HWND)>& script)
+{
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    ASSERT_TRUE(device.set_mode(1, "silent")) << device.last_reply();
+    run_main_window([&](HWND dialog) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        ASSERT_EQ(1, serial_channel.is_open) << status_text();
+        device.flush(1);
+        device.clear(1);
+        pump_messages(300);
+        command(dialog, IDM_CLEAR_RECEIVED);
+        script(dialog);
+    });
+}
+
+// The list as "[line][line]", digits of time stamps as 'd'.
+std::string shown(HWND dialog, bool stamps = false)
+{
+    std::string all;
+    for (std::string line : list_lines(dialog)) {
+        for (size_t i = 0; stamps && i < 12 && i < line.size(); ++i)
+            if (line[i] >= '0' && line[i] <= '9')
+                line[i] = 'd';
+        all += "[" + line + "]";
+    }
+    return all;
+}
+
+std::string selected(HWND dialog)
+{
+    std::string indices;
+    int count = static_cast<int>(SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        if (SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETSEL, i, 0) > 0)
+            indices += std::to_string(i) + " ";
+    return indices;
+}
+
+// Sends each piece in a tick of its own, then waits for the list to show
+// `expected` (or times out).
+void send_pieces(DeviceClient& device, HWND dialog, const std::vector<std::string>& pieces,
+                 const std::string& expected, bool stamps = false)
+{
+    for (const std::string& piece : pieces) {
+        ASSERT_TRUE(device.send_bytes(1, piece)) << device.last_reply();
+        wait_for_ticks(2, 3000);
+    }
+    pump_until([&] { return shown(dialog, stamps) == expected; }, 3000);
+}
+
+std::string part_text(int part)
+{
+    char text[400] = {};
+    if (LOWORD(SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, part, 0)) < sizeof text)
+        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string clipboard_text()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return "<no clipboard>";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
+{
+    const std::string long_line(300, 'x');
+    struct Case {
+        int view;
+        bool stamps;
+        std::vector<std::string> pieces;
+        std::string expected;
+    } cases[] = {
+        {IDM_VIEW_AS_RECEIVED, false, {std::string("a\0b\r\n", 5)}, "[a<00>b\r\n]"},
+        {IDM_VIEW_LINES, false, {"AT\r", "\nOK\r\n> "}, "[AT][OK][> ]"},
+        {IDM_VIEW_LINES, false, {"ab", "c\n"}, "[abc]"},
+        {IDM_VIEW_LINES, false, {long_line + "\r\n"}, "[" + long_line.substr(0, 255) + "][" +
+                                                          long_line.substr(255) + "]"},
+        {IDM_VIEW_LINES, false, {std::string("\x1b[1m\t\0\x7f\n", 8)}, "[<1B>[1m\t<00><7F>]"},
+        {IDM_VIEW_HEX, false, {std::string("\0A\xff", 3), "B"}, "[00 41 FF][42]"},
+        {IDM_VIEW_LINES, true, {"AT\r\n", "OK"}, "[dd:dd:dd.ddd AT][dd:dd:dd.ddd OK]"},
+    };
+    DeviceClient device;
+    with_open_port(device, [&](HWND dialog) {
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            const Case& c = cases[i];
+            command(dialog, c.view);
+            if (c.stamps != (main_dialog.options.time == 1))
+                command(dialog, IDM_TIME_STAMPS);
+            command(dialog, IDM_CLEAR_RECEIVED);
+            EXPECT_TRUE(GetMenuState(main_dialog.menu, c.view, MF_BYCOMMAND) & MF_CHECKED)
+                << "case " << i;
+            send_pieces(device, dialog, c.pieces, c.expected, c.stamps);
+            EXPECT_EQ(c.expected, shown(dialog, c.stamps)) << "case " << i;
+        }
+    });
+}
+
+// An older line selected holds the view; the newest selected again (End)
+// lets it follow.
+TEST(ViewMenu, NewLinesDoNotMoveAnOlderSelection)
+{
+    struct Step {
+        const char* what;
+        UINT key;  // pressed in the list first, 0 for none
+        int click; // line clicked first, -1 for none
+        const char* sent;
+        const char* selected;
+    } steps[] = {
+        {"following", 0, -1, "1\n2\n3\n", "2 "},
+        {"an older line clicked", 0, 0, "4\n", "0 "},
+        {"still held", 0, -1, "5\n", "0 "},
+        {"End pressed", VK_END, -1, "6\n", "5 "},
+    };
+    DeviceClient device;
+    with_open_port(device, [&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        std::string expected;
+        for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+            const Step& s = steps[i];
+            if (s.key) {
+                SendMessageA(list, WM_KEYDOWN, s.key, 0);
+                SendMessageA(list, WM_KEYUP, s.key, 0);
+            }
+            if (s.click >= 0) {
+                RECT item = {};
+                SendMessageA(list, LB_GETITEMRECT, s.click, reinterpret_cast<LPARAM>(&item));
+                LPARAM at = MAKELPARAM(item.left + 2, item.top + 2);
+                SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                SendMessageA(list, WM_LBUTTONUP, 0, at);
+            }
+            for (const char* p = s.sent; *p; p += 2)
+                expected += std::string("[") + *p + "]";
+            send_pieces(device, dialog, {s.sent}, expected);
+            EXPECT_EQ(expected, shown(dialog)) << "step " << i << ": " << s.what;
+            EXPECT_EQ(s.selected, selected(dialog)) << "step " << i << ": " << s.what;
+        }
+    });
+}
+
+// Save As names the file; every byte goes in as sent, whatever the view.
+// A file that cannot be written ends the capture, and receiving goes on.
+TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
+{
+    std::string folder = make_temp_folder("capture");
+    capture_path = folder + "dump.bin";
+    std::string sent;
+    for (int i = 0; i < 256; ++i)
+        sent += static_cast<char>(i);
+    DeviceClient device;
+    with_open_port(device, [&](HWND dialog) {
+        command(dialog, IDM_VIEW_HEX);
+        SetTimer(nullptr, 0, 300, fill_save_dialog);
+        command(dialog, IDM_CAPTURE);
+        ASSERT_NE(nullptr, main_dialog.capture_file) << "no capture after Save As";
+        EXPECT_EQ(MF_ENABLED, GetMenuState(main_dialog.menu, IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
+        ASSERT_TRUE(device.send_bytes(1, sent.substr(0, 100)));
+        wait_for_ticks(2, 3000);
+        ASSERT_TRUE(device.send_bytes(1, sent.substr(100)));
+        pump_until([] { return part_text(2) == "Capture: dump.bin, 256 bytes"; }, 5000);
+        EXPECT_EQ("Capture: dump.bin, 256 bytes", part_text(2));
+        command(dialog, IDM_STOP_CAPTURE);
+        EXPECT_EQ(sent, read_file(capture_path)) << "the captured file";
+        EXPECT_EQ(MF_GRAYED, GetMenuState(main_dialog.menu, IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
+
+        // Windows ending the session completes a running capture.
+        ASSERT_TRUE(main_dialog.start_capture(capture_path.c_str()));
+        ASSERT_TRUE(device.send_bytes(1, "xyz"));
+        pump_until([] { return main_dialog.capture_bytes >= 3; }, 5000);
+        main_dialog.settings_changed = 0;  // no settings file from a test
+        SendMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(nullptr, main_dialog.capture_file) << "the session ended with the capture open";
+        EXPECT_EQ("xyz", read_file(capture_path));
+
+        ASSERT_TRUE(main_dialog.start_capture("Z:\\dev\\full"));
+        command(dialog, IDM_CLEAR_RECEIVED);
+        send_pieces(device, dialog, {"AB"}, "[41 42]");
+        EXPECT_EQ("[41 42]", shown(dialog)) << "received bytes lost with the capture";
+        EXPECT_EQ("Capture stopped: could not write full", part_text(2));
+        EXPECT_EQ(nullptr, main_dialog.capture_file);
+    });
+    remove_tree(folder);
+}
+
+TEST(ViewMenu, CopyPutsTheSelectedLinesOnTheClipboard)
+{
+    struct Case {
+        std::vector<int> lines;
+        bool control_c;  // Ctrl+C in the list, else the menu
+        const char* copied;
+    } cases[] = {
+        {{1}, false, "b"},
+        {{0, 2}, true, "a\r\nc"},
+        {{0, 1, 2}, false, "a\r\nb\r\nc"},
+    };
+    DeviceClient device;
+    with_open_port(device, [&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        send_pieces(device, dialog, {"a\nb\nc\n"}, "[a][b][c]");
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            SendMessageA(list, LB_SETSEL, FALSE, -1);
+            for (int line : cases[i].lines)
+                SendMessageA(list, LB_SETSEL, TRUE, line);
+            if (cases[i].control_c) {
+                BYTE keys[256] = {};
+                GetKeyboardState(keys);
+                keys[VK_CONTROL] = 0x80;
+                SetKeyboardState(keys);
+                SendMessageA(list, WM_KEYDOWN, 'C', 0);
+                keys[VK_CONTROL] = 0;
+                SetKeyboardState(keys);
+            } else {
+                command(dialog, IDM_COPY);
+            }
+            EXPECT_EQ(cases[i].copied, clipboard_text()) << "case " << i;
+        }
+    });
+}
+
+TEST(ViewMenu, LineEndsAndEscapesShapeWhatIsSent)
+{
+    struct Case {
+        int line_end;
+        bool escapes, upper;
+        const char* typed;
+        std::string sent;
+    } cases[] = {
+        {IDC_SEND_CRLF, false, false, "x", "x\r\n"},
+        {IDC_SEND_NONE, false, false, "x\\r", "x\\r"},
+        {IDC_SEND_CR, true, false, "a\\tb\\\\\\q", "a\tb\\\\q\r"},
+        {IDC_SEND_LF, true, true, "at\\r\\x00\\xff", std::string("AT\r\0\xff\n", 6)},
+    };
+    DeviceClient device;
+    with_open_port(device, [&](HWND dialog) {
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            const Case& c = cases[i];
+            device.clear(1);
+            click(dialog, c.line_end);
+            if (c.escapes != (main_dialog.options.escapes == 1))
+                click(dialog, IDC_ESCAPES);
+            main_dialog.Upper = c.upper;
+            SetWindowTextA(command_combo.hwnd, c.typed);
+            command(dialog, IDC_SEND);
+            EXPECT_EQ(c.sent, wait_for_received(device, c.sent.size(), 3000)) << "case " << i;
+            EXPECT_EQ(IsDlgButtonChecked(dialog, c.line_end), BST_CHECKED) << "case " << i;
+        }
+        EXPECT_EQ("AT\\R\\X00\\XFF", history(dialog)[0]) << "the history keeps the text as typed";
+    });
+}
+
+// A larger window gives the list the room and moves Send; it never becomes
+// smaller than the template.
+TEST(ViewMenu, TheWindowGrowsAndTheListTakesTheRoom)
+{
+    const struct {
+        int dx, dy;       // asked for, from the template's size
+        int grown_x, grown_y;
+    } cases[] = {{150, 100, 150, 100}, {-100, -80, 0, 0}, {0, 40, 0, 40}};
+    run_main_window([&](HWND dialog) {
+        auto rect_of = [&](int id) {
+            RECT r;
+            GetWindowRect(GetDlgItem(dialog, id), &r);
+            return r;
+        };
+        RECT window, list = rect_of(IDC_RECEIVED_LIST), send = rect_of(IDC_SEND);
+        RECT combo = rect_of(IDC_COMMAND);
+        GetWindowRect(dialog, &window);
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left + cases[i].dx,
+                         window.bottom - window.top + cases[i].dy, SWP_NOMOVE | SWP_NOZORDER);
+            RECT now, l = rect_of(IDC_RECEIVED_LIST), s = rect_of(IDC_SEND), c = rect_of(IDC_COMMAND);
+            GetWindowRect(dialog, &now);
+            EXPECT_EQ(cases[i].grown_x, (now.right - now.left) - (window.right - window.left)) << "case " << i;
+            EXPECT_EQ(cases[i].grown_y, (now.bottom - now.top) - (window.bottom - window.top)) << "case " << i;
+            EXPECT_EQ(cases[i].grown_x, (l.right - l.left) - (list.right - list.left)) << "case " << i;
+            EXPECT_EQ(cases[i].grown_y, (l.bottom - l.top) - (list.bottom - list.top)) << "case " << i;
+            EXPECT_EQ(cases[i].grown_x, (s.left - now.left) - (send.left - window.left)) << "case " << i;
+            EXPECT_EQ(cases[i].grown_x, (c.right - c.left) - (combo.right - combo.left)) << "case " << i;
+        }
+        ShowWindow(dialog, SW_MAXIMIZE);
+        RECT l = rect_of(IDC_RECEIVED_LIST);
+        EXPECT_GT(l.right - l.left, list.right - list.left) << "maximized";
+        ShowWindow(dialog, SW_RESTORE);
+    });
+}
+
+}  // namespace
