@@ -8,7 +8,8 @@ int run_program(HINSTANCE instance, int dialog_id)
 {
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_LISTVIEW_CLASSES;
+    // The status bar: the only common control the program uses.
+    controls.dwICC = ICC_BAR_CLASSES;
     program_instance = instance;
     InitCommonControlsEx(&controls);
     register_all_custom_classes();

@@ -9,11 +9,14 @@
 #include "resources/resource_ids.h"
 
 MainDialog main_dialog;
-ConnectionLight connection_light(IDC_CONNECTION_LIGHT, IDB_LIGHT_CLOSED, IDB_LIGHT_FAILED,
-                                 IDB_LIGHT_OPEN);
+ConnectionLight connection_light(IDC_CONNECTION_LIGHT);
 
 OvalMessageBox about_box;
-static void release_message_box_font() { about_box.link_font.release_font(); }
+static void release_message_box_font()
+{
+    about_box.link_font.release_font();
+    about_box.text_font.release_font();
+}
 static const int message_box_font_cleanup =
     register_exit_cleanup("message box font", release_message_box_font);
 

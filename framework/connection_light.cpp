@@ -1,10 +1,30 @@
 #include "framework/connection_light.h"
-#include "framework/program_instance.h"
 
-ConnectionLight::ConnectionLight(int id, int closed_bitmap, int failed_bitmap, int open_bitmap)
-    : CustomControl(id), bitmap_ids{closed_bitmap, failed_bitmap, open_bitmap}
+namespace {
+
+// The body colour of each state: closed, failed, open.
+const COLORREF body_colours[3] = {RGB(192, 192, 192), RGB(255, 0, 0), RGB(0, 255, 0)};
+
+// Draws an ellipse inside `box` with a pen of `width` (0: none) and a brush.
+void fill_ellipse(HDC dc, const RECT& box, COLORREF pen_colour, int width, COLORREF fill)
 {
+    HPEN pen = width ? CreatePen(PS_SOLID, width, pen_colour) : nullptr;
+    HBRUSH brush = CreateSolidBrush(fill);
+    HGDIOBJ old_pen = SelectObject(dc, pen ? static_cast<HGDIOBJ>(pen) : GetStockObject(NULL_PEN));
+    HGDIOBJ old_brush = brush ? SelectObject(dc, brush) : nullptr;
+    Ellipse(dc, box.left, box.top, box.right, box.bottom);
+    if (old_brush)
+        SelectObject(dc, old_brush);
+    SelectObject(dc, old_pen);
+    if (brush)
+        DeleteObject(brush);
+    if (pen)
+        DeleteObject(pen);
 }
+
+}  // namespace
+
+ConnectionLight::ConnectionLight(int id) : CustomControl(id) {}
 
 void ConnectionLight::register_class()
 {
@@ -14,26 +34,30 @@ void ConnectionLight::register_class()
 void ConnectionLight::on_create(HWND window)
 {
     hwnd = window;
-    for (int i = 0; i < 3; ++i)
-        bitmaps[i] = LoadBitmapA(program_instance, MAKEINTRESOURCEA(LOWORD(bitmap_ids[i])));
-    GetClientRect(hwnd, &paint_rect);
-    // The copy is one pixel narrower and lower than the client area.
-    paint_rect.right = paint_rect.right - paint_rect.left - 1;
-    paint_rect.bottom = paint_rect.bottom - paint_rect.top - 1;
 }
 
+// A black-rimmed disc nearly as large as the control's shorter side, centred, with
+// a white glint at its upper left; the corners show the dialog's face colour.
 void ConnectionLight::on_paint()
 {
     PAINTSTRUCT paint;
-    HDC window_dc = BeginPaint(hwnd, &paint);
-    HDC memory_dc = CreateCompatibleDC(window_dc);
-    if (memory_dc) {
+    HDC dc = BeginPaint(hwnd, &paint);
+    if (dc) {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        // One pixel short of the control, so that it never touches its neighbour.
+        int side = (client.right < client.bottom ? client.right : client.bottom) - 1;
+        RECT disc = {(client.right - side) / 2, (client.bottom - side) / 2, 0, 0};
+        disc.right = disc.left + side;
+        disc.bottom = disc.top + side;
+        int rim = side >= 24 ? side / 16 : 1;
         int index = (state >= 0 && state <= 2) ? state : 0;
-        HGDIOBJ previous = SelectObject(memory_dc, bitmaps[index]);
-        BitBlt(window_dc, paint_rect.left, paint_rect.top, paint_rect.right, paint_rect.bottom,
-               memory_dc, 0, 0, SRCCOPY);
-        SelectObject(memory_dc, previous);
-        DeleteDC(memory_dc);
+        fill_ellipse(dc, disc, RGB(0, 0, 0), rim, body_colours[index]);
+        RECT glint = {disc.left + side / 4, disc.top + side / 6, 0, 0};
+        glint.right = glint.left + side / 5 + 1;
+        glint.bottom = glint.top + side / 5 + 1;
+        fill_ellipse(dc, glint, 0, 0, RGB(255, 255, 255));
     }
     EndPaint(hwnd, &paint);
 }

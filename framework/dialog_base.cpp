@@ -1,5 +1,6 @@
 #include "framework/dialog_base.h"
 #include "framework/control_base.h"
+#include "framework/dpi.h"
 #include "framework/program_instance.h"
 
 INT_PTR DialogBase::run_modal(HWND owner, int template_id)
@@ -35,6 +36,7 @@ INT_PTR DialogBase::dialog_message(UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_PAINT:            on_paint(); return 0;
     case WM_QUERYENDSESSION:  return on_query_end_session();
     case WM_SYSCOLORCHANGE:   on_sys_color_change(); return 0;
+    case WM_DPICHANGED:       on_dpi_changed(wparam, lparam); return 0;
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
         if (ControlBase* control = control_object(item->hwndItem))
@@ -91,6 +93,16 @@ int DialogBase::on_create() { return 0; }
 INT_PTR DialogBase::on_ctl_color_list_box(WPARAM, LPARAM) { return 0; }
 void DialogBase::on_destroy() {}
 void DialogBase::on_draw_item(WPARAM, LPARAM) {}
+
+void DialogBase::on_dpi_changed(WPARAM, LPARAM lparam)
+{
+    const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+    if (suggested)
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
 void DialogBase::on_drop_files(WPARAM) {}
 void DialogBase::on_hscroll(WPARAM, LPARAM) {}
 int DialogBase::on_init_dialog() { return 1; }

@@ -17,6 +17,9 @@ public:
     virtual int on_create();
     virtual INT_PTR on_ctl_color_list_box(WPARAM wparam, LPARAM lparam);
     virtual void on_destroy();
+    // Moved to a monitor of another scale: by default takes the rectangle
+    // Windows suggests (in `lparam`) and redraws everything.
+    virtual void on_dpi_changed(WPARAM wparam, LPARAM lparam);
     virtual void on_draw_item(WPARAM wparam, LPARAM lparam);
     virtual void on_drop_files(WPARAM wparam);
     virtual void on_hscroll(WPARAM wparam, LPARAM lparam);

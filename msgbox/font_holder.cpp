@@ -1,10 +1,10 @@
 #include "msgbox/font_holder.h"
 
-void FontHolder::set_face_and_size(HDC dc, const char* face, int points)
+void FontHolder::set_face_and_size(UINT dpi, const char* face, int points)
 {
     if (face && *face)
         lstrcpynA(logfont.lfFaceName, face, LF_FACESIZE);  // cuts a longer name
-    logfont.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    logfont.lfHeight = -MulDiv(points, static_cast<int>(dpi), 72);
     make_font();
 }
 

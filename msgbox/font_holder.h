@@ -10,8 +10,8 @@ public:
     FontHolder& operator=(const FontHolder&) = delete;
 
     // Sets the face (unless `face` is empty; a longer face is cut to fit the
-    // LOGFONT) and the height of `points` on `dc`, then makes the font.
-    void set_face_and_size(HDC dc, const char* face, int points);
+    // LOGFONT) and the height of `points` at `dpi`, then makes the font.
+    void set_face_and_size(UINT dpi, const char* face, int points);
     // Makes the font from the LOGFONT, deleting the one held before.
     void make_font();
     // Sets the text colour of `dc` and selects the font into it; returns the

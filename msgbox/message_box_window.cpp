@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include "text/upper_ascii.h"
+#include "framework/dpi.h"
 #include "framework/program_instance.h"
 #include "msgbox/text_lines.h"
 #include "serial/center_window.h"
@@ -109,13 +110,19 @@ int MessageBoxWindow::show(HWND owner_window, const char* message, const char* l
     return result;
 }
 
-// Reads the display's default font and measures the text lines (and, with
-// no icon, the link line too). 0 when the display can't be measured.
+// Makes the text font for the owner's DPI and measures the text lines (and,
+// with no icon, the link line too) in it; without the font, in the display's
+// default font. 0 when the display can't be measured.
 int MessageBoxWindow::measure(const char* link, int icon_id)
 {
+    dpi = window_dpi(owner);
+    text_font.logfont.lfWeight = FW_BOLD;
+    text_font.set_face_and_size(dpi, "MS Shell Dlg 2", 10);
     HDC info = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
     if (!info)
         return 0;
+    if (text_font.font)
+        SelectObject(info, text_font.font);
     TEXTMETRICA metrics;
     if (!GetTextMetricsA(info, &metrics)) {
         DeleteDC(info);

@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/button_control.h"
 #include "framework/window_base.h"
+#include "msgbox/font_holder.h"
 
 // The program's own modal message box: a popup of the class "CMSGCLASS" that
 // shows lines of text, an icon and push buttons, keeps its owner disabled
@@ -36,6 +37,10 @@ public:
 
     int running = 0;
     HWND owner = nullptr;
+    // The DPI of the owner's monitor, which the box is measured and drawn at.
+    UINT dpi = USER_DEFAULT_SCREEN_DPI;
+    // The font of the text lines and the buttons, made for `dpi`.
+    FontHolder text_font;
     HICON icon = nullptr;
     int max_char_width = 0;
     int line_height = 0;

@@ -1,5 +1,6 @@
 #include "msgbox/oval_message_box.h"
 #include <shellapi.h>
+#include "framework/dpi.h"
 #include "msgbox/text_lines.h"
 
 namespace {
@@ -38,8 +39,11 @@ void OvalMessageBox::create_buttons()
         DeleteObject(region);
     SetWindowPos(hwnd, nullptr, 0, 0, oval_width, oval_height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    box_buttons[0].create(hwnd, 0, "&Ok", client.right / 2 - 30, client.bottom - 3 * line_height,
-                          60, 30);
+    int button_width = scale_to_dpi(60, dpi), button_height = scale_to_dpi(30, dpi);
+    box_buttons[0].create(hwnd, 0, "&Ok", client.right / 2 - button_width / 2,
+                          client.bottom - 3 * line_height, button_width, button_height);
+    if (box_buttons[0].hwnd && text_font.font)
+        SendMessageA(box_buttons[0].hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(text_font.font), 0);
     button_results[0] = IDOK;
     box_button_count = 1;
 }
@@ -61,7 +65,7 @@ void OvalMessageBox::on_paint()
 void OvalMessageBox::paint_shape(HDC dc)
 {
     HBRUSH fill = CreateSolidBrush(background_colour);
-    HPEN rim = CreatePen(PS_SOLID, 3, rim_colour);
+    HPEN rim = CreatePen(PS_SOLID, scale_to_dpi(3, dpi), rim_colour);
     HGDIOBJ old_brush = fill ? SelectObject(dc, fill) : nullptr;
     HGDIOBJ old_pen = rim ? SelectObject(dc, rim) : nullptr;
     Ellipse(dc, 1, 1, oval_width - 2, oval_height - 2);
@@ -73,17 +77,20 @@ void OvalMessageBox::paint_shape(HDC dc)
         DeleteObject(rim);
     if (fill)
         DeleteObject(fill);
+    int icon_size = scale_to_dpi(32, dpi);
     if (icon)
-        DrawIcon(dc, oval_width / 2 - 16, 18, icon);
+        DrawIconEx(dc, (oval_width - icon_size) / 2, scale_to_dpi(18, dpi), icon, icon_size,
+                   icon_size, 0, nullptr, DI_NORMAL);
 }
 
-// Draws the text lines centred, in the DC's own font; returns the y just
-// below the last line.
+// Draws the text lines centred in the text font; returns the y just below
+// the last line.
 int OvalMessageBox::paint_text(HDC dc)
 {
+    HGDIOBJ old_font = text_font.font ? SelectObject(dc, text_font.font) : nullptr;
     SetTextColor(dc, text_colour);
     SetBkColor(dc, background_colour);
-    int y = 2 * line_height + 32;
+    int y = 2 * line_height + scale_to_dpi(32, dpi);
     const char* cursor = text ? text : "";
     TextLine line;
     while (take_line(cursor, line)) {
@@ -92,6 +99,8 @@ int OvalMessageBox::paint_text(HDC dc)
         TextOutA(dc, (oval_width - extent.cx) / 2, y, line.start, line.length);
         y += line_height;
     }
+    if (old_font)
+        SelectObject(dc, old_font);
     return y;
 }
 
@@ -101,7 +110,7 @@ void OvalMessageBox::create_link(HDC dc, int below_text)
 {
     link_font.logfont.lfUnderline = TRUE;
     link_font.text_colour = link_colour;
-    link_font.set_face_and_size(dc, "MS Sans Serif", 12);
+    link_font.set_face_and_size(dpi, "MS Shell Dlg 2", 12);
     HGDIOBJ old_font = link_font.select_into(dc);
     SIZE extent = {};
     GetTextExtentPoint32A(dc, link_text, lstrlenA(link_text), &extent);

@@ -4,9 +4,6 @@
 #define IDD_MAIN              101
 #define IDI_PROGRAM           102
 #define IDM_MAIN              103
-#define IDB_LIGHT_CLOSED      104
-#define IDB_LIGHT_FAILED      105
-#define IDB_LIGHT_OPEN        106
 #define IDD_SELECT_PORT       21999
 
 /* Main window controls */

@@ -3,35 +3,40 @@
 namespace {
 
 // The start coordinate that centres a span of `size` (counted inclusively)
-// in the area from `area_start` to `area_end`, clamped to [0, area_end - size].
-LONG centred_start(LONG area_start, LONG area_end, LONG size)
+// in the area from `area_start` to `area_end`, kept inside the work area
+// from `work_start` to `work_end`.
+LONG centred_start(LONG area_start, LONG area_end, LONG size, LONG work_start, LONG work_end)
 {
     LONG area_size = area_end - area_start + 1;
     LONG start = area_start + area_size / 2 - size / 2;
-    LONG limit = area_end - size;
+    LONG limit = work_end - size;
     LONG clamped = start < limit ? start : limit;
-    return clamped > 0 ? clamped : 0;
+    return clamped > work_start ? clamped : work_start;
 }
 
 }  // namespace
 
 int center_window(HWND window)
 {
-    RECT area;
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)};
+    RECT area = screen;
     HWND owner = GetWindow(window, GW_OWNER);
-    if (owner) {
+    if (owner)
         GetWindowRect(owner, &area);
-    } else {
-        area.left = 0;
-        area.top = 0;
-        area.right = GetSystemMetrics(SM_CXFULLSCREEN);
-        area.bottom = GetSystemMetrics(SM_CYFULLSCREEN);
-    }
+    // The work area of the owner's monitor, or of the main one without an
+    // owner. Left of or above the main monitor its coordinates are negative.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    HMONITOR on =
+        MonitorFromWindow(owner, owner ? MONITOR_DEFAULTTONEAREST : MONITOR_DEFAULTTOPRIMARY);
+    if (!on || !GetMonitorInfoA(on, &monitor))
+        monitor.rcWork = screen;
     RECT own;
     GetWindowRect(window, &own);
     LONG width = own.right - own.left;
     LONG height = own.bottom - own.top;
-    LONG top = centred_start(area.top, area.bottom, height + 1);
-    LONG left = centred_start(area.left, area.right, width + 1);
+    const RECT& work = monitor.rcWork;
+    LONG top = centred_start(area.top, area.bottom, height + 1, work.top, work.bottom);
+    LONG left = centred_start(area.left, area.right, width + 1, work.left, work.right);
     return MoveWindow(window, left, top, width, height, FALSE);
 }

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the program's images: the three connection-light bitmaps (16x16,
-4 bits per pixel, standard 16-colour palette) from the pixel map below, and
-the program icon (32x32 and 16x16, 16 colours).
+"""Writes the program's icon (32x32 and 16x16, 4 bits per pixel, standard
+16-colour palette).
 
 usage: make_images.py OUTPUT_DIR
 """
@@ -18,35 +17,6 @@ PALETTE = [
 ]
 BLACK, NAVY, SILVER, GREY, RED, LIME, WHITE, TEAL = 0, 4, 7, 8, 9, 10, 15, 6
 
-# The light, top row first: N navy, K black, B body colour, W white.
-LIGHT_MAP = [
-    "NNNNNKKKKKKNNNNN",
-    "NNNKKBBBBBBKKNNN",
-    "NNKBBBBWBBBBBKNN",
-    "NKBBBWWWBBBBBBKN",
-    "NKBBWWWBBBBBBBKN",
-    "KBBBWWBBBBBBBBBK",
-    "KBBWBBBBBBBBBBBK",
-    "KBBBBBBBBBBBBBBK",
-    "KBBBBBBBBBBBBBBK",
-    "KBBBBBBBBBBBBBBK",
-    "KBBBBBBBBBBBBBBK",
-    "NKBBBBBBBBBBBBKN",
-    "NKBBBBBBBBBBBBKN",
-    "NNKBBBBBBBBBBKNN",
-    "NNNKKBBBBBBKKNNN",
-    "NNNNNKKKKKKNNNNN",
-]
-
-# Body colour of each light state, by file name.
-LIGHTS = {"light_closed.bmp": SILVER, "light_failed.bmp": RED, "light_open.bmp": LIME}
-
-
-def light_pixels(body):
-    codes = {"N": NAVY, "K": BLACK, "B": body, "W": WHITE}
-    return [[codes[c] for c in row] for row in LIGHT_MAP]
-
-
 def palette_bytes():
     return b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
 
@@ -62,13 +32,6 @@ def pixel_rows_4bpp(pixels):
 
 def info_header(width, height, image_size):
     return struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, image_size, 0, 0, 16, 16)
-
-
-def bitmap_file(pixels):
-    rows = pixel_rows_4bpp(pixels)
-    header = info_header(len(pixels[0]), len(pixels), len(rows))
-    offset = 14 + len(header) + 64
-    return struct.pack("<2sIHHI", b"BM", offset + len(rows), 0, 0, offset) + header + palette_bytes() + rows
 
 
 def icon_pixels(size):
@@ -118,8 +81,7 @@ def icon_file(sizes):
 def main():
     out_dir = sys.argv[1]
     os.makedirs(out_dir, exist_ok=True)
-    files = {name: bitmap_file(light_pixels(body)) for name, body in LIGHTS.items()}
-    files["quorvex.ico"] = icon_file([32, 16])
+    files = {"quorvex.ico": icon_file([32, 16])}
     for name, data in files.items():
         path = os.path.join(out_dir, name)
         with open(path + ".tmp", "wb") as f:

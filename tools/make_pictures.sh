@@ -10,6 +10,7 @@ cmake --build build -j2 --target screenshot_tests url_recorder native_tools
 ctest --test-dir build -R screenshot_tests --output-on-failure
 mkdir -p docs/images
 cp build/pictures/main-window.png docs/images/main-window.png
+cp build/pictures/dpi144/main-window.png docs/images/main-window-150.png
 cp build/pictures/select-port-over-main.png docs/images/select-port.png
 cp build/pictures/about-over-main.png docs/images/about-box.png
 echo "pictures written to docs/images"

@@ -162,6 +162,30 @@ TEST(MainWindowOptions, ClicksSetTheOptionsMarkTheSettingsAndRefocusTheField)
     });
 }
 
+TEST(MainWindowScale, MovedToAMonitorOfAnotherScaleItTakesTheSuggestedRectangle)
+{
+    struct Case {
+        UINT dpi;
+        RECT suggested;
+    } cases[] = {{144, {40, 30, 700, 560}}, {96, {-1500, -300, -1060, 10}}, {192, {0, 0, 900, 700}}};
+    run_main_window([&](HWND dialog) {
+        ShowWindow(dialog, SW_SHOWNA);  // a hidden window has nothing to redraw
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            const Case& c = cases[i];
+            RECT suggested = c.suggested;
+            ValidateRect(dialog, nullptr);
+            SendMessageA(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(c.dpi, c.dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
+            RECT now, update;
+            GetWindowRect(dialog, &now);
+            EXPECT_TRUE(EqualRect(&now, &c.suggested))
+                << "case " << i << ": at " << now.left << "," << now.top << " to " << now.right
+                << "," << now.bottom;
+            EXPECT_TRUE(GetUpdateRect(dialog, &update, FALSE)) << "case " << i << ": no redraw";
+        }
+    });
+}
+
 TEST(MainWindowMenu, ClearOldCommandsEmptiesTheHistoryWithoutMarkingSettings)
 {
     run_main_window([&](HWND dialog) {

@@ -26,8 +26,7 @@ public:
 RecordingControl older(7301), newer(7301), other(7302);
 RecordingControl first_to_register(7311), second_to_register(7312);
 RecordingControl dispatched(7321), notifier(7331);
-ConnectionLight measured_light(7341, IDB_LIGHT_CLOSED, IDB_LIGHT_FAILED, IDB_LIGHT_OPEN);
-ConnectionLight switched_light(7351, IDB_LIGHT_CLOSED, IDB_LIGHT_FAILED, IDB_LIGHT_OPEN);
+ConnectionLight switched_light(7351);
 
 TEST(CustomControlRegistry, FindsTheNewestObjectOfAnId)
 {
@@ -115,29 +114,6 @@ TEST_F(CustomWindows, AClickOnAControlThatIsNotInteractiveNotifiesNobody)
     DestroyWindow(window);
 }
 
-TEST_F(CustomWindows, TheLightCopiesItsBitmapOnePixelShortOfTheClientArea)
-{
-    ConnectionLight& light = measured_light;
-    light.register_class();
-    struct Case {
-        int width, height, copy_width, copy_height;
-    } cases[] = {{18, 19, 17, 18}, {17, 17, 16, 16}, {1, 1, 0, 0}};
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        const Case& c = cases[i];
-        HWND window = make("SLightClass", 7341, c.width, c.height);
-        ASSERT_NE(nullptr, window) << "case " << i;
-        const RECT& copied = light.paint_rect;
-        EXPECT_TRUE(copied.left == 0 && copied.top == 0 && copied.right == c.copy_width &&
-                    copied.bottom == c.copy_height)
-            << "case " << i << ": client " << c.width << "x" << c.height << " copied "
-            << copied.left << "," << copied.top << "-" << copied.right << "," << copied.bottom
-            << ", expected 0,0-" << c.copy_width << "," << c.copy_height;
-        for (int state = 0; state < 3; ++state)
-            EXPECT_NE(nullptr, light.bitmaps[state]) << "case " << i << ": bitmap " << state;
-        DestroyWindow(window);
-    }
-}
-
 TEST_F(CustomWindows, TheLightSwitchesStateAndAsksForARepaintWithoutErasing)
 {
     ConnectionLight& light = switched_light;
@@ -165,47 +141,6 @@ TEST_F(CustomWindows, TheLightSwitchesStateAndAsksForARepaintWithoutErasing)
         EXPECT_FALSE(GetUpdateRect(window, &update, FALSE)) << "step " << i;
     }
     DestroyWindow(window);
-}
-
-TEST(ConnectionLightBitmaps, AreOneRoundLightInTheStateColours)
-{
-    // Grey while closed, red when the open failed, green while open: the
-    // same round light whose body alone changes colour.
-    struct Case {
-        int id;
-        COLORREF body;
-    } cases[] = {{IDB_LIGHT_CLOSED, RGB(192, 192, 192)}, {IDB_LIGHT_FAILED, RGB(255, 0, 0)},
-                 {IDB_LIGHT_OPEN, RGB(0, 255, 0)}};
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    std::string shapes[3];
-    for (size_t i = 0; i < 3; ++i) {
-        const Case& c = cases[i];
-        HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.id));
-        ASSERT_NE(nullptr, bitmap) << "case " << i << ": bitmap " << c.id;
-        BITMAP info;
-        GetObjectA(bitmap, sizeof info, &info);
-        EXPECT_EQ(16, info.bmWidth) << "case " << i;
-        EXPECT_EQ(16, info.bmHeight) << "case " << i;
-        HGDIOBJ previous = SelectObject(dc, bitmap);
-        EXPECT_EQ(c.body, GetPixel(dc, 8, 8)) << "case " << i << ": body at the centre";
-        const POINT corners[] = {{0, 0}, {15, 0}, {0, 15}, {15, 15}};
-        for (const POINT& p : corners)
-            EXPECT_NE(c.body, GetPixel(dc, p.x, p.y))
-                << "case " << i << ": corner " << p.x << "," << p.y << " is body: not round";
-        // The shape: 'B' where the body colour is, otherwise the colour itself.
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                COLORREF pixel = GetPixel(dc, x, y);
-                shapes[i] += pixel == c.body ? std::string("B,") : std::to_string(pixel) + ",";
-            }
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-    }
-    EXPECT_EQ(shapes[0], shapes[1]) << "closed and failed lights differ in more than colour";
-    EXPECT_EQ(shapes[0], shapes[2]) << "closed and open lights differ in more than colour";
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace

@@ -23,10 +23,23 @@ struct DisplayFont {
     int max_char_width = 0;
 };
 
+// The box's text font: bold, 10 points at the display's DPI, dialog face.
+HDC display_with_box_font()
+{
+    HDC info = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+    LOGFONTA look = {};
+    look.lfHeight = -MulDiv(10, GetDeviceCaps(info, LOGPIXELSY), 72);
+    look.lfWeight = FW_BOLD;
+    lstrcpyA(look.lfFaceName, "MS Shell Dlg 2");
+    // Stays selected until the DC is deleted; one font per measurement.
+    SelectObject(info, CreateFontIndirectA(&look));
+    return info;
+}
+
 DisplayFont display_font()
 {
     DisplayFont font;
-    HDC info = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC info = display_with_box_font();
     TEXTMETRICA metrics;
     if (info && GetTextMetricsA(info, &metrics)) {
         font.line_height = metrics.tmHeight + metrics.tmExternalLeading;
@@ -39,7 +52,7 @@ DisplayFont display_font()
 
 int display_text_width(const char* text)
 {
-    HDC info = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC info = display_with_box_font();
     SIZE extent = {};
     if (info) {
         GetTextExtentPoint32A(info, text, lstrlenA(text), &extent);

@@ -1,10 +1,12 @@
 #!/bin/sh
 # Runs a Windows test program under Wine's X11 driver on a private virtual X
 # server (Xvfb), with the virtual device on COM1..COM4, so that the program's
-# windows are really drawn and can be photographed.
+# windows are really drawn and can be photographed; once for each display
+# scale in QUORVEX_SCREEN_DPIS (default "96 144 192", the prefix's LogPixels).
 #   run_on_x.sh BUILD_DIR VDEV URL_RECORDER PICTURE_DIR PROGRAM [ARGS...]
-# Pictures the program saves (BMP) go to PICTURE_DIR and are also converted
-# to PNG there, so a person can look at them after a failing run.
+# Pictures the program saves (BMP) go to PICTURE_DIR (at 96 DPI) or to
+# PICTURE_DIR/dpiN and are also converted to PNG there, so a person can look
+# at them after a failing run.
 set -e
 build=$1 vdev=$2 recorder=$3 pictures=$4
 shift 4
@@ -12,7 +14,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$build/wine-x11
 device_dir=$build/device-x11
 mkdir -p "$pictures"
-rm -f "$pictures"/*.bmp "$pictures"/*.png
+rm -rf "$pictures"/*.bmp "$pictures"/*.png "$pictures"/dpi*
 
 # A display number nobody uses.
 display=
@@ -36,20 +38,36 @@ QUORVEX_WINE_GRAPHICS=x11 QUORVEX_WINE_DESKTOP=1024x768 sh "$here/wine/prefix.sh
 sh "$here/wine/device.sh" start "$prefix" "$device_dir" "$vdev"
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-# The program's own output can go missing on its way out of Wine, so its
-# results also go to a file; no file means it crashed or never finished.
-results=$build/screenshot-results.xml
-rm -f "$results"
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 status=0
-WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-QUORVEX_DEVICE_PORT_FILE="$(windows_path "$device_dir/control.port")" \
-QUORVEX_OPENED_LOG="$(windows_path "$device_dir/opened.log")" \
-QUORVEX_PICTURE_DIR="$(windows_path "$pictures")" \
-    wine "$@" "--gtest_output=xml:$(windows_path "$results")" || status=$?
-python3 "$here/screenshots/report_results.py" "$results" || status=1
-
-for bmp in "$pictures"/*.bmp; do
-    [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+for dpi in ${QUORVEX_SCREEN_DPIS:-96 144 192}; do
+    out=$pictures
+    [ "$dpi" = 96 ] || out=$pictures/dpi$dpi
+    mkdir -p "$out"
+    # The scale takes effect when the server starts afresh. The server and
+    # Wine's services outlive this script: they must not hold its output.
+    {
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
+        wineserver -k; wineserver -w; wineserver -p; wine cmd /c exit
+    } </dev/null >>"$device_dir/wine-setup.log" 2>&1 || true
+    echo "at $dpi DPI"
+    # The program's own output can go missing on its way out of Wine, so its
+    # results also go to a file; no file means it crashed or never finished.
+    results=$build/screenshot-results-$dpi.xml
+    rm -f "$results"
+    run_status=0
+    QUORVEX_DEVICE_PORT_FILE="$(windows_path "$device_dir/control.port")" \
+    QUORVEX_OPENED_LOG="$(windows_path "$device_dir/opened.log")" \
+    QUORVEX_PICTURE_DIR="$(windows_path "$out")" QUORVEX_EXPECTED_DPI=$dpi \
+        wine "$@" "--gtest_output=xml:$(windows_path "$results")" || run_status=$?
+    python3 "$here/screenshots/report_results.py" "$results" || run_status=1
+    if [ "$run_status" != 0 ]; then
+        status=$run_status
+        echo "failed at $dpi DPI" >&2
+    fi
+    for bmp in "$out"/*.bmp; do
+        [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+    done
 done
 if [ "$status" != 0 ]; then
     echo "pictures of this run: $pictures" >&2

@@ -1,10 +1,14 @@
 // The program's windows as a user sees them: drawn by Wine's X11 driver on a
-// real (virtual) X server, photographed, and checked by their pixels. Every
+// real (virtual) X server, photographed, and checked by their pixels, at the
+// display scale the run was started with (QUORVEX_EXPECTED_DPI). Every
 // picture is saved, so a person can look at a failing run, and the README's
 // pictures come from the same run.
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include "app/program_objects.h"
+#include "framework/dpi.h"
 #include "msgbox/about.h"
 #include "resources/resource_ids.h"
 #include "tests/app/main_window_driver.h"
@@ -27,40 +31,72 @@ void redraw(HWND window)
     pump_messages(300);
 }
 
-// The light's body colour as drawn: the pixel at the middle of the bitmap.
-COLORREF light_body(HWND dialog, const char* picture_name)
+// The light as drawn, photographed.
+ScreenPicture light_picture(HWND dialog, const char* picture_name)
 {
     HWND light = GetDlgItem(dialog, IDC_CONNECTION_LIGHT);
     redraw(dialog);
     ScreenPicture picture = ScreenPicture::of_window(light);
     picture.save(picture_name);
-    return picture.at(8, 8);
+    return picture;
+}
+
+// How many pixels of `colour` a line through the picture's middle crosses,
+// across (`across`) or down, from the first such pixel to the last.
+int span_of(const ScreenPicture& picture, COLORREF colour, bool across)
+{
+    int length = across ? picture.width() : picture.height();
+    int first = -1, last = -1;
+    for (int i = 0; i < length; ++i) {
+        COLORREF seen = across ? picture.at(i, picture.height() / 2)
+                               : picture.at(picture.width() / 2, i);
+        if (seen == colour) {
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    return first < 0 ? 0 : last - first + 1;
 }
 
 TEST(Screenshots, TheLightShowsThePortState)
 {
     DeviceClient device;
     ASSERT_TRUE(device.has_port());
-    COLORREF before_first_tick = CLR_INVALID, opened = CLR_INVALID, failed = CLR_INVALID;
+    ScreenPicture before_first_tick, opened, failed;
     run_main_window([&](HWND dialog) {
         // Hold the first tick back while the closed light is photographed.
         KillTimer(dialog, 1);
-        before_first_tick = light_body(dialog, "light-closed");
+        before_first_tick = light_picture(dialog, "light-closed");
         SetTimer(dialog, 1, 250, nullptr);
         ASSERT_TRUE(wait_for_first_open_attempt(3000));
-        opened = light_body(dialog, "light-open");
+        opened = light_picture(dialog, "light-open");
         command(dialog, IDM_CLOSE);
         std::string reply;
         EXPECT_TRUE(device.command("VANISH COM1 nodevice", &reply)) << reply;
         command(dialog, IDM_OPEN);
         EXPECT_EQ("Port failed to open", status_text());
-        failed = light_body(dialog, "light-failed");
+        failed = light_picture(dialog, "light-failed");
         device.come_back(1);
         ScreenPicture::of_window(dialog).save("main-failed");
     });
-    EXPECT_EQ(grey_body, before_first_tick) << "seen " << rgb_text(before_first_tick);
-    EXPECT_EQ(green_body, opened) << "seen " << rgb_text(opened);
-    EXPECT_EQ(red_body, failed) << "seen " << rgb_text(failed);
+    // Round, in the state's colour, across at least 80 % of the control.
+    struct Case {
+        const char* state;
+        const ScreenPicture& picture;
+        COLORREF body;
+    } cases[] = {{"closed", before_first_tick, grey_body}, {"open", opened, green_body},
+                 {"failed", failed, red_body}};
+    for (const Case& c : cases) {
+        const ScreenPicture& p = c.picture;
+        ASSERT_GT(p.width(), 8) << c.state;
+        COLORREF middle = p.at(p.width() / 2, p.height() / 2);
+        EXPECT_EQ(c.body, middle) << c.state << ": seen " << rgb_text(middle);
+        int across = span_of(p, c.body, true), down = span_of(p, c.body, false);
+        EXPECT_GE(across * 10, p.width() * 8) << c.state << ": " << across << " of " << p.width();
+        EXPECT_NEAR(across, down, 2) << c.state << ": not round";
+        EXPECT_NE(c.body, p.at(0, 0)) << c.state << ": the corner is filled";
+    }
 }
 
 // The Lines view with time stamps: the modem's echo and its OK each on a
@@ -157,17 +193,98 @@ TEST(Screenshots, TheAboutBoxIsAnOvalWithARedRim)
     // Inside, the box is filled with its light grey.
     EXPECT_EQ(RGB(192, 192, 192), box_picture.at(w / 2, h / 2 - h / 8))
         << "inside " << rgb_text(box_picture.at(w / 2, h / 2 - h / 8));
+    // The text (black) and the link (navy) keep clear of the rim: the rim is
+    // whole, and none of their pixels inside it (between a row's outermost
+    // red pixels; outside them the window beneath shows) lies near it.
+    double inset = scale_to_dpi(3, window_dpi(nullptr)) + 2;
+    double inner_x = w / 2.0 - inset, inner_y = h / 2.0 - inset;
+    int text_pixels = 0;
+    std::string touching;
+    for (int y = 0; y < h; ++y) {
+        int left_red = w, right_red = -1;
+        for (int x = 0; x < w; ++x)
+            if (box_picture.at(x, y) == RGB(255, 0, 0)) {
+                left_red = x < left_red ? x : left_red;
+                right_red = x;
+            }
+        // Text drawn over the rim breaks it.
+        if (y > h / 4 && y < h * 3 / 4 && (left_red > w / 4 || right_red < w * 3 / 4) &&
+            touching.empty())
+            touching = "rim broken on row " + std::to_string(y);
+        for (int x = left_red + 1; x < right_red; ++x) {
+            COLORREF c = box_picture.at(x, y);
+            // Dark: the text and link, smoothed or not, on the light grey.
+            if (GetRValue(c) >= 128 || GetGValue(c) >= 128 || GetBValue(c) >= 160)
+                continue;
+            double dx = x + 0.5 - w / 2.0, dy = y + 0.5 - h / 2.0;
+            double inner = dx * dx / (inner_x * inner_x) + dy * dy / (inner_y * inner_y);
+            ++text_pixels;
+            if (inner > 1 && touching.empty())
+                touching = std::to_string(x) + "," + std::to_string(y);
+        }
+    }
+    EXPECT_GT(text_pixels, 100) << "no text seen in the oval";
+    EXPECT_EQ("", touching) << "text at the rim, " << w << "x" << h << " box";
 }
 
 RECT dialog_rect;
+std::string main_cut_off, select_port_cut_off;
+UINT main_dpi;
+
+// Each static text, button and group box caption of `parent` whose text, in
+// the control's own font, is wider or taller than the control leaves for it:
+// "id 1009 "Use uppercase" 80x13 in 70x16", one per line; "" when all fit.
+std::string cut_off_captions(HWND parent)
+{
+    std::ostringstream cut;
+    UINT dpi = window_dpi(parent);
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char kind[32], text[128];
+        GetClassNameA(c, kind, sizeof kind);
+        GetWindowTextA(c, text, sizeof text);
+        bool button = lstrcmpiA(kind, "Button") == 0;
+        if ((!button && lstrcmpiA(kind, "Static") != 0) || !*text)
+            continue;
+        std::string shown;  // as drawn: "&x" shows x, "&&" shows &
+        for (const char* t = text; *t; ++t)
+            if (*t != '&' || *++t)
+                shown += *t;
+            else
+                break;
+        LONG_PTR type = GetWindowLongPtrA(c, GWL_STYLE) & BS_TYPEMASK;
+        // Room the control itself takes: the push button's edges, the box or
+        // circle before the text of a check or radio button, the group
+        // box's indent of its caption.
+        int used = 0;
+        if (button)
+            used = type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON ? scale_to_dpi(4, dpi)
+                   : type == BS_GROUPBOX                           ? scale_to_dpi(12, dpi)
+                                                                   : scale_to_dpi(16, dpi);
+        HDC dc = GetDC(c);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+        SIZE extent = {};
+        GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+        RECT room;
+        GetClientRect(c, &room);
+        if (extent.cx + used > room.right || extent.cy > room.bottom)
+            cut << "id " << GetDlgCtrlID(c) << " \"" << text << "\" " << extent.cx + used << "x"
+                << extent.cy << " in " << room.right << "x" << room.bottom << "\n";
+    }
+    return cut.str();
+}
 
 TEST(Screenshots, TheSelectPortDialogSitsCentredOverTheMainWindow)
 {
     run_main_window([&](HWND dialog) {
         redraw(dialog);
         GetWindowRect(dialog, &main_rect);
+        main_dpi = window_dpi(dialog);
+        main_cut_off = cut_off_captions(dialog);
         when_window_appears("#32770", "Select Port", [](HWND select_port) {
             GetWindowRect(select_port, &dialog_rect);
+            select_port_cut_off = cut_off_captions(select_port);
             ScreenPicture::of_window(select_port).save("select-port");
             ScreenPicture::of_area(main_rect).save("select-port-over-main");
             PostMessageA(select_port, WM_COMMAND, IDCANCEL, 0);
@@ -181,6 +298,11 @@ TEST(Screenshots, TheSelectPortDialogSitsCentredOverTheMainWindow)
     EXPECT_NEAR(main_centre_x, dialog_centre_x, 2);
     EXPECT_NEAR(main_centre_y, dialog_centre_y, 2);
     EXPECT_GT(dialog_rect.right - dialog_rect.left, 100);
+    const char* expected_dpi = std::getenv("QUORVEX_EXPECTED_DPI");
+    if (expected_dpi)
+        EXPECT_EQ(static_cast<UINT>(atoi(expected_dpi)), main_dpi) << "the scale did not apply";
+    EXPECT_EQ("", main_cut_off) << "main window at " << main_dpi << " DPI";
+    EXPECT_EQ("", select_port_cut_off) << "Select Port at " << main_dpi << " DPI";
 }
 
 }  // namespace

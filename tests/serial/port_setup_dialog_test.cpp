@@ -93,7 +93,7 @@ TEST(SelectPortTemplate, HasTheCaptionControlsAndBoldFont)
         ASSERT_NE(nullptr, used);
         GetObjectA(used, sizeof font, &font);
         EXPECT_EQ(700, font.lfWeight);
-        EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
+        EXPECT_STREQ("MS Shell Dlg 2", font.lfFaceName);
         click(dialog, IDCANCEL);
     });
 }

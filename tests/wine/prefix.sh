@@ -54,6 +54,18 @@ else
     optional wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
 fi
 
+# Wine's own Marlett (the glyphs of the caption buttons) and Tahoma (what
+# "MS Shell Dlg 2" stands for), where this Wine does not find them by itself.
+for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+    for dir in /usr/share/wine/fonts /usr/local/share/wine/fonts /opt/wine/share/wine/fonts; do
+        if [ -f "$dir/$font" ]; then
+            mkdir -p "$prefix/drive_c/windows/Fonts"
+            cp -u "$dir/$font" "$prefix/drive_c/windows/Fonts/"
+            break
+        fi
+    done
+done
+
 if [ -n "$recorder" ]; then
     recorder_win=$(printf 'Z:%s' "$recorder" | tr / '\\')  # drive Z: is the Unix root
     command="\"$recorder_win\" \"%1\""

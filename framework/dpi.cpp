@@ -1,0 +1,23 @@
+#include "framework/dpi.h"
+
+int scale_to_dpi(int length, UINT dpi)
+{
+    return MulDiv(length, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+}
+
+UINT window_dpi(HWND window)
+{
+    // Looked up at run time: older Windows lacks the call and would refuse to
+    // load a program that imports it.
+    typedef UINT(WINAPI * DpiForWindow)(HWND);
+    auto dpi_for_window = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    UINT dpi = window && dpi_for_window ? dpi_for_window(window) : 0;
+    if (dpi)
+        return dpi;
+    HDC screen = GetDC(nullptr);
+    int screen_dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return screen_dpi > 0 ? static_cast<UINT>(screen_dpi) : USER_DEFAULT_SCREEN_DPI;
+}

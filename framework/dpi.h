@@ -1,0 +1,13 @@
+#pragma once
+#include <windows.h>
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0  // a window moved to a monitor of another scale
+#endif
+
+// The length that `length` pixels at 96 DPI become at `dpi`.
+int scale_to_dpi(int length, UINT dpi);
+
+// The DPI that `window` is drawn at: the window's own where Windows knows it
+// (10 1607 and later), else the screen's. Null asks for the screen's.
+UINT window_dpi(HWND window);
