@@ -54,7 +54,8 @@ public:
     void show_received(const char* bytes, int count);
     // The received list (main_dialog_list.cpp): lines are added between
     // begin and end with drawing held off; the end selects and scrolls to
-    // the newest line unless the user has selected an older one.
+    // the newest line unless the user has selected an older one, and trims
+    // the oldest lines past MaxLines.
     void begin_received_lines();
     void add_received_line(const char* text) override;
     void replace_newest_line(const char* text) override;
@@ -96,6 +97,7 @@ public:
     int32_t Upper = 0;
     int32_t first_tick_done = 0;
     int32_t SendChar = 0;
+    int32_t MaxLines = 100000;  // received lines kept
     // Reopen a lost port by itself (the Port menu's option), whether a loss
     // is waiting for that, and when the last attempt was.
     int32_t Reopen = 1;

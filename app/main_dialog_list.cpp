@@ -30,10 +30,15 @@ void MainDialog::replace_newest_line(const char* text)
     add_received_line(text);
 }
 
+// Past MaxLines a tenth of the lines go at once, oldest first, so the list
+// is trimmed seldom rather than on every tick.
 void MainDialog::end_received_lines()
 {
     HWND list = GetDlgItem(hwnd, IDC_RECEIVED_LIST);
     LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    if (count > MaxLines)
+        for (LRESULT keep = MaxLines - MaxLines / 10; count > keep; --count)
+            SendMessageA(list, LB_DELETESTRING, 0, 0);
     if (lines_added && follow_newest && count > 0) {
         SendMessageA(list, LB_SETSEL, FALSE, -1);
         SendMessageA(list, LB_SETSEL, TRUE, count - 1);

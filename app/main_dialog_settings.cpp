@@ -25,11 +25,12 @@ void MainDialog::load_settings()
 {
     SendChar = 0;
     Reopen = 1;
+    MaxLines = default_max_lines;
     options = ViewSettings{};
     if (settings_folder[0] && compose_settings_path(settings_folder, settings_file_name,
                                                     settings_path) &&
         load_settings_file(ini_reader, settings_path, port_setup_dialog.settings, Upper,
-                           SendChar, command_combo.hwnd, &Reopen, &options))
+                           SendChar, command_combo.hwnd, &Reopen, &options, &MaxLines))
         CheckDlgButton(hwnd, IDC_USE_UPPERCASE, Upper ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_ESCAPES, options.escapes ? BST_CHECKED : BST_UNCHECKED);
     view.set_mode(static_cast<ReceiveMode>(options.view));
@@ -46,7 +47,7 @@ void MainDialog::save_settings()
 {
     options.view = static_cast<int32_t>(view.mode());
     if (!build_settings_text(ini_writer, port_setup_dialog.settings, Upper, SendChar,
-                             command_combo.hwnd, Reopen, &options))
+                             command_combo.hwnd, Reopen, &options, MaxLines))
         return;
     if (settings_path[0])
         ini_writer.write_to_file(settings_path);

@@ -2,13 +2,16 @@
 # Builds what the benchmarks need, runs the streaming benchmark and then the
 # About box one, and prints both tables. Both run in the build tree's own
 # benchmark prefix (BUILD_DIR/bench-run), apart from the tests' prefix.
-# usage: sh bench/run.sh [BUILD_DIR] [SECONDS]
-#   BUILD_DIR  a build tree configured with the tests on (default: build)
-#   SECONDS    how long the device streams at each rate (default: 30)
+# usage: sh bench/run.sh [BUILD_DIR] [SECONDS] [MEMORY_SECONDS]
+#   BUILD_DIR       a build tree configured with the tests on (default: build)
+#   SECONDS         how long the device streams at each rate (default: 60)
+#   MEMORY_SECONDS  the long run at 921600 baud for the memory figures
+#                   (default: 600; 0 skips it)
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
-seconds=${2:-30}
+seconds=${2:-60}
+memory_seconds=${3:-600}
 about_seconds=10
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -21,7 +24,7 @@ cmake --build "$build" -j2 --target Quorvex native_tools window_probe about_box_
     >"$build/bench-run/build.log" 2>&1 ||
     { tail -n 30 "$build/bench-run/build.log" >&2; exit 1; }
 
-sh "$root/bench/stream.sh" "$build" "$seconds"
+sh "$root/bench/stream.sh" "$build" "$seconds" 10 "$memory_seconds"
 
 # The About box benchmark: the box over a window that ticks like the main
 # window, measured by the program itself.

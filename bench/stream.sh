@@ -1,17 +1,21 @@
 #!/bin/sh
 # Streaming benchmark: the real Quorvex.exe under Wine, with the virtual
-# device on COM1 streaming its known pattern at 9600, 57600 and 115200 baud
-# (baud / 10 bytes a second, paced by the device). For each rate the program
-# is started afresh with that speed in its settings file, then measured idle
-# with the port open, with the About box up, and while the stream runs; the
-# received list is then read back and compared with the pattern.
-# usage: sh bench/stream.sh BUILD_DIR [SECONDS] [IDLE_SECONDS]
+# device on COM1 streaming its known pattern at 9600, 115200 and 921600 baud
+# (baud / 10 bytes a second, paced by the device), and at twice the pace of
+# 921600 on a 921600 line. For each rate the program is started afresh with
+# that rate in its settings file, then measured idle with the port open, with
+# the About box up, and while the stream runs (CPU, resident memory, the
+# device's backlog); the received list is then read back and compared with
+# the pattern. With MEMORY_SECONDS > 0 a long run at 921600 follows, with the
+# resident memory sampled every 30 s.
+# usage: sh bench/stream.sh BUILD_DIR [SECONDS] [IDLE_SECONDS] [MEMORY_SECONDS]
 # Needs Quorvex, native_tools and window_probe built in BUILD_DIR.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
-seconds=${2:-30}
+seconds=${2:-60}
 idle_seconds=${3:-10}
+memory_seconds=${4:-0}
 
 program=$build/Quorvex.exe
 probe=$build/bench/window_probe.exe
@@ -41,6 +45,10 @@ cpu_ticks() {
         echo 0
     fi
 }
+# Resident memory of a Linux process in MiB (0 once it is gone).
+rss_mib() { awk '/^VmRSS:/ { printf "%.1f", $2 / 1024; found = 1 } END { if (!found) print 0 }' "/proc/$1/status" 2>/dev/null || echo 0; }
+# Bytes the device holds because the line would not take them.
+backlog() { device STATUS COM1 | sed -n 's/.*pending=\([0-9]*\).*/\1/p'; }
 # Share of one core, in percent, of ticks used over a wall-time span.
 percent() { awk -v t="$1" -v hz="$clock_ticks" -v s="$2" 'BEGIN { printf "%.2f", (s > 0 ? 100 * t / hz / s : 0) }'; }
 span() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
@@ -87,15 +95,11 @@ server=$(server_pid)
 table=$work/stream-table.txt
 : >"$table"
 
-# run_rate BAUD SPEED_SETTING
-run_rate() {
-    baud=$1
-    rate=$((baud / 10))
-    count=$((rate * seconds))
-    printf '[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=%s\r\nStopBits=0\r\n' \
-        "$2" >"$settings_dir/Quorvex.ini"
-
-    echo "$baud baud: starting the program" >&2
+# start_program BAUD_KEY: the program with COM1 at that rate in its settings
+# file, once its port is open.
+start_program() {
+    printf '[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\nStopBits=0\r\nBaud=%s\r\n' \
+        "$1" >"$settings_dir/Quorvex.ini"
     # run.sh ends in exec, so this process becomes the program's Wine process.
     sh "$root/tests/wine/run.sh" "$prefix" "$device_dir" "$program" >"$work/program.log" 2>&1 &
     program_pid=$!
@@ -103,8 +107,44 @@ run_rate() {
     tr '\0' ' ' <"/proc/$program_pid/cmdline" | grep -q 'Quorvex\.exe' ||
         { echo "process $program_pid is not the program" >&2; exit 1; }
     line_speed=$(device TERMIOS COM1 | sed -n 's/.*speed=\([0-9]*\).*/\1/p')
-    [ "$line_speed" = "$baud" ] || { echo "the line runs at $line_speed, not $baud" >&2; exit 1; }
+    [ "$line_speed" = "$1" ] || { echo "the line runs at $line_speed, not $1" >&2; exit 1; }
+}
+
+stop_program() {
+    wine_run "$probe" close 60 || true
+    waited=0
+    while kill -0 "$program_pid" 2>/dev/null && [ "$waited" -lt 60 ]; do
+        sleep 1
+        waited=$((waited + 1))
+    done
+    kill "$program_pid" 2>/dev/null || true
+    program_pid=
+}
+
+# stream_and_wait RATE COUNT: streams, sampling the device's backlog five
+# times a second into max_backlog, until the device has sent everything.
+stream_and_wait() {
+    device STREAM COM1 "$1" "$2" >/dev/null
+    waited=0
+    max_backlog=0
+    until device STREAMSTATUS COM1 | grep -q 'done=1'; do
+        waited=$((waited + 1))
+        [ "$waited" -le $(((seconds * 3 + 30) * 5)) ] || { echo "the stream did not end" >&2; exit 1; }
+        sleep 0.2
+        pending=$(backlog)
+        if [ "${pending:-0}" -gt "$max_backlog" ]; then max_backlog=$pending; fi
+    done
+}
+
+# run_rate BAUD BYTES_PER_SECOND
+run_rate() {
+    baud=$1
+    rate=$2
+    count=$((rate * seconds))
+    echo "$baud baud, $rate bytes/s: starting the program" >&2
+    start_program "$baud"
     sleep 1
+    rss_start=$(rss_mib "$program_pid")
 
     echo "$baud baud: idle ${idle_seconds}s" >&2
     t0=$(now); c0=$(cpu_ticks "$program_pid")
@@ -123,15 +163,10 @@ run_rate() {
 
     echo "$baud baud: streaming $count bytes at $rate bytes/s" >&2
     t0=$(now); c0=$(cpu_ticks "$program_pid"); s0=$(cpu_ticks "$server")
-    device STREAM COM1 "$rate" "$count" >/dev/null
-    waited=0
-    until device STREAMSTATUS COM1 | grep -q 'done=1'; do
-        waited=$((waited + 1))
-        [ "$waited" -le $((seconds * 3 + 30)) ] || { echo "the stream did not end" >&2; exit 1; }
-        sleep 1
-    done
+    stream_and_wait "$rate" "$count"
     t1=$(now); c1=$(cpu_ticks "$program_pid"); s1=$(cpu_ticks "$server")
     stream_time=$(span "$t0" "$t1")
+    held=$(awk -v t="$stream_time" -v n="$seconds" 'BEGIN { h = t - n; printf "%.2f", (h > 0 ? h : 0) }')
     busy=$(percent $((c1 - c0)) "$stream_time")
     server_busy=$(percent $((s1 - s0)) "$stream_time")
     sent=$(device STREAMSTATUS COM1 | sed -n 's/.*sent=\([0-9]*\).*/\1/p')
@@ -149,28 +184,62 @@ run_rate() {
     first_bad=$(echo "$result" | sed -n 's/.*first_bad=\(-*[0-9]*\).*/\1/p')
     lines=$(echo "$result" | sed -n 's/.*lines=\([0-9]*\).*/\1/p')
     [ "$first_bad" = -1 ] && first_bad=-
-
-    wine_run "$probe" close 30 || true
-    waited=0
-    while kill -0 "$program_pid" 2>/dev/null && [ "$waited" -lt 30 ]; do
-        sleep 1
-        waited=$((waited + 1))
-    done
-    kill "$program_pid" 2>/dev/null || true
-    program_pid=
+    rss_end=$(rss_mib "$program_pid")
+    stop_program
 
     # Lost or corrupted: every byte sent that is not in the list, equal to
-    # the pattern, before the first difference.
-    printf '%6s %7s %8s %5s %8s %8s %9s %6s %7s %7s %7s %7s\n' "$baud" "$rate" "$sent" \
-        "$stream_time" "$received" "$lines" "$((sent - intact))" "$first_bad" "$idle" "$about" \
-        "$busy" "$server_busy" >>"$table"
+    # the pattern, before the first difference. Held: how much longer than
+    # its own pace the stream took; backlog: the most bytes the device held.
+    printf '%7s %7s %9s %6s %9s %6s %8s %6s %5s %7s %5s %5s %6s %6s %6s %6s\n' "$baud" "$rate" \
+        "$sent" "$stream_time" "$received" "$lines" "$((sent - intact))" "$first_bad" "$held" \
+        "$max_backlog" "$idle" "$about" "$busy" "$server_busy" "$rss_start" "$rss_end" >>"$table"
 }
 
-run_rate 9600 0
-run_rate 57600 3
-run_rate 115200 4
+# The long run: MaxLines at its default, resident memory every 30 s.
+run_memory() {
+    rate=92160
+    echo "memory: ${memory_seconds}s at 921600 baud" >&2
+    start_program 921600
+    sleep 1
+    memory_table=$work/memory-table.txt
+    printf '%6s %9s %9s\n' secs "sent" "RSS MiB" >"$memory_table"
+    printf '%6s %9s %9s\n' 0 0 "$(rss_mib "$program_pid")" >>"$memory_table"
+    t0=$(now); c0=$(cpu_ticks "$program_pid"); s0=$(cpu_ticks "$server")
+    device STREAM COM1 "$rate" 0 >/dev/null
+    elapsed=0
+    max_backlog=0
+    while [ "$elapsed" -lt "$memory_seconds" ]; do
+        sleep 30
+        elapsed=$((elapsed + 30))
+        pending=$(backlog)
+        if [ "${pending:-0}" -gt "$max_backlog" ]; then max_backlog=$pending; fi
+        sent=$(device STREAMSTATUS COM1 | sed -n 's/.*sent=\([0-9]*\).*/\1/p')
+        printf '%6s %9s %9s\n' "$elapsed" "$sent" "$(rss_mib "$program_pid")" >>"$memory_table"
+    done
+    device STOP COM1 >/dev/null
+    t1=$(now); c1=$(cpu_ticks "$program_pid"); s1=$(cpu_ticks "$server")
+    sent=$(device STREAMSTATUS COM1 | sed -n 's/.*sent=\([0-9]*\).*/\1/p')
+    lines=$(wine_run "$probe" count | sed -n 's/.*lines=\([0-9]*\).*/\1/p')
+    stop_program
+    echo
+    echo "Memory run: ${memory_seconds}s at 921600 baud, MaxLines at its default"
+    cat "$memory_table"
+    echo "lines in the list at the end: $lines; largest backlog seen: $max_backlog"
+    echo "CPU: program $(percent $((c1 - c0)) "$(span "$t0" "$t1")") %," \
+        "wineserver $(percent $((s1 - s0)) "$(span "$t0" "$t1")") % of one core"
+}
+
+echo "load before: $(uptime)" >&2
+run_rate 9600 960
+run_rate 115200 11520
+run_rate 921600 92160
+run_rate 921600 184320
+load_after=$(uptime)
 
 echo "Streaming benchmark: ${seconds}s per rate; CPU as % of one core (idle and About box: ${idle_seconds}s each)"
-printf '%6s %7s %8s %5s %8s %8s %9s %6s %7s %7s %7s %7s\n' baud bytes/s sent secs \
-    "in list" lines lost/bad "1st bad" idle About stream server
+echo "load at the end: $load_after"
+printf '%7s %7s %9s %6s %9s %6s %8s %6s %5s %7s %5s %5s %6s %6s %6s %6s\n' baud bytes/s sent secs \
+    "in list" lines lost/bad "1stbad" held backlog idle About stream server "RSS0" "RSS1"
 cat "$table"
+if [ "$memory_seconds" -gt 0 ]; then run_memory; fi
+echo "load at the end: $(uptime)"

@@ -5,6 +5,7 @@
 //   window_probe.exe about-close         closes the About box
 //   window_probe.exe check               reads the received list and compares it
 //                                        with the device's stream pattern
+//   window_probe.exe count               prints lines= (the received list's length)
 //   window_probe.exe close SECONDS       ends the program as Escape does, and
 //                                        waits for its window to go
 // Exit code 0 on success, 1 on failure (with a message on stderr).
@@ -190,6 +191,18 @@ int check()
     return 0;
 }
 
+int count_lines()
+{
+    HWND main_window = find_main_window();
+    HWND list = main_window ? GetDlgItem(main_window, IDC_RECEIVED_LIST) : nullptr;
+    DWORD_PTR count = 0;
+    if (!list || !SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, call_timeout_ms,
+                                      &count))
+        return fail("could not count the lines");
+    printf("lines=%d\n", static_cast<int>(count));
+    return 0;
+}
+
 int close_program(int seconds)
 {
     HWND main_window = find_main_window();
@@ -225,8 +238,10 @@ int main(int argc, char** argv)
         return about_close();
     if (strcmp(action, "check") == 0)
         return check();
+    if (strcmp(action, "count") == 0)
+        return count_lines();
     if (strcmp(action, "close") == 0)
         return close_program(seconds_argument(argc, argv));
-    fprintf(stderr, "usage: window_probe wait-open|about-open|about-close|check|close [seconds]\n");
+    fprintf(stderr, "usage: window_probe wait-open|about-open|about-close|check|count|close [seconds]\n");
     return 2;
 }

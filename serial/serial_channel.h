@@ -3,13 +3,17 @@
 #include <cstdint>
 #include "serial/port_settings.h"
 
-// The program's one connection to a serial port. Every transfer is
-// overlapped and waited for at once, on the GUI thread; each wait is bounded,
-// and a transfer still pending when its wait ends is cancelled and collected
-// before the call returns, so no transfer is ever in flight between calls.
+// The program's one connection to a serial port. While the port is open a
+// reader thread keeps one overlapped read going and gathers what arrives in
+// a ring, so the driver's queue stays near empty however seldom the window
+// looks; `read` and `bytes_waiting` serve the window from that ring. Writes
+// are overlapped and waited for at once on the caller's thread; a write
+// still pending when its wait ends is cancelled and collected before the
+// call returns.
 class SerialChannel {
 public:
     SerialChannel();
+    ~SerialChannel();
     SerialChannel(const SerialChannel&) = delete;
     SerialChannel& operator=(const SerialChannel&) = delete;
 
@@ -18,7 +22,9 @@ public:
     // `settings.Speed` is a speed table index here; a valid `Port` or `Baud`
     // wins over `Comm` or `Speed`.
     int open(const PortSettings& settings);
-    // Releases the port and its events; does nothing when not open. Always 1.
+    // Ends the reader (its read cancelled and collected, whatever it brought
+    // kept for `read`), then releases the port and its events; does nothing
+    // when not open. Always 1.
     int close();
     // Sends one byte; 1 when it went out, 0 when it did not (an error, or
     // not taken within 1000 ms).
@@ -28,10 +34,10 @@ public:
     // driver has not taken within 1000 ms plus the bytes' own time on the
     // line at the current rate is cancelled.
     int write(const void* data, int length);
-    // Received bytes queued in the driver; 0 when not open.
+    // Received bytes gathered and not yet read (kept across a close).
     int bytes_waiting();
-    // Reads up to `max` waiting bytes into `buffer` (not terminated); returns
-    // the count read, 0 when not open or nothing waits.
+    // Takes up to `max` gathered bytes into `buffer` (not terminated), oldest
+    // first; returns the count, 0 when nothing waits.
     int read(void* buffer, int max);
     // Nonzero once a poll, read or write failed because the device is gone
     // (a removed adapter); cleared by the next successful open. A write that
@@ -42,14 +48,22 @@ public:
     OVERLAPPED read_overlapped = {};
     OVERLAPPED write_overlapped = {};
     int32_t is_open = 0;
+    HANDLE reader = nullptr;  // the reader thread while the port is open
     // The port number and the line as last applied by a successful open.
     int32_t port_number = 0;
     DCB applied_line = {};
 
 private:
-    // Queued input count through ClearCommError; 0 when the call fails.
-    DWORD queued_input();
     void release_handles();
+    static DWORD WINAPI reader_main(LPVOID channel);
+    void read_port();
+    void stop_reader();
+
+    HANDLE stop_event = nullptr;
+    uint8_t* ring = nullptr;  // ring_size bytes, from the first open on
+    DWORD ring_in = 0;        // where the reader puts the next byte
+    DWORD ring_out = 0;       // where `read` takes the next byte
+    volatile LONG filled = 0;
     // Every failure that means the device is gone reports here.
     void mark_lost() { InterlockedExchange(&lost_state, 1); }
     volatile LONG lost_state = 0;

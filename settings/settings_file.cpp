@@ -96,7 +96,7 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
 
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
-                           int32_t* reopen, ViewSettings* view)
+                           int32_t* reopen, ViewSettings* view, int32_t* max_lines)
 {
     if (!reader.load(path, 2))
         return 0;
@@ -117,6 +117,10 @@ int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& po
     reader.get_int("SendChar", &send_char, 0);
     if (reopen)
         reader.get_bool("Reopen", reopen, 1);
+    int32_t lines = default_max_lines;
+    reader.get_int("MaxLines", &lines, default_max_lines);
+    if (max_lines)
+        *max_lines = lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
     if (view)
         load_view_settings(reader, *view);
 
@@ -170,7 +174,8 @@ int32_t get_history_entry(HWND combo, int index, char* command)
 
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
                             int32_t send_char, HWND history_combo, int32_t reopen,
-                            const ViewSettings* view)
+                            const ViewSettings* view,
+                            int32_t max_lines)
 {
     writer.begin(4000, 4000);
     writer.write_section(port_settings_section);
@@ -194,6 +199,8 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
     writer.write_int("SendChar", send_char);
     if (!reopen)
         writer.write_bool("Reopen", 0);
+    if (max_lines != default_max_lines)
+        writer.write_int("MaxLines", max_lines);
     if (view)
         write_view_settings(writer, *view);
 

@@ -18,6 +18,12 @@ extern const char old_commands_section[];    // "Old commands"
 const int saved_command_count = 10;
 const int command_buffer_size = 200;
 
+// How many received lines the window keeps, and the values a stored
+// "MaxLines" may take (others are ignored).
+const int32_t default_max_lines = 100000;
+const int32_t min_max_lines = 100;
+const int32_t max_max_lines = 10000000;
+
 // The options of the receive view, the line end and the window's place.
 // Each is saved only when it is not its default.
 struct ViewSettings {
@@ -38,7 +44,8 @@ struct ViewSettings {
 // them as they were.
 int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
-                           int32_t* reopen = nullptr, ViewSettings* view = nullptr);
+                           int32_t* reopen = nullptr, ViewSettings* view = nullptr,
+                           int32_t* max_lines = nullptr);
 
 // Builds the file's text with `writer`: the port settings, the options and
 // the ten newest entries of `history_combo`'s list, each cut to 199
@@ -49,4 +56,5 @@ int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& po
 // ever.
 int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
                             int32_t send_char, HWND history_combo, int32_t reopen = 1,
-                            const ViewSettings* view = nullptr);
+                            const ViewSettings* view = nullptr,
+                            int32_t max_lines = default_max_lines);

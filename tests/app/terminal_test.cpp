@@ -1,6 +1,7 @@
 // Sending command lines with the history and the uppercase option, and the
 // timer moving what the device sends into the list.
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -270,25 +271,73 @@ TEST(Receiving, OneTickDrainsEverythingWaitingInChunksOf255)
     });
 }
 
-// 5760 bytes a second is more than five times what one chunk per tick
-// could show; every byte must still arrive, in order.
-TEST(Receiving, AFastStreamingDeviceLosesNothing)
+// Streams at 57600, 921600 and twice 921600 baud reach the list whole and in
+// order, in lines of at most 255 bytes, and the device never has to wait:
+// it sends at its own pace, so the stream ends on time.
+TEST(Receiving, FastStreamsArriveWholeWithoutHoldingTheDeviceBack)
 {
-    const int rate = 5760, count = 3 * 5760;
+    const struct {
+        int baud, count;
+    } cases[] = {{57600, 3 * 5760}, {921600, 3 * 92160}, {1843200, 3 * 184320}};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        const int rate = c.baud / 10;
+        DeviceClient device;
+        with_open_port(device, "silent", [&](HWND dialog) {
+            DWORD start = GetTickCount();
+            ASSERT_TRUE(device.stream(1, rate, c.count)) << device.last_reply();
+            pump_until([&] { return device.stream_status(1).done; }, 30000);
+            DWORD took = GetTickCount() - start, nominal = 1000u * c.count / rate;
+            pump_until(
+                [&] { return joined(list_lines(dialog), "", "").size() >= size_t(c.count); },
+                5000);
+            device.stop_stream(1);
+            printf("%d baud: %d bytes sent in %lu ms (%lu ms at the device's pace)\n", c.baud,
+                   c.count, took, nominal);
+            EXPECT_LT(took, nominal + 1500) << "case " << i << ": the device was held back";
+            std::vector<std::string> lines = list_lines(dialog);
+            std::string shown = joined(lines, "", "");
+            ASSERT_EQ(size_t(c.count), shown.size()) << "case " << i;
+            for (int b = 0; b < c.count; ++b)
+                ASSERT_EQ(vdev::pattern_byte_at(b), static_cast<uint8_t>(shown[b]))
+                    << "case " << i << ": byte " << b << " of the stream";
+            for (const std::string& line : lines)
+                ASSERT_LE(line.size(), 255u) << "case " << i;
+            EXPECT_EQ(static_cast<int>(lines.size()) - 1, list_selection(dialog)) << "case " << i;
+        });
+    }
+}
+
+// Past MaxLines the oldest lines go, a tenth of the limit at a time; the
+// list then holds the newest lines, the last of them selected.
+TEST(Receiving, TrimmingKeepsTheNewestLinesSelected)
+{
+    const struct {
+        int added_lines, lines_after;
+    } steps[] = {{100, 100}, {1, 90}, {5, 95}, {300, 90}};
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
-        ASSERT_TRUE(device.stream(1, rate, count)) << device.last_reply();
-        pump_until([&] { return joined(list_lines(dialog), "", "").size() >= size_t(count); }, 30000);
-        device.stop_stream(1);
-        std::string shown = joined(list_lines(dialog), "", "");
-        ASSERT_EQ(size_t(count), shown.size());
-        for (int i = 0; i < count; ++i)
-            ASSERT_EQ(vdev::pattern_byte_at(i), static_cast<uint8_t>(shown[i]))
-                << "byte " << i << " of the stream";
-        std::vector<std::string> lines = list_lines(dialog);
-        for (size_t i = 0; i < lines.size(); ++i)
-            ASSERT_LE(lines[i].size(), 255u) << "line " << i << " of " << lines.size();
-        EXPECT_EQ(static_cast<int>(list_lines(dialog).size()) - 1, list_selection(dialog));
+        KillTimer(dialog, 1);
+        main_dialog.MaxLines = 100;
+        std::vector<std::string> added;  // every line ever added, oldest first
+        for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+            const int count = steps[i].added_lines * 255;
+            ASSERT_TRUE(device.stream(1, 400000, count)) << device.last_reply();
+            ASSERT_TRUE(pump_until([&] { return serial_channel.bytes_waiting() >= count; }, 5000))
+                << "step " << i << ": " << serial_channel.bytes_waiting() << " bytes waiting";
+            SendMessageA(dialog, WM_TIMER, 1, 0);
+            for (int line = 0; line < steps[i].added_lines; ++line) {
+                std::string bytes;
+                for (int b = 0; b < 255; ++b)
+                    bytes += static_cast<char>(vdev::pattern_byte_at(line * 255 + b));
+                added.push_back(bytes);
+            }
+            std::vector<std::string> lines = list_lines(dialog);
+            ASSERT_EQ(size_t(steps[i].lines_after), lines.size()) << "step " << i;
+            std::vector<std::string> newest(added.end() - steps[i].lines_after, added.end());
+            EXPECT_TRUE(newest == lines) << "step " << i << ": not the newest lines";
+            EXPECT_EQ(steps[i].lines_after - 1, list_selection(dialog)) << "step " << i;
+        }
     });
 }
 

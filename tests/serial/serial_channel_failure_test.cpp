@@ -7,6 +7,7 @@
 #include <string>
 #include "tests/serial/platform_spy.h"
 #include "tests/serial/serial_line.h"
+#include "tools/vdev/pattern.h"
 
 namespace {
 
@@ -41,7 +42,6 @@ TEST_F(FailingLine, AFailingSetUpStepReleasesEverything)
         int failing_event;
     } cases[] = {
         {"SetCommState fails", true, false, 0},
-        {"SetupComm fails", false, true, 0},
         {"no read event", false, false, 1},
         {"no write event", false, false, 2},
     };
@@ -62,7 +62,7 @@ TEST_F(FailingLine, AFailingSetUpStepReleasesEverything)
         for (int i = 0; i < 2; ++i)
             if (spy.events[i])
                 EXPECT_TRUE(handle_is_closed(spy.events[i])) << c.name << ": event " << i;
-        EXPECT_EQ(c.fail_set ? 0 : 1, spy.setup_calls) << c.name;
+        EXPECT_EQ(0, spy.setup_calls) << c.name;
         EXPECT_EQ(1, channel.close()) << c.name;
 
         // A later open starts again from the beginning.
@@ -73,51 +73,57 @@ TEST_F(FailingLine, AFailingSetUpStepReleasesEverything)
     }
 }
 
-TEST_F(FailingLine, FailingClearCommErrorReportsNothingWaiting)
+// Queue sizes are advice: a driver that refuses them still gives an open
+// port that receives.
+TEST_F(FailingLine, ARefusedQueueSizeStillOpens)
 {
+    SpyPatch setup("SetupComm");
+    ASSERT_TRUE(setup.active());
+    spy.fail_setup = true;
     ASSERT_EQ(1, channel.open(line(0, 3)));
-    ASSERT_TRUE(device.send_bytes(1, "queued"));
-    ASSERT_TRUE(wait_for_waiting(channel, 6));
-    unsigned char buffer[64];
-    memset(buffer, 0xff, sizeof buffer);
-    {
-        SpyPatch clear("ClearCommError");
-        SpyPatch reads("ReadFile");
-        ASSERT_TRUE(clear.active() && reads.active());
-        spy.fail_clear = true;
-        EXPECT_EQ(0, channel.bytes_waiting());
-        EXPECT_EQ(0, channel.read(buffer, 64));
-        EXPECT_EQ(0, spy.read_calls);
-        EXPECT_TRUE(all_bytes_are(buffer, sizeof buffer, 0xff));
-    }
-    EXPECT_EQ(6, channel.bytes_waiting());
-    EXPECT_EQ(6, channel.read(buffer, 64));
-    EXPECT_EQ(0, memcmp("queued", buffer, 6));
+    EXPECT_EQ(1, spy.setup_calls);
+    ASSERT_TRUE(device.send_bytes(1, "still"));
+    ASSERT_TRUE(wait_for_waiting(channel, 5));
 }
 
-TEST_F(FailingLine, AReadStillPendingAfterItsWaitIsCancelled)
+// Closing while a fast stream arrives ends the reader, and no byte is lost:
+// what it had gathered is still read after the close, and what it had not
+// taken yet is read after the next open, all in order.
+TEST_F(FailingLine, ClosingWhileBytesArriveLosesNothingAndLeavesNothingRunning)
 {
-    ASSERT_EQ(1, channel.open(line(0, 3)));
-    // Make a read wait for its bytes, and have ClearCommError promise four
-    // that never come: the read pends for its whole wait.
-    COMMTIMEOUTS blocking = {0, 0, 0, 0, 5000};
-    ASSERT_TRUE(SetCommTimeouts(channel.handle, &blocking));
-    unsigned char abandoned[64];
-    memset(abandoned, 0xff, sizeof abandoned);
-    {
-        SpyPatch clear("ClearCommError");
-        ASSERT_TRUE(clear.active());
-        spy.invented_queue = 4;
-        EXPECT_EQ(0, channel.read(abandoned, 64));
+    const int close_after_ms[] = {0, 60, 300};
+    const int count = 60000;
+    for (size_t i = 0; i < sizeof close_after_ms / sizeof close_after_ms[0]; ++i) {
+        device.flush(1);
+        ASSERT_EQ(1, channel.open(line(0, 7))) << "case " << i;
+        HANDLE reader = nullptr;
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), channel.reader, GetCurrentProcess(),
+                                    &reader, SYNCHRONIZE, FALSE, 0))
+            << "case " << i;
+        ASSERT_TRUE(device.stream(1, 184320, count)) << device.last_reply();
+        Sleep(close_after_ms[i]);
+        EXPECT_EQ(1, channel.close());
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reader, 0))
+            << "case " << i << ": the reader still runs after close";
+        CloseHandle(reader);
+        EXPECT_EQ(nullptr, channel.reader) << "case " << i;
+
+        std::string got(count + 1, '\0');
+        int before = channel.read(&got[0], count + 1);
+        ASSERT_EQ(1, channel.open(line(0, 7))) << "case " << i;
+        int total = before;
+        for (DWORD start = GetTickCount(); total < count && GetTickCount() - start < 10000;) {
+            total += channel.read(&got[total], count + 1 - total);
+            Sleep(20);
+        }
+        channel.close();
+        printf("case %u: %d bytes read before the reopen, %d in all\n",
+               static_cast<unsigned>(i), before, total);
+        ASSERT_EQ(count, total) << "case " << i << ": " << before << " before the reopen";
+        for (int b = 0; b < count; ++b)
+            ASSERT_EQ(vdev::pattern_byte_at(b), static_cast<uint8_t>(got[b]))
+                << "case " << i << ": byte " << b << " (" << before << " before the reopen)";
     }
-    // The cancelled read neither took the bytes that come later nor writes
-    // into the buffer it was given.
-    ASSERT_TRUE(device.send_bytes(1, "late"));
-    ASSERT_TRUE(wait_for_waiting(channel, 4));
-    unsigned char buffer[64];
-    ASSERT_EQ(4, channel.read(buffer, 64));
-    EXPECT_EQ(0, memcmp("late", buffer, 4));
-    EXPECT_TRUE(all_bytes_are(abandoned, sizeof abandoned, 0xff));
 }
 
 TEST_F(FailingLine, DeviceVanishingWhileOpenIsSurvived)
@@ -129,10 +135,13 @@ TEST_F(FailingLine, DeviceVanishingWhileOpenIsSurvived)
     ASSERT_TRUE(device.vanish(4)) << device.last_reply();
     // Nothing can go out to a device that is gone, and no call waits for it
     // beyond one write wait (a second), with room for a loaded machine.
+    // The reader notices on its own that the device is gone.
+    for (DWORD waited = 0; !channel.lost() && waited < 3000; waited += 20)
+        Sleep(20);
+    EXPECT_EQ(1, channel.lost()) << "the reader did not report the loss";
     DWORD start = GetTickCount();
-    EXPECT_EQ(0, channel.lost());
     EXPECT_EQ(0, channel.write("after\r", 6));
-    EXPECT_EQ(1, channel.lost()) << "the failed write did not report the loss";
+    EXPECT_EQ(1, channel.lost());
     EXPECT_EQ(0, channel.bytes_waiting());
     unsigned char buffer[32];
     memset(buffer, 0xff, sizeof buffer);

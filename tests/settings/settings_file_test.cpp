@@ -132,6 +132,37 @@ TEST_F(SettingsWindowTest, AMissingOrUnreadableFileChangesNothingButTheLineEnd)
     }
 }
 
+// A received-line limit within its range is used and saved back; the default
+// and values out of range are not used, and nothing is written for them.
+TEST_F(SettingsWindowTest, MaxLinesIsUsedWithinItsRangeAndSavedOnlyWhenSet)
+{
+    const struct {
+        const char* stored;  // nullptr: no key
+        int32_t used;
+        bool saved;
+    } cases[] = {
+        {nullptr, 100000, false}, {"100", 100, true},          {"99", 100000, false},
+        {"10000000", 10000000, true}, {"10000001", 100000, false}, {"100000", 100000, false},
+        {"-200", 100000, false},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        std::string misc = "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\n";
+        if (c.stored)
+            misc += std::string("MaxLines=") + c.stored + "\r\n";
+        load_from("[Port Settings]\r\n" + misc + "[Old commands]\r\n");
+        EXPECT_EQ(c.used, window.MaxLines) << "case " << i;
+        window.settings_changed = 1;
+        window.save_settings();
+        std::string expected = "SendChar=0\r\n";
+        if (c.saved)
+            expected += std::string("MaxLines=") + c.stored + "\r\n";
+        std::string saved = read_file(settings_file());
+        EXPECT_NE(std::string::npos, saved.find(expected + "[Old commands]"))
+            << "case " << i << ": saved " << saved;
+    }
+}
+
 TEST_F(SettingsWindowTest, OnlyTheTenNewestCommandsAreSaved)
 {
     window.load_settings();
