@@ -1,5 +1,6 @@
 #include "tests/app/main_window_driver.h"
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <cstring>
 #include "app/program_objects.h"
 #include "framework/custom_control.h"
@@ -201,4 +202,20 @@ std::string wait_for_received(DeviceClient& device, size_t count, DWORD millisec
         return bytes.size() >= count;
     }, milliseconds);
     return bytes;
+}
+
+void with_open_port(DeviceClient& device, const char* mode,
+                    const std::function<void(HWND)>& script)
+{
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    ASSERT_TRUE(device.set_mode(1, mode)) << device.last_reply();
+    run_main_window([&](HWND dialog) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        ASSERT_EQ(1, serial_channel.is_open) << status_text();
+        device.flush(1);
+        device.clear(1);
+        pump_messages(300);
+        command(dialog, IDM_CLEAR_RECEIVED);
+        script(dialog);
+    });
 }

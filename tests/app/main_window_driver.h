@@ -26,6 +26,12 @@ enum class WindowStart { defaults, settings_file };
 MainWindowRun run_main_window(const std::function<void(HWND)>& script,
                               WindowStart start_from = WindowStart::defaults);
 
+// Runs `script` in the main window once the port (COM1, the device in
+// `mode`) is open, with nothing left over from an earlier test in the line
+// or the received list.
+void with_open_port(DeviceClient& device, const char* mode,
+                    const std::function<void(HWND)>& script);
+
 
 // What the user sees.
 std::vector<std::string> list_lines(HWND dialog);

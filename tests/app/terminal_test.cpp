@@ -15,23 +15,6 @@
 namespace {
 
 // Runs `script` once the first tick has opened COM1, with the device in `mode`.
-void with_open_port(DeviceClient& device, const char* mode,
-                    const std::function<void(HWND)>& script)
-{
-    ASSERT_TRUE(device.ping()) << device.last_reply();
-    ASSERT_TRUE(device.set_mode(1, mode)) << device.last_reply();
-    run_main_window([&](HWND dialog) {
-        ASSERT_TRUE(wait_for_first_open_attempt(5000));
-        ASSERT_EQ(1, serial_channel.is_open) << status_text();
-        // Nothing left over from an earlier test reaches this one.
-        device.flush(1);
-        device.clear(1);
-        pump_messages(300);
-        SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_RESETCONTENT, 0, 0);
-        script(dialog);
-    });
-}
-
 TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
 {
     DeviceClient device;

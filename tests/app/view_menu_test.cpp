@@ -27,21 +27,6 @@ void CALLBACK fill_save_dialog(HWND, UINT, UINT_PTR id, DWORD)
     PostMessageA(save, WM_COMMAND, IDOK, 0);
 }
 
-void with_open_port(DeviceClient& device, const std::function<void(HWND)>& script)
-{
-    ASSERT_TRUE(device.ping()) << device.last_reply();
-    ASSERT_TRUE(device.set_mode(1, "silent")) << device.last_reply();
-    run_main_window([&](HWND dialog) {
-        ASSERT_TRUE(wait_for_first_open_attempt(5000));
-        ASSERT_EQ(1, serial_channel.is_open) << status_text();
-        device.flush(1);
-        device.clear(1);
-        pump_messages(300);
-        command(dialog, IDM_CLEAR_RECEIVED);
-        script(dialog);
-    });
-}
-
 // The list as "[line][line]", digits of time stamps as 'd'.
 std::string shown(HWND dialog, bool stamps = false)
 {
@@ -117,7 +102,7 @@ TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
         {IDM_VIEW_LINES, true, {"AT\r\n", "OK"}, "[dd:dd:dd.ddd AT][dd:dd:dd.ddd OK]"},
     };
     DeviceClient device;
-    with_open_port(device, [&](HWND dialog) {
+    with_open_port(device, "silent", [&](HWND dialog) {
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             const Case& c = cases[i];
             command(dialog, c.view);
@@ -149,7 +134,7 @@ TEST(ViewMenu, NewLinesDoNotMoveAnOlderSelection)
         {"End pressed", VK_END, -1, "6\n", "5 "},
     };
     DeviceClient device;
-    with_open_port(device, [&](HWND dialog) {
+    with_open_port(device, "silent", [&](HWND dialog) {
         command(dialog, IDM_VIEW_LINES);
         HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
         std::string expected;
@@ -185,7 +170,7 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
     for (int i = 0; i < 256; ++i)
         sent += static_cast<char>(i);
     DeviceClient device;
-    with_open_port(device, [&](HWND dialog) {
+    with_open_port(device, "silent", [&](HWND dialog) {
         command(dialog, IDM_VIEW_HEX);
         SetTimer(nullptr, 0, 300, fill_save_dialog);
         command(dialog, IDM_CAPTURE);
@@ -231,7 +216,7 @@ TEST(ViewMenu, CopyPutsTheSelectedLinesOnTheClipboard)
         {{0, 1, 2}, false, "a\r\nb\r\nc"},
     };
     DeviceClient device;
-    with_open_port(device, [&](HWND dialog) {
+    with_open_port(device, "silent", [&](HWND dialog) {
         command(dialog, IDM_VIEW_LINES);
         send_pieces(device, dialog, {"a\nb\nc\n"}, "[a][b][c]");
         HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
@@ -269,7 +254,7 @@ TEST(ViewMenu, LineEndsAndEscapesShapeWhatIsSent)
         {IDC_SEND_LF, true, true, "at\\r\\x00\\xff", std::string("AT\r\0\xff\n", 6)},
     };
     DeviceClient device;
-    with_open_port(device, [&](HWND dialog) {
+    with_open_port(device, "silent", [&](HWND dialog) {
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             const Case& c = cases[i];
             device.clear(1);

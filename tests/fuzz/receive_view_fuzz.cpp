@@ -5,19 +5,9 @@
 #include <string>
 #include <vector>
 #include "text/receive_view.h"
+#include "tests/text/list_sink.h"
 
 namespace {
-
-struct ListSink : ReceiveSink {
-    std::vector<std::string> lines;
-    void add_received_line(const char* text) override { lines.emplace_back(text); }
-    void replace_newest_line(const char* text) override
-    {
-        if (lines.empty())
-            abort();
-        lines.back() = text;
-    }
-};
 
 // The first byte picks the view and seeds where the reads are cut.
 std::vector<std::string> show(ReceiveMode mode, const uint8_t* data, size_t size,
@@ -35,6 +25,8 @@ std::vector<std::string> show(ReceiveMode mode, const uint8_t* data, size_t size
         view.show(data + at, static_cast<int>(piece), sink);
         at += piece;
     }
+    if (sink.replaced_on_empty)
+        abort();
     return sink.lines;
 }
 

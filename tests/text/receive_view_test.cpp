@@ -1,23 +1,12 @@
 #include "text/receive_view.h"
 
 #include <gtest/gtest.h>
+#include "tests/text/list_sink.h"
 
 #include <string>
 #include <vector>
 
 namespace {
-
-// A list as the window keeps it.
-struct ListSink : ReceiveSink {
-    std::vector<std::string> lines;
-    void add_received_line(const char* text) override { lines.emplace_back(text); }
-    void replace_newest_line(const char* text) override
-    {
-        if (lines.empty())
-            lines.emplace_back("<replace on empty list>");
-        lines.back() = text;
-    }
-};
 
 std::string joined(const std::vector<std::string>& lines)
 {
