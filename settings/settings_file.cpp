@@ -3,6 +3,7 @@
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
 #include "text/port_names.h"
+#include "text/upper_ascii.h"
 
 const char settings_file_name[] = "Quorvex.ini";
 const char port_settings_section[] = "Port Settings";
@@ -69,7 +70,7 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
     for (const NamedOption& option : named_options)
         if (reader.find_key(option.key, value, sizeof value))
             for (int32_t i = 0; i < 3; ++i)
-                if (option.names[i][0] && lstrcmpiA(value, option.names[i]) == 0)
+                if (option.names[i][0] && equal_ignoring_ascii_case(value, option.names[i]))
                     view.*option.field = i;
     if (reader.find_key("Window", value, sizeof value) && parse_window(value, view.window))
         view.has_window = 1;
@@ -77,18 +78,16 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
 
 void write_view_settings(IniWriter& writer, const ViewSettings& view)
 {
-    char line[80];
     for (const NamedOption& option : named_options) {
         int32_t index = view.*option.field;
-        if (index > 0 && index < 3 && option.names[index][0]) {
-            wsprintfA(line, "%s=%s", option.key, option.names[index]);
-            writer.write_line(line);
-        }
+        if (index > 0 && index < 3 && option.names[index][0])
+            writer.write_text(option.key, option.names[index]);
     }
     if (view.has_window) {
-        wsprintfA(line, "Window=%ld,%ld,%ld,%ld", view.window.left, view.window.top,
-                  view.window.right, view.window.bottom);
-        writer.write_line(line);
+        char rect[48];
+        wsprintfA(rect, "%ld,%ld,%ld,%ld", view.window.left, view.window.top, view.window.right,
+                  view.window.bottom);
+        writer.write_text("Window", rect);
     }
 }
 

@@ -49,14 +49,6 @@ void copy_terminated(char* target, const char* source, int capacity)
         *copy_cut(target, source, static_cast<size_t>(capacity) - 1) = '\0';
 }
 
-bool equal_ignoring_ascii_case(const char* a, const char* b)
-{
-    for (; upper_ascii_char(*a) == upper_ascii_char(*b); ++a, ++b)
-        if (!*a)
-            return true;
-    return false;
-}
-
 const char line_end[] = "\r\n";
 
 // Writes `value` in decimal, '-' before negative values; `text` holds 12.

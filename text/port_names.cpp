@@ -70,14 +70,9 @@ long parse_baud_rate(const char* text)
 
 int parse_flow_name(const char* text)
 {
-    for (int flow = flow_rts_cts; flow <= flow_xon_xoff; ++flow) {
-        const char* name = flow_name(flow);
-        int i = 0;
-        while (text && name[i] && upper_ascii_char(text[i]) == name[i])
-            ++i;
-        if (text && !name[i] && !text[i])
+    for (int flow = flow_rts_cts; flow <= flow_xon_xoff; ++flow)
+        if (text && equal_ignoring_ascii_case(text, flow_name(flow)))
             return flow;
-    }
     return flow_none;
 }
 

@@ -2,6 +2,7 @@
 // the user changes things, exits, and the next run shows them again.
 #include <gtest/gtest.h>
 #include <functional>
+#include <memory>
 #include <string>
 #include <shlobj.h>
 #include "app/program_objects.h"
@@ -28,15 +29,32 @@ void send_line(HWND dialog, const char* text)
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-class ProgramRestart : public IniFileTest {};
+// Each run of the program finds its settings under an application-data
+// folder of the test's own.
+class ProgramRestart : public IniFileTest {
+protected:
+    void SetUp() override
+    {
+        IniFileTest::SetUp();
+        application_data = folder + "Roaming";
+        ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
+        redirect.reset(new AppDataRedirect(application_data));
+        ASSERT_TRUE(redirect->active());
+        file = application_data + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
+    }
+    void TearDown() override
+    {
+        redirect.reset();
+        IniFileTest::TearDown();
+    }
+
+    std::string application_data;
+    std::string file;  // the settings file
+    std::unique_ptr<AppDataRedirect> redirect;
+};
 
 TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlone)
 {
-    std::string application_data = folder + "Roaming";
-    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
-    AppDataRedirect redirect(application_data);
-    ASSERT_TRUE(redirect.active());
-    std::string file = application_data + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
 
     run_program_once([](HWND dialog) {
         click(dialog, IDC_USE_UPPERCASE);
@@ -92,10 +110,6 @@ TEST_F(ProgramRestart, AHandEditedSpeedReachesTheLine)
 {
     DeviceClient device;
     ASSERT_TRUE(device.ping()) << device.last_reply();
-    std::string application_data = folder + "Roaming";
-    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
-    AppDataRedirect redirect(application_data);
-    ASSERT_TRUE(redirect.active());
     std::string settings = application_data + "\\BrantholmFreeware\\Quorvex";
     ASSERT_TRUE(SHCreateDirectoryExA(nullptr, settings.c_str(), nullptr) == ERROR_SUCCESS);
     const struct {
@@ -134,11 +148,6 @@ bool menu_checked(HWND dialog, int id)
 // Windows ending the session gets a yes and the changed settings are saved.
 TEST_F(ProgramRestart, WindowPlaceAndViewSurviveAndTheSessionMayEnd)
 {
-    std::string application_data = folder + "Roaming";
-    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
-    AppDataRedirect redirect(application_data);
-    ASSERT_TRUE(redirect.active());
-    std::string file = application_data + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
 
     RECT placed = {}, template_size = {};
     LRESULT query = 0;

@@ -134,35 +134,6 @@ TEST_F(SettingsWindowTest, AMissingOrUnreadableFileChangesNothingButTheLineEnd)
 
 // A received-line limit within its range is used and saved back; the default
 // and values out of range are not used, and nothing is written for them.
-TEST_F(SettingsWindowTest, MaxLinesIsUsedWithinItsRangeAndSavedOnlyWhenSet)
-{
-    const struct {
-        const char* stored;  // nullptr: no key
-        int32_t used;
-        bool saved;
-    } cases[] = {
-        {nullptr, 100000, false}, {"100", 100, true},          {"99", 100000, false},
-        {"10000000", 10000000, true}, {"10000001", 100000, false}, {"100000", 100000, false},
-        {"-200", 100000, false},
-    };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        const auto& c = cases[i];
-        std::string misc = "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\n";
-        if (c.stored)
-            misc += std::string("MaxLines=") + c.stored + "\r\n";
-        load_from("[Port Settings]\r\n" + misc + "[Old commands]\r\n");
-        EXPECT_EQ(c.used, window.MaxLines) << "case " << i;
-        window.settings_changed = 1;
-        window.save_settings();
-        std::string expected = "SendChar=0\r\n";
-        if (c.saved)
-            expected += std::string("MaxLines=") + c.stored + "\r\n";
-        std::string saved = read_file(settings_file());
-        EXPECT_NE(std::string::npos, saved.find(expected + "[Old commands]"))
-            << "case " << i << ": saved " << saved;
-    }
-}
-
 TEST_F(SettingsWindowTest, OnlyTheTenNewestCommandsAreSaved)
 {
     window.load_settings();
@@ -282,23 +253,48 @@ TEST_F(SettingsWindowTest, AnApplicationDataPathTooLongForTheFolderStoresNothing
 
 // Any other port, rate and flow control, and the reopen option: read when
 // valid, ignored when not, and written back only when they are needed.
-TEST_F(SettingsWindowTest, OtherPortRateFlowAndReopenKeys)
+// The keys beyond the original ones: read when valid, written in their
+// place only when they differ from the default; anything else is ignored.
+TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
 {
     struct Case {
-        const char* port_keys;
-        const char* misc_keys;
-        int32_t port, baud, flow, reopen;
+        const char* port_keys;  // under [Port Settings], after StopBits
+        const char* misc_keys;  // under [Misc Settings], after SendChar
+        int32_t port, baud, flow, reopen, max_lines, checked_line_end;
         const char* saved_port_keys;
         const char* saved_misc_keys;
     } cases[] = {
-        {"Port=COM12\r\nBaud=921600\r\nFlow=RTSCTS\r\n", "", 12, 921600, 1, 1,
+        {"", "", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"Port=COM12\r\nBaud=921600\r\nFlow=RTSCTS\r\n", "", 12, 921600, 1, 1, 100000, IDC_SEND_CR,
          "Port=COM12\r\nBaud=921600\r\nFlow=RTSCTS\r\n", ""},
-        {"Flow=xonxoff\r\nPort=com7\r\n", "Reopen=0\r\n", 7, 0, 2, 0,
+        {"Flow=xonxoff\r\nPort=com7\r\n", "Reopen=0\r\n", 7, 0, 2, 0, 100000, IDC_SEND_CR,
          "Port=COM7\r\nFlow=XONXOFF\r\n", "Reopen=0\r\n"},
-        {"Port=COM0\r\nBaud=4000001\r\nFlow=DTR\r\n", "Reopen=1\r\n", 0, 0, 0, 1, "", ""},
-        {"Port=COM1:\r\nBaud=115200x\r\nFlow=\r\n", "", 0, 0, 0, 1, "", ""},
-        {"Port=LPT1\r\nBaud=-9600\r\n", "", 0, 0, 0, 1, "", ""},
-        {"Port=COM256\r\nBaud=50\r\n", "", 256, 50, 0, 1, "Port=COM256\r\nBaud=50\r\n", ""},
+        {"Port=COM0\r\nBaud=4000001\r\nFlow=DTR\r\n", "Reopen=1\r\n", 0, 0, 0, 1, 100000,
+         IDC_SEND_CR, "", ""},
+        {"Port=COM1:\r\nBaud=115200x\r\nFlow=\r\n", "", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"Port=LPT1\r\nBaud=-9600\r\n", "", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"Port=COM256\r\nBaud=50\r\n", "", 256, 50, 0, 1, 100000, IDC_SEND_CR,
+         "Port=COM256\r\nBaud=50\r\n", ""},
+        {"", "MaxLines=100\r\n", 0, 0, 0, 1, 100, IDC_SEND_CR, "", "MaxLines=100\r\n"},
+        {"", "MaxLines=99\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "MaxLines=10000000\r\n", 0, 0, 0, 1, 10000000, IDC_SEND_CR, "",
+         "MaxLines=10000000\r\n"},
+        {"", "MaxLines=10000001\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "MaxLines=100000\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "MaxLines=-200\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "LineEnd=CRLF\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CRLF, "", "LineEnd=CRLF\r\n"},
+        {"", "LineEnd=none\r\n", 0, 0, 0, 1, 100000, IDC_SEND_NONE, "", "LineEnd=None\r\n"},
+        {"", "LineEnd=CR\r\nEscapes=2\r\nView=Text\r\nTime=yes\r\n", 0, 0, 0, 1, 100000,
+         IDC_SEND_CR, "", ""},
+        {"", "Escapes=1\r\nView=Hex\r\nTime=1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "Escapes=1\r\nView=Hex\r\nTime=1\r\n"},
+        {"", "View=lines\r\nTime=0\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", "View=Lines\r\n"},
+        {"", "Window=-8,20,700,460\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "Window=-8,20,700,460\r\n"},
+        {"", "Window=1,2,3\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "Window=5,5,5,90\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "Window=1,2,3,4x\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "Window=99999999999,0,1,1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
     };
     const auto file = [](const char* port_keys, const char* misc_keys) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
@@ -309,12 +305,15 @@ TEST_F(SettingsWindowTest, OtherPortRateFlowAndReopenKeys)
         const Case& c = cases[i];
         load_from(file(c.port_keys, c.misc_keys));
         const PortSettings& port = port_setup_dialog.settings;
+        const std::string keys = std::string(c.port_keys) + c.misc_keys;
         EXPECT_EQ(1, port.Comm) << "case " << i;
         EXPECT_EQ(4, port.Speed) << "case " << i;
-        EXPECT_EQ(c.port, port.Port) << "case " << i << ": " << c.port_keys;
-        EXPECT_EQ(c.baud, port.Baud) << "case " << i << ": " << c.port_keys;
-        EXPECT_EQ(c.flow, port.Flow) << "case " << i << ": " << c.port_keys;
-        EXPECT_EQ(c.reopen, window.Reopen) << "case " << i << ": " << c.misc_keys;
+        EXPECT_EQ(c.port, port.Port) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.baud, port.Baud) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.flow, port.Flow) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.reopen, window.Reopen) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.max_lines, window.MaxLines) << "case " << i << ": " << keys;
+        EXPECT_TRUE(checked(c.checked_line_end)) << "case " << i << ": " << keys;
         window.settings_changed = 1;
         window.save_settings();
         EXPECT_EQ(file(c.saved_port_keys, c.saved_misc_keys), read_file(settings_file()))
