@@ -1,0 +1,162 @@
+#include "text/plot_number.h"
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Writes the digits of `number` (up to 99) after an exponent's sign.
+int format_small(int number, char* out)
+{
+    int n = 0;
+    if (number >= 10)
+        out[n++] = static_cast<char>('0' + number / 10);
+    out[n++] = static_cast<char>('0' + number % 10);
+    return n;
+}
+
+}  // namespace
+
+int scan_decimal_number(const char* text, const char* end)
+{
+    const char* p = text;
+    if (p < end && (*p == '+' || *p == '-'))
+        ++p;
+    int digits = 0;
+    for (; p < end && is_digit(*p); ++p)
+        ++digits;
+    if (p < end && *p == '.')
+        for (++p; p < end && is_digit(*p); ++p)
+            ++digits;
+    if (!digits)
+        return 0;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        if (q < end && (*q == '+' || *q == '-'))
+            ++q;
+        if (q < end && is_digit(*q)) {
+            while (q < end && is_digit(*q))
+                ++q;
+            p = q;
+        }
+    }
+    return static_cast<int>(p - text);
+}
+
+double decimal_number_value(const char* text, int length)
+{
+    const char* p = text;
+    const char* end = text + length;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    // Eighteen digits are more than a double holds; later ones only scale.
+    int64_t mantissa = 0;
+    int exponent = 0;
+    bool fraction = false;
+    for (; p < end && *p != 'e' && *p != 'E'; ++p) {
+        if (*p == '.') {
+            fraction = true;
+        } else if (mantissa < 100000000000000000) {
+            mantissa = mantissa * 10 + (*p - '0');
+            exponent -= fraction;
+        } else {
+            exponent += !fraction;
+        }
+    }
+    if (p < end) {
+        ++p;
+        bool negative_exponent = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+        int written = 0;
+        for (; p < end; ++p)
+            if (written < 100000)
+                written = written * 10 + (*p - '0');
+        exponent += negative_exponent ? -written : written;
+    }
+    if (!mantissa)
+        return 0;
+    double scale = 1;
+    double power = 10;
+    for (unsigned n = static_cast<unsigned>(exponent < 0 ? -exponent : exponent); n; n >>= 1) {
+        if (n & 1)
+            scale *= power;
+        power *= power;
+    }
+    double value = static_cast<double>(mantissa);
+    value = exponent < 0 ? value / scale : value * scale;
+    return negative ? -value : value;
+}
+
+int format_axis_number(double value, char* out)
+{
+    int n = 0;
+    if (value < 0) {
+        out[n++] = '-';
+        value = -value;
+    }
+    if (!(value >= 1e-30) || value > 1e38) {
+        out[0] = '0';
+        return 1;
+    }
+    // Four digits, the first of them worth 10^lead.
+    int lead = 3;
+    while (value >= 9999.5) {
+        value /= 10;
+        ++lead;
+    }
+    while (value < 999.5) {
+        value *= 10;
+        --lead;
+    }
+    int four = static_cast<int>(value + 0.5);
+    char digits[4];
+    for (int i = 3; i >= 0; --i, four /= 10)
+        digits[i] = static_cast<char>('0' + four % 10);
+    int used = 4;
+    while (used > 1 && digits[used - 1] == '0')
+        --used;
+    if (lead >= -4 && lead <= 5) {
+        int i = 0;
+        if (lead < 0) {
+            out[n++] = '0';
+        } else {
+            for (; i <= lead; ++i)
+                out[n++] = i < used ? digits[i] : '0';
+        }
+        if (i < used) {
+            out[n++] = '.';
+            for (int zeros = lead + 1; zeros < 0; ++zeros)
+                out[n++] = '0';
+            for (; i < used; ++i)
+                out[n++] = digits[i];
+        }
+        return n;
+    }
+    out[n++] = digits[0];
+    if (used > 1) {
+        out[n++] = '.';
+        for (int i = 1; i < used; ++i)
+            out[n++] = digits[i];
+    }
+    out[n++] = 'e';
+    out[n++] = lead < 0 ? '-' : '+';
+    if (lead < 0)
+        lead = -lead;
+    if (lead < 10)
+        out[n++] = '0';
+    return n + format_small(lead, out + n);
+}
+
+int format_count(uint64_t number, char* out)
+{
+    char reversed[20];
+    int n = 0;
+    do {
+        reversed[n++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number);
+    for (int i = 0; i < n; ++i)
+        out[i] = reversed[n - 1 - i];
+    return n;
+}

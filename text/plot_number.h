@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+// Decimal numbers as devices print them, read without the C runtime's
+// floating-point conversions (which would cost the program kilobytes).
+
+// The length of the decimal number that starts `text` (before `end`): an
+// optional sign, digits with an optional fraction (at least one digit in
+// all), an optional exponent. 0 when no number starts there.
+int scan_decimal_number(const char* text, const char* end);
+
+// The value of a number that scan_decimal_number accepted; close enough to
+// draw, not exact. Beyond the range of a double it is infinite.
+double decimal_number_value(const char* text, int length);
+
+// Writes `value` with at most four significant digits as an axis shows it
+// ("0", "-1.5", "1200", "0.0025", "1.5e+09", "-2e-07"); returns the length,
+// at most 11. `out` is not terminated.
+int format_axis_number(double value, char* out);
+
+// Writes `number` in decimal; returns the length, at most 20. `out` is not
+// terminated.
+int format_count(uint64_t number, char* out);
