@@ -85,6 +85,13 @@ public:
     void window_pos_changed();
     void fill_min_max(MINMAXINFO* info);
 
+    // The plot window (main_dialog_plot.cpp): View > Plot shows and hides
+    // it; while it is up the receive tick comes often enough for its frames.
+    void toggle_plot();
+    void show_plot();
+    void hide_plot();
+    void show_plot_state();
+
     // The settings file (main_dialog_settings.cpp).
     void locate_settings_folder();
     void load_settings();
@@ -129,8 +136,12 @@ private:
     UINT layout_dpi = 0;      // the scale those sizes were taken at
 };
 
-// The receive timer and its period.
+// The receive timer and its period; with the plot up, its period.
 constexpr UINT_PTR receive_timer_id = 1;
 constexpr UINT receive_timer_period_ms = 250;
+constexpr UINT plot_timer_period_ms = 40;
+
+// True when `rect` lies whole on the work area of one screen.
+bool fits_on_a_screen(const RECT& rect);
 // The longest command line the field takes.
 constexpr int command_max_length = 199;

@@ -176,6 +176,7 @@ void MainDialog::clear_received()
 {
     SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_RESETCONTENT, 0, 0);
     view.end_line();
+    plot_window.clear();
 }
 
 // The four line-end buttons: CR and LF are SendChar's, CR LF and none are

@@ -38,7 +38,8 @@ const struct {
     {IDC_SEND, true, false},
 };
 
-// True when `rect` lies whole on the work area of one screen.
+}  // namespace
+
 bool fits_on_a_screen(const RECT& rect)
 {
     HMONITOR monitor = MonitorFromRect(&rect, MONITOR_DEFAULTTONULL);
@@ -50,8 +51,6 @@ bool fits_on_a_screen(const RECT& rect)
     return rect.left >= work.left && rect.top >= work.top && rect.right <= work.right &&
            rect.bottom <= work.bottom;
 }
-
-}  // namespace
 
 // Takes the template's sizes as the smallest the window may become.
 void MainDialog::remember_layout()

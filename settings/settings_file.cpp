@@ -35,8 +35,8 @@ const NamedOption named_options[] = {
     {"Time", {"0", "1", ""}, &ViewSettings::time},
 };
 
-// Reads "left,top,right,bottom": four decimal integers, nothing else, and
-// a rectangle that is not empty.
+}  // namespace
+
 int32_t parse_window(const char* text, RECT& rect)
 {
     LONG numbers[4];
@@ -63,6 +63,15 @@ int32_t parse_window(const char* text, RECT& rect)
     return 1;
 }
 
+void write_window(IniWriter& writer, const char* key, const RECT& rect)
+{
+    char text[48];
+    wsprintfA(text, "%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right, rect.bottom);
+    writer.write_text(key, text);
+}
+
+namespace {
+
 // A value that names none of an option's choices leaves the option as it was.
 void load_view_settings(IniReader& reader, ViewSettings& view)
 {
@@ -74,6 +83,7 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
                     view.*option.field = i;
     if (reader.find_key("Window", value, sizeof value) && parse_window(value, view.window))
         view.has_window = 1;
+    load_plot_settings(reader, view.plot);
 }
 
 void write_view_settings(IniWriter& writer, const ViewSettings& view)
@@ -83,12 +93,9 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
         if (index > 0 && index < 3 && option.names[index][0])
             writer.write_text(option.key, option.names[index]);
     }
-    if (view.has_window) {
-        char rect[48];
-        wsprintfA(rect, "%ld,%ld,%ld,%ld", view.window.left, view.window.top, view.window.right,
-                  view.window.bottom);
-        writer.write_text("Window", rect);
-    }
+    if (view.has_window)
+        write_window(writer, "Window", view.window);
+    write_plot_settings(writer, view.plot);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 #include "serial/port_settings.h"
+#include "settings/plot_settings.h"
 
 class IniReader;
 class IniWriter;
@@ -33,7 +34,15 @@ struct ViewSettings {
     int32_t time = 0;
     int32_t has_window = 0;
     RECT window = {};      // screen pixels
+    PlotSettings plot;
 };
+
+// Reads a window's place "left,top,right,bottom": four decimal integers,
+// nothing else, and a rectangle that is not empty. 0, leaving `rect`, when
+// the text is anything else.
+int32_t parse_window(const char* text, RECT& rect);
+// Writes `key` with a window's place as parse_window reads it.
+void write_window(IniWriter& writer, const char* key, const RECT& rect);
 
 // Loads the file at `path`: every key of the file's sections (a missing key
 // or section gives 0), and each line of the history appended to

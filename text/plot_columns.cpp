@@ -6,7 +6,7 @@ PlotColumns::~PlotColumns()
     free(spans_);
 }
 
-int PlotColumns::rebuild(const PlotSamples& samples, uint64_t first, uint64_t end, int width)
+int PlotColumns::rebuild(const PlotSamples& samples, uint32_t first, uint32_t end, int width)
 {
     if (width < 1)
         width = 1;
@@ -21,33 +21,39 @@ int PlotColumns::rebuild(const PlotSamples& samples, uint64_t first, uint64_t en
     if (!spans_)
         return 0;
     shift = 0;
-    while (end > first && ((end - 1) >> shift) - (first >> shift) + 1 > static_cast<uint64_t>(width))
+    while (end > first && ((end - 1) >> shift) - (first >> shift) + 1 > static_cast<uint32_t>(width))
         ++shift;
     first_column_ = end_column_ = first >> shift;
-    for (uint64_t n = first; n < end; ++n)
+    for (uint32_t n = first; n < end; ++n)
         take(samples, n);
     return 1;
 }
 
-void PlotColumns::add_newest(const PlotSamples& samples)
+void PlotColumns::follow(const PlotSamples& samples)
 {
-    if (!spans_ || samples.end() != end_ + 1)
+    if (!spans_)
         return;
-    first_ = samples.first() > first_ ? samples.first() : first_;
-    if (first_column_ < first_ >> shift)
-        ++first_column_;
-    if (((end_ >> shift) + 1 - first_column_) > static_cast<uint64_t>(width_)) {
-        rebuild(samples, first_, end_ + 1, width_);
+    if (end_ < samples.first()) {
+        rebuild(samples, samples.first(), samples.end(), width_);
         return;
     }
-    take(samples, end_);
+    for (; end_ < samples.end(); take(samples, end_)) {
+        if (first_ < samples.first())
+            first_ = samples.first();
+        while (first_column_ < first_ >> shift)
+            ++first_column_;
+        if ((end_ >> shift) + 1 - first_column_ > static_cast<uint32_t>(width_)) {
+            rebuild(samples, first_, samples.end(), width_);
+            return;
+        }
+    }
 }
 
 // Adds sample `n`, the one after the last taken, opening its column when it
 // is the first there.
-void PlotColumns::take(const PlotSamples& samples, uint64_t n)
+void PlotColumns::take(const PlotSamples& samples, uint32_t n)
 {
-    uint64_t c = n >> shift;
+    uint32_t c = n >> shift;
     if (c == end_column_) {
         for (int s = 0; s < plot_series_max; ++s)
             column(c, s) = PlotSpan{3.4e38f, -3.4e38f};
@@ -66,18 +72,18 @@ void PlotColumns::take(const PlotSamples& samples, uint64_t n)
     end_ = n + 1;
 }
 
-PlotSpan& PlotColumns::column(uint64_t c, int series) const
+PlotSpan& PlotColumns::column(uint32_t c, int series) const
 {
     return spans_[static_cast<uint32_t>(c % static_cast<uint32_t>(width_)) * plot_series_max + series];
 }
 
 const PlotSpan& PlotColumns::span(int i, int series) const
 {
-    return column(first_column_ + static_cast<uint64_t>(i), series);
+    return column(first_column_ + static_cast<uint32_t>(i), series);
 }
 
-uint64_t PlotColumns::last_sample(int i) const
+uint32_t PlotColumns::last_sample(int i) const
 {
-    uint64_t next = (first_column_ + static_cast<uint64_t>(i) + 1) << shift;
+    uint32_t next = (first_column_ + static_cast<uint32_t>(i) + 1) << shift;
     return (next < end_ ? next : end_) - 1;
 }

@@ -22,28 +22,28 @@ public:
 
     // Sums up samples [first, end) of `samples` (they must be kept) in at
     // most `width` columns. 0, with no columns, when memory ran out.
-    int rebuild(const PlotSamples& samples, uint64_t first, uint64_t end, int width);
-    // Takes in the newest sample of `samples`, following it: columns whose
-    // samples all went from the ring go too.
-    void add_newest(const PlotSamples& samples);
+    int rebuild(const PlotSamples& samples, uint32_t first, uint32_t end, int width);
+    // Takes in the samples added to `samples` since, following the newest:
+    // columns whose samples all went from the ring go too.
+    void follow(const PlotSamples& samples);
 
     int count() const { return static_cast<int>(end_column_ - first_column_); }
     // Column `i` (0 the oldest) of series `series`.
     const PlotSpan& span(int i, int series) const;
     // The newest sample that column `i` holds.
-    uint64_t last_sample(int i) const;
-    uint64_t first() const { return first_; }
-    uint64_t end() const { return end_; }
+    uint32_t last_sample(int i) const;
+    uint32_t first() const { return first_; }
+    uint32_t end() const { return end_; }
     int shift = 0;  // each column holds 2^shift samples
 
 private:
-    void take(const PlotSamples& samples, uint64_t n);
-    PlotSpan& column(uint64_t c, int series) const;
+    void take(const PlotSamples& samples, uint32_t n);
+    PlotSpan& column(uint32_t c, int series) const;
 
     PlotSpan* spans_ = nullptr;  // width columns of 16 spans, in a ring
     int width_ = 0;
-    uint64_t first_column_ = 0;
-    uint64_t end_column_ = 0;
-    uint64_t first_ = 0;
-    uint64_t end_ = 0;
+    uint32_t first_column_ = 0;
+    uint32_t end_column_ = 0;
+    uint32_t first_ = 0;
+    uint32_t end_ = 0;
 };

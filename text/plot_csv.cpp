@@ -46,7 +46,7 @@ int write_plot_csv(const PlotSamples& samples, PlotCsvWrite write, void* context
             buffer.bytes[buffer.length++] = *c;
     }
     buffer.end_row();
-    for (uint64_t n = samples.first(); n < samples.end() && buffer.ok; ++n) {
+    for (uint32_t n = samples.first(); n < samples.end() && buffer.ok; ++n) {
         buffer.length += format_count(n + 1, buffer.bytes + buffer.length);
         for (int s = 0; s < samples.series_count; ++s) {
             buffer.bytes[buffer.length++] = ',';

@@ -49,18 +49,17 @@ double decimal_number_value(const char* text, int length)
     bool negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
-    // Eighteen digits are more than a double holds; later ones only scale.
-    int64_t mantissa = 0;
+    // The texts read are short (at most 31 characters), so the digits fit
+    // in a double without overflowing it.
+    double mantissa = 0;
     int exponent = 0;
     bool fraction = false;
     for (; p < end && *p != 'e' && *p != 'E'; ++p) {
         if (*p == '.') {
             fraction = true;
-        } else if (mantissa < 100000000000000000) {
+        } else {
             mantissa = mantissa * 10 + (*p - '0');
             exponent -= fraction;
-        } else {
-            exponent += !fraction;
         }
     }
     if (p < end) {
@@ -83,8 +82,7 @@ double decimal_number_value(const char* text, int length)
             scale *= power;
         power *= power;
     }
-    double value = static_cast<double>(mantissa);
-    value = exponent < 0 ? value / scale : value * scale;
+    double value = exponent < 0 ? mantissa / scale : mantissa * scale;
     return negative ? -value : value;
 }
 
@@ -148,9 +146,9 @@ int format_axis_number(double value, char* out)
     return n + format_small(lead, out + n);
 }
 
-int format_count(uint64_t number, char* out)
+int format_count(uint32_t number, char* out)
 {
-    char reversed[20];
+    char reversed[10];
     int n = 0;
     do {
         reversed[n++] = static_cast<char>('0' + number % 10);

@@ -9,8 +9,9 @@
 // all), an optional exponent. 0 when no number starts there.
 int scan_decimal_number(const char* text, const char* end);
 
-// The value of a number that scan_decimal_number accepted; close enough to
-// draw, not exact. Beyond the range of a double it is infinite.
+// The value of a number of at most 31 characters that scan_decimal_number
+// accepted; close enough to draw, not exact. Beyond the range of a double it
+// is infinite.
 double decimal_number_value(const char* text, int length);
 
 // Writes `value` with at most four significant digits as an axis shows it
@@ -18,6 +19,6 @@ double decimal_number_value(const char* text, int length);
 // at most 11. `out` is not terminated.
 int format_axis_number(double value, char* out);
 
-// Writes `number` in decimal; returns the length, at most 20. `out` is not
+// Writes `number` in decimal; returns the length, at most 10. `out` is not
 // terminated.
-int format_count(uint64_t number, char* out);
+int format_count(uint32_t number, char* out);

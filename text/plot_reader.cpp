@@ -62,6 +62,9 @@ int read_plot_line(const char* line, int length, PlotSamples& samples)
 {
     const char* end = line + length;
     Field field;
+    // After four thousand million samples the numbering starts again at 1.
+    if (samples.end() == 0xffffffffu)
+        samples.clear();
     for (const char* p = skip_separators(line, end); p < end; p = skip_separators(p, end))
         if (!(p = read_field(p, end, field)))
             return 0;
@@ -76,7 +79,7 @@ int read_plot_line(const char* line, int length, PlotSamples& samples)
         char number[20];
         if (!field.label) {
             field.label = number;
-            field.label_length = format_count(static_cast<uint64_t>(place) + 1, number);
+            field.label_length = format_count(static_cast<uint32_t>(place) + 1, number);
         }
         ++place;
         int series = samples.series_for(field.label, field.label_length);

@@ -43,11 +43,11 @@ public:
 
     // Samples are counted from 0 (shown as 1) since the last clear: the
     // kept ones are first() to end() - 1.
-    uint64_t end() const { return end_; }
-    uint64_t first() const { return end_ > capacity_ ? end_ - capacity_ : 0; }
+    uint32_t end() const { return end_; }
+    uint32_t first() const { return end_ > capacity_ ? end_ - capacity_ : 0; }
     uint32_t capacity() const { return capacity_; }
     // A series' point in kept sample `n`.
-    const PlotPoint& point(int series, uint64_t n) const;
+    const PlotPoint& point(int series, uint32_t n) const;
     // Writes a point's text (not terminated); returns its length, 0 for a gap.
     static int point_text(const PlotPoint& point, char* out);
 
@@ -60,5 +60,5 @@ private:
     PlotPoint* points_[plot_series_max] = {};
     uint32_t capacity_ = plot_points_default;
     uint32_t slot_ = 0;  // the newest sample's place in the rings
-    uint64_t end_ = 0;
+    uint32_t end_ = 0;
 };
