@@ -295,6 +295,14 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         {"", "Window=5,5,5,90\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "Window=1,2,3,4x\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "Window=99999999999,0,1,1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "Plot=1\r\nPlotWindow=10,20,500,400\r\nPlotPoints=100\r\n", 0, 0, 0, 1, 100000,
+         IDC_SEND_CR, "", "Plot=1\r\nPlotWindow=10,20,500,400\r\nPlotPoints=100\r\n"},
+        {"", "Plot=0\r\nPlotPoints=1000000\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "PlotPoints=1000000\r\n"},
+        {"", "Plot=2\r\nPlotWindow=1,2,3\r\nPlotPoints=99\r\n", 0, 0, 0, 1, 100000,
+         IDC_SEND_CR, "", ""},
+        {"", "Plot=yes\r\nPlotPoints=1000001\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "PlotPoints=10000\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
     };
     const auto file = [](const char* port_keys, const char* misc_keys) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
