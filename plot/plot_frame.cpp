@@ -9,22 +9,26 @@
 
 namespace {
 
-// Sixteen colours told apart easily on white.
-const COLORREF series_colours[plot_series_max] = {
+// Sixteen colours told apart easily on white; then the frame's grey.
+const COLORREF colours[plot_series_max + 1] = {
     RGB(31, 119, 180), RGB(255, 127, 14), RGB(44, 160, 44),  RGB(214, 39, 40),
     RGB(148, 103, 189), RGB(140, 86, 75), RGB(227, 119, 194), RGB(127, 127, 127),
     RGB(188, 189, 34),  RGB(23, 190, 207), RGB(0, 0, 128),    RGB(128, 0, 0),
     RGB(0, 128, 128),   RGB(255, 0, 255),  RGB(0, 0, 0),      RGB(200, 160, 0),
+    RGB(170, 170, 170),
 };
+constexpr int grey = plot_series_max;
 
-// Draws `text` (`length` characters) at x, y in `colour`; returns its width.
-int put_text(HDC dc, int x, int y, const char* text, int length, COLORREF colour)
+// Draws `text` (`length` characters) in colour `colour` at x, y, or ending
+// at x when `from_right`; returns its size.
+SIZE put_text(HDC dc, int x, int y, const char* text, int length, int colour,
+              bool from_right = false)
 {
-    SetTextColor(dc, colour);
-    TextOutA(dc, x, y, text, length);
     SIZE size = {};
     GetTextExtentPoint32A(dc, text, length, &size);
-    return size.cx;
+    SetTextColor(dc, colours[colour]);
+    TextOutA(dc, from_right ? x - size.cx : x, y, text, length);
+    return size;
 }
 
 }  // namespace
@@ -60,50 +64,61 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     HGDIOBJ old_font = SelectObject(dc, font_);
-    SetBkColor(dc, RGB(255, 255, 255));
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc, &metrics);
-    int line = metrics.tmHeight;
     int pad = scale_to_dpi(6, dpi_);
+    int line = put_text(dc, 0, 0, "", 0, grey).cy;
     RECT area = {pad, draw_legend(dc, width, line) + pad, pad + area_width_,
-                 height - line - 2 * pad};
-    // The Y range: fixed, or the values shown with a little room.
+                 height - line - pad};
+    // The Y range: fixed, or from the lowest to the highest value shown,
+    // each labelled with the text of a value that has it.
     double low = bottom, high = top;
+    char texts[2][sizeof range_texts[0]];
+    int lengths[2] = {lstrlenA(lstrcpyA(texts[0], range_texts[0])),
+                      lstrlenA(lstrcpyA(texts[1], range_texts[1]))};
     if (!fixed_y) {
         low = 3.4e38;
         high = -3.4e38;
+        lengths[0] = lengths[1] = 0;
         for (int i = 0; i < columns.count(); ++i)
             for (int s = 0; s < samples.series_count; ++s) {
                 const PlotSpan& span = columns.span(i, s);
-                if (span.low <= span.high) {
-                    low = span.low < low ? span.low : low;
-                    high = span.high > high ? span.high : high;
+                if (span.low <= span.high && span.low < low) {
+                    low = span.low;
+                    lengths[0] = span.low_at >= samples.first()
+                                     ? PlotSamples::point_text(samples.point(s, span.low_at), texts[0])
+                                     : 0;
+                }
+                if (span.low <= span.high && span.high > high) {
+                    high = span.high;
+                    lengths[1] = span.high_at >= samples.first()
+                                     ? PlotSamples::point_text(samples.point(s, span.high_at), texts[1])
+                                     : 0;
                 }
             }
-        if (low > high)
-            low = 0, high = 1;
-        double room = high > low ? (high - low) / 25 : low ? (low < 0 ? -low : low) / 10 : 1;
-        low -= room;
-        high += room;
     }
-    FrameRect(dc, &area, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
-    if (area.right > area.left && area.bottom > area.top)
+    if (area.right > area.left && area.bottom > area.top + 2 * line)
         draw_series(dc, area, low, high);
     // The axes' numbers: Y inside the plot's left edge, X below it.
-    char text[24];
-    SetBkMode(dc, OPAQUE);
-    COLORREF grey = RGB(96, 96, 96);
-    put_text(dc, area.left + pad, area.top + 1, text, format_axis_number(high, text), grey);
-    put_text(dc, area.left + pad, area.bottom - line - 1, text, format_axis_number(low, text), grey);
+    double values[2] = {low, high};
+    for (int i = 0; i < 2; ++i) {
+        int y = y_of(values[i], area, low, high) - line / 2;
+        y = y < area.top ? area.top : y > area.bottom - line ? area.bottom - line : y;
+        put_text(dc, area.left + pad, y, texts[i], lengths[i], grey);
+    }
     if (columns.count()) {
-        put_text(dc, area.left, area.bottom + pad / 2, text, format_count(columns.first() + 1, text),
-                 grey);
-        SetTextAlign(dc, TA_RIGHT);
-        put_text(dc, area.right, area.bottom + pad / 2, text, format_count(columns.end(), text),
-                 grey);
-        SetTextAlign(dc, TA_LEFT);
+        char text[12];
+        put_text(dc, area.left, area.bottom, text, format_count(columns.first() + 1, text), grey);
+        put_text(dc, area.right, area.bottom, text, format_count(columns.end(), text), grey, true);
     }
     SelectObject(dc, old_font);
+}
+
+// The y of `value` in `area` for the range low..high, inside the frame; a
+// range of one value is drawn in the middle.
+LONG PlotWindow::y_of(double value, const RECT& area, double low, double high)
+{
+    double y = high > low ? area.bottom - 2 - (value - low) * (area.bottom - area.top - 4) / (high - low)
+                          : (area.top + area.bottom) / 2;
+    return static_cast<LONG>(y < area.top + 1 ? area.top + 1 : y > area.bottom - 2 ? area.bottom - 2 : y);
 }
 
 // The legend across the top: each label and its newest value, or with the
@@ -113,7 +128,6 @@ int PlotWindow::draw_legend(HDC dc, int width, int line)
 {
     int pad = scale_to_dpi(6, dpi_);
     int x = pad, y = pad;
-    SetBkMode(dc, TRANSPARENT);
     char text[plot_label_max + plot_text_max + 12];
     uint32_t hovered = 0;
     int hovering = hover_x >= 0 && columns.count() > 0;
@@ -125,12 +139,11 @@ int PlotWindow::draw_legend(HDC dc, int width, int line)
         }
         hovered = columns.last_sample(i);
         lstrcpyA(text, "sample ");
-        int length = 7 + format_count(hovered + 1, text + 7);
-        x += put_text(dc, x, y, text, length, RGB(0, 0, 0)) + 2 * pad;
+        x += put_text(dc, x, y, text, 7 + format_count(hovered + 1, text + 7), plot_series_max - 2).cx +
+             2 * pad;
     }
     for (int s = 0; s < samples.series_count; ++s) {
-        int length = lstrlenA(samples.labels[s]);
-        lstrcpyA(text, samples.labels[s]);
+        int length = lstrlenA(lstrcpyA(text, samples.labels[s]));
         text[length++] = ' ';
         if (!hovering)
             length += lstrlenA(lstrcpyA(text + length, samples.newest[s]));
@@ -142,56 +155,53 @@ int PlotWindow::draw_legend(HDC dc, int width, int line)
             x = pad;
             y += line;
         }
-        x += put_text(dc, x, y, text, length, series_colours[s]) + 2 * pad;
+        x += put_text(dc, x, y, text, length, s).cx + 2 * pad;
     }
     return y + line;
 }
 
-// One Polyline a series through the lowest and highest value of each
-// column, broken where a column has no value of it.
+// The frame, then one Polyline a series through the lowest and highest
+// value of each column, broken where a column has no value of it, then the
+// line under the mouse.
 void PlotWindow::draw_series(HDC dc, const RECT& area, double low, double high)
 {
     int count = columns.count();
-    POINT* points = static_cast<POINT*>(malloc(static_cast<size_t>(count) * 2 * sizeof(POINT) + 1));
+    POINT* points = static_cast<POINT*>(malloc((static_cast<size_t>(count) * 2 + 5) * sizeof(POINT)));
     if (!points)
         return;
-    int saved = SaveDC(dc);
-    IntersectClipRect(dc, area.left + 1, area.top + 1, area.right - 1, area.bottom - 1);
-    double scale = (area.bottom - area.top - 3) / (high - low);
-    auto y_of = [&](float value) {
-        double y = area.bottom - 2 - (value - low) * scale;
-        return static_cast<LONG>(y < -30000 ? -30000 : y > 30000 ? 30000 : y);
-    };
     int span_x = area.right - area.left - 3;
-    for (int s = 0; s < samples.series_count; ++s) {
-        HPEN pen = CreatePen(PS_SOLID, scale_to_dpi(1, dpi_), series_colours[s]);
+    for (int s = -1; s <= samples.series_count; ++s) {
+        HPEN pen = CreatePen(PS_SOLID, scale_to_dpi(1, dpi_), colours[s < 0 || s == samples.series_count ? grey : s]);
         HGDIOBJ old = SelectObject(dc, pen);
         int used = 0;
-        for (int i = 0; i <= count; ++i) {
-            const PlotSpan* span = i < count ? &columns.span(i, s) : nullptr;
-            if (span && span->low <= span->high) {
-                LONG x = area.left + 1 + (count > 1 ? MulDiv(i, span_x, count - 1) : 0);
-                points[used++] = POINT{x, y_of(span->high)};
-                points[used++] = POINT{x, y_of(span->low)};
-                continue;
+        if (s < 0) {
+            const POINT corners[5] = {{area.left, area.top}, {area.right, area.top},
+                                      {area.right, area.bottom}, {area.left, area.bottom},
+                                      {area.left, area.top}};
+            Polyline(dc, corners, 5);
+        } else if (s == samples.series_count) {
+            const POINT mouse[2] = {{hover_x, area.top}, {hover_x, area.bottom}};
+            if (hover_x > area.left && hover_x < area.right)
+                Polyline(dc, mouse, 2);
+        } else {
+            for (int i = 0; i <= count; ++i) {
+                const PlotSpan* span = i < count ? &columns.span(i, s) : nullptr;
+                if (span && span->low <= span->high) {
+                    LONG x = area.left + 1 + (count > 1 ? MulDiv(i, span_x, count - 1) : 0);
+                    points[used++] = POINT{x, y_of(span->high, area, low, high)};
+                    points[used++] = POINT{x, y_of(span->low, area, low, high)};
+                    continue;
+                }
+                // A lone point gets a pixel of its own to show.
+                if (used == 2 && points[0].y == points[1].y)
+                    ++points[1].x;
+                if (used)
+                    Polyline(dc, points, used);
+                used = 0;
             }
-            // A lone point gets a pixel of its own to show.
-            if (used == 2 && points[0].y == points[1].y)
-                ++points[1].x;
-            if (used)
-                Polyline(dc, points, used);
-            used = 0;
         }
         SelectObject(dc, old);
         DeleteObject(pen);
     }
-    if (hover_x >= area.left && hover_x < area.right) {
-        HGDIOBJ old = SelectObject(dc, GetStockObject(DC_PEN));
-        SetDCPenColor(dc, RGB(160, 160, 160));
-        MoveToEx(dc, hover_x, area.top, nullptr);
-        LineTo(dc, hover_x, area.bottom);
-        SelectObject(dc, old);
-    }
-    RestoreDC(dc, saved);
     free(points);
 }

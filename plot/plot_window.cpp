@@ -36,7 +36,7 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
     frames = 0;
     tracking_ = 0;
     register_class();
-    style = WS_OVERLAPPEDWINDOW;
+    style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
     dpi_ = window_dpi(owner);
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
     int width = scale_to_dpi(560, dpi_), height = scale_to_dpi(360, dpi_);
@@ -46,14 +46,10 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
         width = place->right - place->left;
         height = place->bottom - place->top;
     }
-    HMENU menu = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_PLOT_WINDOW));
-    if (!create_window("QuorvexPlot", owner, menu, "Quorvex Plot", x, y, width, height)) {
-        if (menu)
-            DestroyMenu(menu);
+    if (!create_window("QuorvexPlot", owner, nullptr, "Quorvex Plot", x, y, width, height))
         return 0;
-    }
+    SetMenu(hwnd, LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_PLOT_WINDOW)));
     set_scale(window_dpi(hwnd));
-    ShowWindow(hwnd, SW_SHOWNORMAL);
     GetWindowRect(hwnd, &last_place_);
     tracking_ = 1;
     return 1;
@@ -156,8 +152,10 @@ void PlotWindow::set_scale(UINT new_dpi)
 void PlotWindow::place_changed()
 {
     RECT now;
-    if (!tracking_ || IsIconic(hwnd) || IsZoomed(hwnd) || !GetWindowRect(hwnd, &now) ||
-        EqualRect(&now, &last_place_))
+    if (!tracking_ || (GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)) ||
+        !GetWindowRect(hwnd, &now) ||
+        (now.left == last_place_.left && now.top == last_place_.top &&
+         now.right == last_place_.right && now.bottom == last_place_.bottom))
         return;
     last_place_ = now;
     settings_->window = now;

@@ -62,6 +62,7 @@ private:
     void draw_frame(HDC dc, int width, int height);
     int draw_legend(HDC dc, int width, int line);
     void draw_series(HDC dc, const RECT& area, double low, double high);
+    static LONG y_of(double value, const RECT& area, double low, double high);
 
     PlotSettings* settings_ = nullptr;
     int32_t* changed_ = nullptr;

@@ -13,8 +13,8 @@ INT_PTR CALLBACK y_range_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM lpara
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         plot = reinterpret_cast<PlotWindow*>(lparam);
-        SetDlgItemTextA(dialog, IDC_Y_BOTTOM, plot->range_texts[0]);
-        SetDlgItemTextA(dialog, IDC_Y_TOP, plot->range_texts[1]);
+        for (int i = 0; i < 2; ++i)
+            SetWindowTextA(GetDlgItem(dialog, IDC_Y_BOTTOM + i), plot->range_texts[i]);
         return TRUE;
     }
     if (msg != WM_COMMAND || !plot)
@@ -43,7 +43,7 @@ int PlotWindow::take_y_range(HWND dialog)
     double values[2] = {};
     int lengths[2];
     for (int i = 0; i < 2; ++i)
-        lengths[i] = GetDlgItemTextA(dialog, IDC_Y_BOTTOM + i, texts[i], sizeof texts[i]);
+        lengths[i] = GetWindowTextA(GetDlgItem(dialog, IDC_Y_BOTTOM + i), texts[i], sizeof texts[i]);
     int bad = -1;
     if (lengths[0] || lengths[1]) {
         for (int i = 1; i >= 0; --i) {

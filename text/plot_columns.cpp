@@ -56,7 +56,7 @@ void PlotColumns::take(const PlotSamples& samples, uint32_t n)
     uint32_t c = n >> shift;
     if (c == end_column_) {
         for (int s = 0; s < plot_series_max; ++s)
-            column(c, s) = PlotSpan{3.4e38f, -3.4e38f};
+            column(c, s) = PlotSpan{3.4e38f, -3.4e38f, 0, 0};
         ++end_column_;
     }
     for (int s = 0; s < samples.series_count; ++s) {
@@ -64,10 +64,14 @@ void PlotColumns::take(const PlotSamples& samples, uint32_t n)
         if (!point.text[0])
             continue;
         PlotSpan& span = column(c, s);
-        if (point.value < span.low)
+        if (point.value < span.low) {
             span.low = point.value;
-        if (point.value > span.high)
+            span.low_at = n;
+        }
+        if (point.value > span.high) {
             span.high = point.value;
+            span.high_at = n;
+        }
     }
     end_ = n + 1;
 }

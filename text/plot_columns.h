@@ -1,11 +1,13 @@
 #pragma once
 #include "text/plot_samples.h"
 
-// The lowest and highest value of one series in one column; low > high when
-// the series has no value there.
+// The lowest and highest value of one series in one column, and the samples
+// that hold them; low > high when the series has no value there.
 struct PlotSpan {
     float low;
     float high;
+    uint32_t low_at;
+    uint32_t high_at;
 };
 
 // What a plot draws: a range of samples summed up in at most `width`

@@ -4,16 +4,6 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Writes the digits of `number` (up to 99) after an exponent's sign.
-int format_small(int number, char* out)
-{
-    int n = 0;
-    if (number >= 10)
-        out[n++] = static_cast<char>('0' + number / 10);
-    out[n++] = static_cast<char>('0' + number % 10);
-    return n;
-}
-
 }  // namespace
 
 int scan_decimal_number(const char* text, const char* end)
@@ -84,66 +74,6 @@ double decimal_number_value(const char* text, int length)
     }
     double value = exponent < 0 ? mantissa / scale : mantissa * scale;
     return negative ? -value : value;
-}
-
-int format_axis_number(double value, char* out)
-{
-    int n = 0;
-    if (value < 0) {
-        out[n++] = '-';
-        value = -value;
-    }
-    if (!(value >= 1e-30) || value > 1e38) {
-        out[0] = '0';
-        return 1;
-    }
-    // Four digits, the first of them worth 10^lead.
-    int lead = 3;
-    while (value >= 9999.5) {
-        value /= 10;
-        ++lead;
-    }
-    while (value < 999.5) {
-        value *= 10;
-        --lead;
-    }
-    int four = static_cast<int>(value + 0.5);
-    char digits[4];
-    for (int i = 3; i >= 0; --i, four /= 10)
-        digits[i] = static_cast<char>('0' + four % 10);
-    int used = 4;
-    while (used > 1 && digits[used - 1] == '0')
-        --used;
-    if (lead >= -4 && lead <= 5) {
-        int i = 0;
-        if (lead < 0) {
-            out[n++] = '0';
-        } else {
-            for (; i <= lead; ++i)
-                out[n++] = i < used ? digits[i] : '0';
-        }
-        if (i < used) {
-            out[n++] = '.';
-            for (int zeros = lead + 1; zeros < 0; ++zeros)
-                out[n++] = '0';
-            for (; i < used; ++i)
-                out[n++] = digits[i];
-        }
-        return n;
-    }
-    out[n++] = digits[0];
-    if (used > 1) {
-        out[n++] = '.';
-        for (int i = 1; i < used; ++i)
-            out[n++] = digits[i];
-    }
-    out[n++] = 'e';
-    out[n++] = lead < 0 ? '-' : '+';
-    if (lead < 0)
-        lead = -lead;
-    if (lead < 10)
-        out[n++] = '0';
-    return n + format_small(lead, out + n);
 }
 
 int format_count(uint32_t number, char* out)

@@ -14,11 +14,6 @@ int scan_decimal_number(const char* text, const char* end);
 // is infinite.
 double decimal_number_value(const char* text, int length);
 
-// Writes `value` with at most four significant digits as an axis shows it
-// ("0", "-1.5", "1200", "0.0025", "1.5e+09", "-2e-07"); returns the length,
-// at most 11. `out` is not terminated.
-int format_axis_number(double value, char* out);
-
 // Writes `number` in decimal; returns the length, at most 10. `out` is not
 // terminated.
 int format_count(uint32_t number, char* out);
