@@ -61,7 +61,7 @@ TEST(PlotReader, ReadsEveryFormatAndSkipsOtherLinesWhole)
         // Skipped whole: words, times, empty labels or values, bad numbers,
         // a quote in a label, too long a label, value or line.
         {"boot v1.2\n12:30:01 ok\n:5\nt:\n1e\n1.2.3\n--1\n.\na\"b:1\n" + long_label +
-             ":1\n" + long_number + "\n" + std::string(1025, '1') + "\n\n \n9\n",
+             ":1 5\n" + long_number + "\n" + std::string(1025, '1') + "\n\n \n9\n",
          "sample,1|1,9|"},
         // The longest label, value and line still count.
         {long_label.substr(1) + ":" + long_number.substr(1) + "\n",
