@@ -75,25 +75,31 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
     int lengths[2] = {lstrlenA(lstrcpyA(texts[0], range_texts[0])),
                       lstrlenA(lstrcpyA(texts[1], range_texts[1]))};
     if (!fixed_y) {
+        // Where the lowest and the highest value are: series, sample.
+        int series[2] = {-1, -1};
+        uint32_t at[2] = {};
         low = 3.4e38;
         high = -3.4e38;
-        lengths[0] = lengths[1] = 0;
         for (int i = 0; i < columns.count(); ++i)
             for (int s = 0; s < samples.series_count; ++s) {
                 const PlotSpan& span = columns.span(i, s);
-                if (span.low <= span.high && span.low < low) {
+                if (span.low > span.high)
+                    continue;
+                if (span.low < low) {
                     low = span.low;
-                    lengths[0] = span.low_at >= samples.first()
-                                     ? PlotSamples::point_text(samples.point(s, span.low_at), texts[0])
-                                     : 0;
+                    series[0] = s;
+                    at[0] = span.low_at;
                 }
-                if (span.low <= span.high && span.high > high) {
+                if (span.high > high) {
                     high = span.high;
-                    lengths[1] = span.high_at >= samples.first()
-                                     ? PlotSamples::point_text(samples.point(s, span.high_at), texts[1])
-                                     : 0;
+                    series[1] = s;
+                    at[1] = span.high_at;
                 }
             }
+        for (int i = 0; i < 2; ++i)
+            lengths[i] = series[i] >= 0 && at[i] >= samples.first()
+                             ? PlotSamples::point_text(samples.point(series[i], at[i]), texts[i])
+                             : 0;
     }
     if (area.right > area.left && area.bottom > area.top + 2 * line)
         draw_series(dc, area, low, high);
