@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "app/program_objects.h"
+#include "framework/dpi.h"
 #include "resources/resource_ids.h"
 #include "tests/app/main_window_driver.h"
 #include "tests/serial/import_patch.h"
@@ -116,6 +117,30 @@ TEST(Plot, TheYRangeIsFixedOrFitted)
                 EXPECT_EQ(cases[i].high, plot_window.top) << "case " << i;
             }
         }
+        command(dialog, IDM_PLOT);
+        ran = true;
+    });
+    EXPECT_TRUE(ran);
+}
+
+// Moved to a monitor of twice the scale, the window takes the rectangle
+// Windows suggests and draws its lines and text at that scale.
+TEST(Plot, FollowsAChangeOfScale)
+{
+    bool ran = false;
+    run_main_window([&](HWND dialog) {
+        command(dialog, IDM_PLOT);
+        ASSERT_TRUE(plot_window.hwnd != nullptr);
+        RECT suggested = {40, 50, 700, 500};
+        SendMessageA(plot_window.hwnd, WM_DPICHANGED, MAKEWPARAM(192, 192),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT now = {};
+        GetWindowRect(plot_window.hwnd, &now);
+        EXPECT_TRUE(EqualRect(&now, &suggested))
+            << now.left << "," << now.top << "," << now.right << "," << now.bottom;
+        MINMAXINFO limits = {};
+        SendMessageA(plot_window.hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(480, limits.ptMinTrackSize.x) << "the smallest size follows the scale";
         command(dialog, IDM_PLOT);
         ran = true;
     });
