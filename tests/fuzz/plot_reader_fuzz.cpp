@@ -1,9 +1,11 @@
 // Any received bytes, split anywhere, are read into at most 16 series within
-// the ring's limit, and save to CSV with one row for each kept sample, every
-// cell a number the reader takes again.
+// the ring's limit, summed up in no more columns than asked for, and save to
+// CSV with one row for each kept sample, every cell a number the reader
+// takes again.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include "text/plot_columns.h"
 #include "text/plot_number.h"
 #include "text/plot_reader.h"
 #include "tests/text/plot_text.h"
@@ -15,8 +17,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     PlotReader reader;
     size_t split = size ? data[0] % (size + 1) : 0;
     const char* bytes = reinterpret_cast<const char*>(data);
+    static PlotColumns columns;
+    int width = size ? data[size - 1] % 40 + 1 : 1;
     reader.feed(bytes, static_cast<int>(split), samples);
+    columns.rebuild(samples, samples.first(), samples.end(), width);
     reader.feed(bytes + split, static_cast<int>(size - split), samples);
+    columns.follow(samples);
+    if (columns.count() > width || columns.end() != samples.end())
+        abort();
+    // The oldest column may still name samples the ring has dropped.
+    for (int i = 0; i < columns.count(); ++i)
+        for (int s = 0; s < samples.series_count; ++s) {
+            const PlotSpan& span = columns.span(i, s);
+            if (span.low <= span.high && (span.low_at >= samples.end() || span.high_at >= samples.end()))
+                abort();
+        }
     if (samples.series_count > plot_series_max || samples.end() - samples.first() > 100)
         abort();
     std::string csv = csv_text(samples);
