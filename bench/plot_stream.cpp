@@ -3,8 +3,9 @@
 //   plot_stream.exe plot SECONDS   the device streams lines of three numbers
 //                                  at 921600 baud's pace for SECONDS with the
 //                                  plot up; prints the lines sent, the samples
-//                                  plotted, the frames a second, the device's
-//                                  backlog and the program's processor time
+//                                  plotted, the kept values that differ from
+//                                  what was sent, the device's backlog, the
+//                                  frames a second and the processor time
 //   plot_stream.exe list SECONDS   the same with the plot down
 //   plot_stream.exe memory         PlotPoints=1,000,000 filled over 16 series;
 //                                  prints "mark before" and "mark full", each
@@ -94,11 +95,24 @@ int stream(bool with_plot, int seconds)
         double cpu_ms = process_cpu_ms() - cpu_start;
         double wall_s = (GetTickCount() - start) / 1000.0;
         int frames = plot_window.frames - frames_start;
-        printf("%-5s %9lld %6.2f %9llu %9u %7lld %7.1f %7.2f\n", with_plot ? "plot" : "list",
-               status.sent, stream_s, sent_lines,
-               with_plot ? plot_window.samples.end() : 0u, backlog,
+        // Every sample kept holds the numbers of its line exactly.
+        unsigned bad = 0;
+        const PlotSamples& kept = plot_window.samples;
+        for (uint32_t n = kept.first(); with_plot && n < kept.end(); ++n) {
+            unsigned long long line = n + 1ull;
+            std::string expected[3] = {std::to_string(line), std::to_string(line % 1000 * 7),
+                                       "-" + std::to_string(line % 100)};
+            for (int s = 0; s < 3; ++s) {
+                char text[plot_text_max];
+                int length = PlotSamples::point_text(kept.point(s, n), text);
+                bad += std::string(text, static_cast<size_t>(length)) != expected[s];
+            }
+        }
+        printf("%-5s %9lld %6.2f %9llu %9u %6u %7lld %8.1f %7.2f\n", with_plot ? "plot" : "list",
+               status.sent, stream_s, sent_lines, with_plot ? kept.end() : 0u, bad, backlog,
                with_plot ? frames / stream_s : 0.0, cpu_ms / wall_s / 10);
-        result = !status.done || backlog != 0 || (with_plot && plot_window.samples.end() != sent_lines);
+        result = !status.done || backlog != 0 || bad ||
+                 (with_plot && plot_window.samples.end() != sent_lines);
         if (with_plot)
             SendMessageA(dialog, WM_COMMAND, IDM_PLOT, 0);
     });
