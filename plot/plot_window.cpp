@@ -153,9 +153,7 @@ void PlotWindow::place_changed()
 {
     RECT now;
     if (!tracking_ || (GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)) ||
-        !GetWindowRect(hwnd, &now) ||
-        (now.left == last_place_.left && now.top == last_place_.top &&
-         now.right == last_place_.right && now.bottom == last_place_.bottom))
+        !GetWindowRect(hwnd, &now) || EqualRect(&now, &last_place_))
         return;
     last_place_ = now;
     settings_->window = now;

@@ -42,19 +42,18 @@ int PlotWindow::take_y_range(HWND dialog)
     char texts[2][32];
     double values[2] = {};
     int lengths[2];
-    for (int i = 0; i < 2; ++i)
-        lengths[i] = GetWindowTextA(GetDlgItem(dialog, IDC_Y_BOTTOM + i), texts[i], sizeof texts[i]);
     int bad = -1;
-    if (lengths[0] || lengths[1]) {
-        for (int i = 1; i >= 0; --i) {
-            if (!lengths[i] || scan_decimal_number(texts[i], texts[i] + lengths[i]) != lengths[i])
-                bad = i;
-            else
-                values[i] = decimal_number_value(texts[i], lengths[i]);
-        }
-        if (bad < 0 && !(values[0] < values[1]))
-            bad = 1;
+    for (int i = 1; i >= 0; --i) {
+        lengths[i] = GetWindowTextA(GetDlgItem(dialog, IDC_Y_BOTTOM + i), texts[i], sizeof texts[i]);
+        if (!lengths[i] || scan_decimal_number(texts[i], texts[i] + lengths[i]) != lengths[i])
+            bad = i;
+        else
+            values[i] = decimal_number_value(texts[i], lengths[i]);
     }
+    if (!lengths[0] && !lengths[1])
+        bad = -1;
+    else if (bad < 0 && !(values[0] < values[1]))
+        bad = 1;
     if (bad >= 0) {
         MessageBeep(MB_ICONWARNING);
         HWND field = GetDlgItem(dialog, IDC_Y_BOTTOM + bad);
