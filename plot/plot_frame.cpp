@@ -167,8 +167,7 @@ int PlotWindow::draw_legend(HDC dc, int width, int line)
 }
 
 // The frame, then one Polyline a series through the lowest and highest
-// value of each column, broken where a column has no value of it, then the
-// line under the mouse.
+// value of each column, broken where a column has no value of it.
 void PlotWindow::draw_series(HDC dc, const RECT& area, double low, double high)
 {
     int count = columns.count();
@@ -176,8 +175,8 @@ void PlotWindow::draw_series(HDC dc, const RECT& area, double low, double high)
     if (!points)
         return;
     int span_x = area.right - area.left - 3;
-    for (int s = -1; s <= samples.series_count; ++s) {
-        HPEN pen = CreatePen(PS_SOLID, scale_to_dpi(1, dpi_), colours[s < 0 || s == samples.series_count ? grey : s]);
+    for (int s = -1; s < samples.series_count; ++s) {
+        HPEN pen = CreatePen(PS_SOLID, scale_to_dpi(1, dpi_), colours[s < 0 ? grey : s]);
         HGDIOBJ old = SelectObject(dc, pen);
         int used = 0;
         if (s < 0) {
@@ -185,10 +184,6 @@ void PlotWindow::draw_series(HDC dc, const RECT& area, double low, double high)
                                       {area.right, area.bottom}, {area.left, area.bottom},
                                       {area.left, area.top}};
             Polyline(dc, corners, 5);
-        } else if (s == samples.series_count) {
-            const POINT mouse[2] = {{hover_x, area.top}, {hover_x, area.bottom}};
-            if (hover_x > area.left && hover_x < area.right)
-                Polyline(dc, mouse, 2);
         } else {
             for (int i = 0; i <= count; ++i) {
                 const PlotSpan* span = i < count ? &columns.span(i, s) : nullptr;

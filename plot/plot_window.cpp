@@ -9,7 +9,8 @@
 
 namespace {
 
-int plot_class_registered = 0;
+// The window's class name and title.
+const char plot_class[] = "Quorvex Plot";
 
 int write_to_file(void* file, const char* bytes, int count)
 {
@@ -18,11 +19,39 @@ int write_to_file(void* file, const char* bytes, int count)
            written == static_cast<DWORD>(count);
 }
 
+LRESULT CALLBACK plot_window_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    if (msg == WM_NCCREATE) {
+        auto* object = static_cast<PlotWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+        object->hwnd = window;
+    }
+    auto* object = reinterpret_cast<PlotWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (object && object->window_message(msg, wparam, lparam))
+        return 0;
+    return DefWindowProcA(window, msg, wparam, lparam);
+}
+
 }  // namespace
 
-int PlotWindow::register_class()
+int PlotWindow::window_message(UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    return register_window_kind_class("QuorvexPlot", plot_class_registered);
+    switch (msg) {
+    case WM_PAINT:            on_paint(); return 1;
+    case WM_ERASEBKGND:       return 1;
+    case WM_SIZE:             on_size(wparam); return 1;
+    case WM_WINDOWPOSCHANGED: place_changed(); return 0;  // Windows then sends WM_SIZE
+    case WM_GETMINMAXINFO:    on_min_max_info(reinterpret_cast<MINMAXINFO*>(lparam)); return 1;
+    case WM_DPICHANGED:       on_dpi_changed(wparam, reinterpret_cast<const RECT*>(lparam)); return 1;
+    case WM_COMMAND:          on_command(wparam); return 1;
+    case WM_KEYDOWN:          on_key_down(wparam); return 1;
+    case WM_LBUTTONDOWN:      toggle_pause(); return 1;
+    case WM_MOUSEMOVE:        on_mouse_move(lparam); return 1;
+    case WM_MOUSELEAVE:       hover_x = -1; redraw(); return 1;
+    case WM_CLOSE:            on_close(); return 1;
+    case WM_DESTROY:          on_destroy(); return 1;
+    default:                  return 0;
+    }
 }
 
 int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int32_t& changed)
@@ -35,8 +64,14 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
     hover_x = -1;
     frames = 0;
     tracking_ = 0;
-    register_class();
-    style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    WNDCLASSA window_class = {};
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = plot_window_proc;
+    window_class.hInstance = program_instance;
+    window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    window_class.lpszClassName = plot_class;
+    // Registered once: a second time fails, which changes nothing.
+    RegisterClassA(&window_class);
     dpi_ = window_dpi(owner);
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
     int width = scale_to_dpi(560, dpi_), height = scale_to_dpi(360, dpi_);
@@ -46,13 +81,19 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
         width = place->right - place->left;
         height = place->bottom - place->top;
     }
-    if (!create_window("QuorvexPlot", owner, nullptr, "Quorvex Plot", x, y, width, height))
+    if (!CreateWindowExA(0, plot_class, plot_class, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y,
+                         width, height, owner, nullptr, program_instance, this))
         return 0;
     SetMenu(hwnd, LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_PLOT_WINDOW)));
     set_scale(window_dpi(hwnd));
     GetWindowRect(hwnd, &last_place_);
     tracking_ = 1;
     return 1;
+}
+
+void PlotWindow::destroy()
+{
+    DestroyWindow(hwnd);
 }
 
 void PlotWindow::on_destroy()
@@ -126,7 +167,7 @@ void PlotWindow::columns_for_width()
     columns.rebuild(samples, first, paused ? columns.end() : samples.end(), area_width_);
 }
 
-void PlotWindow::on_size(WPARAM kind, LPARAM)
+void PlotWindow::on_size(WPARAM kind)
 {
     if (kind == SIZE_MINIMIZED)
         return;
@@ -161,27 +202,16 @@ void PlotWindow::place_changed()
     *changed_ = 1;
 }
 
-int PlotWindow::on_default_message(UINT msg, WPARAM wparam, LPARAM lparam)
+void PlotWindow::on_min_max_info(MINMAXINFO* info)
 {
-    switch (msg) {
-    case WM_ERASEBKGND:       return 1;
-    case WM_WINDOWPOSCHANGED: place_changed(); return 0;
-    case WM_MOUSELEAVE:       hover_x = -1; redraw(); return 1;
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-        info->ptMinTrackSize = POINT{scale_to_dpi(240, dpi_), scale_to_dpi(160, dpi_)};
-        return 1;
-    }
-    case WM_DPICHANGED: {
-        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-        set_scale(LOWORD(wparam));
-        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return 1;
-    }
-    default:                  return 0;
-    }
+    info->ptMinTrackSize = POINT{scale_to_dpi(240, dpi_), scale_to_dpi(160, dpi_)};
+}
+
+void PlotWindow::on_dpi_changed(WPARAM wparam, const RECT* suggested)
+{
+    set_scale(LOWORD(wparam));
+    SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PlotWindow::on_close()
@@ -189,7 +219,7 @@ void PlotWindow::on_close()
     SendMessageA(GetWindow(hwnd, GW_OWNER), WM_COMMAND, IDM_PLOT, 0);
 }
 
-void PlotWindow::on_command(WPARAM wparam, LPARAM)
+void PlotWindow::on_command(WPARAM wparam)
 {
     switch (LOWORD(wparam)) {
     case IDM_PLOT_SAVE_CSV: choose_csv_file(); break;
@@ -200,7 +230,7 @@ void PlotWindow::on_command(WPARAM wparam, LPARAM)
 }
 
 // The window's keys: its menu's Ctrl+S and Space, and Escape to close it.
-void PlotWindow::on_key_down(WPARAM key, LPARAM)
+void PlotWindow::on_key_down(WPARAM key)
 {
     if (key == VK_ESCAPE)
         on_close();
@@ -210,12 +240,7 @@ void PlotWindow::on_key_down(WPARAM key, LPARAM)
         choose_csv_file();
 }
 
-void PlotWindow::on_lbutton_down(WPARAM, LPARAM)
-{
-    toggle_pause();
-}
-
-void PlotWindow::on_mouse_move(WPARAM, LPARAM lparam)
+void PlotWindow::on_mouse_move(LPARAM lparam)
 {
     if (hover_x < 0) {
         TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, 0};
@@ -231,17 +256,24 @@ void PlotWindow::choose_csv_file()
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = hwnd;
-    dialog.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files\0*.*\0";
+    dialog.lpstrFilter = L"CSV (*.csv)\0*.csv\0";
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = L"csv";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetSaveFileNameW(&dialog) && !save_csv(path))
-        MessageBoxA(hwnd, "The CSV file could not be written.", "Quorvex Plot",
-                    MB_OK | MB_ICONEXCLAMATION);
+    if (!GetSaveFileNameW(&dialog) || save_csv(path))
+        return;
+    // Windows' own words for what went wrong ("There is not enough space on
+    // the disk.").
+    char why[256];
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                        GetLastError(), 0, why, sizeof why, nullptr))
+        why[0] = '\0';
+    MessageBoxA(hwnd, why, plot_class, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// A file that could not be written whole is deleted rather than left cut.
+// A file that could not be written whole is deleted rather than left cut;
+// the error of the failed step is kept for the caller.
 int PlotWindow::save_csv(const wchar_t* path)
 {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -249,9 +281,14 @@ int PlotWindow::save_csv(const wchar_t* path)
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     int written = write_plot_csv(samples, write_to_file, file);
-    if (!CloseHandle(file))
+    DWORD error = GetLastError();
+    if (!CloseHandle(file) && written) {
         written = 0;
-    if (!written)
+        error = GetLastError();
+    }
+    if (!written) {
         DeleteFileW(path);
+        SetLastError(error);
+    }
     return written;
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/window_base.h"
+#include <windows.h>
 #include "settings/plot_settings.h"
 #include "text/plot_columns.h"
 #include "text/plot_reader.h"
@@ -9,9 +9,16 @@
 // label and its newest value, a Y axis fitted to what is shown or fixed, and
 // the sample number along X. Its menu saves the samples as CSV, pauses the
 // picture and sets the Y range. Closing it (the close box, Escape) asks its
-// owner to hide it with the owner's IDM_PLOT command.
-class PlotWindow : public WindowBase {
+// owner to hide it with the owner's IDM_PLOT command. Its window procedure
+// finds the object in the window's GWLP_USERDATA slot and turns each message
+// it handles into one call; a plain procedure rather than the virtual
+// dispatch of WindowBase, whose table would cost the program file room.
+class PlotWindow {
 public:
+    PlotWindow() = default;
+    PlotWindow(const PlotWindow&) = delete;
+    PlotWindow& operator=(const PlotWindow&) = delete;
+
     // Shows an empty plot keeping `settings.points` samples a series, at
     // `place` (screen pixels) or where Windows puts it; 1 when it is up.
     // Later moves and sizes go into `settings` and set `changed`.
@@ -28,17 +35,21 @@ public:
     // Takes the Y range typed in the dialog; 0 when a field is invalid.
     int take_y_range(HWND dialog);
 
-    int register_class() override;
-    int on_create() override { return 1; }
-    void on_close() override;
-    void on_destroy() override;
-    void on_command(WPARAM wparam, LPARAM lparam) override;
-    void on_key_down(WPARAM wparam, LPARAM lparam) override;
-    void on_lbutton_down(WPARAM wparam, LPARAM lparam) override;
-    void on_mouse_move(WPARAM wparam, LPARAM lparam) override;
-    void on_paint() override;
-    void on_size(WPARAM wparam, LPARAM lparam) override;
-    int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
+    // Destroys the window, which forgets the samples.
+    void destroy();
+    // The messages the window handles; 0 leaves one to Windows.
+    int window_message(UINT msg, WPARAM wparam, LPARAM lparam);
+    void on_close();
+    void on_destroy();
+    void on_command(WPARAM wparam);
+    void on_key_down(WPARAM key);
+    void on_mouse_move(LPARAM lparam);
+    void on_paint();
+    void on_size(WPARAM kind);
+    void on_min_max_info(MINMAXINFO* info);
+    void on_dpi_changed(WPARAM wparam, const RECT* suggested);
+
+    HWND hwnd = nullptr;
 
     PlotSamples samples;
     PlotColumns columns;
