@@ -25,8 +25,8 @@ sh "$root/tests/wine/device.sh" start "$prefix" "$device_dir" "$build/native/vde
 run() { sh "$root/tests/wine/run.sh" "$prefix" "$device_dir" "$build/bench/plot_stream.exe" "$@"; }
 
 echo "Plot benchmark: lines of three numbers at 92160 bytes/s for ${seconds}s; load: $(uptime)"
-printf '%-5s %9s %6s %9s %9s %6s %7s %8s %7s\n' run "sent" secs "lines" plotted "bad" backlog \
-    "frames/s" "% core"
+printf '%-5s %5s %5s %9s %6s %9s %9s %6s %7s %8s %7s\n' run idle frames "sent" secs "lines" \
+    plotted "bad" backlog "frames/s" "% core"
 run list "$seconds" | tr -d '\r'
 run plot "$seconds" | tr -d '\r'
 # The memory run marks its points in its output; the resident memory of its
