@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -189,7 +190,11 @@ bool DeviceClient::send_bytes(int com, const std::string& bytes) {
 
 std::string DeviceClient::received(int com) {
     std::string reply;
-    if (!command("RECEIVED " + com_name(com), &reply) || reply.size() <= 3) return "";
+    if (!command("RECEIVED " + com_name(com), &reply)) {
+        ADD_FAILURE() << "the device did not answer RECEIVED " << com_name(com) << ": " << reply;
+        return "";
+    }
+    if (reply.size() <= 3) return "";
     return from_hex(reply.substr(3));
 }
 

@@ -45,7 +45,8 @@ public:
     bool ping();
     bool set_mode(int com, const char* mode);          // "modem" or "silent"
     bool send_bytes(int com, const std::string& bytes);
-    std::string received(int com);                     // bytes since the last clear
+    // Bytes received since the last clear; a failed request fails the test.
+    std::string received(int com);
     bool clear(int com);
     DeviceLineSettings termios(int com);
     bool hold(int com);
