@@ -51,9 +51,7 @@ TEST(PortSetupCommand, NewSettingsReachTheLineOfAnOpenPort)
         device.clear(2);
         SetWindowTextA(command_combo.hwnd, "ATE0");
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        std::string sent;
-        pump_until([&] { return (sent = device.received(2)).size() >= 5; }, 5000);
-        EXPECT_EQ("ATE0\r", sent);
+        EXPECT_EQ("ATE0\r", wait_for_received(device, 5, 5000, 2));
     });
 }
 

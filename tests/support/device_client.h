@@ -67,5 +67,6 @@ private:
     int port_ = 0;
     int timeout_ms_ = 5000;
     bool winsock_ = false;
+    bool received_failed_ = false;  // a failed RECEIVED was reported
     std::string last_reply_;
 };
