@@ -17,7 +17,8 @@ void run_port_setup_command(HWND main_window, const std::function<void(HWND)>& a
 {
     when_select_port_opens(act);
     SendMessageA(main_window, WM_COMMAND, IDM_PORT_SETUP, 0);
-    EXPECT_TRUE(select_port_was_driven()) << "Select Port never came up";
+    EXPECT_TRUE(select_port_was_driven())
+        << "run_port_setup_command: Select Port never came up or its act did not run to its end";
 }
 
 TEST(PortSetupCommand, NewSettingsReachTheLineOfAnOpenPort)
