@@ -5,10 +5,11 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <gtest/gtest.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 namespace {
 

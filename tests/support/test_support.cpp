@@ -194,9 +194,12 @@ BOOL CALLBACK match_window(HWND window, LPARAM lparam)
     if (query.class_name &&
         (!GetClassNameA(window, text, sizeof text) || strcmp(text, query.class_name) != 0))
         return TRUE;
-    text[0] = '\0';
-    if (query.title && (GetWindowTextA(window, text, sizeof text), strcmp(text, query.title) != 0))
-        return TRUE;
+    if (query.title) {
+        text[0] = '\0';
+        GetWindowTextA(window, text, sizeof text);
+        if (strcmp(text, query.title) != 0)
+            return TRUE;
+    }
     search->found = window;
     return FALSE;
 }
