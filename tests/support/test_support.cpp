@@ -207,15 +207,24 @@ BOOL CALLBACK match_window(HWND window, LPARAM lparam)
 WindowQuery awaited_query;
 std::function<void(HWND)> awaited_act;
 UINT_PTR awaited_timer = 0;
+DWORD awaited_since = 0;
 bool awaited_act_done = false;
 
+// A window that never matches is given up after half a minute: the active
+// window (the one the modal loop waits for) is cancelled, so that the test
+// fails instead of hanging.
 void CALLBACK look_for_awaited_window(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND window = find_window(awaited_query);
-    if (!window)
+    if (!window && GetTickCount() - awaited_since < 30000)
         return;
     KillTimer(nullptr, awaited_timer);
     awaited_timer = 0;
+    if (!window) {
+        if (HWND active = GetActiveWindow())
+            PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
     awaited_act(window);
     awaited_act_done = true;
 }
@@ -243,6 +252,7 @@ void when_window_opens(const WindowQuery& query, const std::function<void(HWND)>
     awaited_query = query;
     awaited_act = act;
     awaited_act_done = false;
+    awaited_since = GetTickCount();
     awaited_timer = SetTimer(nullptr, 0, 20, look_for_awaited_window);
 }
 

@@ -72,7 +72,8 @@ HWND find_window(const WindowQuery& query);
 HWND wait_for_window(const WindowQuery& query, DWORD milliseconds);
 // Arms a thread timer that looks for such a window while a modal loop runs
 // (a dialog's, a message box's) and then runs `act` on it once; `act` ends
-// that loop, as a click on OK or Cancel does.
+// that loop, as a click on OK or Cancel does. When no such window comes
+// within half a minute, the active window is sent Cancel instead.
 void when_window_opens(const WindowQuery& query, const std::function<void(HWND)>& act);
 // Disarms the timer; true when `act` ran to its end. Call it once the loop
 // has ended.
