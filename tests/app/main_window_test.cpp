@@ -41,6 +41,7 @@ TEST(MainWindowSetUp, BuildsTheWindowTheUserSees)
         EXPECT_EQ(reinterpret_cast<LONG_PTR>(uppercase_char_filter),
                   GetWindowLongPtrA(main_dialog.command_edit, GWLP_WNDPROC));
         EXPECT_NE(nullptr, previous_edit_proc);
+        ASSERT_EQ(0, main_dialog.first_tick_done) << "the script ran after the first tick";
         EXPECT_EQ(ConnectionLight::closed, connection_light.state) << "before the first tick";
         EXPECT_EQ(0, serial_channel.is_open) << "the port waits for the first tick";
     });
