@@ -69,24 +69,6 @@ TEST(Plot, ShowsWhatTheDeviceSendsSavesItPausesAndCloses)
     remove_tree(folder);
 }
 
-// Fills the Y range dialog once it is up with `fields` (bottom, top), then
-// presses OK; a refused entry leaves it up, and Cancel then ends it.
-const char* range_fields[2];
-bool range_refused = false;
-void CALLBACK fill_range_dialog(HWND, UINT, UINT_PTR id, DWORD)
-{
-    HWND box = FindWindowA("#32770", "Y range");
-    if (!box)
-        return;
-    KillTimer(nullptr, id);
-    SetDlgItemTextA(box, IDC_Y_BOTTOM, range_fields[0]);
-    SetDlgItemTextA(box, IDC_Y_TOP, range_fields[1]);
-    SendMessageA(box, WM_COMMAND, IDOK, 0);
-    range_refused = IsWindow(box) && IsWindowVisible(box);
-    if (range_refused)
-        SendMessageA(box, WM_COMMAND, IDCANCEL, 0);
-}
-
 TEST(Plot, TheYRangeIsFixedOrFitted)
 {
     struct Case {
@@ -107,12 +89,20 @@ TEST(Plot, TheYRangeIsFixedOrFitted)
         command(dialog, IDM_PLOT);
         ASSERT_TRUE(plot_window.hwnd != nullptr);
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-            range_fields[0] = cases[i].bottom;
-            range_fields[1] = cases[i].top;
-            range_refused = false;
-            SetTimer(nullptr, 0, 50, fill_range_dialog);
+            // OK on the typed range; a refused one leaves the dialog up, and
+            // Cancel then ends it.
+            bool refused = false;
+            when_window_opens(WindowQuery{"#32770", "Y range", plot_window.hwnd}, [&](HWND box) {
+                SetDlgItemTextA(box, IDC_Y_BOTTOM, cases[i].bottom);
+                SetDlgItemTextA(box, IDC_Y_TOP, cases[i].top);
+                SendMessageA(box, WM_COMMAND, IDOK, 0);
+                refused = IsWindow(box) && IsWindowVisible(box);
+                if (refused)
+                    SendMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            });
             SendMessageA(plot_window.hwnd, WM_COMMAND, IDM_PLOT_Y_RANGE, 0);
-            EXPECT_EQ(cases[i].refused, range_refused) << "case " << i;
+            EXPECT_TRUE(window_was_driven()) << "case " << i;
+            EXPECT_EQ(cases[i].refused, refused) << "case " << i;
             EXPECT_EQ(cases[i].fixed, plot_window.fixed_y) << "case " << i;
             if (cases[i].fixed) {
                 EXPECT_EQ(cases[i].low, plot_window.bottom) << "case " << i;
