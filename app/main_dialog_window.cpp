@@ -157,4 +157,5 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
             rect.bottom += dy;
         place(hwnd, anchors[i].id, rect);
     }
+    fit_received_column();
 }
