@@ -125,11 +125,9 @@ private:
     void create_status_bar();
     void attach_command_field();
 
-    // Where the list was following the newest line when a tick began, the
-    // line then at its top, and the lines added (or replaced) and dropped
-    // since.
+    // Where the list was following the newest line when a tick began, and
+    // the lines added (or replaced) and dropped since.
     int follow_newest = 1;
-    int held_top = 0;
     int lines_added = 0;
     int lines_dropped = 0;
     // The template's window size and client size, and each resized

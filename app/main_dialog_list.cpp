@@ -34,10 +34,10 @@ int next_selected(HWND list, int after)
                                          MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
-// The selection and the view stay on the same lines when `dropped` lines
-// went from the front: each selected line moves up by that many (lines
-// visited in order, so a moved one is never visited again).
-void keep_held_lines(HWND list, int dropped, int old_top)
+// The selection stays on the same lines when `dropped` lines went from the
+// front: each selected line moves up by that many (lines visited in order,
+// so a moved one is never visited again), and the focused one stays in view.
+void keep_held_lines(HWND list, int dropped)
 {
     for (int i = next_selected(list, -1); i >= 0; i = next_selected(list, i)) {
         set_state(list, i, 0, LVIS_SELECTED);
@@ -45,15 +45,12 @@ void keep_held_lines(HWND list, int dropped, int old_top)
             set_state(list, i - dropped, LVIS_SELECTED, LVIS_SELECTED);
     }
     int focused = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                                MAKELPARAM(LVNI_FOCUSED, 0)));
-    if (focused >= dropped)
-        set_state(list, focused - dropped, LVIS_FOCUSED, LVIS_FOCUSED);
+                                                MAKELPARAM(LVNI_FOCUSED, 0))) - dropped;
     SendMessageA(list, LVM_SETITEMCOUNT, received_lines.count(), LVSICF_NOSCROLL);
-    int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-    RECT line = {LVIR_BOUNDS, 0, 0, 0};
-    int wanted = old_top > dropped ? old_top - dropped : 0;
-    if (SendMessageA(list, LVM_GETITEMRECT, top, reinterpret_cast<LPARAM>(&line)))
-        SendMessageA(list, LVM_SCROLL, 0, (wanted - top) * (line.bottom - line.top));
+    if (focused >= 0) {
+        set_state(list, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+        SendMessageA(list, LVM_ENSUREVISIBLE, focused, FALSE);
+    }
 }
 
 }  // namespace
@@ -70,37 +67,32 @@ void MainDialog::attach_received_list()
     SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
 }
 
-// The column fills the list but for a vertical scroll bar's room, so that
-// lines are cut at the edge as in a plain list rather than scrolled sideways.
+// The column fills the list but for a vertical scroll bar's room (which the
+// client area may or may not include yet), so that lines are cut at the
+// edge as in a plain list rather than scrolled sideways.
 void MainDialog::fit_received_column()
 {
     HWND list = received_list(hwnd);
     RECT client = {};
     GetClientRect(list, &client);
-    int width = client.right;
-    if (!(GetWindowLongPtrA(list, GWL_STYLE) & WS_VSCROLL))
-        width -= GetSystemMetrics(SM_CXVSCROLL);
+    int width = client.right - GetSystemMetrics(SM_CXVSCROLL);
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width > 0 ? width : 0, 0));
 }
 
 // Line `index` as the list shows it, cut to `room` - 1 characters and ended
-// with a NUL; returns its length.
+// with a NUL; returns its length. A line's UTF-16 text is never longer than
+// its bytes, so cutting the bytes cuts the text (a UTF-8 sequence cut in two
+// shows as one replacement character at the end).
 int received_line_text(int index, wchar_t* out, int room)
 {
+    if (room <= 0)
+        return 0;
     char bytes[receive_line_text_size];
-    wchar_t wide[receive_line_text_size];
-    int length = received_lines.copy(index, bytes, sizeof bytes);
+    int length = received_lines.copy(index, bytes, room - 1 < static_cast<int>(sizeof bytes)
+                                                       ? room - 1 : static_cast<int>(sizeof bytes));
     UINT code_page = received_lines.kind(index) == utf8_text ? CP_UTF8 : CP_ACP;
-    int got = length > 0 ? MultiByteToWideChar(code_page, 0, bytes, length, wide,
-                                               receive_line_text_size) : 0;
-    if (got > room - 1)
-        got = room - 1;
-    if (got < 0)
-        got = 0;
-    for (int i = 0; i < got; ++i)
-        out[i] = wide[i];
-    if (room > 0)
-        out[got] = L'\0';
+    int got = length > 0 ? MultiByteToWideChar(code_page, 0, bytes, length, out, room - 1) : 0;
+    out[got] = L'\0';
     return got;
 }
 
@@ -129,7 +121,6 @@ void MainDialog::begin_received_lines()
     // An older line selected, and the newest not, holds the view still.
     follow_newest = count <= 0 || SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) <= 0 ||
                     SendMessageA(list, LVM_GETITEMSTATE, count - 1, LVIS_SELECTED) != 0;
-    held_top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     lines_added = lines_dropped = 0;
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
 }
@@ -169,7 +160,7 @@ void MainDialog::end_received_lines()
         count -= drop;
     }
     if (lines_dropped && !follow_newest)
-        keep_held_lines(list, lines_dropped, held_top);
+        keep_held_lines(list, lines_dropped);
     else if (lines_added || lines_dropped)
         SendMessageA(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     if (lines_added && follow_newest && count > 0) {

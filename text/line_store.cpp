@@ -9,21 +9,22 @@ namespace {
 constexpr uint32_t most_text_room = 1u << 30;
 constexpr uint32_t most_start_room = 1u << 26;
 
-// Copies `count` entries that begin at position `at` from one ring to
-// another of a different size.
-template <typename T>
-void move_ring(const T* from, uint32_t from_room, T* to, uint32_t to_room, uint32_t at,
-               uint32_t count)
+// Copies `count` bytes between two rings, each with its position and its
+// room less one (a plain buffer: position 0 and all bits set).
+void copy_ring(char* to, uint32_t to_at, uint32_t to_mask, const char* from, uint32_t from_at,
+               uint32_t from_mask, uint32_t count)
 {
     while (count) {
-        uint32_t a = at & (from_room - 1), b = at & (to_room - 1);
+        uint32_t a = from_at & from_mask, b = to_at & to_mask;
+        // Compared less one, as a plain buffer's room does not fit 32 bits.
         uint32_t piece = count;
-        if (piece > from_room - a)
-            piece = from_room - a;
-        if (piece > to_room - b)
-            piece = to_room - b;
-        memcpy(to + b, from + a, piece * sizeof(T));
-        at += piece;
+        if (piece - 1 > from_mask - a)
+            piece = from_mask - a + 1;
+        if (piece - 1 > to_mask - b)
+            piece = to_mask - b + 1;
+        memcpy(to + b, from + a, piece);
+        from_at += piece;
+        to_at += piece;
         count -= piece;
     }
 }
@@ -38,20 +39,14 @@ uint32_t grown_room(uint32_t room, uint32_t needed, uint32_t first, uint32_t mos
     return grown >= needed && grown <= most ? grown : 0;
 }
 
-// Replaces `ring` by one of `grown` entries holding the same `count` entries
-// from position `at`; false, leaving it, when there is no memory.
-template <typename T>
-bool grow_ring(T*& ring, uint32_t& room, uint32_t grown, uint32_t at, uint32_t count)
+// A ring of `grown` bytes holding the `count` bytes of `ring` (of `room`
+// bytes) from position `at`; null when there is no memory.
+char* grown_ring(const char* ring, uint32_t room, uint32_t grown, uint32_t at, uint32_t count)
 {
-    T* bigger = static_cast<T*>(malloc(static_cast<size_t>(grown) * sizeof(T)));
-    if (!bigger)
-        return false;
-    if (ring)
-        move_ring(ring, room, bigger, grown, at, count);
-    free(ring);
-    ring = bigger;
-    room = grown;
-    return true;
+    char* bigger = static_cast<char*>(malloc(grown));
+    if (bigger && ring)
+        copy_ring(bigger, at, grown - 1, ring, at, room - 1, count);
+    return bigger;
 }
 
 }  // namespace
@@ -73,40 +68,36 @@ bool LineStore::make_room(uint32_t text_bytes)
         return false;
     if (used + text_bytes > text_room_) {
         uint32_t grown = grown_room(text_room_, used + text_bytes, 4096, most_text_room);
-        if (!grown || !grow_ring(text_, text_room_, grown, text_head_, used))
+        char* bigger = grown ? grown_ring(text_, text_room_, grown, text_head_, used) : nullptr;
+        if (!bigger)
             return false;
+        free(text_);
+        text_ = bigger;
+        text_room_ = grown;
     }
     if (count_ + 1 > start_room_) {
+        // Copied as bytes: four to an entry, positions and rooms alike.
         uint32_t grown = grown_room(start_room_, count_ + 1, 256, most_start_room);
-        if (!grown || !grow_ring(starts_, start_room_, grown, first_, count_))
+        char* bigger = grown ? grown_ring(reinterpret_cast<char*>(starts_), start_room_ * 4,
+                                          grown * 4, first_ * 4, count_ * 4)
+                             : nullptr;
+        if (!bigger)
             return false;
+        free(starts_);
+        starts_ = reinterpret_cast<uint32_t*>(bigger);
+        start_room_ = grown;
     }
     return true;
 }
 
-// Writes `length` bytes at position `at` of the text ring.
 void LineStore::write_text(uint32_t at, const char* text, uint32_t length)
 {
-    while (length) {
-        uint32_t b = at & (text_room_ - 1);
-        uint32_t piece = length < text_room_ - b ? length : text_room_ - b;
-        memcpy(text_ + b, text, piece);
-        text += piece;
-        at += piece;
-        length -= piece;
-    }
+    copy_ring(text_, at, text_room_ - 1, text, 0, ~0u, length);
 }
 
 void LineStore::read_text(uint32_t at, char* out, uint32_t length) const
 {
-    while (length) {
-        uint32_t a = at & (text_room_ - 1);
-        uint32_t piece = length < text_room_ - a ? length : text_room_ - a;
-        memcpy(out, text_ + a, piece);
-        out += piece;
-        at += piece;
-        length -= piece;
-    }
+    copy_ring(out, 0, ~0u, text_, at, text_room_ - 1, length);
 }
 
 bool LineStore::add(const char* text, int length, char kind)

