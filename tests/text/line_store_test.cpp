@@ -88,8 +88,8 @@ TEST(LineStore, LinesSurviveWrappingAndGrowth)
     EXPECT_EQ(4, store.copy(0, out, sizeof out)) << "a copy is cut at the room given";
 }
 
-// A million hex lines take their text plus a few bytes each, and dropping
-// most of them is as quick as dropping one.
+// A million hex lines take their text plus a few bytes each (with the
+// rings' room to grow), and the room of dropped lines is used again.
 TEST(LineStore, AMillionLinesCostTheirTextAndAFewBytes)
 {
     const std::string text = "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F";
@@ -98,7 +98,11 @@ TEST(LineStore, AMillionLinesCostTheirTextAndAFewBytes)
         ASSERT_TRUE(store.add(text.data(), static_cast<int>(text.size()), 'A'));
     size_t per_line = store.bytes_held() / 1000000;
     EXPECT_LE(per_line, 2 * (text.size() + 5)) << "bytes held per line";
+    size_t held = store.bytes_held();
     store.drop_oldest(999999);
     EXPECT_EQ(1, store.count());
     EXPECT_EQ("A:" + text, line_of(store, 0));
+    for (int n = 0; n < 999999; ++n)
+        ASSERT_TRUE(store.add(text.data(), static_cast<int>(text.size()), 'A'));
+    EXPECT_EQ(held, store.bytes_held()) << "bytes held once a million lines were dropped and added";
 }
