@@ -3,9 +3,8 @@
 //   window_probe.exe wait-open SECONDS   waits for "Port is open" in the status bar
 //   window_probe.exe about-open          chooses Help > About... (the box stays up)
 //   window_probe.exe about-close         closes the About box
-//   window_probe.exe check [Hex]         reads the received list and compares it
-//                                        with the device's stream pattern (the
-//                                        Hex view's lines decoded first)
+//   window_probe.exe check               reads the received list and compares it
+//                                        with the device's stream pattern
 //   window_probe.exe count               prints lines= (the received list's length)
 //   window_probe.exe answer SECONDS      sends WM_NULL every 50 ms for SECONDS and
 //                                        prints the slowest answer (slowest_ms=)
@@ -190,17 +189,7 @@ bool read_line(HWND list, int index, LineBuffer& line)
 // Prints lines=, received= (bytes in the list), intact= (bytes equal to the
 // pattern from offset 0 up to the first difference), wrong= (bytes that differ
 // from the pattern at their own offset) and first_bad= (offset, or -1).
-// Turns a Hex view line ("30 31 FF") into its bytes, in place.
-void decode_hex(LineBuffer& line)
-{
-    auto value = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
-    size_t bytes = 0;
-    for (size_t i = 0; i + 1 < line.length; i += 3)
-        line.narrow[bytes++] = static_cast<char>(value(line.narrow[i]) * 16 + value(line.narrow[i + 1]));
-    line.length = bytes;
-}
-
-int check(bool hex)
+int check()
 {
     HWND main_window = find_main_window();
     HWND list = main_window ? GetDlgItem(main_window, IDC_RECEIVED_LIST) : nullptr;
@@ -219,8 +208,6 @@ int check(bool hex)
     for (int index = 0; index < count; ++index) {
         if (!(list_view ? read_list_view_line(reader, index, line) : read_line(list, index, line)))
             return fail("could not read a line");
-        if (hex)
-            decode_hex(line);
         for (size_t i = 0; i < line.length; ++i) {
             bool same = static_cast<unsigned char>(line.narrow[i]) == pattern.next();
             if (!same) {
@@ -323,7 +310,7 @@ int main(int argc, char** argv)
     if (strcmp(action, "about-close") == 0)
         return about_close();
     if (strcmp(action, "check") == 0)
-        return check(argc > 2 && strcmp(argv[2], "Hex") == 0);
+        return check();
     if (strcmp(action, "count") == 0)
         return count_lines();
     if (strcmp(action, "close") == 0)
