@@ -57,8 +57,8 @@ public:
     void poll_receive(WPARAM timer_id);
     // Shows one read's bytes in the chosen view and adds them to a capture.
     void show_received(const char* bytes, int count);
-    // The received list (main_dialog_list.cpp): lines are added between
-    // begin and end with drawing held off; the end selects and scrolls to
+    // The received list (main_dialog_list.cpp): lines are added to the
+    // store between begin and end; the end selects and scrolls to
     // the newest line unless the user has selected an older one, and trims
     // the oldest lines past MaxLines.
     void attach_received_list();
@@ -125,9 +125,12 @@ private:
     void create_status_bar();
     void attach_command_field();
 
-    // Where the list was following the newest line when a tick began, and
-    // the lines added (or replaced) and dropped since.
+    // Where the list was following the newest line when a tick began, the
+    // lines it then held and had selected, and the lines added (or
+    // replaced) and dropped since.
     int follow_newest = 1;
+    int listed_lines = 0;
+    int lines_selected = 0;
     int lines_added = 0;
     int lines_dropped = 0;
     // The template's window size and client size, and each resized

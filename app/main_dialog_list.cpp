@@ -119,10 +119,11 @@ void MainDialog::begin_received_lines()
     HWND list = received_list(hwnd);
     int count = received_lines.count();
     // An older line selected, and the newest not, holds the view still.
-    follow_newest = count <= 0 || SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) <= 0 ||
+    lines_selected = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+    follow_newest = count <= 0 || lines_selected <= 0 ||
                     SendMessageA(list, LVM_GETITEMSTATE, count - 1, LVIS_SELECTED) != 0;
+    listed_lines = count;
     lines_added = lines_dropped = 0;
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
 }
 
 // When memory runs short the oldest tenth goes before MaxLines is reached.
@@ -148,11 +149,15 @@ void MainDialog::replace_newest_line(const char* text)
 }
 
 // Past MaxLines a tenth of the lines go at once, oldest first. The end of
-// the batch selects the newest line again when the list follows.
+// the batch selects the newest line again when the list follows. The list
+// is told only of what changed: the list view of some systems visits every
+// line to change the state of all, and redraws all when drawing resumes.
 void MainDialog::end_received_lines()
 {
     HWND list = received_list(hwnd);
     int count = received_lines.count();
+    if (lines_added && follow_newest && lines_selected > 0)
+        set_state(list, lines_selected == 1 ? listed_lines - 1 : -1, 0, LVIS_SELECTED);
     if (count > MaxLines) {
         int drop = count - (MaxLines - MaxLines / 10);
         received_lines.drop_oldest(drop);
@@ -164,11 +169,9 @@ void MainDialog::end_received_lines()
     else if (lines_added || lines_dropped)
         SendMessageA(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     if (lines_added && follow_newest && count > 0) {
-        set_state(list, -1, 0, LVIS_SELECTED);
         set_state(list, count - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         SendMessageA(list, LVM_ENSUREVISIBLE, count - 1, FALSE);
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     if (lines_added || lines_dropped)
         InvalidateRect(list, nullptr, TRUE);
     lines_added = lines_dropped = 0;
