@@ -98,7 +98,7 @@ TEST(ReceiveView, LinesViewShowsUtf8AndEscapesOtherBytes)
         {"a full line of two-byte ones", near_full + "\xc3\xa9", "[" + near_full + "\xc3\xa9]"},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
-        EXPECT_EQ(cases[i].expected, joined(run(ReceiveMode::lines, false, cases[i].reads)))
+        EXPECT_EQ(cases[i].expected, joined(run(ReceiveMode::lines, false, cases[i].reads), "[", "]"))
             << "case " << i << ": " << cases[i].what;
 }
 
