@@ -90,8 +90,10 @@ int received_line_text(int index, wchar_t* out, int room)
     char bytes[receive_line_text_size];
     int length = received_lines.copy(index, bytes, room - 1 < static_cast<int>(sizeof bytes)
                                                        ? room - 1 : static_cast<int>(sizeof bytes));
-    UINT code_page = received_lines.kind(index) == utf8_text ? CP_UTF8 : CP_ACP;
-    int got = length > 0 ? MultiByteToWideChar(code_page, 0, bytes, length, out, room - 1) : 0;
+    int got = length > 0 ? MultiByteToWideChar(received_lines.kind(index) == utf8_text ? CP_UTF8
+                                                                                    : CP_ACP,
+                                               0, bytes, length, out, room - 1)
+                         : 0;
     out[got] = L'\0';
     return got;
 }
@@ -100,9 +102,8 @@ int received_line_text(int index, wchar_t* out, int room)
 // from another process or a screen reader); Ctrl+C copies.
 LRESULT MainDialog::on_notify(WPARAM, LPARAM lparam)
 {
+    // Only the list sends these two.
     auto* header = reinterpret_cast<NMHDR*>(lparam);
-    if (header->idFrom != IDC_RECEIVED_LIST)
-        return 0;
     if (header->code == LVN_GETDISPINFOW) {
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lparam)->item;
         if ((item.mask & LVIF_TEXT) && item.pszText)

@@ -165,8 +165,6 @@ int LineStore::length(int index) const
 
 char LineStore::kind(int index) const
 {
-    if (index < 0 || static_cast<uint32_t>(index) >= count_)
-        return 0;
     return text_[start_of(first_ + static_cast<uint32_t>(index)) & (text_room_ - 1)];
 }
 

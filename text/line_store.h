@@ -28,7 +28,7 @@ public:
 
     // The length of line `index`'s text (0 for an index out of range).
     int length(int index) const;
-    // The owner's byte given with line `index` (0 for an index out of range).
+    // The owner's byte given with line `index`, which must be in range.
     char kind(int index) const;
     // Copies at most `size` bytes of line `index`'s text to `out`; returns
     // how many it copied. No NUL is added.

@@ -89,13 +89,12 @@ void ReceiveView::put_escaped(unsigned char byte)
     put_text(shown);
 }
 
-// A sequence that breaks off shows its bytes as <HH>; they were counted
-// when they came.
-void ReceiveView::end_partial()
+// The bytes of a UTF-8 sequence begun, as <HH>: for good when it breaks
+// off, for now while it is incomplete. They were counted when they came.
+void ReceiveView::put_partial()
 {
     for (int i = 0; i < partial_count_; ++i)
         put_escaped(partial_[i]);
-    partial_count_ = 0;
 }
 
 // Hands the line in progress to the list: a new list line the first time,
@@ -107,8 +106,7 @@ void ReceiveView::emit(ReceiveSink& sink)
     // A sequence still incomplete shows as <HH> for now; the line is
     // replaced once it completes.
     int length = length_;
-    for (int i = 0; i < partial_count_; ++i)
-        put_escaped(partial_[i]);
+    put_partial();
     if (listed_)
         sink.replace_newest_line(text_);
     else
@@ -161,7 +159,8 @@ void ReceiveView::show_lines(const unsigned char* bytes, int count, ReceiveSink&
                 }
                 continue;
             }
-            end_partial();
+            put_partial();
+            partial_count_ = 0;
         }
         if (is_line_end(byte)) {
             if (!open_) {

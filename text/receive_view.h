@@ -47,7 +47,7 @@ private:
     void start_line();
     void put_byte(unsigned char byte, bool lines_view);
     void put_escaped(unsigned char byte);
-    void end_partial();
+    void put_partial();
     void put_text(const char* text);
     void emit(ReceiveSink& sink);
     void show_lines(const unsigned char* bytes, int count, ReceiveSink& sink);
