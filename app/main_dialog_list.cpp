@@ -173,17 +173,8 @@ void MainDialog::end_received_lines()
         set_state(list, count - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         SendMessageA(list, LVM_ENSUREVISIBLE, count - 1, FALSE);
     }
-    if (lines_dropped) {
-        InvalidateRect(list, nullptr, TRUE);  // every line moved up
-    } else if (lines_added) {
-        // Only the lines in view that changed are drawn again: the newest
-        // line of before (it may have grown) and those after it.
-        int first = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-        int last = first + static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
-        if (first < listed_lines - 1)
-            first = listed_lines - 1;
-        SendMessageA(list, LVM_REDRAWITEMS, first, last < count ? last : count - 1);
-    }
+    if (lines_added || lines_dropped)
+        InvalidateRect(list, nullptr, TRUE);
     lines_added = lines_dropped = 0;
 }
 
