@@ -26,6 +26,7 @@ int MainDialog::on_init_dialog()
     update_view_menu();
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
     SetWindowTextA(hwnd, "Quorvex");
+    remember_settings_base();
     return 0;  // the dialog manager must not move the focus
 }
 

@@ -88,6 +88,8 @@ public:
     // The settings file (main_dialog_settings.cpp).
     void locate_settings_folder();
     void load_settings();
+    void read_settings(const wchar_t* path);
+    int build_settings();
     void save_settings();
 
     HWND status_bar = nullptr;
@@ -110,8 +112,17 @@ public:
     HANDLE capture_file = nullptr;
     DWORD capture_bytes = 0;
     char (&capture_path)[MAX_PATH] = capture_path_text;
-    char settings_folder[MAX_PATH] = {};
-    char settings_path[MAX_PATH] = {};
+    wchar_t settings_folder[MAX_PATH] = {};
+    wchar_t settings_path[MAX_PATH] = {};
+
+    // At home on a shared desktop: the settings file shared with other
+    // windows of the program (main_dialog_shared_settings.cpp), what the
+    // command line named for this run (main_dialog_command_line.cpp).
+    void show_settings_failure(DWORD failure);
+    void remember_settings_base();
+    void take_other_windows_changes();
+    char* settings_base = nullptr;  // what this window would have saved at start
+    uint32_t settings_base_size = 0;
 
 private:
     // Set-up steps of on_init_dialog.

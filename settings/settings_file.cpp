@@ -5,10 +5,11 @@
 #include "text/port_names.h"
 #include "text/upper_ascii.h"
 
-const char settings_file_name[] = "Quorvex.ini";
+const wchar_t settings_file_name[] = L"Quorvex.ini";
 const char port_settings_section[] = "Port Settings";
 const char misc_settings_section[] = "Misc Settings";
 const char old_commands_section[] = "Old commands";
+const char list_sections[] = "Old commands\0";
 
 namespace {
 
@@ -93,11 +94,11 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
 
 }  // namespace
 
-int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
+int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
                            int32_t* reopen, ViewSettings* view, int32_t* max_lines)
 {
-    if (!reader.load(path, 2))
+    if (path && !reader.load(path, 2))
         return 0;
     reader.find_section(port_settings_section);
     reader.get_int("ByteSize", &port.ByteSize, 0);

@@ -1,5 +1,5 @@
-// The settings folder's path on a Japanese system (code page 932), where the
-// second byte of many characters is 0x5C, the code of the backslash.
+// The settings folder's path holds characters of any language: each folder
+// is asked for by its whole UTF-16 name, whatever the system's code page.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
@@ -7,30 +7,31 @@
 
 namespace {
 
-std::string created;  // each folder asked for, as <path>
+std::wstring created;  // each folder asked for, as <path>
 
-// Stands in for CreateDirectoryA: Wine can only make such names on disk when
+// Stands in for CreateDirectoryW: Wine can only make such names on disk when
 // the host has the Japanese locale installed.
-BOOL WINAPI record(LPCSTR path, LPSECURITY_ATTRIBUTES)
+BOOL WINAPI record(LPCWSTR path, LPSECURITY_ATTRIBUTES)
 {
-    created += "<" + std::string(path) + ">";
+    created += L"<" + std::wstring(path) + L">";
     return TRUE;
 }
 
 TEST(DoubleBytePath, EachFolderIsCreatedWithItsWholeName)
 {
     ASSERT_EQ(932u, GetACP()) << "this test runs with LC_ALL=ja_JP.UTF-8";
-    // "\x83\x5C" and "\x95\x5C" are two such characters.
-    struct Case { const char* path; const char* folders; } cases[] = {
-        {"C:\\\x83\x5C\\", "<C:\\\x83\x5C>"},
-        {"C:\\\x95\x5C\\\x83\x5C", "<C:\\\x95\x5C><C:\\\x95\x5C\\\x83\x5C>"},
-        {"C:\\a\x83\x5C" "b\\c\\", "<C:\\a\x83\x5C" "b><C:\\a\x83\x5C" "b\\c>"},
-        {"\\\\server\\\x83\x5C\\d\\", "<\\\\server\\\x83\x5C\\d>"},
+    // U+30BD and U+8868 are written with the byte 0x5C, the backslash's code,
+    // in code page 932; U+03A9 and U+0436 are not in that code page at all.
+    struct Case { const wchar_t* path; const wchar_t* folders; } cases[] = {
+        {L"C:\\\u30bd\\", L"<C:\\\u30bd>"},
+        {L"C:\\\u8868\\\u30bd", L"<C:\\\u8868><C:\\\u8868\\\u30bd>"},
+        {L"C:\\a\u03a9b\\\u0436\\", L"<C:\\a\u03a9b><C:\\a\u03a9b\\\u0436>"},
+        {L"\\\\server\\\u30bd\\d\\", L"<\\\\server\\\u30bd\\d>"},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         created.clear();
         EXPECT_EQ(1, create_directory_path(cases[i].path, record)) << "case " << i;
-        EXPECT_EQ(cases[i].folders, created) << "case " << i;
+        EXPECT_TRUE(created == cases[i].folders) << "case " << i;
     }
 }
 

@@ -202,12 +202,12 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFolderUnderApplicationData)
     ASSERT_TRUE(redirect.active());
     std::string expected = application_data + "\\BrantholmFreeware\\Quorvex\\";
 
-    window.settings_folder[0] = '\0';
+    window.settings_folder[0] = L'\0';
     window.locate_settings_folder();
-    EXPECT_EQ(expected, window.settings_folder);
+    EXPECT_EQ(expected, narrow(window.settings_folder));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(expected.c_str()));
     window.load_settings();
-    EXPECT_EQ(expected + "Quorvex.ini", window.settings_path);
+    EXPECT_EQ(expected + "Quorvex.ini", narrow(window.settings_path));
     EXPECT_TRUE(checked(IDC_SEND_CR));
     EXPECT_FALSE(checked(IDC_USE_UPPERCASE));
     EXPECT_EQ(port_text(PortSettings{}), port_text(port_setup_dialog.settings));
@@ -216,9 +216,9 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFolderUnderApplicationData)
     window.settings_changed = 1;
     window.save_settings();
     reopen();
-    window.settings_folder[0] = '\0';
+    window.settings_folder[0] = L'\0';
     window.locate_settings_folder();
-    EXPECT_EQ(expected, window.settings_folder);
+    EXPECT_EQ(expected, narrow(window.settings_folder));
     window.load_settings();
     EXPECT_TRUE(checked(IDC_SEND_CR));
 }
@@ -232,9 +232,9 @@ TEST_F(SettingsWindowTest, AnApplicationDataPathTooLongForTheFolderStoresNothing
     ASSERT_TRUE(redirect.active());
 
     window.locate_settings_folder();
-    EXPECT_STREQ("", window.settings_folder);
+    EXPECT_EQ(L'\0', window.settings_folder[0]);
     window.load_settings();
-    EXPECT_STREQ("", window.settings_path);
+    EXPECT_EQ(L'\0', window.settings_path[0]);
     EXPECT_TRUE(checked(IDC_SEND_CR));
     window.settings_changed = 1;
     window.save_settings();
