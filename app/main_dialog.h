@@ -2,6 +2,7 @@
 #include <cstdint>
 #include "framework/dialog_base.h"
 #include "settings/settings_file.h"
+#include "text/command_line.h"
 #include "text/receive_view.h"
 
 // The main window: command line with history, Send, the options, the
@@ -9,7 +10,7 @@
 // The receive view and the capture file's name, outside the window object
 // so that they take no room in the program file.
 extern ReceiveView receive_view;
-extern char capture_path_text[MAX_PATH];
+extern wchar_t capture_path_text[MAX_PATH];
 
 class MainDialog : public DialogBase, private ReceiveSink {
 public:
@@ -66,13 +67,13 @@ public:
     void choose_view(int mode);
     void toggle_time_stamps();
     void update_view_menu();
-    int start_capture(const char* path);
+    int start_capture(const wchar_t* path);
     void choose_capture_file();
     void stop_capture();
     void capture_received(const char* bytes, int count);
     void show_capture_status();
-    void show_capture_failure(const char* path);
-    void show_capture_text(const char* format, const char* path);
+    void show_capture_failure(const wchar_t* path);
+    void show_capture_text(const wchar_t* format, const wchar_t* path);
     void copy_selected_lines();
     void clear_received();
     void choose_line_end(int index);
@@ -111,7 +112,7 @@ public:
     ReceiveView& view = receive_view;
     HANDLE capture_file = nullptr;
     DWORD capture_bytes = 0;
-    char (&capture_path)[MAX_PATH] = capture_path_text;
+    wchar_t (&capture_path)[MAX_PATH] = capture_path_text;
     wchar_t settings_folder[MAX_PATH] = {};
     wchar_t settings_path[MAX_PATH] = {};
 
@@ -123,6 +124,8 @@ public:
     void take_other_windows_changes();
     char* settings_base = nullptr;  // what this window would have saved at start
     uint32_t settings_base_size = 0;
+    void apply_command_line();
+    void set_named_line_signals();
 
 private:
     // Set-up steps of on_init_dialog.
@@ -139,6 +142,15 @@ private:
     RECT base_rects[3] = {};  // the list, the command box, Send
     UINT layout_dpi = 0;      // the scale those sizes were taken at
 };
+
+// What the command line named for this run, and the capture file it named
+// (empty when none); read_command_line fills them before the window starts.
+extern CommandLine named_on_command_line;
+extern wchar_t capture_on_command_line[MAX_PATH];
+// Reads `text` (a whole command line, the program's name first). An argument
+// it doesn't know shows the usage in a message box, and then nothing named
+// counts.
+void read_command_line(const wchar_t* text);
 
 // The receive timer and its period.
 constexpr UINT_PTR receive_timer_id = 1;
