@@ -139,8 +139,19 @@ private:
     // control's rectangle in it, for laying out a larger window.
     SIZE min_window = {};
     SIZE base_client = {};
-    RECT base_rects[3] = {};  // the list, the command box, Send
     UINT layout_dpi = 0;      // the scale those sizes were taken at
+    // Every control's place in the template's client area, at layout_dpi.
+    struct LaidOut {
+        HWND window;
+        RECT rect;
+    };
+    static constexpr int max_laid_out = 40;
+    LaidOut laid_out[max_laid_out] = {};
+    int control_count = 0;
+    // While the window is put in its saved place (its moves are not the
+    // user's), and the outer rectangle it had then or after the user's last move.
+    int32_t placing = 0;
+    RECT placed = {};
 };
 
 // What the command line named for this run, and the capture file it named

@@ -1,5 +1,6 @@
 // The main window grows: the list takes the extra room, the command box and
-// Send follow the right edge. Its place on the screen is kept between runs.
+// Send follow the right edge. The window lays out every control itself, also
+// on a monitor of another scale. Its place on the screen is kept between runs.
 #include "app/main_dialog.h"
 #include <commctrl.h>
 #include "framework/dpi.h"
@@ -7,27 +8,8 @@
 
 namespace {
 
-RECT child_rect(HWND dialog, int id)
-{
-    RECT rect = {};
-    HWND child = GetDlgItem(dialog, id);
-    if (child) {
-        GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    }
-    return rect;
-}
-
-void place(HWND dialog, int id, const RECT& rect)
-{
-    HWND child = GetDlgItem(dialog, id);
-    if (child)
-        SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left,
-                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // How the resized controls follow the window: all grow or move with the
-// right edge; the list also takes the extra height.
+// right edge; the list also takes the extra height. Other controls stay.
 const struct {
     int id;
     bool follows_right;  // moves rather than grows
@@ -38,74 +20,141 @@ const struct {
     {IDC_SEND, true, false},
 };
 
-// True when `rect` lies whole on the work area of one screen.
-bool fits_on_a_screen(const RECT& rect)
+// The status bar's parts at 96 DPI, left to right: part 0 takes the room
+// the others leave.
+const int status_part_widths[] = {0, 140, 180};
+const int status_part_count = sizeof status_part_widths / sizeof status_part_widths[0];
+
+// Looked up at run time: older Windows lacks these calls and would refuse to
+// load a program that imports them.
+FARPROC system_function(const char* dll, const char* name)
 {
-    HMONITOR monitor = MonitorFromRect(&rect, MONITOR_DEFAULTTONULL);
+    HMODULE module = LoadLibraryA(dll);
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+
+// `rect` without the invisible resize borders that GetWindowRect counts:
+// the borders `window` has now, as the desktop composition reports them.
+RECT visible_frame(HWND window, RECT rect)
+{
+    typedef HRESULT(WINAPI * FrameBounds)(HWND, DWORD, void*, DWORD);
+    auto frame_bounds =
+        reinterpret_cast<FrameBounds>(system_function("dwmapi.dll", "DwmGetWindowAttribute"));
+    RECT outer, frame;
+    if (frame_bounds && GetWindowRect(window, &outer) &&
+        frame_bounds(window, 9 /* DWMWA_EXTENDED_FRAME_BOUNDS */, &frame, sizeof frame) == S_OK) {
+        rect.left += frame.left - outer.left;
+        rect.top += frame.top - outer.top;
+        rect.right -= outer.right - frame.right;
+        rect.bottom -= outer.bottom - frame.bottom;
+    }
+    return rect;
+}
+
+// True when the caption of a window at `rect` lies whole on the work area of
+// one screen, so that the user can take hold of it.
+bool caption_on_a_work_area(HWND window, const RECT& rect)
+{
+    RECT caption = visible_frame(window, rect);
+    caption.bottom = caption.top + GetSystemMetrics(SM_CYCAPTION);
+    HMONITOR monitor = MonitorFromRect(&caption, MONITOR_DEFAULTTONULL);
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     if (!monitor || !GetMonitorInfoA(monitor, &info))
         return false;
     const RECT& work = info.rcWork;
-    return rect.left >= work.left && rect.top >= work.top && rect.right <= work.right &&
-           rect.bottom <= work.bottom;
+    return caption.left >= work.left && caption.top >= work.top && caption.right <= work.right &&
+           caption.bottom <= work.bottom;
 }
 
 }  // namespace
 
-// Takes the template's sizes as the smallest the window may become.
+// Takes the template's sizes as the smallest the window may become, and
+// every control's place for the layout. The dialog manager is told to leave
+// the layout to the window when the scale changes.
 void MainDialog::remember_layout()
 {
+    typedef BOOL(WINAPI * DpiBehavior)(HWND, int, int);
+    auto dialog_behavior = reinterpret_cast<DpiBehavior>(
+        system_function("user32.dll", "SetDialogDpiChangeBehavior"));
+    auto control_behavior = reinterpret_cast<DpiBehavior>(
+        system_function("user32.dll", "SetDialogControlDpiChangeBehavior"));
+    if (dialog_behavior)  // no resize, no re-layout of the controls
+        dialog_behavior(hwnd, 2 | 4, 2 | 4);
     RECT window, client;
     GetWindowRect(hwnd, &window);
     GetClientRect(hwnd, &client);
     min_window = SIZE{window.right - window.left, window.bottom - window.top};
     layout_dpi = window_dpi(hwnd);
     base_client = SIZE{client.right, client.bottom};
-    for (int i = 0; i < 3; ++i)
-        base_rects[i] = child_rect(hwnd, anchors[i].id);
-    // A combo box's height includes its drop-down list.
-    RECT dropped = {};
-    if (SendDlgItemMessageA(hwnd, IDC_COMMAND, CB_GETDROPPEDCONTROLRECT, 0,
-                            reinterpret_cast<LPARAM>(&dropped)))
-        base_rects[1].bottom = base_rects[1].top + (dropped.bottom - dropped.top);
+    control_count = 0;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child && control_count < max_laid_out;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == status_bar)
+            continue;
+        if (control_behavior)  // keeps the new font, not the dialog manager's place
+            control_behavior(child, 2, 2);
+        LaidOut& control = laid_out[control_count++];
+        control.window = child;
+        GetWindowRect(child, &control.rect);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&control.rect), 2);
+        // A combo box's height includes its drop-down list.
+        RECT dropped = {};
+        if (SendMessageA(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)) &&
+            GetDlgCtrlID(child) == IDC_COMMAND)
+            control.rect.bottom = control.rect.top + (dropped.bottom - dropped.top);
+    }
     on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));  // the status bar's parts
 }
 
-// Puts the window where the settings file says when that still fits on a
-// screen; otherwise it stays centred.
+// Puts the window where the settings file says when its caption is on a
+// screen, at that screen's scale; otherwise it stays centred. A window that
+// was maximized comes back maximized. The file's values stay as they were
+// until the user moves the window.
 void MainDialog::restore_placement()
 {
-    if (options.has_window && fits_on_a_screen(options.window)) {
-        LONG width = options.window.right - options.window.left;
-        LONG height = options.window.bottom - options.window.top;
-        if (width < min_window.cx)
-            width = min_window.cx;
-        if (height < min_window.cy)
-            height = min_window.cy;
-        SetWindowPos(hwnd, nullptr, options.window.left, options.window.top, width, height,
+    placing = 1;
+    if (options.has_window && caption_on_a_work_area(hwnd, options.window)) {
+        const RECT& rect = options.window;
+        SetWindowPos(hwnd, nullptr, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        // Now on its monitor: a scale other than the one it was saved at
+        // gives it the same size in that scale's pixels.
+        UINT dpi = window_dpi(hwnd);
+        UINT saved = options.window_dpi ? static_cast<UINT>(options.window_dpi) : dpi;
+        LONG width = MulDiv(rect.right - rect.left, dpi, saved);
+        LONG height = MulDiv(rect.bottom - rect.top, dpi, saved);
+        SetWindowPos(hwnd, nullptr, rect.left, rect.top,
+                     width < min_window.cx ? min_window.cx : width,
+                     height < min_window.cy ? min_window.cy : height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    GetWindowRect(hwnd, &options.window);
+    GetWindowRect(hwnd, &placed);
+    if (options.maximized)
+        ShowWindow(hwnd, SW_MAXIMIZE);
+    placing = 0;
 }
 
-// A move or a new size of the normal window is kept for the next run.
+// A move or a new size of the normal window is kept for the next run, with
+// the scale it was made at.
 void MainDialog::window_pos_changed()
 {
-    if (min_window.cx == 0 || (GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)))
+    if (min_window.cx == 0 || placing ||
+        (GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)))
         return;
     RECT now;
     GetWindowRect(hwnd, &now);
-    if (now.left == options.window.left && now.top == options.window.top &&
-        now.right == options.window.right && now.bottom == options.window.bottom)
+    if (EqualRect(&now, &placed))
         return;
-    options.window = now;
+    placed = options.window = now;
+    options.window_dpi = static_cast<int32_t>(window_dpi(hwnd));
     options.has_window = 1;
     settings_changed = 1;
 }
 
 // On a monitor of another scale the smallest size and the layout's sizes
-// scale with it before the window takes its new rectangle.
+// scale with it before the window takes its new rectangle. While the window
+// is being put in its saved place, that place wins over the suggested one.
 void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
 {
     UINT dpi = LOWORD(wparam);
@@ -115,7 +164,8 @@ void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
         scale(min_window.cy);
         scale(base_client.cx);
         scale(base_client.cy);
-        for (RECT& rect : base_rects) {
+        for (int i = 0; i < control_count; ++i) {
+            RECT& rect = laid_out[i].rect;
             scale(rect.left);
             scale(rect.top);
             scale(rect.right);
@@ -123,7 +173,10 @@ void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
         }
         layout_dpi = dpi;
     }
-    DialogBase::on_dpi_changed(wparam, lparam);
+    DialogBase::on_dpi_changed(wparam, placing ? 0 : lparam);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }
 
 void MainDialog::fill_min_max(MINMAXINFO* info)
@@ -138,9 +191,22 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
 {
     if (status_bar) {
         SendMessageA(status_bar, WM_SIZE, 0, 0);
-        int width = LOWORD(lparam);
-        int rights[3] = {width - 320, width - 180, -1};
-        SendMessageA(status_bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(rights));
+        int rights[status_part_count];
+        int right = LOWORD(lparam);
+        for (int i = status_part_count - 1; i >= 0; --i) {
+            rights[i] = i == status_part_count - 1 ? -1 : right;
+            right -= scale_to_dpi(status_part_widths[i], layout_dpi ? layout_dpi : 96);
+        }
+        SendMessageA(status_bar, SB_SETPARTS, status_part_count, reinterpret_cast<LPARAM>(rights));
+    }
+    // A maximized window comes back maximized; only the user's own
+    // maximizing or restoring counts as a change.
+    if ((kind == SIZE_MAXIMIZED || kind == SIZE_RESTORED) && base_client.cx) {
+        int32_t maximized = kind == SIZE_MAXIMIZED;
+        if (maximized != options.maximized && !placing)
+            settings_changed = 1;
+        if (!placing)
+            options.maximized = maximized;
     }
     // Before the layout was taken, or minimized: the controls stay. The
     // window is never smaller than the template otherwise.
@@ -148,13 +214,19 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
         return;
     LONG dx = LOWORD(lparam) - base_client.cx;
     LONG dy = HIWORD(lparam) - base_client.cy;
-    for (int i = 0; i < 3; ++i) {
-        RECT rect = base_rects[i];
-        if (anchors[i].follows_right)
-            rect.left += dx;
-        rect.right += dx;
-        if (anchors[i].grows_down)
-            rect.bottom += dy;
-        place(hwnd, anchors[i].id, rect);
+    for (int i = 0; i < control_count; ++i) {
+        RECT rect = laid_out[i].rect;
+        int id = GetDlgCtrlID(laid_out[i].window);
+        for (const auto& anchor : anchors) {
+            if (anchor.id != id)
+                continue;
+            if (anchor.follows_right)
+                rect.left += dx;
+            rect.right += dx;
+            if (anchor.grows_down)
+                rect.bottom += dy;
+        }
+        SetWindowPos(laid_out[i].window, nullptr, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }

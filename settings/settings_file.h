@@ -35,7 +35,9 @@ struct ViewSettings {
     int32_t view = 0;      // 0: as received, 1: "Lines", 2: "Hex"
     int32_t time = 0;
     int32_t has_window = 0;
-    RECT window = {};      // screen pixels
+    RECT window = {};      // screen pixels of the normal (not maximized) window
+    int32_t window_dpi = 0;  // the scale `window` was taken at; 0 unknown
+    int32_t maximized = 0;
 };
 
 // Loads the file at `path` (with a null path: the text `reader` holds now,
