@@ -34,8 +34,9 @@ FARPROC system_function(const char* dll, const char* name)
 }
 
 // `rect` without the invisible resize borders that GetWindowRect counts:
-// the borders `window` has now, as the desktop composition reports them.
-RECT visible_frame(HWND window, RECT rect)
+// the borders `window` has now, as the desktop composition reports them,
+// grown or shrunk from its scale to `dpi`.
+RECT visible_frame(HWND window, RECT rect, UINT dpi)
 {
     typedef HRESULT(WINAPI * FrameBounds)(HWND, DWORD, void*, DWORD);
     auto frame_bounds =
@@ -43,19 +44,20 @@ RECT visible_frame(HWND window, RECT rect)
     RECT outer, frame;
     if (frame_bounds && GetWindowRect(window, &outer) &&
         frame_bounds(window, 9 /* DWMWA_EXTENDED_FRAME_BOUNDS */, &frame, sizeof frame) == S_OK) {
-        rect.left += frame.left - outer.left;
-        rect.top += frame.top - outer.top;
-        rect.right -= outer.right - frame.right;
-        rect.bottom -= outer.bottom - frame.bottom;
+        UINT now = window_dpi(window);
+        rect.left += MulDiv(frame.left - outer.left, dpi, now);
+        rect.top += MulDiv(frame.top - outer.top, dpi, now);
+        rect.right -= MulDiv(outer.right - frame.right, dpi, now);
+        rect.bottom -= MulDiv(outer.bottom - frame.bottom, dpi, now);
     }
     return rect;
 }
 
-// True when the caption of a window at `rect` lies whole on the work area of
-// one screen, so that the user can take hold of it.
-bool caption_on_a_work_area(HWND window, const RECT& rect)
+// True when the caption of a window at `rect` (taken at `dpi`) lies whole on
+// the work area of one screen, so that the user can take hold of it.
+bool caption_on_a_work_area(HWND window, const RECT& rect, UINT dpi)
 {
-    RECT caption = visible_frame(window, rect);
+    RECT caption = visible_frame(window, rect, dpi);
     caption.bottom = caption.top + GetSystemMetrics(SM_CYCAPTION);
     HMONITOR monitor = MonitorFromRect(&caption, MONITOR_DEFAULTTONULL);
     MONITORINFO info = {};
@@ -114,14 +116,15 @@ void MainDialog::remember_layout()
 void MainDialog::restore_placement()
 {
     placing = 1;
-    if (options.has_window && caption_on_a_work_area(hwnd, options.window)) {
+    UINT dpi = window_dpi(hwnd);
+    UINT saved = options.window_dpi ? static_cast<UINT>(options.window_dpi) : dpi;
+    if (options.has_window && caption_on_a_work_area(hwnd, options.window, saved)) {
         const RECT& rect = options.window;
         SetWindowPos(hwnd, nullptr, rect.left, rect.top, rect.right - rect.left,
                      rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
         // Now on its monitor: a scale other than the one it was saved at
         // gives it the same size in that scale's pixels.
-        UINT dpi = window_dpi(hwnd);
-        UINT saved = options.window_dpi ? static_cast<UINT>(options.window_dpi) : dpi;
+        dpi = window_dpi(hwnd);
         LONG width = MulDiv(rect.right - rect.left, dpi, saved);
         LONG height = MulDiv(rect.bottom - rect.top, dpi, saved);
         SetWindowPos(hwnd, nullptr, rect.left, rect.top,
@@ -153,8 +156,7 @@ void MainDialog::window_pos_changed()
 }
 
 // On a monitor of another scale the smallest size and the layout's sizes
-// scale with it before the window takes its new rectangle. While the window
-// is being put in its saved place, that place wins over the suggested one.
+// scale with it before the window takes its new rectangle.
 void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
 {
     UINT dpi = LOWORD(wparam);
@@ -173,7 +175,7 @@ void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
         }
         layout_dpi = dpi;
     }
-    DialogBase::on_dpi_changed(wparam, placing ? 0 : lparam);
+    DialogBase::on_dpi_changed(wparam, lparam);
     RECT client;
     GetClientRect(hwnd, &client);
     on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));

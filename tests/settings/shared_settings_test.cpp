@@ -149,7 +149,8 @@ TEST_F(SharedSettings, AFolderWithCharactersOutsideTheCodePageKeepsTheSettings)
     EXPECT_FALSE(run.ended_by_driver);
     EXPECT_EQ("[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\nStopBits=0\r\n"
               "[Misc Settings]\r\nUpper=1\r\nSendChar=0\r\n[Old commands]\r\n",
-              read(file));
+              read(file))
+        << "saved to " << narrow(main_dialog.settings_path) << ", status " << status_text(0);
     bool upper = false;
     run_main_window(
         [&](HWND dialog) { upper = IsDlgButtonChecked(dialog, IDC_USE_UPPERCASE) != 0; },
