@@ -10,10 +10,12 @@
 // The sections named in `whole_sections` (each name ended by '\0', the list
 // by an empty name) are lists, compared and taken as a whole.
 //
-// Builds into `out` the text of theirs with each changed key set to ours'
-// value, or removed where ours has none; a changed key that theirs lacks is
-// added at the end of its section, a section theirs lacks at the end. Each
-// reader must be attached to its text; their positions are used up.
-// Nonzero when the text was built whole.
+// Builds into `out` a text that reads (first section and first key of a
+// name, as IniText reads) as theirs with each changed key set to ours' value,
+// or empty where ours has none, which reads as the key's default like any
+// invalid value: ours' changed keys are put first in theirs' sections, and
+// ours' sections that theirs lacks follow at the end. It is meant to be read
+// and built anew, not kept as it is. Each reader must be attached to its
+// text; their positions are used up. Nonzero when the text was built whole.
 int32_t merge_ini_texts(IniText& base, IniText& ours, IniText& theirs,
                         const char* whole_sections, IniTextBuilder& out);
