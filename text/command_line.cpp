@@ -9,34 +9,18 @@ const char command_line_usage[] =
 
 namespace {
 
-// Whether `text` begins with `prefix` (ASCII letters in either case); the
-// position after it, or null.
-const char* after_prefix(const char* text, const char* prefix)
-{
-    for (; *prefix; ++text, ++prefix)
-        if (upper_ascii_char(*text) != upper_ascii_char(*prefix))
-            return nullptr;
-    return text;
-}
-
-// The index of `text` among the '|'-separated `choices` (either case); -1.
-int32_t choice_index(const char* text, const char* choices)
-{
-    for (int32_t index = 0;; ++index) {
-        const char* rest = text;
-        while (*choices && *choices != '|' && *rest &&
-               upper_ascii_char(*rest) == upper_ascii_char(*choices)) {
-            ++rest;
-            ++choices;
-        }
-        if (!*rest && (!*choices || *choices == '|'))
-            return index;
-        while (*choices && *choices != '|')
-            ++choices;
-        if (!*choices++)
-            return -1;
-    }
-}
+// The fixed words: each sets one field of CommandLine (counted in its
+// 32-bit fields from the start) to a value.
+struct Word {
+    char text[14];
+    int8_t field;
+    int8_t value;
+};
+const Word words[] = {
+    {"/flow:none", 5, 0}, {"/flow:rtscts", 5, 1}, {"/flow:xonxoff", 5, 2},
+    {"/dtr:off", 6, 0},   {"/dtr:on", 6, 1},      {"/rts:off", 7, 0},
+    {"/rts:on", 7, 1},
+};
 
 // The position of `c` (either case) in `set`; -1 when it is not there.
 int32_t char_index(char c, const char* set)
@@ -52,23 +36,18 @@ bool parse_frame(const char* text, CommandLine& line)
 {
     int32_t data = char_index(text[0], "87");
     int32_t parity = data >= 0 ? char_index(text[1], "NOEMS") : -1;
-    int32_t stop = parity >= 0 ? choice_index(text + 2, "1|1.5|2") : -1;
-    if (stop < 0)
+    if (parity < 0)
+        return false;
+    const char* stop = text + 2;
+    int32_t stop_bits = equal_ignoring_ascii_case(stop, "1")     ? 0
+                        : equal_ignoring_ascii_case(stop, "1.5") ? 1
+                        : equal_ignoring_ascii_case(stop, "2")   ? 2
+                                                                 : -1;
+    if (stop_bits < 0)
         return false;
     line.data_bits = data;
     line.parity = parity;
-    line.stop_bits = stop;
-    return true;
-}
-
-// "/name:choice" with the choice's index in `field`.
-bool parse_option(const char* argument, const char* name, const char* choices, int32_t& field)
-{
-    const char* value = after_prefix(argument, name);
-    int32_t index = value ? choice_index(value, choices) : -1;
-    if (index < 0)
-        return false;
-    field = index;
+    line.stop_bits = stop_bits;
     return true;
 }
 
@@ -80,17 +59,31 @@ int32_t parse_argument(const char* argument, int32_t index, CommandLine& line)
         return argument_unknown;
     int32_t port = index == 0 ? parse_port_name(argument) : 0;
     long baud = parse_baud_rate(argument);
-    const char* path = after_prefix(argument, "/capture:");
-    if (port)
+    if (port) {
         line.port = port;
-    else if (baud)
+        return argument_setting;
+    }
+    if (baud) {
         line.baud = static_cast<int32_t>(baud);
-    else if (path && *path)
-        return argument_capture;
-    else if (!parse_frame(argument, line) &&
-             !parse_option(argument, "/flow:", "none|rtscts|xonxoff", line.flow) &&
-             !parse_option(argument, "/dtr:", "off|on", line.dtr) &&
-             !parse_option(argument, "/rts:", "off|on", line.rts))
-        return argument_unknown;
-    return argument_setting;
+        return argument_setting;
+    }
+    if (parse_frame(argument, line))
+        return argument_setting;
+    for (const Word& word : words)
+        if (equal_ignoring_ascii_case(argument, word.text)) {
+            reinterpret_cast<int32_t*>(&line)[word.field] = word.value;
+            return argument_setting;
+        }
+    // "/capture:" and a path.
+    int length = 0;
+    while (argument[length] && length < capture_path_offset)
+        ++length;
+    char prefix[capture_path_offset + 1];
+    for (int i = 0; i < length; ++i)
+        prefix[i] = argument[i];
+    prefix[length] = '\0';
+    return length == capture_path_offset && argument[length] &&
+                   equal_ignoring_ascii_case(prefix, "/capture:")
+               ? argument_capture
+               : argument_unknown;
 }
