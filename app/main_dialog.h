@@ -11,6 +11,15 @@
 // so that they take no room in the program file.
 extern ReceiveView receive_view;
 extern wchar_t capture_path_text[MAX_PATH];
+// The settings folder and file, and each control's place in the layout.
+extern wchar_t settings_folder_text[MAX_PATH];
+extern wchar_t settings_path_text[MAX_PATH];
+struct LaidOutControl {
+    HWND window;
+    RECT rect;
+};
+const int max_laid_out = 40;
+extern LaidOutControl laid_out_controls[max_laid_out];
 
 class MainDialog : public DialogBase, private ReceiveSink {
 public:
@@ -113,8 +122,8 @@ public:
     HANDLE capture_file = nullptr;
     DWORD capture_bytes = 0;
     wchar_t (&capture_path)[MAX_PATH] = capture_path_text;
-    wchar_t settings_folder[MAX_PATH] = {};
-    wchar_t settings_path[MAX_PATH] = {};
+    wchar_t (&settings_folder)[MAX_PATH] = settings_folder_text;
+    wchar_t (&settings_path)[MAX_PATH] = settings_path_text;
 
     // At home on a shared desktop: the settings file shared with other
     // windows of the program (main_dialog_shared_settings.cpp), what the
@@ -141,12 +150,7 @@ private:
     SIZE base_client = {};
     UINT layout_dpi = 0;      // the scale those sizes were taken at
     // Every control's place in the template's client area, at layout_dpi.
-    struct LaidOut {
-        HWND window;
-        RECT rect;
-    };
-    static constexpr int max_laid_out = 40;
-    LaidOut laid_out[max_laid_out] = {};
+    LaidOutControl (&laid_out)[max_laid_out] = laid_out_controls;
     int control_count = 0;
     // While the window is put in its saved place (its moves are not the
     // user's), and the outer rectangle it had then or after the user's last move.

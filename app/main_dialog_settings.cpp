@@ -8,6 +8,9 @@
 #include "settings/settings_file.h"
 #include "settings/settings_folder.h"
 
+wchar_t settings_folder_text[MAX_PATH];
+wchar_t settings_path_text[MAX_PATH];
+
 // The settings folder below the application-data folder, created when it is
 // missing. Without an application-data folder it lies at the root of the
 // current drive. A path too long for settings_folder leaves it empty, and

@@ -6,6 +6,8 @@
 #include "framework/dpi.h"
 #include "resources/resource_ids.h"
 
+LaidOutControl laid_out_controls[max_laid_out];
+
 namespace {
 
 // How the resized controls follow the window: all grow or move with the
@@ -96,7 +98,7 @@ void MainDialog::remember_layout()
             continue;
         if (control_behavior)  // keeps the new font, not the dialog manager's place
             control_behavior(child, 2, 2);
-        LaidOut& control = laid_out[control_count++];
+        LaidOutControl& control = laid_out[control_count++];
         control.window = child;
         GetWindowRect(child, &control.rect);
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&control.rect), 2);
