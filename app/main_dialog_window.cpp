@@ -29,10 +29,10 @@ const int status_part_count = sizeof status_part_widths / sizeof status_part_wid
 
 // Looked up at run time: older Windows lacks these calls and would refuse to
 // load a program that imports them.
-FARPROC system_function(const char* dll, const char* name)
+void* system_function(const char* dll, const char* name)
 {
     HMODULE module = LoadLibraryA(dll);
-    return module ? GetProcAddress(module, name) : nullptr;
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
 }
 
 // `rect` without the invisible resize borders that GetWindowRect counts:
