@@ -5,8 +5,13 @@ const wchar_t settings_subfolder[] = L"\\BrantholmFreeware\\Quorvex\\";
 
 void get_special_folder_path(HWND owner, int csidl, wchar_t* path)
 {
-    if (SHGetFolderPathW(owner, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+    path[0] = L'\0';
+    LPITEMIDLIST items = nullptr;
+    if (SHGetSpecialFolderLocation(owner, csidl, &items) != S_OK)
+        return;
+    if (!SHGetPathFromIDListW(items, path))
         path[0] = L'\0';
+    ILFree(items);
 }
 
 int32_t directory_exists(const wchar_t* path)

@@ -111,31 +111,6 @@ int close_program(ProgramWindow& program)
     return finish_process(program.process, 20000);
 }
 
-TEST_F(SharedSettings, TwoWindowsKeepEachOnesChangesInEitherOrderOfClosing)
-{
-    start(L"Roaming");
-    ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, settings_folder.c_str(), nullptr));
-    for (int order = 0; order < 2; ++order) {
-        ASSERT_TRUE(write(file, example_file)) << "order " << order;
-        ProgramWindow first, second;
-        ASSERT_TRUE(start_program(first)) << "order " << order;
-        ASSERT_TRUE(start_program(second)) << "order " << order;
-        // One turns uppercase off, the other turns escapes on and clears
-        // the history.
-        SendDlgItemMessageA(first.window, IDC_USE_UPPERCASE, BM_CLICK, 0, 0);
-        SendMessageA(second.window, WM_COMMAND, IDM_CLEAR_COMMANDS, 0);
-        SendDlgItemMessageA(second.window, IDC_ESCAPES, BM_CLICK, 0, 0);
-        ProgramWindow& closing_first = order == 0 ? first : second;
-        ProgramWindow& closing_last = order == 0 ? second : first;
-        EXPECT_EQ(0, close_program(closing_first)) << "order " << order;
-        EXPECT_EQ(0, close_program(closing_last)) << "order " << order;
-        EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"
-                  "[Misc Settings]\r\nUpper=0\r\nSendChar=1\r\nEscapes=1\r\n[Old commands]\r\n",
-                  read(file))
-            << "order " << order;
-    }
-}
-
 TEST_F(SharedSettings, AFolderWithCharactersOutsideTheCodePageKeepsTheSettings)
 {
     // Greek and Cyrillic letters and a CJK ideograph: no single code page has them all.
@@ -167,6 +142,33 @@ TEST_F(SharedSettings, AFolderThatCannotBeMadeIsSaidInTheStatusBar)
     run_main_window([&](HWND) { said = status_text(0); }, WindowStart::settings_file);
     EXPECT_EQ(0u, said.find("Settings can't be saved: ")) << said;
     EXPECT_GT(said.size(), 26u) << "no reason given: " << said;
+}
+
+// Last in this file: under Wine a folder redirection made just after the
+// program's own processes end was seen to be missed by the next test.
+TEST_F(SharedSettings, TwoWindowsKeepEachOnesChangesInEitherOrderOfClosing)
+{
+    start(L"Roaming");
+    ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, settings_folder.c_str(), nullptr));
+    for (int order = 0; order < 2; ++order) {
+        ASSERT_TRUE(write(file, example_file)) << "order " << order;
+        ProgramWindow first, second;
+        ASSERT_TRUE(start_program(first)) << "order " << order;
+        ASSERT_TRUE(start_program(second)) << "order " << order;
+        // One turns uppercase off, the other turns escapes on and clears
+        // the history.
+        SendDlgItemMessageA(first.window, IDC_USE_UPPERCASE, BM_CLICK, 0, 0);
+        SendMessageA(second.window, WM_COMMAND, IDM_CLEAR_COMMANDS, 0);
+        SendDlgItemMessageA(second.window, IDC_ESCAPES, BM_CLICK, 0, 0);
+        ProgramWindow& closing_first = order == 0 ? first : second;
+        ProgramWindow& closing_last = order == 0 ? second : first;
+        EXPECT_EQ(0, close_program(closing_first)) << "order " << order;
+        EXPECT_EQ(0, close_program(closing_last)) << "order " << order;
+        EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"
+                  "[Misc Settings]\r\nUpper=0\r\nSendChar=1\r\nEscapes=1\r\n[Old commands]\r\n",
+                  read(file))
+            << "order " << order;
+    }
 }
 
 }  // namespace
