@@ -89,7 +89,8 @@ public:
     void escapes_clicked();
     void end_session(WPARAM ending);
 
-    // The resizable window (main_dialog_window.cpp).
+    // The resizable window (main_dialog_window.cpp) and its place on the
+    // screen (main_dialog_placement.cpp).
     void remember_layout();
     void restore_placement();
     void window_pos_changed();
