@@ -126,7 +126,7 @@ public:
     wchar_t (&settings_folder)[MAX_PATH] = settings_folder_text;
     wchar_t (&settings_path)[MAX_PATH] = settings_path_text;
 
-    // At home on a shared desktop: the settings file shared with other
+    // Sharing the desktop: the settings file shared with other
     // windows of the program (main_dialog_shared_settings.cpp), what the
     // command line named for this run (main_dialog_command_line.cpp).
     void show_settings_failure(DWORD failure);

@@ -295,6 +295,11 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         {"", "Window=5,5,5,90\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "Window=1,2,3,4x\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "Window=99999999999,0,1,1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "Window=-8,20,700,460,144\r\nWindowMax=1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "WindowMax=1\r\nWindow=-8,20,700,460,144\r\n"},
+        {"", "WindowMax=0\r\nWindow=1,2,30,40,-96\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "WindowMax=yes\r\nWindow=1,2,30,40,96,7\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         ""},
     };
     const auto file = [](const char* port_keys, const char* misc_keys) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
