@@ -89,22 +89,6 @@ TEST_F(CommandLineRun, NamedPortAndLineHoldForThisRunAndAreNotSaved)
     EXPECT_EQ(expected, read_file(file));
 }
 
-// Closes the first message box that appears on this thread, keeping its text.
-std::string box_text;
-int boxes_seen = 0;
-void CALLBACK close_box(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND box = FindWindowA("#32770", "Quorvex");
-    if (!box)
-        return;
-    KillTimer(nullptr, timer);
-    ++boxes_seen;
-    char text[512] = {};
-    GetDlgItemTextA(box, 0xffff, text, sizeof text);
-    box_text = text;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-}
-
 TEST_F(CommandLineRun, AnUnknownArgumentShowsTheUsageOnceAndNamesNothing)
 {
     const wchar_t* lines[] = {
@@ -112,12 +96,18 @@ TEST_F(CommandLineRun, AnUnknownArgumentShowsTheUsageOnceAndNamesNothing)
     };
     for (size_t i = 0; i < sizeof lines / sizeof lines[0]; ++i) {
         named_on_command_line = CommandLine{};
-        boxes_seen = 0;
-        box_text.clear();
-        UINT_PTR timer = SetTimer(nullptr, 0, 50, close_box);
+        std::string box_text;
+        WindowQuery box;
+        box.class_name = "#32770";
+        box.title = "Quorvex";
+        when_window_opens(box, [&](HWND window) {
+            char text[512] = {};
+            GetDlgItemTextA(window, 0xffff, text, sizeof text);
+            box_text = text;
+            PostMessageA(window, WM_COMMAND, IDOK, 0);
+        });
         read_command_line(lines[i]);
-        KillTimer(nullptr, timer);
-        EXPECT_EQ(1, boxes_seen) << "case " << i;
+        EXPECT_TRUE(window_was_driven()) << "case " << i << ": no message box";
         EXPECT_EQ(0u, box_text.find("Quorvex.exe [COMn] [rate] [frame]")) << "case " << i << ": "
                                                                            << box_text;
         EXPECT_EQ(0, named_on_command_line.port) << "case " << i;

@@ -4,18 +4,11 @@
 #include <windows.h>
 #include <string>
 #include "settings/settings_folder.h"
+#include "tests/settings/directory_recorder.h"
+#include "tests/support/test_support.h"
+#include "tests/support/text_helpers.h"
 
 namespace {
-
-std::wstring created;  // each folder asked for, as <path>
-
-// Stands in for CreateDirectoryW: Wine can only make such names on disk when
-// the host has the Japanese locale installed.
-BOOL WINAPI record(LPCWSTR path, LPSECURITY_ATTRIBUTES)
-{
-    created += L"<" + std::wstring(path) + L">";
-    return TRUE;
-}
 
 TEST(DoubleBytePath, EachFolderIsCreatedWithItsWholeName)
 {
@@ -28,10 +21,13 @@ TEST(DoubleBytePath, EachFolderIsCreatedWithItsWholeName)
         {L"C:\\a\u03a9b\\\u0436\\", L"<C:\\a\u03a9b><C:\\a\u03a9b\\\u0436>"},
         {L"\\\\server\\\u30bd\\d\\", L"<\\\\server\\\u30bd\\d>"},
     };
+    // The folders are recorded, not made: Wine can only make such names on
+    // disk when the host has the Japanese locale installed.
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        created.clear();
-        EXPECT_EQ(1, create_directory_path(cases[i].path, record)) << "case " << i;
-        EXPECT_TRUE(created == cases[i].folders) << "case " << i;
+        DirectoryRecorder::reset();
+        EXPECT_EQ(1, create_directory_path(cases[i].path, DirectoryRecorder::create))
+            << "case " << i;
+        EXPECT_EQ(narrow(cases[i].folders), joined(DirectoryRecorder::created)) << "case " << i;
     }
 }
 

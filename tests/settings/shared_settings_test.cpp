@@ -70,21 +70,6 @@ struct ProgramWindow {
     HWND window = nullptr;
 };
 
-BOOL CALLBACK find_window_of(HWND window, LPARAM lparam)
-{
-    auto* program = reinterpret_cast<ProgramWindow*>(lparam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[32] = {};
-    GetWindowTextA(window, title, sizeof title);
-    if (owner == program->process_id && IsWindowVisible(window) &&
-        std::string(title).rfind("Quorvex", 0) == 0) {
-        program->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Starts Quorvex.exe (at the top of the build tree) and waits for its window.
 bool start_program(ProgramWindow& program)
 {
@@ -97,10 +82,10 @@ bool start_program(ProgramWindow& program)
         exe.erase(exe.find_last_of('\\'));
     if (!start_process("\"" + exe + "\\Quorvex.exe\"", &program.process, &program.process_id))
         return false;
-    for (int i = 0; i < 400 && !program.window; ++i) {
-        Sleep(50);
-        EnumWindows(find_window_of, reinterpret_cast<LPARAM>(&program));
-    }
+    WindowQuery query;
+    query.title = "Quorvex";
+    query.process_id = program.process_id;
+    program.window = wait_for_window(query, 20000);
     return program.window != nullptr;
 }
 
