@@ -20,7 +20,8 @@ public:
     // in `text` (whose reader stands just past it), what this window changed
     // in it. Nonzero when a list section of this window's replaces the text's.
     bool header(IniText& text, const char* line, const char* after_header);
-    // Writes ours' changed keys of `section` found in `text`'s body.
+    // Writes the keys of `section` found in `text`'s body that this window
+    // changed: ours' lines as they are, from base's only those ours lacks.
     void changed_keys(IniText& text, const char* section);
     bool body(IniText& text, const char* section, const char*& start, const char*& end);
     bool body_changed(const char* section);
@@ -84,12 +85,17 @@ void Merge::changed_keys(IniText& text, const char* section)
         *equals = '\0';
         bool in_base = base.find_section(section) && base.find_key(line, base_value, size);
         bool in_ours = ours.find_section(section) && ours.find_key(line, ours_value, size);
+        if (in_base == in_ours && (!in_ours || strcmp(base_value, ours_value) == 0))
+            continue;
         // A key this window no longer has is written empty, which reads as
         // its default like any value that isn't valid.
-        if (!in_ours)
-            ours_value[0] = '\0';
-        if (in_base != in_ours || strcmp(base_value, ours_value) != 0)
-            out.write_text(line, ours_value);
+        if (&text != &ours) {
+            if (!in_ours)
+                out.write_text(line, "");
+            continue;
+        }
+        *equals = '=';
+        out.write_line(line);
     }
 }
 
