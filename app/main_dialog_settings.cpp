@@ -29,15 +29,15 @@ void MainDialog::locate_settings_folder()
     show_settings_failure(failure);
 }
 
-// "Settings can't be saved: " and the system's words for `failure`.
+// "Settings can't be saved: " and the system's words for `failure`, on one
+// line (the message's own line breaks become spaces).
 void MainDialog::show_settings_failure(DWORD failure)
 {
     wchar_t text[200] = L"Settings can't be saved: ";
-    int prefix = lstrlenW(text);
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, failure, 0, text + prefix, 200 - prefix, nullptr);
-    while (length && (text[prefix + length - 1] == L'\n' || text[prefix + length - 1] == L'\r'))
-        text[prefix + --length] = L'\0';
+    const int prefix = 25;
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                   nullptr, failure, 0, text + prefix, 200 - prefix, nullptr);
     SendMessageW(status_bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text));
 }
 
