@@ -114,7 +114,7 @@ TEST_F(SettingsWindowTest, AFolderWithCharactersOutsideTheCodePageKeepsTheSettin
     ASSERT_EQ(1, create_directory_path(unicode.c_str()));
     lstrcpynW(window.settings_folder, unicode.c_str(), MAX_PATH);
     window.load_settings();
-    click(window.hwnd, IDC_USE_UPPERCASE);
+    window.Upper = 1;
     window.save_settings();
     EXPECT_EQ("[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\nStopBits=0\r\n"
               "[Misc Settings]\r\nUpper=1\r\nSendChar=0\r\n[Old commands]\r\n",
