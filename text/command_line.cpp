@@ -5,7 +5,7 @@
 const char command_line_usage[] =
     "Quorvex.exe [COMn] [rate] [frame] [/flow:none|rtscts|xonxoff] [/dtr:on|off] "
     "[/rts:on|off] [/capture:PATH]\n\n"
-    "frame: data bits 7 or 8, parity N, E, O, M or S, stop bits 1, 1.5 or 2 (e.g. 8N1, 7E1.5)";
+    "frame: data bits 7/8, parity N/E/O/M/S, stop bits 1/1.5/2, e.g. 8N1";
 
 namespace {
 
