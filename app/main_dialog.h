@@ -131,7 +131,7 @@ public:
     // command line named for this run (main_dialog_command_line.cpp).
     void show_settings_failure(DWORD failure);
     void remember_settings_base();
-    void take_other_windows_changes();
+    int take_other_windows_changes();
     char* settings_base = nullptr;  // what this window would have saved at start
     uint32_t settings_base_size = 0;
     void apply_command_line();

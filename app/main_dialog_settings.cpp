@@ -34,7 +34,7 @@ void MainDialog::locate_settings_folder()
 void MainDialog::show_settings_failure(DWORD failure)
 {
     wchar_t text[200] = L"Settings can't be saved: ";
-    const int prefix = 25;
+    const int prefix = 25;  // the length of the words above
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                        FORMAT_MESSAGE_MAX_WIDTH_MASK,
                    nullptr, failure, 0, text + prefix, 200 - prefix, nullptr);
@@ -85,9 +85,7 @@ void MainDialog::save_settings()
 {
     if (!build_settings())
         return;
-    if (settings_path[0]) {
-        take_other_windows_changes();
+    if (settings_path[0] && take_other_windows_changes())
         ini_writer.write_to_file(settings_path);
-    }
     settings_changed = 0;
 }

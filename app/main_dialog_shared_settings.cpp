@@ -23,15 +23,16 @@ void MainDialog::remember_settings_base()
 // With this window's text in ini_writer: when the file no longer holds what
 // this window started from, the file's values take over every key this
 // window did not change; that text is loaded and built again, so that the
-// file keeps the keys, order and layout the program writes.
-void MainDialog::take_other_windows_changes()
+// file keeps the keys, order and layout the program writes. 0 when that
+// text could not be built whole (nothing may then be written).
+int MainDialog::take_other_windows_changes()
 {
     if (!settings_base || !ini_reader.load(settings_path, 1))
-        return;
+        return 1;
     if (ini_reader.data_size == settings_base_size &&
         memcmp(ini_reader.buffer, settings_base, settings_base_size) == 0) {
         ini_reader.release();
-        return;
+        return 1;
     }
     IniText base(settings_section_name_length, settings_line_length);
     IniText ours(settings_section_name_length, settings_line_length);
@@ -43,12 +44,12 @@ void MainDialog::take_other_windows_changes()
     ini_reader.release();
     if (!whole) {
         merged.release();
-        return;
+        return 1;
     }
     // The reader frees the merged block when it is done with it.
     ini_reader.attach(merged.buffer, merged.used);
     merged.buffer = nullptr;
     SendMessageA(command_combo.hwnd, CB_RESETCONTENT, 0, 0);
     read_settings(nullptr);
-    build_settings();
+    return build_settings();
 }
