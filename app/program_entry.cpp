@@ -14,6 +14,7 @@ int run_program(HINSTANCE instance, int dialog_id)
     program_instance = instance;
     InitCommonControlsEx(&controls);
     register_all_custom_classes();
+    read_command_line(GetCommandLineW());
     INT_PTR ended_with = main_dialog.run_modal(nullptr, dialog_id);
     // -1: the dialog could not be created, which must not look like success.
     return ended_with == 0 ? 0 : 1;

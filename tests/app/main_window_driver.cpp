@@ -92,8 +92,8 @@ MainWindowRun run_main_window(const std::function<void(HWND)>& script, WindowSta
     current_start = start_from;
     if (start_from == WindowStart::settings_file) {
         // Found again, as a new process would.
-        main_dialog.settings_folder[0] = '\0';
-        main_dialog.settings_path[0] = '\0';
+        main_dialog.settings_folder[0] = L'\0';
+        main_dialog.settings_path[0] = L'\0';
     }
     current_script = script;
     current_run = MainWindowRun{};

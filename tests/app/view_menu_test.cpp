@@ -186,7 +186,7 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
         EXPECT_EQ(MF_GRAYED, GetMenuState(main_dialog.menu, IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
 
         // Windows ending the session completes a running capture.
-        ASSERT_TRUE(main_dialog.start_capture(capture_path.c_str()));
+        ASSERT_TRUE(main_dialog.start_capture(wide(capture_path).c_str()));
         send_pieces(device, dialog, {"xyz"});
         ASSERT_EQ(3u, main_dialog.capture_bytes);
         main_dialog.settings_changed = 0;  // no settings file from a test
@@ -194,7 +194,7 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
         EXPECT_EQ(nullptr, main_dialog.capture_file) << "the session ended with the capture open";
         EXPECT_EQ("xyz", read_file(capture_path));
 
-        ASSERT_TRUE(main_dialog.start_capture("Z:\\dev\\full"));
+        ASSERT_TRUE(main_dialog.start_capture(L"Z:\\dev\\full"));
         command(dialog, IDM_CLEAR_RECEIVED);
         send_pieces(device, dialog, {"AB"});
         EXPECT_EQ("[41 42]", shown(dialog)) << "received bytes lost with the capture";
