@@ -112,7 +112,7 @@ TEST(ReceivedList, ACaptureKeepsEveryByteWhileTheListDropsLines)
         ran = true;
         main_dialog.MaxLines = 100;
         command(dialog, IDM_VIEW_HEX);
-        ASSERT_TRUE(main_dialog.start_capture(path.c_str()));
+        ASSERT_TRUE(main_dialog.start_capture(wide(path).c_str()));
         for (size_t at = 0; at < sent.size(); at += 15000) {
             ASSERT_TRUE(device.send_bytes(1, sent.substr(at, 15000))) << device.last_reply();
             wait_for_ticks(1, 3000);
@@ -147,7 +147,7 @@ TEST(ReceivedList, OneTickTakesEverythingGathered)
         pump_messages(50);
         command(dialog, IDM_CLEAR_RECEIVED);
         command(dialog, IDM_VIEW_AS_RECEIVED);
-        ASSERT_TRUE(main_dialog.start_capture(path.c_str()));
+        ASSERT_TRUE(main_dialog.start_capture(wide(path).c_str()));
         ASSERT_TRUE(device.send_bytes(1, sent)) << device.last_reply();
         ASSERT_TRUE(pump_until([&] { return serial_channel.bytes_waiting() >= size; }, 15000))
             << serial_channel.bytes_waiting() << " bytes gathered";
