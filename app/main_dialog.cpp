@@ -19,6 +19,7 @@ int MainDialog::on_init_dialog()
     SetMenu(hwnd, menu);
     create_status_bar();
     attach_command_field();
+    attach_received_list();
     remember_layout();
     locate_settings_folder();
     load_settings();

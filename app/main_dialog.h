@@ -3,6 +3,7 @@
 #include "framework/dialog_base.h"
 #include "settings/settings_file.h"
 #include "text/command_line.h"
+#include "text/line_store.h"
 #include "text/receive_view.h"
 
 // The main window: command line with history, Send, the options, the
@@ -20,6 +21,10 @@ struct LaidOutControl {
 };
 const int max_laid_out = 40;
 extern LaidOutControl laid_out_controls[max_laid_out];
+// The received lines the list shows (main_dialog_list.cpp), and line
+// `index` as shown, cut to `room` - 1 characters; returns its length.
+extern LineStore received_lines;
+int received_line_text(int index, wchar_t* out, int room);
 
 class MainDialog : public DialogBase, private ReceiveSink {
 public:
@@ -29,7 +34,7 @@ public:
     void on_size(WPARAM wparam, LPARAM lparam) override;
     void on_dpi_changed(WPARAM wparam, LPARAM lparam) override;
     int on_query_end_session() override;
-    int on_vkey_to_item(WPARAM wparam) override;
+    LRESULT on_notify(WPARAM wparam, LPARAM lparam) override;
     int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
     // Port operations (main_dialog.cpp).
@@ -62,10 +67,12 @@ public:
     void poll_receive(WPARAM timer_id);
     // Shows one read's bytes in the chosen view and adds them to a capture.
     void show_received(const char* bytes, int count);
-    // The received list (main_dialog_list.cpp): lines are added between
-    // begin and end with drawing held off; the end selects and scrolls to
+    // The received list (main_dialog_list.cpp): lines are added to the
+    // store between begin and end; the end selects and scrolls to
     // the newest line unless the user has selected an older one, and trims
     // the oldest lines past MaxLines.
+    void attach_received_list();
+    void fit_received_column();
     void begin_received_lines();
     void add_received_line(const char* text) override;
     void replace_newest_line(const char* text) override;
@@ -142,9 +149,14 @@ private:
     void create_status_bar();
     void attach_command_field();
 
-    // Where the list was following the newest line when a tick began.
+    // Where the list was following the newest line when a tick began, the
+    // lines it then held and had selected, and the lines added (or
+    // replaced) and dropped since.
     int follow_newest = 1;
+    int listed_lines = 0;
+    int lines_selected = 0;
     int lines_added = 0;
+    int lines_dropped = 0;
     // The template's window size and client size, and each resized
     // control's rectangle in it, for laying out a larger window.
     SIZE min_window = {};

@@ -131,18 +131,19 @@ void MainDialog::show_capture_status()
         show_capture_text(L"Capture: %s, %lu bytes", capture_path);
 }
 
-// The selected lines as text, CR LF between them. The lines are read as wide
-// text: some list boxes (Wine's of the version 6 common controls) overrun a
-// buffer of their own when a long line is asked for as 8-bit text. Windows
-// offers the clipboard's text in the 8-bit form too.
+// The selected lines as text, CR LF between them, as the list shows them.
+// Windows offers the clipboard's text in the 8-bit form too.
 void MainDialog::copy_selected_lines()
 {
     HWND list = GetDlgItem(hwnd, IDC_RECEIVED_LIST);
-    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    auto next = [list](int after) {
+        return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(after),
+                                             MAKELPARAM(LVNI_SELECTED, 0)));
+    };
+    // A line's UTF-16 text is never longer than its stored bytes.
     SIZE_T size = 1;
-    for (int i = 0; i < count; ++i)
-        if (SendMessageW(list, LB_GETSEL, i, 0) > 0)
-            size += static_cast<SIZE_T>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 2;
+    for (int i = next(-1); i >= 0; i = next(i))
+        size += static_cast<SIZE_T>(received_lines.length(i)) + 2;
     if (size == 1)
         return;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size * sizeof(wchar_t));
@@ -150,17 +151,12 @@ void MainDialog::copy_selected_lines()
         return;
     wchar_t* text = static_cast<wchar_t*>(GlobalLock(block));
     wchar_t* at = text;
-    for (int i = 0; i < count; ++i) {
-        if (SendMessageW(list, LB_GETSEL, i, 0) <= 0)
-            continue;
+    for (int i = next(-1); i >= 0; i = next(i)) {
         if (at != text) {
             *at++ = L'\r';
             *at++ = L'\n';
         }
-        // The sizes were taken above on this thread: the list can't change.
-        LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(at));
-        if (got > 0)
-            at += got;
+        at += received_line_text(i, at, static_cast<int>(size - (at - text)));
     }
     *at = L'\0';
     GlobalUnlock(block);
@@ -172,12 +168,6 @@ void MainDialog::copy_selected_lines()
     }
     if (block)
         GlobalFree(block);
-}
-
-void MainDialog::clear_received()
-{
-    SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_RESETCONTENT, 0, 0);
-    view.end_line();
 }
 
 // The four line-end buttons: CR and LF are SendChar's, CR LF and none are
@@ -218,16 +208,6 @@ void MainDialog::end_session(WPARAM ending)
     stop_capture();
     if (settings_changed == 1)
         save_settings();
-}
-
-// Ctrl+C in the list copies its selected lines.
-int MainDialog::on_vkey_to_item(WPARAM wparam)
-{
-    if (LOWORD(wparam) == 'C' && GetKeyState(VK_CONTROL) < 0) {
-        copy_selected_lines();
-        return -2;
-    }
-    return -1;
 }
 
 int MainDialog::on_default_message(UINT msg, WPARAM wparam, LPARAM lparam)

@@ -143,4 +143,5 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
         SetWindowPos(laid_out[i].window, nullptr, rect.left, rect.top, rect.right - rect.left,
                      rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    fit_received_column();
 }
