@@ -3,6 +3,7 @@
 // at exit.
 #include "app/main_dialog.h"
 #include "app/program_objects.h"
+#include "framework/dpi.h"
 #include "resources/resource_ids.h"
 
 void MainDialog::toggle_plot()
@@ -17,7 +18,9 @@ void MainDialog::toggle_plot()
 void MainDialog::show_plot()
 {
     PlotSettings& plot = options.plot;
-    const RECT* place = plot.has_window && fits_on_a_screen(plot.window) ? &plot.window : nullptr;
+    const RECT* place = plot.has_window && caption_on_a_work_area(hwnd, plot.window, window_dpi(hwnd))
+                            ? &plot.window
+                            : nullptr;
     plot.shown = plot_window.show(hwnd, plot, place, settings_changed);
     show_plot_state();
 }

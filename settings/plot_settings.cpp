@@ -8,7 +8,8 @@ void load_plot_settings(IniReader& reader, PlotSettings& plot)
     char value[64];
     if (reader.find_key("Plot", value, sizeof value) && value[0] == '1' && !value[1])
         plot.shown = 1;
-    if (reader.find_key("PlotWindow", value, sizeof value) && parse_window(value, plot.window))
+    int32_t dpi = 0;  // the plot's place is kept without its scale
+    if (reader.find_key("PlotWindow", value, sizeof value) && parse_window(value, plot.window, dpi))
         plot.has_window = 1;
     int32_t points = 0;
     if (reader.get_int("PlotPoints", &points, 0) && points >= plot_points_min &&
