@@ -26,6 +26,8 @@ int MainDialog::on_init_dialog()
     restore_placement();
     update_view_menu();
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
+    if (options.plot.shown)
+        show_plot();
     SetWindowTextA(hwnd, "Quorvex");
     apply_command_line();
     remember_settings_base();
@@ -106,6 +108,7 @@ void MainDialog::view_command(int id)
     case IDM_STOP_CAPTURE:     stop_capture(); break;
     case IDM_COPY:             copy_selected_lines(); break;
     case IDM_CLEAR_RECEIVED:   clear_received(); break;
+    case IDM_PLOT:             toggle_plot(); break;
     default:                   break;
     }
 }

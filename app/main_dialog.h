@@ -103,6 +103,13 @@ public:
     void window_pos_changed();
     void fill_min_max(MINMAXINFO* info);
 
+    // The plot window (main_dialog_plot.cpp): View > Plot shows and hides
+    // it; while it is up the receive tick comes often enough for its frames.
+    void toggle_plot();
+    void show_plot();
+    void hide_plot();
+    void show_plot_state();
+
     // The settings file (main_dialog_settings.cpp).
     void locate_settings_folder();
     void load_settings();
@@ -180,8 +187,14 @@ extern wchar_t capture_on_command_line[MAX_PATH];
 // counts.
 void read_command_line(const wchar_t* text);
 
-// The receive timer and its period.
+// The receive timer and its period; with the plot up, its period.
 constexpr UINT_PTR receive_timer_id = 1;
 constexpr UINT receive_timer_period_ms = 250;
+constexpr UINT plot_timer_period_ms = 40;
+
+// True when the caption of a window at `rect` (taken at `dpi`, with the
+// borders `window` has) lies whole on the work area of one screen, so that
+// the user can take hold of it.
+bool caption_on_a_work_area(HWND window, const RECT& rect, UINT dpi);
 // The longest command line the field takes.
 constexpr int command_max_length = 199;

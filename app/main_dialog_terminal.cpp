@@ -101,6 +101,7 @@ void MainDialog::poll_receive(WPARAM timer_id)
         moved += got;
     }
     end_received_lines();
+    plot_window.refresh();
     show_capture_status();
 }
 
@@ -108,4 +109,5 @@ void MainDialog::show_received(const char* bytes, int count)
 {
     capture_received(bytes, count);
     view.show(reinterpret_cast<const unsigned char*>(bytes), count, *this);
+    plot_window.feed(bytes, count);
 }

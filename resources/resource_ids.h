@@ -4,6 +4,8 @@
 #define IDD_MAIN              101
 #define IDI_PROGRAM           102
 #define IDM_MAIN              103
+#define IDM_PLOT_WINDOW       110
+#define IDD_Y_RANGE           111
 #define IDD_SELECT_PORT       21999
 
 /* Main window controls */
@@ -18,6 +20,10 @@
 #define IDC_SEND_NONE         22003
 #define IDC_ESCAPES           22004
 #define IDC_STATUS_BAR        50000
+
+/* Y range dialog controls */
+#define IDC_Y_BOTTOM          1101
+#define IDC_Y_TOP             1102
 
 /* Menu commands */
 #define IDM_EXIT              40002
@@ -36,4 +42,8 @@
 #define IDM_STOP_CAPTURE      40025
 #define IDM_COPY              40026
 #define IDM_CLEAR_RECEIVED    40027
+#define IDM_PLOT              40028
+#define IDM_PLOT_SAVE_CSV     40041
+#define IDM_PLOT_PAUSE        40042
+#define IDM_PLOT_Y_RANGE      40043
 #define IDM_ABOUT             65535

@@ -37,8 +37,8 @@ const NamedOption named_options[] = {
     {"WindowMax", {"0", "1", ""}, &ViewSettings::maximized},
 };
 
-// Reads "left,top,right,bottom" and an optional ",dpi": decimal integers,
-// nothing else, and a rectangle that is not empty.
+}  // namespace
+
 int32_t parse_window(const char* text, RECT& rect, int32_t& dpi)
 {
     LONG numbers[5] = {};
@@ -67,6 +67,15 @@ int32_t parse_window(const char* text, RECT& rect, int32_t& dpi)
     return 1;
 }
 
+void write_window(IniWriter& writer, const char* key, const RECT& rect)
+{
+    char text[48];
+    wsprintfA(text, "%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right, rect.bottom);
+    writer.write_text(key, text);
+}
+
+namespace {
+
 // A value that names none of an option's choices leaves the option as it was.
 void load_view_settings(IniReader& reader, ViewSettings& view)
 {
@@ -79,6 +88,7 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
     if (reader.find_key("Window", value, sizeof value) &&
         parse_window(value, view.window, view.window_dpi))
         view.has_window = 1;
+    load_plot_settings(reader, view.plot);
 }
 
 void write_view_settings(IniWriter& writer, const ViewSettings& view)
@@ -96,6 +106,7 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
             wsprintfA(rect + length, ",%ld", static_cast<long>(view.window_dpi));
         writer.write_text("Window", rect);
     }
+    write_plot_settings(writer, view.plot);
 }
 
 }  // namespace
