@@ -19,6 +19,16 @@ const COLORREF colours[plot_series_max + 1] = {
 };
 constexpr int grey = plot_series_max;
 
+// Copies the terminated `text` to `out` with its terminator; returns its
+// length.
+int copy_text(char* out, const char* text)
+{
+    int length = 0;
+    while ((out[length] = text[length]) != '\0')
+        ++length;
+    return length;
+}
+
 // Draws `text` (`length` characters) in colour `colour` at x, y, or ending
 // at x when `from_right`; returns its size.
 SIZE put_text(HDC dc, int x, int y, const char* text, int length, int colour,
@@ -72,8 +82,7 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
     // each labelled with the text of a value that has it.
     double low = bottom, high = top;
     char texts[2][sizeof range_texts[0]];
-    int lengths[2] = {lstrlenA(lstrcpyA(texts[0], range_texts[0])),
-                      lstrlenA(lstrcpyA(texts[1], range_texts[1]))};
+    int lengths[2] = {copy_text(texts[0], range_texts[0]), copy_text(texts[1], range_texts[1])};
     if (!fixed_y) {
         // Where the lowest and the highest value are: series, sample.
         int series[2] = {-1, -1};
@@ -144,15 +153,15 @@ int PlotWindow::draw_legend(HDC dc, int width, int line)
             i = i < 0 ? 0 : i < columns.count() ? i : columns.count() - 1;
         }
         hovered = columns.last_sample(i);
-        lstrcpyA(text, "sample ");
+        copy_text(text, "sample ");
         x += put_text(dc, x, y, text, 7 + format_count(hovered + 1, text + 7), plot_series_max - 2).cx +
              2 * pad;
     }
     for (int s = 0; s < samples.series_count; ++s) {
-        int length = lstrlenA(lstrcpyA(text, samples.labels[s]));
+        int length = copy_text(text, samples.labels[s]);
         text[length++] = ' ';
         if (!hovering)
-            length += lstrlenA(lstrcpyA(text + length, samples.newest[s]));
+            length += copy_text(text + length, samples.newest[s]);
         else if (hovered >= samples.first())
             length += PlotSamples::point_text(samples.point(s, hovered), text + length);
         SIZE size = {};

@@ -84,5 +84,7 @@ private:
     int area_width_ = 0;   // the width the columns were made for
     HBITMAP frame_ = nullptr;
     HFONT font_ = nullptr;
+    HMENU menu_ = nullptr;   // the window's menu
+    DWORD csv_error_ = 0;    // why the last CSV file failed
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
 };

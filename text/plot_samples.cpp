@@ -48,10 +48,14 @@ int PlotSamples::series_for(const char* label, int length)
     }
     if (series_count == plot_series_max || length > plot_label_max)
         return -1;
-    // Zeroed memory holds gaps: a new series has none of the earlier samples.
-    points_[series_count] = static_cast<PlotPoint*>(calloc(capacity_, sizeof(PlotPoint)));
-    if (!points_[series_count])
+    // A new series has none of the earlier samples: each is a gap, which an
+    // empty text alone makes.
+    PlotPoint* points = static_cast<PlotPoint*>(malloc(capacity_ * sizeof(PlotPoint)));
+    if (!points)
         return -1;
+    for (uint32_t n = 0; n < capacity_; ++n)
+        points[n].text[0] = 0;
+    points_[series_count] = points;
     for (int k = 0; k < length; ++k)
         labels[series_count][k] = label[k];
     labels[series_count][length] = '\0';
