@@ -73,6 +73,7 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
     // Registered once: a second time fails, which changes nothing.
     RegisterClassA(&window_class);
     dpi_ = window_dpi(owner);
+    pad_ = scale_to_dpi(6, dpi_);
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
     int width = scale_to_dpi(560, dpi_), height = scale_to_dpi(360, dpi_);
     if (place) {
@@ -163,7 +164,7 @@ void PlotWindow::columns_for_width()
 {
     RECT client;
     GetClientRect(hwnd, &client);
-    area_width_ = client.right - 2 * scale_to_dpi(6, dpi_);
+    area_width_ = client.right - 2 * pad_;
     uint32_t first = paused && columns.first() > samples.first() ? columns.first() : samples.first();
     columns.rebuild(samples, first, paused ? columns.end() : samples.end(), area_width_);
 }
@@ -182,6 +183,7 @@ void PlotWindow::on_size(WPARAM kind)
 void PlotWindow::set_scale(UINT new_dpi)
 {
     dpi_ = new_dpi;
+    pad_ = scale_to_dpi(6, dpi_);
     if (font_)
         DeleteObject(font_);
     font_ = CreateFontA(-MulDiv(9, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,

@@ -26,12 +26,8 @@ void PlotSamples::set_capacity(int32_t points)
 
 void PlotSamples::clear()
 {
-    for (int i = 0; i < series_count; ++i) {
+    for (int i = 0; i < series_count; ++i)
         free(points_[i]);
-        points_[i] = nullptr;
-        labels[i][0] = '\0';
-        newest[i][0] = '\0';
-    }
     series_count = 0;
     slot_ = 0;
     end_ = 0;
@@ -89,6 +85,11 @@ const PlotPoint& PlotSamples::point(int series, uint32_t n) const
 {
     uint32_t back = static_cast<uint32_t>(end_ - 1 - n);
     return points_[series][slot_ >= back ? slot_ - back : slot_ + capacity_ - back];
+}
+
+int PlotSamples::text_of(int series, uint32_t n, char* out) const
+{
+    return n >= first() ? point_text(point(series, n), out) : 0;
 }
 
 int PlotSamples::point_text(const PlotPoint& point, char* out)
