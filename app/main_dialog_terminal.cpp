@@ -62,15 +62,16 @@ void MainDialog::send_command()
         enter_history(line);
         settings_changed = 1;
     }
-    if (open_port()) {
-        // Escapes are expanded in place: they only ever shorten the text.
-        // The history above keeps the text as typed.
-        int count = length;
-        if (options.escapes == 1)
-            count = expand_escapes(line, line, length);
-        count += append_line_end(line + count, options.line_end, SendChar);
+    // Escapes are expanded in place: they only ever shorten the text.
+    // The history above keeps the text as typed.
+    int count = length;
+    if (options.escapes == 1)
+        count = expand_escapes(line, line, length);
+    count += append_line_end(line + count, options.line_end, SendChar);
+    if (open_port())
         serial_channel.write(line, count);
-    }
+    else
+        send_once_open(line, count);
     refocus_command();
 }
 

@@ -138,9 +138,17 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
 {
     if (status_bar) {
         SendMessageA(status_bar, WM_SIZE, 0, 0);
+        // The state, the line, the capture and the line's signals; below the
+        // widths they want, each gets its share of what there is.
+        static const int wanted[4] = {130, 200, 180, 260};
         int width = LOWORD(lparam);
-        int rights[3] = {width - 320, width - 180, -1};
-        SendMessageA(status_bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(rights));
+        int rights[4];
+        for (int i = 0, right = 0; i < 4; ++i) {
+            right += width >= 770 ? wanted[i] + (i ? 0 : width - 770) : MulDiv(width, wanted[i], 770);
+            rights[i] = right;
+        }
+        rights[3] = -1;
+        SendMessageA(status_bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rights));
     }
     // Before the layout was taken, or minimized: the controls stay. The
     // window is never smaller than the template otherwise.

@@ -31,6 +31,8 @@ void reset_program_values()
     main_dialog.view.set_time_stamps(false);
     port_setup_dialog.settings = PortSettings{};
     connection_light.state = ConnectionLight::closed;
+    main_dialog.opener.abandon();
+    main_dialog.held_command_length = -1;
     serial_channel.close();
 }
 
@@ -185,7 +187,13 @@ void command(HWND dialog, int id, int notification)
 
 bool wait_for_first_open_attempt(DWORD milliseconds)
 {
-    return pump_until([] { return main_dialog.first_tick_done != 0; }, milliseconds);
+    return pump_until([] { return main_dialog.first_tick_done != 0 && !main_dialog.opener.busy(); },
+                      milliseconds);
+}
+
+bool wait_for_open_attempt(DWORD milliseconds)
+{
+    return pump_until([] { return !main_dialog.opener.busy(); }, milliseconds);
 }
 
 bool wait_for_ticks(int count, DWORD milliseconds)

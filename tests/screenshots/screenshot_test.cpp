@@ -75,6 +75,7 @@ TEST(Screenshots, TheLightShowsThePortState)
         std::string reply;
         EXPECT_TRUE(device.command("VANISH COM1 nodevice", &reply)) << reply;
         command(dialog, IDM_OPEN);
+        ASSERT_TRUE(wait_for_open_attempt(5000));
         EXPECT_EQ("Port failed to open", status_text());
         failed = light_picture(dialog, "light-failed");
         device.come_back(1);

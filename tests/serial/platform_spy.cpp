@@ -20,9 +20,70 @@ HANDLE WINAPI spy_create_file(LPCSTR name, DWORD access, DWORD share, LPSECURITY
                               DWORD disposition, DWORD flags, HANDLE templ)
 {
     static auto create_file = real<decltype(&CreateFileA)>("CreateFileA");
+    ++spy.create_calls;
     spy.opened_name = name ? name : "";
+    if (spy.create_delay_ms)
+        Sleep(spy.create_delay_ms);
+    if (spy.create_error) {
+        SetLastError(spy.create_error);
+        return INVALID_HANDLE_VALUE;
+    }
     spy.port = create_file(name, access, share, sa, disposition, flags, templ);
     return spy.port;
+}
+
+BOOL WINAPI spy_close_handle(HANDLE handle)
+{
+    static auto close_handle = real<decltype(&CloseHandle)>("CloseHandle");
+    if (handle && handle == spy.port)
+        ++spy.port_closes;
+    return close_handle(handle);
+}
+
+BOOL WINAPI spy_set_comm_timeouts(HANDLE port, LPCOMMTIMEOUTS timeouts)
+{
+    static auto set_comm_timeouts = real<decltype(&SetCommTimeouts)>("SetCommTimeouts");
+    if (spy.fail_timeouts) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    return set_comm_timeouts(port, timeouts);
+}
+
+BOOL WINAPI spy_get_comm_modem_status(HANDLE port, LPDWORD bits)
+{
+    static auto get_modem_status = real<decltype(&GetCommModemStatus)>("GetCommModemStatus");
+    if (!spy.stand_in_modem)
+        return get_modem_status(port, bits);
+    if (spy.fail_modem) {
+        SetLastError(ERROR_BAD_COMMAND);
+        return FALSE;
+    }
+    *bits = spy.modem_bits;
+    return TRUE;
+}
+
+BOOL WINAPI spy_escape_comm_function(HANDLE port, DWORD function)
+{
+    static auto escape = real<decltype(&EscapeCommFunction)>("EscapeCommFunction");
+    const char* names[] = {"?", "SETXOFF", "SETXON", "SETRTS", "CLRRTS", "SETDTR", "CLRDTR"};
+    spy.line_calls += std::string(function <= 6 ? names[function] : "?") + " ";
+    escape(port, function);
+    return TRUE;  // a pseudo-terminal has no modem lines to switch
+}
+
+BOOL WINAPI spy_set_comm_break(HANDLE)
+{
+    spy.line_calls += "BREAK+ ";
+    spy.break_on_tick = GetTickCount();
+    return TRUE;
+}
+
+BOOL WINAPI spy_clear_comm_break(HANDLE)
+{
+    spy.line_calls += "BREAK- ";
+    spy.break_off_tick = GetTickCount();
+    return TRUE;
 }
 
 HANDLE WINAPI spy_create_event(LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initial, LPCSTR name)
@@ -93,6 +154,10 @@ BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
     BOOL ok = clear_comm_error(port, errors, status);
     if (ok && spy.invented_queue)
         status->cbInQue = spy.invented_queue;
+    if (ok && errors) {
+        *errors |= spy.line_error_flags;
+        spy.line_error_flags = 0;
+    }
     return ok;
 }
 
@@ -100,7 +165,26 @@ BOOL WINAPI spy_read_file(HANDLE file, LPVOID buffer, DWORD size, LPDWORD count,
                           LPOVERLAPPED overlapped)
 {
     static auto read_file = real<decltype(&ReadFile)>("ReadFile");
-    ++spy.read_calls;
+    InterlockedIncrement(&spy.read_calls);
+    if (size > spy.largest_read)
+        spy.largest_read = size;
+    if (spy.failing_reads > 0) {
+        --spy.failing_reads;
+        SetLastError(spy.read_error);
+        return FALSE;
+    }
+    LONG invented = spy.invented_bytes;
+    if (invented > 0) {
+        DWORD given = size < static_cast<DWORD>(invented) ? size : static_cast<DWORD>(invented);
+        memset(buffer, 'x', given);
+        InterlockedExchangeAdd(&spy.invented_bytes, -static_cast<LONG>(given));
+        *count = given;
+        return TRUE;
+    }
+    if (spy.empty_reads_at_once) {
+        *count = 0;
+        return TRUE;
+    }
     return read_file(file, buffer, size, count, overlapped);
 }
 
@@ -120,6 +204,12 @@ void* stand_in_for(const char* function)
         void* stand_in;
     } stand_ins[] = {
         {"CreateFileA", reinterpret_cast<void*>(spy_create_file)},
+        {"CloseHandle", reinterpret_cast<void*>(spy_close_handle)},
+        {"SetCommTimeouts", reinterpret_cast<void*>(spy_set_comm_timeouts)},
+        {"GetCommModemStatus", reinterpret_cast<void*>(spy_get_comm_modem_status)},
+        {"EscapeCommFunction", reinterpret_cast<void*>(spy_escape_comm_function)},
+        {"SetCommBreak", reinterpret_cast<void*>(spy_set_comm_break)},
+        {"ClearCommBreak", reinterpret_cast<void*>(spy_clear_comm_break)},
         {"CreateEventA", reinterpret_cast<void*>(spy_create_event)},
         {"GetCommState", reinterpret_cast<void*>(spy_get_comm_state)},
         {"SetCommState", reinterpret_cast<void*>(spy_set_comm_state)},

@@ -11,6 +11,11 @@ class DeviceClient;
 struct Spy {
     HANDLE port = nullptr;      // what CreateFileA returned
     std::string opened_name;    // the name CreateFileA was given
+    int create_calls = 0;
+    DWORD create_error = 0;     // when nonzero, CreateFileA fails with it
+    DWORD create_delay_ms = 0;  // CreateFileA takes this long
+    int port_closes = 0;        // CloseHandle calls on `port`
+    bool fail_timeouts = false; // SetCommTimeouts fails
     bool left_dirty = false;    // GetCommState reports a line left in a bad state
     HANDLE events[2] = {};      // what the first two CreateEventA calls returned
     int event_calls = 0;
@@ -25,7 +30,18 @@ struct Spy {
     bool fail_setup = false;
     bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
     DWORD invented_queue = 0;   // when nonzero, ClearCommError reports this many waiting
-    int read_calls = 0;
+    DWORD line_error_flags = 0; // ClearCommError reports these once
+    bool stand_in_modem = false;// GetCommModemStatus reports modem_bits
+    bool fail_modem = false;    //   or fails
+    DWORD modem_bits = 0;
+    std::string line_calls;     // EscapeCommFunction and break calls, e.g. "CLRDTR BREAK+ "
+    DWORD break_on_tick = 0, break_off_tick = 0;
+    volatile LONG read_calls = 0;
+    DWORD largest_read = 0;     // the most bytes one ReadFile asked for
+    int failing_reads = 0;      // the next ReadFile calls fail with read_error
+    DWORD read_error = 0;
+    volatile LONG invented_bytes = 0;  // ReadFile returns these at once, as 'x'
+    bool empty_reads_at_once = false;  // as Windows does: a read finds nothing at once
     int write_calls = 0;
     int hold_before_write = 0;  // the device stops taking bytes before this WriteFile
     DeviceClient* device = nullptr;

@@ -1,0 +1,172 @@
+// Opening the port off the window's thread: the window answers while a slow
+// driver opens, Close ends the wait, a failed open says why once, and a lost
+// port is tried again after longer and longer waits.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "app/program_objects.h"
+#include "resources/resource_ids.h"
+#include "tests/app/main_window_driver.h"
+#include "tests/serial/platform_spy.h"
+
+namespace {
+
+// Measures, from another thread, how long the window takes to answer.
+class AnswerWatch {
+public:
+    explicit AnswerWatch(HWND window) : window_(window)
+    {
+        thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    }
+    // Stops watching; the slowest answer seen, in ms.
+    DWORD stop()
+    {
+        InterlockedExchange(&stop_, 1);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        return slowest_;
+    }
+
+private:
+    static DWORD WINAPI run(LPVOID self_pointer)
+    {
+        auto* self = static_cast<AnswerWatch*>(self_pointer);
+        while (!self->stop_) {
+            DWORD start = GetTickCount();
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(self->window_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+            DWORD took = GetTickCount() - start;
+            if (took > self->slowest_)
+                self->slowest_ = took;
+            Sleep(50);
+        }
+        return 0;
+    }
+    HWND window_;
+    HANDLE thread_ = nullptr;
+    volatile LONG stop_ = 0;
+    DWORD slowest_ = 0;
+};
+
+TEST(PortOpen, ASlowOpenLeavesTheWindowAnsweringAndCloseEndsTheWait)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    SpyPatch files("CreateFileA");
+    SpyPatch closes("CloseHandle");
+    ASSERT_TRUE(files.active() && closes.active());
+    bool ran = false;
+    run_main_window([&](HWND dialog) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        command(dialog, IDM_CLOSE);
+        spy = Spy();
+        spy.create_delay_ms = 3000;
+        AnswerWatch watch(dialog);
+        DWORD start = GetTickCount();
+        command(dialog, IDM_OPEN);
+        EXPECT_LT(GetTickCount() - start, 250u) << "Open held the window";
+        EXPECT_EQ("Opening COM1...", status_text());
+        EXPECT_TRUE(pump_until([] { return serial_channel.is_open != 0; }, 8000));
+        DWORD slowest = watch.stop();
+        printf("open took %lu ms; the window's slowest answer meanwhile: %lu ms\n",
+               GetTickCount() - start, slowest);
+        EXPECT_GE(GetTickCount() - start, 2900u);
+        EXPECT_LT(slowest, 250u);
+        EXPECT_EQ("Port is open", status_text());
+        EXPECT_EQ("COM1 9600 8N1", status_text(1));
+
+        // Close while a slow open is under way: the window shows it closed at
+        // once, and the port the driver opens later is closed again.
+        command(dialog, IDM_CLOSE);
+        spy = Spy();
+        spy.create_delay_ms = 1500;
+        command(dialog, IDM_OPEN);
+        pump_messages(200);
+        command(dialog, IDM_CLOSE);
+        EXPECT_EQ("Port is closed", status_text());
+        EXPECT_TRUE(pump_until([] { return spy.port_closes == 1; }, 5000))
+            << "the abandoned open kept its port";
+        pump_messages(300);
+        EXPECT_EQ(0, serial_channel.is_open);
+        EXPECT_EQ("Port is closed", status_text());
+        EXPECT_EQ(ConnectionLight::closed, connection_light.state);
+        ran = true;
+    });
+    EXPECT_TRUE(ran);
+}
+
+// Each reason shows once beside "Port failed to open", with no retry.
+TEST(PortOpen, AFailedOpenSaysWhyAndIsNotRetried)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    SpyPatch files("CreateFileA");
+    SpyPatch states("SetCommState");
+    ASSERT_TRUE(files.active() && states.active());
+    const struct {
+        DWORD create_error;
+        bool fail_set;
+        int32_t port;
+        const char* shown;
+    } cases[] = {
+        {ERROR_ACCESS_DENIED, false, 7, "COM7 is in use by another program"},
+        {ERROR_FILE_NOT_FOUND, false, 7, "COM7 does not exist"},
+        {0, true, 0, "COM1 refused these line settings"},
+        {ERROR_GEN_FAILURE, false, 12, "COM12 did not open (error 31)"},
+    };
+    for (const auto& c : cases) {
+        spy = Spy();
+        spy.create_error = c.create_error;
+        spy.fail_set = c.fail_set;
+        run_main_window([&](HWND) {
+            port_setup_dialog.settings.Port = c.port;
+            ASSERT_TRUE(wait_for_first_open_attempt(5000)) << c.shown;
+            EXPECT_EQ("Port failed to open", status_text()) << c.shown;
+            EXPECT_EQ(c.shown, status_text(1));
+            EXPECT_EQ(ConnectionLight::failed, connection_light.state) << c.shown;
+            wait_for_ticks(4, 3000);
+            EXPECT_EQ(1, spy.create_calls) << c.shown << ": tried again";
+            EXPECT_EQ(c.shown, status_text(1));
+        });
+    }
+    spy = Spy();
+}
+
+// A port held by another program is found so, the way a user meets it.
+TEST(PortOpen, APortOpenElsewhereIsShownInUse)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    SerialChannel elsewhere;
+    ASSERT_EQ(1, elsewhere.open(port_settings(0, 3)));
+    run_main_window([&](HWND) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        EXPECT_EQ("Port failed to open", status_text());
+        EXPECT_EQ("COM1 is in use by another program", status_text(1));
+    });
+}
+
+// After a loss the tries come 1, 2, 4 ... s apart while the device stays away.
+TEST(PortOpen, ALostPortIsTriedAgainLessAndLessOften)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    SpyPatch files("CreateFileA");
+    ASSERT_TRUE(files.active());
+    run_main_window([&](HWND) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        ASSERT_EQ(1, serial_channel.is_open);
+        ASSERT_TRUE(device.vanish(1)) << device.last_reply();
+        ASSERT_TRUE(pump_until([] { return serial_channel.is_open == 0; }, 3000));
+        spy.create_calls = 0;
+        // Tries at about 1, 3 and 7 s; the next would come at 15 s.
+        pump_messages(10000);
+        EXPECT_EQ(3, spy.create_calls) << "tries in 10 s";
+        EXPECT_EQ("Port was lost", status_text());
+        ASSERT_TRUE(device.come_back(1)) << device.last_reply();
+        EXPECT_TRUE(pump_until([] { return serial_channel.is_open != 0; }, 10000));
+        EXPECT_EQ("Port is open", status_text());
+    });
+    device.come_back(1);
+}
+
+}  // namespace
