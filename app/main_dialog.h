@@ -10,9 +10,14 @@
 // The receive view and the capture file's name, outside the window object
 // so that they take no room in the program file.
 extern ReceiveView receive_view;
+extern char capture_path_text[MAX_PATH];
+// Likewise the port's opener, a command waiting for the port to open, and
+// the line part of the status bar as last shown.
+extern PortOpener port_opener;
+extern char held_command_bytes[];
+extern char line_state_shown[192];
 // The longest command line the field takes.
 constexpr int command_max_length = 199;
-extern char capture_path_text[MAX_PATH];
 
 class MainDialog : public DialogBase, private ReceiveSink {
 public:
@@ -122,11 +127,11 @@ public:
     void apply_port_setup(const PortSettings& before);
     // A command sent while the port opens goes out once it is open.
     void send_once_open(const char* bytes, int count);
-    PortOpener opener;
+    PortOpener& opener = port_opener;
     int32_t opening_quietly = 0;
     int32_t opening_port = 0;
     DWORD reopen_wait_ms = 1000;
-    char held_command[command_max_length + 3] = {};
+    char* held_command = held_command_bytes;
     int32_t held_command_length = -1;
 
     // The line (main_dialog_line.cpp): DTR, RTS and a break driven from the
@@ -140,7 +145,7 @@ public:
     void send_break();
     void end_break();
     int32_t break_held = 0;
-    char line_state_text[192] = {};
+    char (&line_state_text)[192] = line_state_shown;
 
     // Shortcut keys of the main window (main_dialog_keys.cpp): a message
     // filter sees each key before the dialog does; 1 when the key was used.

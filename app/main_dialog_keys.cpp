@@ -36,9 +36,7 @@ void MainDialog::remove_shortcut_keys()
 
 int MainDialog::on_shortcut_key(UINT vk)
 {
-    bool ctrl_only = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 &&
-                     GetKeyState(VK_MENU) >= 0;
-    if (vk == 'B' && ctrl_only) {
+    if (vk == 'B' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
         send_break();
         return 1;
     }

@@ -4,32 +4,11 @@
 // window only looks at what it gathered.
 #include "app/main_dialog.h"
 #include <commctrl.h>
+#include <cstring>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 
-namespace {
-
-// Appends `text` at `end` within `limit`, cutting it when it does not fit.
-char* append(char* end, const char* limit, const char* text)
-{
-    while (*text && end < limit - 1)
-        *end++ = *text++;
-    *end = '\0';
-    return end;
-}
-
-// Appends "Name N" (with ", " before all but the first) when N is not zero.
-char* append_count(char* end, const char* limit, int& listed, const char* format, LONG count)
-{
-    if (count <= 0)
-        return end;
-    char item[48];
-    wsprintfA(item, format, count);
-    end = append(end, limit, listed++ ? ", " : "  ");
-    return append(end, limit, item);
-}
-
-}  // namespace
+char line_state_shown[192];
 
 void MainDialog::watch_line(WPARAM timer_id)
 {
@@ -43,39 +22,41 @@ void MainDialog::watch_line(WPARAM timer_id)
 }
 
 // "CTS DSR" (or "-"), then the line's errors: "CTS DSR  Framing 3, Overrun 1".
-// Empty while the port is not open; set only when it changed.
+// Empty while the port is not open; set only when it changed. The longest
+// text (every signal, every count at its largest) takes about 160 bytes.
 void MainDialog::show_line_state()
 {
-    char text[sizeof line_state_text];
-    const char* limit = text + sizeof text;
-    char* end = text;
-    *end = '\0';
+    char text[sizeof line_state_text] = {};
     if (serial_channel.is_open) {
-        static const struct {
-            LONG bit;
-            char name[4];
-        } signals[] = {{MS_CTS_ON, "CTS"}, {MS_DSR_ON, "DSR"}, {MS_RLSD_ON, "DCD"}, {MS_RING_ON, "RI"}};
+        char* end = text;
         LONG on = serial_channel.modem_status;
-        for (const auto& signal : signals)
-            if (on & signal.bit) {
-                if (end != text)
-                    end = append(end, limit, " ");
-                end = append(end, limit, signal.name);
-            }
+        const char* name = "CTS\0DSR\0DCD\0RI";
+        static const BYTE bits[] = {MS_CTS_ON, MS_DSR_ON, MS_RLSD_ON, MS_RING_ON};
+        for (BYTE bit : bits) {
+            if (on & bit)
+                end += wsprintfA(end, end == text ? "%s" : " %s", name);
+            name += lstrlenA(name) + 1;
+        }
         if (end == text)
-            end = append(end, limit, "-");
-        static const char* const errors[] = {"Framing %ld", "Parity %ld", "Overrun %ld",
-                                             "Break %ld"};
-        int listed = 0;
-        for (int i = 0; i < 4; ++i)
-            end = append_count(end, limit, listed, errors[i], serial_channel.line_errors[i]);
-        end = append_count(end, limit, listed, "Input overrun: %ld bytes lost",
-                           serial_channel.bytes_dropped);
-        append_count(end, limit, listed, "Read errors %ld", serial_channel.read_errors);
+            *end++ = '-';
+        const LONG counts[] = {serial_channel.line_errors[0], serial_channel.line_errors[1],
+                               serial_channel.line_errors[2], serial_channel.line_errors[3],
+                               serial_channel.bytes_dropped, serial_channel.read_errors};
+        const char* format = "Framing %ld\0Parity %ld\0Overrun %ld\0Break %ld\0"
+                             "Input overrun: %ld bytes lost\0Read errors %ld";
+        const char* separator = "  ";
+        for (LONG count : counts) {
+            if (count > 0) {
+                end += wsprintfA(end, "%s", separator);
+                end += wsprintfA(end, format, count);
+                separator = ", ";
+            }
+            format += lstrlenA(format) + 1;
+        }
     }
-    if (lstrcmpA(text, line_state_text) == 0)
+    if (memcmp(text, line_state_text, sizeof text) == 0)
         return;
-    lstrcpynA(line_state_text, text, sizeof line_state_text);
+    memcpy(line_state_text, text, sizeof text);
     SendMessageA(status_bar, SB_SETTEXTA, 3, reinterpret_cast<LPARAM>(text));
 }
 
@@ -84,12 +65,18 @@ void MainDialog::show_line_state()
 void MainDialog::update_line_menu()
 {
     int open = serial_channel.is_open;
-    int rts = open && !serial_channel.rts_by_handshake();
-    EnableMenuItem(menu, IDM_DTR, open ? MF_ENABLED : MF_GRAYED);
-    EnableMenuItem(menu, IDM_RTS, rts ? MF_ENABLED : MF_GRAYED);
-    EnableMenuItem(menu, IDM_SEND_BREAK, open ? MF_ENABLED : MF_GRAYED);
-    CheckMenuItem(menu, IDM_DTR, open && serial_channel.dtr_on() ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(menu, IDM_RTS, open && serial_channel.rts_on() ? MF_CHECKED : MF_UNCHECKED);
+    const struct {
+        UINT id;
+        int enabled, checked;
+    } items[] = {
+        {IDM_DTR, open, open && serial_channel.dtr_on()},
+        {IDM_RTS, open && !serial_channel.rts_by_handshake(), open && serial_channel.rts_on()},
+        {IDM_SEND_BREAK, open, 0},
+    };
+    for (const auto& item : items) {
+        EnableMenuItem(menu, item.id, item.enabled ? MF_ENABLED : MF_GRAYED);
+        CheckMenuItem(menu, item.id, item.checked ? MF_CHECKED : MF_UNCHECKED);
+    }
 }
 
 void MainDialog::toggle_dtr()

@@ -4,6 +4,9 @@
 #include "app/main_dialog.h"
 #include "app/program_objects.h"
 
+PortOpener port_opener;
+char held_command_bytes[command_max_length + 3];
+
 namespace {
 
 // The longest wait between two tries to reopen a lost port.
@@ -32,8 +35,13 @@ void MainDialog::start_opening(int quietly)
         set_status(text);
         set_line_text("");
     }
-    opener.start(line);
-    SetTimer(hwnd, line_timer_id, line_timer_period_ms, nullptr);
+    if (opener.start(line)) {
+        SetTimer(hwnd, line_timer_id, line_timer_period_ms, nullptr);
+        return;
+    }
+    connection_light.set_failed();
+    set_status("Port failed to open");
+    show_open_failure(OpenFailure::other, ERROR_NOT_ENOUGH_MEMORY);
 }
 
 // Runs on the line timer until the attempt under way has ended.
@@ -76,11 +84,13 @@ void MainDialog::show_port_open()
 
 void MainDialog::show_open_failure(OpenFailure failure, DWORD error)
 {
-    static const char* const reasons[] = {
-        "", "COM%d is in use by another program", "COM%d does not exist",
-        "COM%d refused these line settings", "COM%d did not open (error %lu)"};
+    // One reason for each failure after the first, in their order.
+    const char* reason = "COM%d is in use by another program\0COM%d does not exist\0"
+                         "COM%d refused these line settings\0COM%d did not open (error %lu)";
+    for (int i = static_cast<int>(OpenFailure::in_use); i < static_cast<int>(failure); ++i)
+        reason += lstrlenA(reason) + 1;
     char text[64];
-    wsprintfA(text, reasons[static_cast<int>(failure)], opening_port, error);
+    wsprintfA(text, reason, opening_port, error);
     set_line_text(text);
 }
 
@@ -121,7 +131,7 @@ void MainDialog::apply_port_setup(const PortSettings& before)
 
 void MainDialog::send_once_open(const char* bytes, int count)
 {
-    if (count < 0 || count > static_cast<int>(sizeof held_command))
+    if (count < 0 || count > command_max_length + 3)
         return;
     memcpy(held_command, bytes, static_cast<size_t>(count));
     held_command_length = count;

@@ -138,16 +138,13 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
 {
     if (status_bar) {
         SendMessageA(status_bar, WM_SIZE, 0, 0);
-        // The state, the line, the capture and the line's signals; below the
-        // widths they want, each gets its share of what there is.
-        static const int wanted[4] = {130, 200, 180, 260};
+        // The state, the line, the capture and the line's signals, each
+        // its share of the width.
+        static const BYTE percent_ends[3] = {22, 48, 68};
         int width = LOWORD(lparam);
-        int rights[4];
-        for (int i = 0, right = 0; i < 4; ++i) {
-            right += width >= 770 ? wanted[i] + (i ? 0 : width - 770) : MulDiv(width, wanted[i], 770);
-            rights[i] = right;
-        }
-        rights[3] = -1;
+        int rights[4] = {0, 0, 0, -1};
+        for (int i = 0; i < 3; ++i)
+            rights[i] = MulDiv(width, percent_ends[i], 100);
         SendMessageA(status_bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rights));
     }
     // Before the layout was taken, or minimized: the controls stay. The

@@ -107,36 +107,24 @@ int PortOpener::start(const PortSettings& settings)
 {
     abandon();
     attempt = new Attempt;
-    if (attempt) {
-        attempt->settings = settings;
-        HANDLE thread = CreateThread(nullptr, 0, Attempt::run, attempt, 0, nullptr);
-        if (thread) {
-            CloseHandle(thread);
-            return 1;
-        }
-    }
-    // Without a thread the attempt is over before it began.
-    unstarted = OpenedLine{};
-    unstarted.port_number = port_number_for(settings);
-    unstarted.failure = OpenFailure::other;
-    unstarted.error = GetLastError();
-    delete attempt;
-    attempt = nullptr;
-    not_started = 1;
-    return 0;
+    if (!attempt)
+        return 0;
+    attempt->settings = settings;
+    HANDLE thread = CreateThread(nullptr, 0, Attempt::run, attempt, 0, nullptr);
+    if (thread)
+        CloseHandle(thread);
+    else
+        Attempt::run(attempt);
+    return 1;
 }
 
 int PortOpener::finished() const
 {
-    return not_started || (attempt && attempt->done);
+    return attempt && attempt->done;
 }
 
 OpenedLine PortOpener::take()
 {
-    if (!attempt) {
-        not_started = 0;
-        return unstarted;
-    }
     OpenedLine result = attempt->result;
     attempt->result = OpenedLine{};
     attempt->let_go();
@@ -149,5 +137,4 @@ void PortOpener::abandon()
     if (attempt)
         attempt->let_go();
     attempt = nullptr;
-    not_started = 0;
 }

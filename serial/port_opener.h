@@ -34,19 +34,16 @@ void release_line(OpenedLine& opened);
 // Opens a port on a thread of its own so that the caller never waits for the
 // driver. The caller asks `finished` from time to time, then `take`s the
 // result; `abandon` leaves an attempt to end by itself, closing what it
-// opened. The thread touches nothing but its own attempt.
+// opened. The thread touches nothing but its own attempt. An attempt still
+// under way at exit simply ends with the process.
 class PortOpener {
 public:
-    PortOpener() = default;
-    ~PortOpener() { abandon(); }
-    PortOpener(const PortOpener&) = delete;
-    PortOpener& operator=(const PortOpener&) = delete;
-
-    // Starts an attempt (abandoning any earlier one); 0 when no thread could
-    // be started, in which case the attempt is finished with that failure.
+    // Starts an attempt (abandoning any earlier one); 0, with nothing under
+    // way, when there was no memory for it. Without a thread of its own the
+    // attempt runs at once.
     int start(const PortSettings& settings);
     // Nonzero from `start` until `take` or `abandon`.
-    int busy() const { return attempt != nullptr || not_started; }
+    int busy() const { return attempt != nullptr; }
     // Nonzero once the attempt's thread is done with the port.
     int finished() const;
     // The finished attempt's result; the caller then owns what it holds.
@@ -56,6 +53,4 @@ public:
 private:
     struct Attempt;
     Attempt* attempt = nullptr;
-    int32_t not_started = 0;
-    OpenedLine unstarted;
 };

@@ -21,7 +21,7 @@ const DWORD largest_read = 65536;
 const DWORD longest_retry_ms = 1000;
 // The driver's error flags behind each counted line error: framing, parity,
 // overrun (the UART's or the driver's queue), break.
-const DWORD error_flags[4] = {CE_FRAME, CE_RXPARITY, CE_OVERRUN | CE_RXOVER, CE_BREAK};
+const BYTE error_flags[4] = {CE_FRAME, CE_RXPARITY, CE_OVERRUN | CE_RXOVER, CE_BREAK};
 
 }  // namespace
 
@@ -68,25 +68,67 @@ DWORD SerialChannel::read_into(uint8_t* buffer, DWORD size, DWORD& got)
     return GetLastError();
 }
 
-// Reads the line's errors and input signals for the window; 0 when the port
-// did not answer (ClearCommError failed, or GetCommModemStatus failed where
-// it worked before: some drivers never report modem lines).
-int SerialChannel::watch_line()
+// Reads the line's errors and input signals for the window, and how many
+// bytes wait in the driver; 0 when the port did not answer (ClearCommError
+// failed, or GetCommModemStatus failed where it worked before: some drivers
+// never report modem lines).
+int SerialChannel::watch_line(DWORD* queued)
 {
     DWORD errors = 0;
     COMSTAT status;
     if (!ClearCommError(handle, &errors, &status))
         return 0;
+    if (queued)
+        *queued = status.cbInQue;
     for (int i = 0; i < 4; ++i)
-        if (errors & error_flags[i])
+        if (errors & error_flags[i]) {
             InterlockedIncrement(&line_errors[i]);
+            ++line_changes;
+        }
     DWORD signals = 0;
     if (!GetCommModemStatus(handle, &signals))
         return !modem_status_works;
     modem_status_works = 1;
-    InterlockedExchange(&modem_status,
-                        static_cast<LONG>(signals & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON)));
+    LONG on = static_cast<LONG>(signals & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON));
+    if (InterlockedExchange(&modem_status, on) != on)
+        ++line_changes;
     return 1;
+}
+
+// Rests `ms` or until close asks the reader to stop (then 1). Where the
+// driver reports changes of the line (WaitCommEvent), a byte arriving ends
+// the rest at once and a new signal or error is seen at once; a driver that
+// reports changes that did not happen (Wine's) is simply waited out.
+int SerialChannel::rest(DWORD ms, HANDLE line_event)
+{
+    DWORD start = GetTickCount();
+    HANDLE events[] = {stop_event, line_event};
+    DWORD left = ms;
+    while (line_event) {
+        OVERLAPPED wait = {};
+        wait.hEvent = line_event;
+        DWORD mask = 0, ignored = 0;
+        ResetEvent(line_event);
+        if (!WaitCommEvent(handle, &mask, &wait) && GetLastError() != ERROR_IO_PENDING)
+            break;
+        DWORD woke = WaitForMultipleObjects(2, events, FALSE, left);
+        if (woke != WAIT_OBJECT_0 + 1)
+            CancelIo(handle);
+        GetOverlappedResult(handle, &wait, &ignored, TRUE);
+        if (woke != WAIT_OBJECT_0 + 1)
+            return woke == WAIT_OBJECT_0;
+        LONG changes = line_changes;
+        DWORD queued = 0;
+        watch_line(&queued);
+        DWORD spent = GetTickCount() - start;
+        if (queued || spent >= ms)
+            return 0;
+        if (line_changes == changes)
+            break;
+        left = ms - spent;
+    }
+    DWORD spent = GetTickCount() - start;
+    return WaitForSingleObject(stop_event, spent < ms ? ms - spent : 0) == WAIT_OBJECT_0;
 }
 
 // Reads into the ring's free space until close asks the reader to stop or the
@@ -94,6 +136,20 @@ int SerialChannel::watch_line()
 // no longer answers either; a read the driver aborted once is simply read
 // again, and other failures are counted and tried again after a pause.
 void SerialChannel::read_port()
+{
+    // Where the driver can tell of changes, a quiet line is rested on them.
+    HANDLE line_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (line_event && !SetCommMask(handle, EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_RING |
+                                               EV_ERR | EV_BREAK)) {
+        CloseHandle(line_event);
+        line_event = nullptr;
+    }
+    read_until_stopped(line_event);
+    if (line_event)
+        CloseHandle(line_event);
+}
+
+void SerialChannel::read_until_stopped(HANDLE line_event)
 {
     // Bytes read while the ring is full, counted and dropped.
     uint8_t spill[8192];
@@ -149,7 +205,7 @@ void SerialChannel::read_port()
             else if (now - last_bytes >= quiet_after_ms)
                 pause = quiet_pause_ms;
         }
-        if (WaitForSingleObject(stop_event, pause) == WAIT_OBJECT_0)
+        if (rest(pause, pause == quiet_pause_ms ? line_event : nullptr))
             return;
     }
 }

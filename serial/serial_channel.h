@@ -92,8 +92,10 @@ private:
     static DWORD WINAPI reader_main(LPVOID channel);
     // The reader thread's parts (port_reader.cpp).
     void read_port();
+    void read_until_stopped(HANDLE line_event);
     DWORD read_into(uint8_t* buffer, DWORD size, DWORD& got);
-    int watch_line();
+    int watch_line(DWORD* queued = nullptr);
+    int rest(DWORD ms, HANDLE line_event);
     void stop_reader();
 
     HANDLE stop_event = nullptr;
@@ -102,6 +104,7 @@ private:
     DWORD ring_out = 0;       // where `read` takes the next byte
     volatile LONG filled = 0;
     int32_t modem_status_works = 0;  // GetCommModemStatus succeeded on this port
+    LONG line_changes = 0;           // new signals or errors seen by the reader
     // Every failure that means the device is gone reports here.
     void mark_lost() { InterlockedExchange(&lost_state, 1); }
     volatile LONG lost_state = 0;

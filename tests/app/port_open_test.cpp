@@ -131,20 +131,6 @@ TEST(PortOpen, AFailedOpenSaysWhyAndIsNotRetried)
     spy = Spy();
 }
 
-// A port held by another program is found so, the way a user meets it.
-TEST(PortOpen, APortOpenElsewhereIsShownInUse)
-{
-    DeviceClient device;
-    ASSERT_TRUE(device.ping()) << device.last_reply();
-    SerialChannel elsewhere;
-    ASSERT_EQ(1, elsewhere.open(port_settings(0, 3)));
-    run_main_window([&](HWND) {
-        ASSERT_TRUE(wait_for_first_open_attempt(5000));
-        EXPECT_EQ("Port failed to open", status_text());
-        EXPECT_EQ("COM1 is in use by another program", status_text(1));
-    });
-}
-
 // After a loss the tries come 1, 2, 4 ... s apart while the device stays away.
 TEST(PortOpen, ALostPortIsTriedAgainLessAndLessOften)
 {

@@ -20,8 +20,11 @@ HANDLE WINAPI spy_create_file(LPCSTR name, DWORD access, DWORD share, LPSECURITY
                               DWORD disposition, DWORD flags, HANDLE templ)
 {
     static auto create_file = real<decltype(&CreateFileA)>("CreateFileA");
+    // Files (the settings file) pass unseen.
+    if (!name || strncmp(name, "\\\\.\\COM", 7) != 0)
+        return create_file(name, access, share, sa, disposition, flags, templ);
     ++spy.create_calls;
-    spy.opened_name = name ? name : "";
+    spy.opened_name = name;
     if (spy.create_delay_ms)
         Sleep(spy.create_delay_ms);
     if (spy.create_error) {
@@ -29,14 +32,18 @@ HANDLE WINAPI spy_create_file(LPCSTR name, DWORD access, DWORD share, LPSECURITY
         return INVALID_HANDLE_VALUE;
     }
     spy.port = create_file(name, access, share, sa, disposition, flags, templ);
+    spy.open_port = spy.port;
     return spy.port;
 }
 
 BOOL WINAPI spy_close_handle(HANDLE handle)
 {
     static auto close_handle = real<decltype(&CloseHandle)>("CloseHandle");
-    if (handle && handle == spy.port)
+    // Once closed, the port's handle value may come back for another object.
+    if (handle && handle == spy.open_port) {
         ++spy.port_closes;
+        spy.open_port = nullptr;
+    }
     return close_handle(handle);
 }
 
@@ -61,6 +68,30 @@ BOOL WINAPI spy_get_comm_modem_status(HANDLE port, LPDWORD bits)
     }
     *bits = spy.modem_bits;
     return TRUE;
+}
+
+// An overlapped wait that the stand-in completes itself: line_changed ends
+// it with the events, CancelIo with a cancel.
+BOOL WINAPI spy_wait_comm_event(HANDLE port, LPDWORD mask, LPOVERLAPPED overlapped)
+{
+    static auto wait_comm_event = real<decltype(&WaitCommEvent)>("WaitCommEvent");
+    if (!spy.stand_in_events || !overlapped)
+        return wait_comm_event(port, mask, overlapped);
+    overlapped->Internal = STATUS_PENDING;
+    overlapped->InternalHigh = 0;
+    ResetEvent(overlapped->hEvent);
+    spy.wait_mask = mask;
+    InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&spy.pending_wait), overlapped);
+    SetLastError(ERROR_IO_PENDING);
+    return FALSE;
+}
+
+BOOL WINAPI spy_cancel_io(HANDLE port)
+{
+    static auto cancel_io = real<decltype(&CancelIo)>("CancelIo");
+    if (spy.stand_in_events)
+        line_changed(0);
+    return cancel_io(port);
 }
 
 BOOL WINAPI spy_escape_comm_function(HANDLE port, DWORD function)
@@ -208,6 +239,8 @@ void* stand_in_for(const char* function)
         {"SetCommTimeouts", reinterpret_cast<void*>(spy_set_comm_timeouts)},
         {"GetCommModemStatus", reinterpret_cast<void*>(spy_get_comm_modem_status)},
         {"EscapeCommFunction", reinterpret_cast<void*>(spy_escape_comm_function)},
+        {"WaitCommEvent", reinterpret_cast<void*>(spy_wait_comm_event)},
+        {"CancelIo", reinterpret_cast<void*>(spy_cancel_io)},
         {"SetCommBreak", reinterpret_cast<void*>(spy_set_comm_break)},
         {"ClearCommBreak", reinterpret_cast<void*>(spy_clear_comm_break)},
         {"CreateEventA", reinterpret_cast<void*>(spy_create_event)},
@@ -225,6 +258,18 @@ void* stand_in_for(const char* function)
 }
 
 }  // namespace
+
+void line_changed(DWORD events)
+{
+    auto* overlapped = static_cast<OVERLAPPED*>(InterlockedExchangePointer(
+        reinterpret_cast<void* volatile*>(&spy.pending_wait), nullptr));
+    if (!overlapped)
+        return;
+    *spy.wait_mask = events;
+    const DWORD status_cancelled = 0xC0000120;
+    overlapped->Internal = events ? 0 : status_cancelled;
+    SetEvent(overlapped->hEvent);
+}
 
 SpyPatch::SpyPatch(const char* function)
     : ImportPatch("kernel32.dll", function, stand_in_for(function))

@@ -15,6 +15,7 @@ struct Spy {
     DWORD create_error = 0;     // when nonzero, CreateFileA fails with it
     DWORD create_delay_ms = 0;  // CreateFileA takes this long
     int port_closes = 0;        // CloseHandle calls on `port`
+    HANDLE open_port = nullptr; // `port` until it is closed
     bool fail_timeouts = false; // SetCommTimeouts fails
     bool left_dirty = false;    // GetCommState reports a line left in a bad state
     HANDLE events[2] = {};      // what the first two CreateEventA calls returned
@@ -34,6 +35,9 @@ struct Spy {
     bool stand_in_modem = false;// GetCommModemStatus reports modem_bits
     bool fail_modem = false;    //   or fails
     DWORD modem_bits = 0;
+    bool stand_in_events = false;  // WaitCommEvent waits for line_changed
+    OVERLAPPED* volatile pending_wait = nullptr;
+    DWORD* wait_mask = nullptr;
     std::string line_calls;     // EscapeCommFunction and break calls, e.g. "CLRDTR BREAK+ "
     DWORD break_on_tick = 0, break_off_tick = 0;
     volatile LONG read_calls = 0;
@@ -48,6 +52,9 @@ struct Spy {
     int device_com = 0;
 };
 extern Spy spy;
+
+// Tells a waiting WaitCommEvent stand-in that `events` (EV_CTS, ...) happened.
+void line_changed(DWORD events);
 
 // Installs the stand-in for one kernel32 function while it lives.
 class SpyPatch : public ImportPatch {
