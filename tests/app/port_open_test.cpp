@@ -146,6 +146,7 @@ TEST(PortOpen, ALostPortIsTriedAgainLessAndLessOften)
         spy.create_calls = 0;
         // Tries at about 1, 3 and 7 s; the next would come at 15 s.
         pump_messages(10000);
+        printf("tries in 10 s: %d\n", spy.create_calls);
         EXPECT_EQ(3, spy.create_calls) << "tries in 10 s";
         EXPECT_EQ("Port was lost", status_text());
         ASSERT_TRUE(device.come_back(1)) << device.last_reply();
