@@ -19,6 +19,9 @@ void MainDialog::watch_line(WPARAM timer_id)
     if (opener.busy())
         check_opening();
     show_line_state();
+    // Nothing to watch until the next open starts the timer again.
+    if (!serial_channel.is_open && !opener.busy())
+        KillTimer(hwnd, line_timer_id);
 }
 
 // "CTS DSR" (or "-"), then the line's errors: "CTS DSR  Framing 3, Overrun 1".
