@@ -122,8 +122,9 @@ TEST_F(ProgramRestart, AHandEditedSpeedReachesTheLine)
                                    cases[i].speed + "\r\n"));
         DeviceLineSettings line;
         run_program_once([&](HWND dialog) {
-            // The port opens on the first tick.
-            pump_until([] { return main_dialog.first_tick_done != 0; }, 5000);
+            // The port opens on the first tick, off the window's thread.
+            pump_until([] { return main_dialog.first_tick_done != 0 && !main_dialog.opener.busy(); },
+                       5000);
             line = device.termios(1);
             main_dialog.settings_changed = 0;
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
