@@ -126,7 +126,7 @@ HANDLE WINAPI spy_create_event(LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initi
         return nullptr;
     }
     HANDLE event = create_event(sa, manual, initial, name);
-    if (call <= 2)
+    if (call <= 3)
         spy.events[call - 1] = event;
     return event;
 }
@@ -183,8 +183,6 @@ BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
         return FALSE;
     }
     BOOL ok = clear_comm_error(port, errors, status);
-    if (ok && spy.invented_queue)
-        status->cbInQue = spy.invented_queue;
     if (ok && errors) {
         *errors |= spy.line_error_flags;
         spy.line_error_flags = 0;

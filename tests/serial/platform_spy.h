@@ -18,9 +18,10 @@ struct Spy {
     HANDLE open_port = nullptr; // `port` until it is closed
     bool fail_timeouts = false; // SetCommTimeouts fails
     bool left_dirty = false;    // GetCommState reports a line left in a bad state
-    HANDLE events[2] = {};      // what the first two CreateEventA calls returned
+    HANDLE events[3] = {};      // what the first three CreateEventA calls returned:
+                                // the read, write and stop events of an open
     int event_calls = 0;
-    int failing_event = 0;      // 1 or 2: that CreateEventA call fails
+    int failing_event = 0;      // 1..3: that CreateEventA call fails
     DWORD get_length_given = 0; // DCBlength handed to GetCommState
     DCB reported = {};          // what GetCommState reported
     DCB applied = {};           // what SetCommState was given
@@ -30,7 +31,6 @@ struct Spy {
     DWORD setup_in = 0, setup_out = 0;
     bool fail_setup = false;
     bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
-    DWORD invented_queue = 0;   // when nonzero, ClearCommError reports this many waiting
     DWORD line_error_flags = 0; // ClearCommError reports these once
     bool stand_in_modem = false;// GetCommModemStatus reports modem_bits
     bool fail_modem = false;    //   or fails
