@@ -11,11 +11,6 @@
 // so that they take no room in the program file.
 extern ReceiveView receive_view;
 extern char capture_path_text[MAX_PATH];
-// Likewise the port's opener, a command waiting for the port to open, and
-// the line part of the status bar as last shown.
-extern PortOpener port_opener;
-extern char held_command_bytes[];
-extern char line_state_shown[192];
 // The longest command line the field takes.
 constexpr int command_max_length = 199;
 
@@ -127,12 +122,14 @@ public:
     void apply_port_setup(const PortSettings& before);
     // A command sent while the port opens goes out once it is open.
     void send_once_open(const char* bytes, int count);
-    PortOpener& opener = port_opener;
+    // Static, like the buffers below, so that they take no room in the
+    // program file.
+    static PortOpener opener;
     int32_t opening_quietly = 0;
     int32_t opening_port = 0;
-    DWORD reopen_wait_ms = 1000;
-    char* held_command = held_command_bytes;
-    int32_t held_command_length = -1;
+    DWORD reopen_wait_ms = 0;  // set by a loss
+    static char held_command[command_max_length + 3];
+    int32_t held_command_length = 0;  // 0: nothing waits
 
     // The line (main_dialog_line.cpp): DTR, RTS and a break driven from the
     // Port menu and Ctrl+B; status part 3 showing the input signals and the
@@ -145,7 +142,7 @@ public:
     void send_break();
     void end_break();
     int32_t break_held = 0;
-    char (&line_state_text)[192] = line_state_shown;
+    static char line_state_text[192];
 
     // Shortcut keys of the main window (main_dialog_keys.cpp): a message
     // filter sees each key before the dialog does; 1 when the key was used.

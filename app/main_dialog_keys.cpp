@@ -9,9 +9,10 @@ HHOOK key_filter = nullptr;
 
 LRESULT CALLBACK filter_keys(int code, WPARAM wparam, LPARAM lparam)
 {
+    // The filter lives only while the window does.
     const MSG* msg = reinterpret_cast<const MSG*>(lparam);
     HWND window = main_dialog.hwnd;
-    if (code == MSGF_DIALOGBOX && msg && window &&
+    if (code == MSGF_DIALOGBOX &&
         (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) &&
         (msg->hwnd == window || IsChild(window, msg->hwnd)) &&
         main_dialog.on_shortcut_key(static_cast<UINT>(msg->wParam)))
@@ -36,7 +37,7 @@ void MainDialog::remove_shortcut_keys()
 
 int MainDialog::on_shortcut_key(UINT vk)
 {
-    if (vk == 'B' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+    if (vk == 'B' && GetKeyState(VK_CONTROL) < 0) {
         send_break();
         return 1;
     }

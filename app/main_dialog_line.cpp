@@ -8,7 +8,7 @@
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 
-char line_state_shown[192];
+char MainDialog::line_state_text[192];
 
 void MainDialog::watch_line(WPARAM timer_id)
 {
@@ -45,13 +45,12 @@ void MainDialog::show_line_state()
         const LONG counts[] = {serial_channel.line_errors[0], serial_channel.line_errors[1],
                                serial_channel.line_errors[2], serial_channel.line_errors[3],
                                serial_channel.bytes_dropped, serial_channel.read_errors};
-        const char* format = "Framing %ld\0Parity %ld\0Overrun %ld\0Break %ld\0"
-                             "Input overrun: %ld bytes lost\0Read errors %ld";
+        const char* format = "%sFraming %ld\0%sParity %ld\0%sOverrun %ld\0%sBreak %ld\0"
+                             "%sInput overrun: %ld bytes lost\0%sRead errors %ld";
         const char* separator = "  ";
         for (LONG count : counts) {
             if (count > 0) {
-                end += wsprintfA(end, "%s", separator);
-                end += wsprintfA(end, format, count);
+                end += wsprintfA(end, format, separator, count);
                 separator = ", ";
             }
             format += lstrlenA(format) + 1;

@@ -4,8 +4,8 @@
 #include "app/main_dialog.h"
 #include "app/program_objects.h"
 
-PortOpener port_opener;
-char held_command_bytes[command_max_length + 3];
+PortOpener MainDialog::opener;
+char MainDialog::held_command[command_max_length + 3];
 
 namespace {
 
@@ -64,7 +64,7 @@ void MainDialog::check_opening()
             return;
         reopen_wanted = 0;
     }
-    held_command_length = -1;
+    held_command_length = 0;
     connection_light.set_failed();
     set_status("Port failed to open");
     show_open_failure(serial_channel.failure, serial_channel.failure_error);
@@ -77,9 +77,9 @@ void MainDialog::show_port_open()
     set_status("Port is open");
     show_line_settings();
     update_line_menu();
-    if (held_command_length >= 0)
+    if (held_command_length > 0)
         serial_channel.write(held_command, held_command_length);
-    held_command_length = -1;
+    held_command_length = 0;
 }
 
 void MainDialog::show_open_failure(OpenFailure failure, DWORD error)
@@ -97,7 +97,7 @@ void MainDialog::show_open_failure(OpenFailure failure, DWORD error)
 void MainDialog::drop_port()
 {
     opener.abandon();
-    held_command_length = -1;
+    held_command_length = 0;
     end_break();
     serial_channel.close();
     KillTimer(hwnd, line_timer_id);
@@ -131,7 +131,7 @@ void MainDialog::apply_port_setup(const PortSettings& before)
 
 void MainDialog::send_once_open(const char* bytes, int count)
 {
-    if (count < 0 || count > command_max_length + 3)
+    if (count < 0 || count > static_cast<int>(sizeof held_command))
         return;
     memcpy(held_command, bytes, static_cast<size_t>(count));
     held_command_length = count;

@@ -140,11 +140,8 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
         SendMessageA(status_bar, WM_SIZE, 0, 0);
         // The state, the line, the capture and the line's signals, each
         // its share of the width.
-        static const BYTE percent_ends[3] = {22, 48, 68};
         int width = LOWORD(lparam);
-        int rights[4] = {0, 0, 0, -1};
-        for (int i = 0; i < 3; ++i)
-            rights[i] = MulDiv(width, percent_ends[i], 100);
+        int rights[4] = {width * 22 / 100, width * 48 / 100, width * 68 / 100, -1};
         SendMessageA(status_bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rights));
     }
     // Before the layout was taken, or minimized: the controls stay. The

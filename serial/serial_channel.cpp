@@ -65,7 +65,7 @@ int SerialChannel::adopt(OpenedLine& opened)
         return 1;
     }
     failure = OpenFailure::other;
-    failure_error = ring ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
+    failure_error = GetLastError();
     release_handles();
     return 0;
 }

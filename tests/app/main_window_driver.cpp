@@ -39,7 +39,7 @@ void reset_program_values()
     main_dialog.reopen_wanted = 0;
     connection_light.state = ConnectionLight::closed;
     main_dialog.opener.abandon();
-    main_dialog.held_command_length = -1;
+    main_dialog.held_command_length = 0;
     serial_channel.close();
     reset_settings_values();
 }
