@@ -19,6 +19,7 @@ int MainDialog::on_init_dialog()
     SetMenu(hwnd, menu);
     create_status_bar();
     attach_command_field();
+    attach_received_list();
     remember_layout();
     locate_settings_folder();
     load_settings();
@@ -27,6 +28,8 @@ int MainDialog::on_init_dialog()
     install_shortcut_keys();
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
     SetWindowTextA(hwnd, "Quorvex");
+    apply_command_line();
+    remember_settings_base();
     return 0;  // the dialog manager must not move the focus
 }
 

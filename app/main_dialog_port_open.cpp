@@ -19,6 +19,11 @@ PortSettings channel_settings()
 {
     PortSettings line = port_setup_dialog.settings;
     line.Speed = static_cast<int32_t>(static_cast<uint32_t>(line.Speed) + 3u);
+    // The command line may keep DTR or RTS off for this run.
+    if (named_on_command_line.dtr == 0)
+        line.Dtr = 0;
+    if (named_on_command_line.rts == 0)
+        line.Rts = 0;
     return line;
 }
 
@@ -75,6 +80,7 @@ void MainDialog::show_port_open()
     reopen_wanted = 0;
     connection_light.set_open();
     set_status("Port is open");
+    set_named_line_signals();
     show_line_settings();
     update_line_menu();
     if (held_command_length > 0)

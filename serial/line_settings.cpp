@@ -4,11 +4,8 @@ namespace {
 
 BYTE parity_for_index(int index)
 {
-    if (index == 1)
-        return ODDPARITY;
-    if (index == 2)
-        return EVENPARITY;
-    return NOPARITY;
+    // 1 odd, 2 even, 3 mark, 4 space: the same numbers as the DCB's.
+    return index >= ODDPARITY && index <= SPACEPARITY ? static_cast<BYTE>(index) : NOPARITY;
 }
 
 BYTE stop_bits_for_index(int index)
