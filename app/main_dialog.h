@@ -48,6 +48,9 @@ public:
 
     // Sending and receiving (main_dialog_terminal.cpp).
     void send_command();
+    int read_command_field(char* line);
+    int command_bytes(char* line, int length);
+    int append_line_end(char* at);
     void refocus_command();
     void poll_receive(WPARAM timer_id);
     // Shows one read's bytes in the chosen view and adds them to a capture.
@@ -89,6 +92,29 @@ public:
     void locate_settings_folder();
     void load_settings();
     void save_settings();
+
+    // Sending through the writer's queue (main_dialog_send.cpp): a file,
+    // the repeat, the macros, their options, and the send part of the status
+    // bar; keys that act in the whole window (main_dialog_keys.cpp).
+    void choose_send_file();
+    void stop_sending();
+    void toggle_repeat();
+    void end_repeat();
+    void repeat_due(WPARAM timer_id);
+    int send_macro(int index);
+    void run_send_dialog(int template_id);
+    void apply_send_options();
+    void end_sending();
+    void show_send_status();
+    void update_send_menu();
+    void install_key_filter();
+    void remove_key_filter();
+    int on_shortcut_key(UINT vk);
+    HWND send_progress = nullptr;   // the bar over the send part
+    int32_t repeat_on = 0;
+    int32_t sending_file = 0;       // a file is queued or going out
+    uint32_t cuts_seen = 0;         // the writer's cut commands already shown
+    uint64_t send_file_size = 0;
 
     HWND status_bar = nullptr;
     HWND command_edit = nullptr;
@@ -132,5 +158,7 @@ private:
 // The receive timer and its period.
 constexpr UINT_PTR receive_timer_id = 1;
 constexpr UINT receive_timer_period_ms = 250;
+// The repeat's timer.
+constexpr UINT_PTR repeat_timer_id = 22;
 // The longest command line the field takes.
 constexpr int command_max_length = 199;

@@ -6,6 +6,7 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_file.h"
 #include "settings/settings_folder.h"
+#include "settings/send_settings.h"
 
 // The settings folder below the application-data folder, created when it is
 // missing. Without an application-data folder it lies at the root of the
@@ -27,6 +28,7 @@ void MainDialog::load_settings()
     Reopen = 1;
     MaxLines = default_max_lines;
     options = ViewSettings{};
+    reset_send_settings(send_settings);
     if (settings_folder[0] && compose_settings_path(settings_folder, settings_file_name,
                                                     settings_path) &&
         load_settings_file(ini_reader, settings_path, port_setup_dialog.settings, Upper,
@@ -39,6 +41,7 @@ void MainDialog::load_settings()
     check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_NONE,
                       options.line_end ? options.line_end + 1 : SendChar);
     show_reopen_option();
+    apply_send_options();
 }
 
 // Saves only a complete text; when the file itself cannot be written the

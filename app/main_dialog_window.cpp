@@ -138,9 +138,11 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
 {
     if (status_bar) {
         SendMessageA(status_bar, WM_SIZE, 0, 0);
+        // The port's state, the line, the capture, the line's signals, and
+        // what is being sent.
         int width = LOWORD(lparam);
-        int rights[3] = {width - 320, width - 180, -1};
-        SendMessageA(status_bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(rights));
+        int rights[5] = {width * 20 / 100, width * 42 / 100, width * 62 / 100, width * 62 / 100, -1};
+        SendMessageA(status_bar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(rights));
     }
     // Before the layout was taken, or minimized: the controls stay. The
     // window is never smaller than the template otherwise.

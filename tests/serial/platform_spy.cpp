@@ -93,6 +93,11 @@ BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
     BOOL ok = clear_comm_error(port, errors, status);
     if (ok && spy.invented_queue)
         status->cbInQue = spy.invented_queue;
+    if (ok) {
+        status->fCtsHold = spy.invented_hold == 1;
+        status->fXoffHold = spy.invented_hold == 2;
+        status->fDsrHold = spy.invented_hold == 3;
+    }
     return ok;
 }
 

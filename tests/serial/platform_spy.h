@@ -25,6 +25,7 @@ struct Spy {
     bool fail_setup = false;
     bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
     DWORD invented_queue = 0;   // when nonzero, ClearCommError reports this many waiting
+    int invented_hold = 0;      // 1, 2, 3: ClearCommError reports CTS, XOFF or DSR holding
     int read_calls = 0;
     int write_calls = 0;
     int hold_before_write = 0;  // the device stops taking bytes before this WriteFile
