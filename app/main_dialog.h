@@ -110,7 +110,6 @@ public:
     void install_key_filter();
     void remove_key_filter();
     int on_shortcut_key(UINT vk);
-    HWND send_progress = nullptr;   // the bar over the send part
     int32_t repeat_on = 0;
     int32_t sending_file = 0;       // a file is queued or going out
     uint32_t cuts_seen = 0;         // the writer's cut commands already shown

@@ -158,17 +158,17 @@ void MainDialog::show_send_status()
                   percent_of(now.file_sent, send_file_size), sent, total);
         text = progress;
     }
-    if (!send_progress && sending_file)
-        send_progress = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, 0, 0, 0, 0,
-                                        status_bar, reinterpret_cast<HMENU>(IDC_SEND_PROGRESS),
-                                        nullptr, nullptr);
-    if (send_progress) {
+    HWND bar = GetDlgItem(status_bar, IDC_SEND_PROGRESS);
+    if (!bar && sending_file)
+        bar = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, 0, 0, 0, 0, status_bar,
+                              reinterpret_cast<HMENU>(IDC_SEND_PROGRESS), nullptr, nullptr);
+    if (bar) {
         RECT part = {};
         SendMessageW(status_bar, SB_GETRECT, send_part, reinterpret_cast<LPARAM>(&part));
-        SetWindowPos(send_progress, nullptr, part.left + 2, part.top + 2,
-                     (part.right - part.left) / 3, part.bottom - part.top - 4,
+        SetWindowPos(bar, nullptr, part.left + 2, part.top + 2, (part.right - part.left) / 3,
+                     part.bottom - part.top - 4,
                      SWP_NOZORDER | SWP_NOACTIVATE | (sending_file ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-        SendMessageW(send_progress, PBM_SETPOS, percent_of(now.file_sent, send_file_size), 0);
+        SendMessageW(bar, PBM_SETPOS, percent_of(now.file_sent, send_file_size), 0);
     }
     // Set only when it changes, so the part does not flicker on each tick.
     wchar_t shown[MAX_PATH + 64];

@@ -9,7 +9,7 @@ int run_program(HINSTANCE instance, int dialog_id)
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
     // The status bar, and the buttons, lists and combo box of the dialogs.
-    controls.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    controls.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
     program_instance = instance;
     InitCommonControlsEx(&controls);
     register_all_custom_classes();
