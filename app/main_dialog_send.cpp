@@ -17,12 +17,8 @@ constexpr int send_part = 4;
 wchar_t send_file_name[MAX_PATH];
 wchar_t send_note[MAX_PATH + 64];
 
-const wchar_t* const held_texts[] = {
-    L"",
-    L"Sending held: CTS is low",
-    L"Sending held: XOFF received",
-    L"Sending held: DSR is low",
-};
+// Why the line holds back, by SendHold.
+const char held_reasons[][14] = {"", "CTS is low", "XOFF received", "DSR is low"};
 
 }  // namespace
 
@@ -133,42 +129,41 @@ void MainDialog::show_send_status()
 {
     SendProgress now;
     serial_channel.writer.progress(now);
+    bool file = sending_file != 0;
     char sent[27], total[27];
-    format_byte_count(sent, sending_file ? now.file_sent : now.cut_sent);
-    format_byte_count(total, sending_file ? send_file_size : now.cut_length);
-    if (sending_file && now.file_state != file_going) {
+    format_byte_count(sent, file ? now.file_sent : static_cast<uint64_t>(now.cut_sent));
+    format_byte_count(total, file ? send_file_size : static_cast<uint64_t>(now.cut_length));
+    if (file && now.file_state != file_going) {
         sending_file = 0;
         update_send_menu();
-        if (now.file_state == file_sent_whole)
-            wsprintfW(send_note, L"Sent %s: %S bytes", send_file_name, sent);
-        else
-            wsprintfW(send_note, L"Sending stopped: %s, %S of %S bytes", send_file_name, sent,
-                      total);
-    } else if (!sending_file && now.cut_count != cuts_seen) {
+        wsprintfW(send_note,
+                  now.file_state == file_sent_whole ? L"Sent %s: %S bytes"
+                                                    : L"Sending stopped: %s, %S of %S bytes",
+                  send_file_name, sent, total);
+    } else if (!file && now.cut_count != cuts_seen) {
         cuts_seen = now.cut_count;
         wsprintfW(send_note, L"Sent %S of %S bytes", sent, total);
     }
-    wchar_t progress[MAX_PATH + 64];
-    const wchar_t* text = send_note;
+    int percent = percent_of(now.file_sent, send_file_size);
+    wchar_t text[MAX_PATH + 64];
     if (now.held)
-        text = held_texts[now.held];
-    else if (sending_file) {
-        // Right-aligned, clear of the bar at the part's left.
-        wsprintfW(progress, L"\t\t%s %d %% (%S of %S bytes)", send_file_name,
-                  percent_of(now.file_sent, send_file_size), sent, total);
-        text = progress;
-    }
+        wsprintfW(text, L"Sending held: %S", held_reasons[now.held]);
+    else if (sending_file)  // right-aligned, clear of the bar at the part's left
+        wsprintfW(text, L"\t\t%s %d %% (%S of %S bytes)", send_file_name, percent, sent, total);
+    else
+        lstrcpyW(text, send_note);
+
     HWND bar = GetDlgItem(status_bar, IDC_SEND_PROGRESS);
     if (!bar && sending_file)
-        bar = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, 0, 0, 0, 0, status_bar,
+        bar = CreateWindowExA(0, PROGRESS_CLASSA, nullptr, WS_CHILD, 0, 0, 0, 0, status_bar,
                               reinterpret_cast<HMENU>(IDC_SEND_PROGRESS), nullptr, nullptr);
     if (bar) {
         RECT part = {};
-        SendMessageW(status_bar, SB_GETRECT, send_part, reinterpret_cast<LPARAM>(&part));
+        SendMessageA(status_bar, SB_GETRECT, send_part, reinterpret_cast<LPARAM>(&part));
         SetWindowPos(bar, nullptr, part.left + 2, part.top + 2, (part.right - part.left) / 3,
                      part.bottom - part.top - 4,
                      SWP_NOZORDER | SWP_NOACTIVATE | (sending_file ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-        SendMessageW(bar, PBM_SETPOS, percent_of(now.file_sent, send_file_size), 0);
+        SendMessageA(bar, PBM_SETPOS, percent, 0);
     }
     // Set only when it changes, so the part does not flicker on each tick.
     wchar_t shown[MAX_PATH + 64];

@@ -21,35 +21,6 @@ const struct {
 
 constexpr int macro_length = sizeof send_settings.macros[0] - 1;
 
-// The Macros dialog's twelve rows, a label and a field each, in dialog units.
-void add_macro_rows(HWND dialog)
-{
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    for (int i = 0; i < 12; ++i) {
-        RECT label = {6, 8 + i * 14, 24, 16 + i * 14};
-        RECT field = {26, 6 + i * 14, 274, 18 + i * 14};
-        MapDialogRect(dialog, &label);
-        MapDialogRect(dialog, &field);
-        char name[4];
-        wsprintfA(name, "F%d", i + 1);
-        HWND controls[2] = {
-            CreateWindowExA(0, "STATIC", name, WS_CHILD | WS_VISIBLE, label.left, label.top,
-                            label.right - label.left, label.bottom - label.top, dialog, nullptr,
-                            program_instance, nullptr),
-            CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", send_settings.macros[i],
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, field.left,
-                            field.top, field.right - field.left, field.bottom - field.top, dialog,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MACRO_F1 + i)),
-                            program_instance, nullptr)};
-        for (HWND control : controls)
-            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-        SendMessageA(controls[1], EM_LIMITTEXT, macro_length, 0);
-    }
-    // The buttons come after the fields in the tab order.
-    SetWindowPos(GetDlgItem(dialog, IDOK), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetWindowPos(GetDlgItem(dialog, IDCANCEL), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-}
-
 // Takes the numbers when all are in range; otherwise selects the first
 // that is not and returns 0.
 int take_numbers(HWND dialog)
@@ -63,7 +34,6 @@ int take_numbers(HWND dialog)
             HWND field = GetDlgItem(dialog, number_fields[i].id);
             SetFocus(field);
             SendMessageA(field, EM_SETSEL, 0, -1);
-            MessageBeep(MB_ICONWARNING);
             return 0;
         }
         values[i] = static_cast<int32_t>(value);
@@ -75,11 +45,13 @@ int take_numbers(HWND dialog)
 
 INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    bool macros = lparam == IDD_MACROS;
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-        if (macros)
-            add_macro_rows(dialog);
+        if (lparam == IDD_MACROS)
+            for (int i = 0; i < 12; ++i) {
+                SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, EM_LIMITTEXT, macro_length, 0);
+                SetDlgItemTextA(dialog, IDC_MACRO_F1 + i, send_settings.macros[i]);
+            }
         else
             for (const auto& number : number_fields)
                 SetDlgItemInt(dialog, number.id, static_cast<UINT>(send_settings.*number.field),

@@ -115,15 +115,7 @@ int PortWriter::queue(const void* data, int length, int repeat)
     job.repeat = repeat;
     job.length = length;
     CopyMemory(job.bytes, data, static_cast<SIZE_T>(length));
-    int taken = 0;
-    EnterCriticalSection(&lock);
-    if (thread && !quitting && !(repeat && repeat_busy) && jobs.push(job)) {
-        repeat_busy |= repeat;
-        taken = length;
-        SetEvent(wake);
-    }
-    LeaveCriticalSection(&lock);
-    return taken;
+    return push(job) ? length : 0;
 }
 
 int PortWriter::queue_file(HANDLE file)
@@ -131,18 +123,25 @@ int PortWriter::queue_file(HANDLE file)
     SendJob job;
     job.file = file;
     job.repeat = 0;
-    job.length = 0;
-    int taken = 0;
+    if (push(job))
+        return 1;
+    CloseHandle(file);
+    return 0;
+}
+
+int PortWriter::push(const SendJob& job)
+{
     EnterCriticalSection(&lock);
-    if (thread && !quitting && jobs.push(job)) {
-        state.file_state = file_going;
-        state.file_sent = 0;
-        taken = 1;
+    int taken = thread && !quitting && !(job.repeat && repeat_busy) && jobs.push(job);
+    if (taken) {
+        repeat_busy |= job.repeat;
+        if (job.file) {
+            state.file_state = file_going;
+            state.file_sent = 0;
+        }
         SetEvent(wake);
     }
     LeaveCriticalSection(&lock);
-    if (!taken)
-        CloseHandle(file);
     return taken;
 }
 
@@ -230,12 +229,16 @@ void PortWriter::send_file(HANDLE file)
 // always has the next piece waiting.
 void PortWriter::keep_to_line_rate(uint64_t sent, DWORD start)
 {
-    if (char_delay_ms || line_delay_ms || sent < sizeof piece)
+    if (char_delay_ms || line_delay_ms || sent <= sizeof piece)
         return;
-    uint64_t due_ms = (sent - sizeof piece) * frame_bits * 1000u / baud;
-    DWORD elapsed = GetTickCount() - start;
-    if (due_ms > elapsed)
-        pause(static_cast<int32_t>(due_ms - elapsed));
+    int bit_ms = static_cast<int>(frame_bits * 1000u);
+    // What the line has carried since the start; MulDiv's -1 for a result
+    // past 32 bits (days into a transfer) waits no more.
+    int carried = MulDiv(static_cast<int>(GetTickCount() - start), static_cast<int>(baud), bit_ms);
+    uint64_t ahead = sent - sizeof piece;
+    if (carried >= 0 && ahead > static_cast<uint64_t>(carried))
+        pause(MulDiv(static_cast<int>(ahead - static_cast<uint64_t>(carried)), bit_ms,
+                     static_cast<int>(baud)));
 }
 
 // Sends `length` bytes, paced when a delay is set; returns how many went

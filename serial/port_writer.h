@@ -58,6 +58,7 @@ public:
 private:
     static DWORD WINAPI thread_main(LPVOID writer);
     void run();
+    int push(const SendJob& job);
     void send_file(HANDLE file);
     DWORD send_bytes(const char* data, DWORD length, bool whole);
     DWORD transfer(const char* data, DWORD length, DWORD limit_ms);
