@@ -135,6 +135,7 @@ void MainDialog::show_send_status()
     format_byte_count(total, file ? send_file_size : static_cast<uint64_t>(now.cut_length));
     if (file && now.file_state != file_going) {
         sending_file = 0;
+        cuts_seen = now.cut_count;  // the file's end is the news
         update_send_menu();
         wsprintfW(send_note,
                   now.file_state == file_sent_whole ? L"Sent %s: %S bytes"

@@ -183,6 +183,32 @@ TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
     remove_tree(folder);
 }
 
+// A device that goes away ends the file and the repeat.
+TEST(Send, ALostPortEndsTheFileAndTheRepeat)
+{
+    std::string folder = make_temp_folder("send");
+    ASSERT_TRUE(write_file(folder + "lost.bin", pattern_bytes(204800)));
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        main_dialog.Reopen = 0;
+        ASSERT_TRUE(device.hold(1)) << device.last_reply();
+        send_settings.repeat_ms = 100;
+        command(dialog, IDM_REPEAT);
+        send_file(dialog, folder + "lost.bin");
+        ASSERT_TRUE(main_dialog.sending_file);
+        ASSERT_TRUE(device.vanish(1)) << device.last_reply();
+        EXPECT_TRUE(pump_until([] { return status_text() == "Port was lost"; }, 5000))
+            << status_text();
+        EXPECT_EQ(0u, send_part().find("Sending stopped: lost.bin, ")) << send_part();
+        EXPECT_EQ(0, main_dialog.repeat_on);
+        EXPECT_FALSE(main_dialog.sending_file);
+    });
+    ASSERT_TRUE(device.come_back(1)) << device.last_reply();
+    device.release(1);
+    reset_send_settings(send_settings);
+    remove_tree(folder);
+}
+
 // With a delay the bytes go one write at a time and take at least the
 // delays; without one a command is one write.
 TEST(Send, APacedCommandGoesOutByteByByte)
