@@ -41,7 +41,7 @@ void MainDialog::choose_send_file()
             file = INVALID_HANDLE_VALUE;
         }
         if (file != INVALID_HANDLE_VALUE && serial_channel.writer.queue_file(file)) {
-            lstrcpynW(send_file_name, path + dialog.nFileOffset, MAX_PATH);
+            lstrcpyW(send_file_name, path + dialog.nFileOffset);  // a part of `path`
             send_file_size = static_cast<uint64_t>(size.QuadPart);
             sending_file = 1;
             update_send_menu();
@@ -133,7 +133,9 @@ void MainDialog::show_send_status()
     char sent[27], total[27];
     format_byte_count(sent, file ? now.file_sent : static_cast<uint64_t>(now.cut_sent));
     format_byte_count(total, file ? send_file_size : static_cast<uint64_t>(now.cut_length));
+    bool changed = false;
     if (file && now.file_state != file_going) {
+        changed = true;
         sending_file = 0;
         cuts_seen = now.cut_count;  // the file's end is the news
         update_send_menu();
@@ -143,6 +145,7 @@ void MainDialog::show_send_status()
                   send_file_name, sent, total);
     } else if (!file && now.cut_count != cuts_seen) {
         cuts_seen = now.cut_count;
+        changed = true;
         wsprintfW(send_note, L"Sent %S of %S bytes", sent, total);
     }
     int percent = percent_of(now.file_sent, send_file_size);
@@ -166,11 +169,10 @@ void MainDialog::show_send_status()
                      SWP_NOZORDER | SWP_NOACTIVATE | (sending_file ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         SendMessageA(bar, PBM_SETPOS, percent, 0);
     }
-    // Set only when it changes, so the part does not flicker on each tick.
-    wchar_t shown[MAX_PATH + 64];
-    shown[0] = L'\0';
-    if (LOWORD(SendMessageW(status_bar, SB_GETTEXTLENGTHW, send_part, 0)) < MAX_PATH + 64)
-        SendMessageW(status_bar, SB_GETTEXTW, send_part, reinterpret_cast<LPARAM>(shown));
-    if (lstrcmpW(shown, text) != 0)
+    // Set only while it may change, so the part does not flicker on each tick.
+    static bool was_live = false;
+    bool live = now.held || sending_file;
+    if (changed || live || was_live)
         SendMessageW(status_bar, SB_SETTEXTW, send_part, reinterpret_cast<LPARAM>(text));
+    was_live = live;
 }

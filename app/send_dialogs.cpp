@@ -50,7 +50,8 @@ INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM l
         if (lparam == IDD_MACROS)
             for (int i = 0; i < 12; ++i) {
                 SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, EM_LIMITTEXT, macro_length, 0);
-                SetDlgItemTextA(dialog, IDC_MACRO_F1 + i, send_settings.macros[i]);
+                SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(send_settings.macros[i]));
             }
         else
             for (const auto& number : number_fields)
@@ -63,7 +64,8 @@ INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM l
     int ok = LOWORD(wparam) == IDOK;
     if (ok && GetWindowLongPtrA(dialog, DWLP_USER) == IDD_MACROS) {
         for (int i = 0; i < 12; ++i)
-            GetDlgItemTextA(dialog, IDC_MACRO_F1 + i, send_settings.macros[i], macro_length + 1);
+            SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, WM_GETTEXT, macro_length + 1,
+                                reinterpret_cast<LPARAM>(send_settings.macros[i]));
     } else if (ok && !take_numbers(dialog)) {
         return TRUE;
     }

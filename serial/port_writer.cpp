@@ -51,8 +51,9 @@ int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DC
         timeouts.WriteTotalTimeoutMultiplier = (frame_bits * 1000u + baud - 1u) / baud;
         SetCommTimeouts(port, &timeouts);
     }
+    // The state goes on from the last session: the window has seen its
+    // counts.
     quitting = 0;
-    state = SendProgress{};
     wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     abort_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (wake && abort_event)

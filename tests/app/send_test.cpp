@@ -368,6 +368,11 @@ TEST(Send, TheSendPartSaysWhatHoldsTheLine)
         // The driver's time-out of about five seconds gives the command up.
         EXPECT_TRUE(wait_for_send_part("Sent 0 of 5 bytes", 9000)) << send_part();
         device.release(1);
+        // The result stays through a new session of the port.
+        command(dialog, IDM_CLOSE);
+        command(dialog, IDM_OPEN);
+        wait_for_ticks(2, 3000);
+        EXPECT_EQ("Sent 0 of 5 bytes", send_part());
     });
 }
 
