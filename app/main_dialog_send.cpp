@@ -56,8 +56,12 @@ void MainDialog::stop_sending()
     serial_channel.writer.abort();
 }
 
+// Like Send, the repeat opens a closed port first; it does not start when
+// the port fails to open.
 void MainDialog::toggle_repeat()
 {
+    if (!repeat_on && !open_port())
+        return;
     repeat_on = !repeat_on;
     if (repeat_on)
         SetTimer(hwnd, repeat_timer_id, static_cast<UINT>(send_settings.repeat_ms), nullptr);

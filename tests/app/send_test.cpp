@@ -281,6 +281,20 @@ TEST(Send, RepeatSendsTheFieldUntilUncheckedAndSkipsWhileHeld)
         command(dialog, IDM_CLOSE);
         EXPECT_EQ(0, main_dialog.repeat_on);
         EXPECT_EQ(0u, GetMenuState(main_dialog.menu, IDM_REPEAT, MF_BYCOMMAND) & MF_CHECKED);
+
+        // Like Send, Repeat opens the closed port; a port that fails to open
+        // leaves it unchecked.
+        command(dialog, IDM_REPEAT);
+        EXPECT_EQ(1, serial_channel.is_open);
+        EXPECT_EQ(1, main_dialog.repeat_on);
+        command(dialog, IDM_REPEAT);
+        command(dialog, IDM_CLOSE);
+        std::string reply;
+        ASSERT_TRUE(device.command("VANISH COM1 nodevice", &reply)) << reply;
+        command(dialog, IDM_REPEAT);
+        EXPECT_EQ(0, main_dialog.repeat_on);
+        EXPECT_EQ("Port failed to open", status_text());
+        ASSERT_TRUE(device.come_back(1)) << device.last_reply();
     });
     reset_send_settings(send_settings);
 }
