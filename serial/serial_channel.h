@@ -21,9 +21,10 @@ public:
     // `settings.Speed` is a speed table index here; a valid `Port` or `Baud`
     // wins over `Comm` or `Speed`.
     int open(const PortSettings& settings);
-    // Ends the reader (its read cancelled and collected, whatever it brought
-    // kept for `read`), then releases the port and its events; does nothing
-    // when not open. Always 1.
+    // Ends the writer (the transfer under way dropped, the queue emptied) and
+    // the reader (its read cancelled and collected, whatever it brought kept
+    // for `read`), then releases the port and its events; does nothing when
+    // not open. Always 1.
     int close();
     // Queues one byte; 1 when it was queued.
     int write_byte(uint8_t byte);
