@@ -40,12 +40,16 @@ void MainDialog::choose_send_file()
             CloseHandle(file);
             file = INVALID_HANDLE_VALUE;
         }
+        lstrcpyW(send_file_name, path + dialog.nFileOffset);  // a part of `path`
         if (file != INVALID_HANDLE_VALUE && serial_channel.writer.queue_file(file)) {
-            lstrcpyW(send_file_name, path + dialog.nFileOffset);  // a part of `path`
             send_file_size = static_cast<uint64_t>(size.QuadPart);
             sending_file = 1;
             update_send_menu();
             show_send_status();
+        } else {
+            // A file another program holds locked, or one that went away.
+            wsprintfW(send_note, L"Could not read %s", send_file_name);
+            SendMessageW(status_bar, SB_SETTEXTW, send_part, reinterpret_cast<LPARAM>(send_note));
         }
     }
     refocus_command();

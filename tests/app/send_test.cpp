@@ -96,6 +96,15 @@ TEST(Send, AFileGoesOutWholeAndACommandWaitsBehindIt)
         EXPECT_FALSE(grayed(IDM_SEND_FILE));
         EXPECT_TRUE(grayed(IDM_STOP_SENDING));
         EXPECT_FALSE(bar_shown());
+
+        // A file another program holds locked is refused and named.
+        HANDLE locked = CreateFileA((folder + "image.bin").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+        send_file(dialog, folder + "image.bin");
+        CloseHandle(locked);
+        EXPECT_FALSE(main_dialog.sending_file);
+        EXPECT_EQ("Could not read image.bin", send_part());
     });
     remove_tree(folder);
 }
