@@ -168,8 +168,10 @@ void PortWriter::run()
         // An abort asked for before this job was taken emptied the queue
         // already; it must not end this job too.
         bool got = !quitting && jobs.pop(job);
-        if (got)
+        if (got) {
             ResetEvent(abort_event);
+            sending_file = job.file != nullptr;
+        }
         bool quit = quitting != 0;
         LeaveCriticalSection(&lock);
         if (quit)
@@ -200,9 +202,6 @@ void PortWriter::run()
 // Sends the file in pieces, never holding more than one piece of it.
 void PortWriter::send_file(HANDLE file)
 {
-    EnterCriticalSection(&lock);
-    sending_file = 1;
-    LeaveCriticalSection(&lock);
     uint64_t sent = 0;
     DWORD start = GetTickCount();
     bool whole = false;
@@ -305,14 +304,11 @@ DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
         CancelIo(port);
         break;
     }
+    // A device found gone ends this job; the window then closes the port,
+    // which empties the queue.
     if (!GetOverlappedResult(port, overlapped, &done, TRUE) && means_device_gone(GetLastError())) {
         InterlockedExchange(lost, 1);
         halted = 1;
-    }
-    if (halted) {
-        EnterCriticalSection(&lock);
-        drop_queue();
-        LeaveCriticalSection(&lock);
     }
     state.held = hold_none;
     return done;
