@@ -157,13 +157,15 @@ void MainDialog::show_send_status()
         wsprintfW(send_note, L"Sent %S of %S bytes", sent, total);
     }
     int percent = percent_of(now.file_sent, send_file_size);
-    wchar_t text[MAX_PATH + 64];
+    wchar_t live_text[MAX_PATH + 64];
+    const wchar_t* text = live_text;
     if (now.held)
-        wsprintfW(text, L"Sending held: %S", held_reasons[now.held]);
+        wsprintfW(live_text, L"Sending held: %S", held_reasons[now.held]);
     else if (sending_file)  // right-aligned, clear of the bar at the part's left
-        wsprintfW(text, L"\t\t%s %d %% (%S of %S bytes)", send_file_name, percent, sent, total);
+        wsprintfW(live_text, L"\t\t%s %d %% (%S of %S bytes)", send_file_name, percent, sent,
+                  total);
     else
-        lstrcpyW(text, send_note);
+        text = send_note;
 
     HWND bar = GetDlgItem(status_bar, IDC_SEND_PROGRESS);
     if (!bar && sending_file)
