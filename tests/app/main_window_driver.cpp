@@ -17,27 +17,35 @@ UINT_PTR finish_timer = 0;
 HHOOK tick_hook = nullptr;
 int ticks_seen = 0;
 
-void reset_program_values()
+// The values a settings file may load, at their defaults.
+void reset_settings_values()
 {
-    main_dialog.settings_changed = 0;
     main_dialog.Upper = 0;
-    main_dialog.first_tick_done = 0;
     main_dialog.SendChar = 0;
     main_dialog.Reopen = 1;
-    main_dialog.reopen_wanted = 0;
     main_dialog.show_reopen_option();
     main_dialog.options = ViewSettings{};
     main_dialog.view.set_mode(ReceiveMode::as_received);
     main_dialog.view.set_time_stamps(false);
     port_setup_dialog.settings = PortSettings{};
+}
+
+// What an earlier run of the window left behind; the window itself sets
+// none of it before its first tick.
+void reset_program_values()
+{
+    main_dialog.settings_changed = 0;
+    main_dialog.first_tick_done = 0;
+    main_dialog.reopen_wanted = 0;
     connection_light.state = ConnectionLight::closed;
     serial_channel.close();
+    reset_settings_values();
 }
 
 // Undoes whatever a settings file in the test prefix may have loaded.
 void reset_window(HWND dialog)
 {
-    reset_program_values();
+    reset_settings_values();
     SendMessageA(command_combo.hwnd, CB_RESETCONTENT, 0, 0);
     CheckDlgButton(dialog, IDC_USE_UPPERCASE, BST_UNCHECKED);
     CheckRadioButton(dialog, IDC_SEND_CR, IDC_SEND_LF, IDC_SEND_CR);
@@ -60,6 +68,7 @@ void CALLBACK start(HWND, UINT, UINT_PTR id, DWORD)
     if (current_start == WindowStart::defaults)
         reset_window(dialog);
     current_script(dialog);
+    current_run.script_finished = true;
     // Posted input of the script (Escape, the close box) is handled first.
     finish_timer = SetTimer(nullptr, 0, 100, finish);
 }
@@ -100,6 +109,10 @@ MainWindowRun run_main_window(const std::function<void(HWND)>& script, WindowSta
     current_run.port_open_after = serial_channel.is_open != 0;
     serial_channel.close();
     main_dialog.hwnd = nullptr;
+    EXPECT_NE(-1, current_run.result) << "run_main_window: the main window could not be created";
+    EXPECT_TRUE(current_run.script_finished)
+        << "run_main_window: the script did not run to its end (run_modal returned "
+        << current_run.result << ")";
     return current_run;
 }
 
@@ -141,11 +154,10 @@ std::string command_text(HWND)
 
 std::string status_text(int part)
 {
-    char text[256] = {};
     LRESULT length = SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, part, 0);
-    if (LOWORD(length) < sizeof text)
-        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
-    return text;
+    std::vector<char> text(LOWORD(length) + 1);
+    SendMessageA(main_dialog.status_bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
 }
 
 void type_text(const char* text)
@@ -194,28 +206,21 @@ bool wait_for_ticks(int count, DWORD milliseconds)
     return pump_until([&] { return ticks_seen >= target; }, milliseconds);
 }
 
-std::string wait_for_received(DeviceClient& device, size_t count, DWORD milliseconds)
-{
-    std::string bytes;
-    pump_until([&] {
-        bytes = device.received(1);
-        return bytes.size() >= count;
-    }, milliseconds);
-    return bytes;
-}
-
 void with_open_port(DeviceClient& device, const char* mode,
                     const std::function<void(HWND)>& script)
 {
     ASSERT_TRUE(device.ping()) << device.last_reply();
     ASSERT_TRUE(device.set_mode(1, mode)) << device.last_reply();
+    bool finished = false;
     run_main_window([&](HWND dialog) {
-        ASSERT_TRUE(wait_for_first_open_attempt(5000));
-        ASSERT_EQ(1, serial_channel.is_open) << status_text();
-        device.flush(1);
-        device.clear(1);
+        ASSERT_TRUE(wait_for_first_open_attempt(5000)) << "with_open_port: no first tick";
+        ASSERT_EQ(1, serial_channel.is_open) << "with_open_port: " << status_text();
+        ASSERT_TRUE(device.flush(1)) << device.last_reply();
+        ASSERT_TRUE(device.clear(1)) << device.last_reply();
         pump_messages(300);
         command(dialog, IDM_CLEAR_RECEIVED);
         script(dialog);
+        finished = true;
     });
+    EXPECT_TRUE(finished) << "with_open_port: the script did not run to its end";
 }

@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 #include "tests/support/device_client.h"
-#include "tests/support/test_support.h"  // click, combo_entries
+#include "tests/support/test_support.h"  // click, combo_entries, wait_for_received
 
 struct MainWindowRun {
     INT_PTR result = -2;       // what run_modal returned
     bool ended_by_driver = false;  // the script left the window open
     bool port_open_after = false;  // the channel was still open when it ended
+    bool script_finished = false;  // the script ran and returned
 };
 
 // How the window starts: with every program-wide value at its default
@@ -22,13 +23,16 @@ enum class WindowStart { defaults, settings_file };
 // Starts the main dialog from template 101, then runs `script` inside the
 // dialog's modal loop before the first timer tick. A window the script
 // leaves open is closed through IDCANCEL afterwards, with the settings
-// marked unchanged so that a test never writes the settings file.
+// marked unchanged so that a test never writes the settings file. The test
+// fails, naming run_main_window, when the window could not be created or the
+// script did not run to its end.
 MainWindowRun run_main_window(const std::function<void(HWND)>& script,
                               WindowStart start_from = WindowStart::defaults);
 
 // Runs `script` in the main window once the port (COM1, the device in
 // `mode`) is open, with nothing left over from an earlier test in the line
-// or the received list.
+// or the received list. The test fails, naming with_open_port, when the
+// script did not run to its end.
 void with_open_port(DeviceClient& device, const char* mode,
                     const std::function<void(HWND)>& script);
 
@@ -38,7 +42,7 @@ std::vector<std::string> list_lines(HWND dialog);
 int list_selection(HWND dialog);
 std::vector<std::string> history(HWND dialog);
 std::string command_text(HWND dialog);
-std::string status_text(int part = 0);  // part 1: the line settings
+std::string status_text(int part = 0);  // part 1: the line settings, 2: the capture
 
 // User input.
 void type_text(const char* text);           // WM_CHAR into the command field
@@ -49,6 +53,3 @@ void command(HWND dialog, int id, int notification = 0);
 bool wait_for_first_open_attempt(DWORD milliseconds);
 // Pumps messages until `count` more ticks of timer 1 have reached the window.
 bool wait_for_ticks(int count, DWORD milliseconds);
-// Pumps messages until the device has received at least `count` bytes on
-// COM1; returns what it received.
-std::string wait_for_received(DeviceClient& device, size_t count, DWORD milliseconds);

@@ -17,7 +17,8 @@ void run_port_setup_command(HWND main_window, const std::function<void(HWND)>& a
 {
     when_select_port_opens(act);
     SendMessageA(main_window, WM_COMMAND, IDM_PORT_SETUP, 0);
-    EXPECT_TRUE(select_port_was_driven()) << "Select Port never came up";
+    EXPECT_TRUE(select_port_was_driven())
+        << "run_port_setup_command: Select Port never came up or its act did not run to its end";
 }
 
 TEST(PortSetupCommand, NewSettingsReachTheLineOfAnOpenPort)
@@ -51,9 +52,7 @@ TEST(PortSetupCommand, NewSettingsReachTheLineOfAnOpenPort)
         device.clear(2);
         SetWindowTextA(command_combo.hwnd, "ATE0");
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        std::string sent;
-        pump_until([&] { return (sent = device.received(2)).size() >= 5; }, 5000);
-        EXPECT_EQ("ATE0\r", sent);
+        EXPECT_EQ("ATE0\r", wait_for_received(device, 5, 5000, 2));
     });
 }
 

@@ -1,7 +1,6 @@
 // The program's entry: it runs the main window and turns its end into the
 // process exit code.
 #include <gtest/gtest.h>
-#include <cstring>
 #include <string>
 #include "app/exit_cleanups.h"
 #include "app/program_entry.h"
@@ -55,25 +54,6 @@ TEST(ProgramObjects, CleanUpsAreRegisteredInConstructionOrder)
                  exit_cleanup_names());
 }
 
-struct FoundWindow {
-    DWORD process_id;
-    HWND window;
-};
-
-BOOL CALLBACK find_process_window(HWND window, LPARAM lparam)
-{
-    auto* found = reinterpret_cast<FoundWindow*>(lparam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[32] = {};
-    GetWindowTextA(window, title, sizeof title);
-    if (owner == found->process_id && IsWindowVisible(window) && strcmp(title, "Quorvex") == 0) {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 TEST(ProgramProcess, TheRealProgramClosedByItsCloseBoxExitsWithZero)
 {
     // Quorvex.exe sits at the top of the build tree, two folders up.
@@ -86,17 +66,14 @@ TEST(ProgramProcess, TheRealProgramClosedByItsCloseBoxExitsWithZero)
     exe += "\\Quorvex.exe";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(exe.c_str())) << exe;
 
-    FoundWindow found = {0, nullptr};
     HANDLE process = nullptr;
-    ASSERT_TRUE(start_process("\"" + exe + "\"", &process, &found.process_id)) << exe;
-    for (int i = 0; i < 200 && !found.window; ++i) {
-        Sleep(50);
-        EnumWindows(find_process_window, reinterpret_cast<LPARAM>(&found));
-    }
-    if (found.window)
-        PostMessageA(found.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD process_id = 0;
+    ASSERT_TRUE(start_process("\"" + exe + "\"", &process, &process_id)) << exe;
+    HWND window = wait_for_window(WindowQuery{"#32770", "Quorvex", nullptr, process_id}, 10000);
+    if (window)
+        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     int exit_code = finish_process(process, 10000);
-    ASSERT_NE(nullptr, found.window) << "the main window never appeared";
+    ASSERT_NE(nullptr, window) << "the main window never appeared";
     EXPECT_EQ(0, exit_code) << "-1: it did not end within ten seconds";
 }
 

@@ -13,17 +13,11 @@
 
 namespace {
 
-std::string capture_path;
-
-// Fills in the Save As dialog once it is up.
-void CALLBACK fill_save_dialog(HWND, UINT, UINT_PTR id, DWORD)
+// Fills in the Save As dialog, the main window's own, with `path`.
+void fill_save_dialog(HWND save, const std::string& path)
 {
-    HWND save = FindWindowA("#32770", nullptr);
-    if (!save)
-        return;
-    KillTimer(nullptr, id);
-    SetDlgItemTextA(save, 0x47c, capture_path.c_str());
-    SetDlgItemTextA(save, 0x480, capture_path.c_str());
+    SetDlgItemTextA(save, 0x47c, path.c_str());
+    SetDlgItemTextA(save, 0x480, path.c_str());
     PostMessageA(save, WM_COMMAND, IDOK, 0);
 }
 
@@ -50,24 +44,20 @@ std::string selected(HWND dialog)
     return indices;
 }
 
-// Sends each piece in a tick of its own, then waits for the list to show
-// `expected` (or times out).
-void send_pieces(DeviceClient& device, HWND dialog, const std::vector<std::string>& pieces,
-                 const std::string& expected, bool stamps = false)
+// Moves each piece into the list in a tick of its own: the receive timer
+// waits while the piece arrives whole, then the tick is delivered.
+void send_pieces(DeviceClient& device, HWND dialog, const std::vector<std::string>& pieces)
 {
-    for (const std::string& piece : pieces) {
-        ASSERT_TRUE(device.send_bytes(1, piece)) << device.last_reply();
-        wait_for_ticks(2, 3000);
+    KillTimer(dialog, receive_timer_id);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const int size = static_cast<int>(pieces[i].size());
+        ASSERT_TRUE(device.send_bytes(1, pieces[i])) << device.last_reply();
+        ASSERT_TRUE(pump_until([&] { return serial_channel.bytes_waiting() >= size; }, 10000))
+            << "piece " << i << ": " << serial_channel.bytes_waiting() << " of " << size
+            << " bytes arrived";
+        SendMessageA(dialog, WM_TIMER, receive_timer_id, 0);
     }
-    pump_until([&] { return shown(dialog, stamps) == expected; }, 3000);
-}
-
-std::string part_text(int part)
-{
-    char text[400] = {};
-    if (LOWORD(SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, part, 0)) < sizeof text)
-        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
-    return text;
+    SetTimer(dialog, receive_timer_id, receive_timer_period_ms, nullptr);
 }
 
 std::string clipboard_text()
@@ -111,7 +101,7 @@ TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
             command(dialog, IDM_CLEAR_RECEIVED);
             EXPECT_TRUE(GetMenuState(main_dialog.menu, c.view, MF_BYCOMMAND) & MF_CHECKED)
                 << "case " << i;
-            send_pieces(device, dialog, c.pieces, c.expected, c.stamps);
+            send_pieces(device, dialog, c.pieces);
             EXPECT_EQ(c.expected, shown(dialog, c.stamps)) << "case " << i;
         }
     });
@@ -153,7 +143,7 @@ TEST(ViewMenu, NewLinesDoNotMoveAnOlderSelection)
             }
             for (const char* p = s.sent; *p; p += 2)
                 expected += std::string("[") + *p + "]";
-            send_pieces(device, dialog, {s.sent}, expected);
+            send_pieces(device, dialog, {s.sent});
             EXPECT_EQ(expected, shown(dialog)) << "step " << i << ": " << s.what;
             EXPECT_EQ(s.selected, selected(dialog)) << "step " << i << ": " << s.what;
         }
@@ -165,30 +155,29 @@ TEST(ViewMenu, NewLinesDoNotMoveAnOlderSelection)
 TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
 {
     std::string folder = make_temp_folder("capture");
-    capture_path = folder + "dump.bin";
+    const std::string capture_path = folder + "dump.bin";
     std::string sent;
     for (int i = 0; i < 256; ++i)
         sent += static_cast<char>(i);
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
         command(dialog, IDM_VIEW_HEX);
-        SetTimer(nullptr, 0, 300, fill_save_dialog);
+        when_window_opens(WindowQuery{"#32770", nullptr, dialog},
+                          [&](HWND save) { fill_save_dialog(save, capture_path); });
         command(dialog, IDM_CAPTURE);
+        ASSERT_TRUE(window_was_driven()) << "Save As never came up";
         ASSERT_NE(nullptr, main_dialog.capture_file) << "no capture after Save As";
         EXPECT_EQ(MF_ENABLED, GetMenuState(main_dialog.menu, IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
-        ASSERT_TRUE(device.send_bytes(1, sent.substr(0, 100)));
-        wait_for_ticks(2, 3000);
-        ASSERT_TRUE(device.send_bytes(1, sent.substr(100)));
-        pump_until([] { return part_text(2) == "Capture: dump.bin, 256 bytes"; }, 5000);
-        EXPECT_EQ("Capture: dump.bin, 256 bytes", part_text(2));
+        send_pieces(device, dialog, {sent.substr(0, 100), sent.substr(100)});
+        EXPECT_EQ("Capture: dump.bin, 256 bytes", status_text(2));
         command(dialog, IDM_STOP_CAPTURE);
         EXPECT_EQ(sent, read_file(capture_path)) << "the captured file";
         EXPECT_EQ(MF_GRAYED, GetMenuState(main_dialog.menu, IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
 
         // Windows ending the session completes a running capture.
         ASSERT_TRUE(main_dialog.start_capture(capture_path.c_str()));
-        ASSERT_TRUE(device.send_bytes(1, "xyz"));
-        pump_until([] { return main_dialog.capture_bytes >= 3; }, 5000);
+        send_pieces(device, dialog, {"xyz"});
+        ASSERT_EQ(3u, main_dialog.capture_bytes);
         main_dialog.settings_changed = 0;  // no settings file from a test
         SendMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         EXPECT_EQ(nullptr, main_dialog.capture_file) << "the session ended with the capture open";
@@ -196,9 +185,9 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
 
         ASSERT_TRUE(main_dialog.start_capture("Z:\\dev\\full"));
         command(dialog, IDM_CLEAR_RECEIVED);
-        send_pieces(device, dialog, {"AB"}, "[41 42]");
+        send_pieces(device, dialog, {"AB"});
         EXPECT_EQ("[41 42]", shown(dialog)) << "received bytes lost with the capture";
-        EXPECT_EQ("Capture stopped: could not write full", part_text(2));
+        EXPECT_EQ("Capture stopped: could not write full", status_text(2));
         EXPECT_EQ(nullptr, main_dialog.capture_file);
     });
     remove_tree(folder);
@@ -218,7 +207,8 @@ TEST(ViewMenu, CopyPutsTheSelectedLinesOnTheClipboard)
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
         command(dialog, IDM_VIEW_LINES);
-        send_pieces(device, dialog, {"a\nb\nc\n"}, "[a][b][c]");
+        send_pieces(device, dialog, {"a\nb\nc\n"});
+        ASSERT_EQ("[a][b][c]", shown(dialog));
         HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             SendMessageA(list, LB_SETSEL, FALSE, -1);

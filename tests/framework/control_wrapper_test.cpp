@@ -93,20 +93,32 @@ TEST_F(ParentWindow, SubclassKeepsTheFirstReplacedProcedure)
 class HostDialog : public DialogBase {
 public:
     void (*body)(HostDialog&) = nullptr;
+    bool body_finished = false;
     int commands = 0;
     int on_init_dialog() override
     {
         body(*this);
+        body_finished = true;
         EndDialog(hwnd, 0);
         return 1;
     }
     void on_command(WPARAM, LPARAM) override { ++commands; }
 };
 
-TEST(ControlAttach, AdoptsTheTemplatesControlAndIgnoresTheGivenLook)
+// Runs `body` in the test dialog; the test fails, naming run_in_dialog, when
+// the dialog could not be created or the body did not run to its end.
+void run_in_dialog(void (*body)(HostDialog&))
 {
     HostDialog dialog;
-    dialog.body = [](HostDialog& d) {
+    dialog.body = body;
+    INT_PTR result = dialog.run_modal(nullptr, IDD_TEST_DIALOG);
+    EXPECT_NE(-1, result) << "run_in_dialog: the test dialog could not be created";
+    EXPECT_TRUE(dialog.body_finished) << "run_in_dialog: the body did not run to its end";
+}
+
+TEST(ControlAttach, AdoptsTheTemplatesControlAndIgnoresTheGivenLook)
+{
+    run_in_dialog([](HostDialog& d) {
         ButtonControl wrapper(0);
         wrapper.style = WS_CHILD | BS_OWNERDRAW;
         HWND existing = GetDlgItem(d.hwnd, IDC_TEST_BUTTON);
@@ -121,14 +133,12 @@ TEST(ControlAttach, AdoptsTheTemplatesControlAndIgnoresTheGivenLook)
         SendMessageA(existing, BM_CLICK, 0, 0);
         EXPECT_EQ(1, d.commands);
         SetWindowLongPtrA(existing, GWLP_USERDATA, 0);
-    };
-    dialog.run_modal(nullptr, IDD_TEST_DIALOG);
+    });
 }
 
 TEST(ControlAttach, ComboSelectionChangeIsRecordedWithoutACallback)
 {
-    HostDialog dialog;
-    dialog.body = [](HostDialog& d) {
+    run_in_dialog([](HostDialog& d) {
         ComboBoxControl combo;
         ASSERT_EQ(1, combo.create(d.hwnd, IDC_TEST_COMBO, "", 0, 0, 0, 0));
         SendMessageA(combo.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("zero"));
@@ -139,8 +149,7 @@ TEST(ControlAttach, ComboSelectionChangeIsRecordedWithoutACallback)
         EXPECT_EQ(1, combo.last_selection);
         EXPECT_EQ(0, combo.on_command(CBN_DROPDOWN, IDC_TEST_COMBO));
         SetWindowLongPtrA(combo.hwnd, GWLP_USERDATA, 0);
-    };
-    dialog.run_modal(nullptr, IDD_TEST_DIALOG);
+    });
 }
 
 // What the message box showed: its caption, then the text of each child.

@@ -20,10 +20,13 @@ public:
     WPARAM command_wparam = 0;
     LPARAM command_lparam = 0;
 
+    bool body_finished = false;
+
     int on_init_dialog() override
     {
         if (body)
             body(*this);
+        body_finished = true;
         EndDialog(hwnd, 7);
         return 1;
     }
@@ -58,9 +61,15 @@ public:
     void on_draw_item(DRAWITEMSTRUCT*) override { seen_notification = 1000; }
 };
 
+// Runs the test dialog with its body; the test fails, naming run, when the
+// dialog could not be created or the body did not run to its end.
 INT_PTR run(RecordingDialog& dialog)
 {
-    return dialog.run_modal(nullptr, IDD_TEST_DIALOG);
+    dialog.body_finished = false;
+    INT_PTR result = dialog.run_modal(nullptr, IDD_TEST_DIALOG);
+    EXPECT_NE(-1, result) << "run: the test dialog could not be created";
+    EXPECT_TRUE(dialog.body_finished) << "run: the body did not run to its end";
+    return result;
 }
 
 LONG_PTR message_result(HWND dialog)

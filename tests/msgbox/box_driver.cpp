@@ -1,4 +1,5 @@
 #include "tests/msgbox/box_driver.h"
+#include <gtest/gtest.h>
 
 int OwnerWindow::timer_ticks = 0;
 int driven_ticks = 0;
@@ -80,6 +81,9 @@ int drive_box(MessageBoxWindow& box, const std::function<int()>& bring_up,
     KillTimer(nullptr, timer);
     driven_box = nullptr;
     driven_step = nullptr;
+    EXPECT_GT(driven_ticks, 0) << "drive_box: the box never came up";
+    EXPECT_LE(driven_ticks, max_ticks)
+        << "drive_box: the steps did not end the box within " << max_ticks << " ticks";
     return result;
 }
 

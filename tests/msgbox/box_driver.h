@@ -17,8 +17,9 @@ public:
 
 // Runs box.show(...) while `step(box window, tick)` is called on each tick
 // of a 30 ms thread timer, tick counting from 1 while the box is up. A box
-// still up after `max_ticks` is sent a WM_CLOSE, so no test can hang.
-// Returns what show returned.
+// still up after `max_ticks` is sent a WM_CLOSE, so no test can hang. The
+// test fails, naming drive_box, when the box never came up or the steps did
+// not end it in time. Returns what show returned.
 struct BoxArguments {
     HWND owner;
     const char* text;

@@ -117,12 +117,16 @@ TEST_F(HelpFile, AnOlderLongerFileIsReplacedWhole)
 
 TEST_F(HelpFile, AFileThatCannotBeWrittenIsNeitherWrittenNorOpened)
 {
-    // The page's path is taken by a folder.
-    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    // Another program holds the page's file without sharing it. (A folder
+    // in its place would not do: the shell would open a folder elsewhere.)
+    ASSERT_TRUE(write_file(path, "held"));
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     help_page.open_page();
-    pump_messages(300);
-    RemoveDirectoryA(path.c_str());
-    EXPECT_EQ("", opened_log());
+    // As long as an opened page is given to show up.
+    EXPECT_FALSE(wait_for_opened(1, 10000)) << "opened: " << opened_log();
+    CloseHandle(holder);
+    EXPECT_EQ("held", read_file(path));
 }
 
 // The test program's own folder, where the build puts the helper program.
@@ -186,8 +190,7 @@ TEST(HelpPagePath, ATemporaryFolderTooLongForTheNameIsRefused)
     clear_opened_log();
     page.open_page();
     page.delete_file();
-    pump_messages(300);
-    EXPECT_EQ("", opened_log());
+    EXPECT_FALSE(wait_for_opened(1, 10000)) << "opened: " << opened_log();
 }
 
 TEST(HelpPagePath, NoTemporaryFolderMeansTheRootOfTheCurrentDrive)

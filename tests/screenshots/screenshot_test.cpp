@@ -5,6 +5,7 @@
 // pictures come from the same run.
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 #include <string>
 #include "app/program_objects.h"
@@ -130,32 +131,15 @@ TEST(Screenshots, TheMainWindowShowsADeviceReply)
     }
 }
 
-// Runs `inspect` on the first visible top-level window of `class_name` and
-// `title` that appears while a modal loop runs; `inspect` ends that loop.
-HWND awaited_window;
-const char* awaited_class;
-const char* awaited_title;
-void (*awaited_inspect)(HWND);
-
-void CALLBACK look_for_window(HWND, UINT, UINT_PTR timer, DWORD)
+// Runs `inspect` on the window that `query` finds once it is up and drawn,
+// while the modal loop that shows it runs; `inspect` ends that loop.
+void when_window_appears(const WindowQuery& query, const std::function<void(HWND)>& inspect)
 {
-    HWND found = FindWindowA(awaited_class, awaited_title);
-    if (!found || !IsWindowVisible(found))
-        return;
-    KillTimer(nullptr, timer);
-    awaited_window = found;
-    redraw(found);
-    pump_messages(200);
-    awaited_inspect(found);
-}
-
-void when_window_appears(const char* class_name, const char* title, void (*inspect)(HWND))
-{
-    awaited_window = nullptr;
-    awaited_class = class_name;
-    awaited_title = title;
-    awaited_inspect = inspect;
-    SetTimer(nullptr, 0, 50, look_for_window);
+    when_window_opens(query, [inspect](HWND found) {
+        redraw(found);
+        pump_messages(200);
+        inspect(found);
+    });
 }
 
 RECT main_rect, box_rect;
@@ -167,7 +151,7 @@ TEST(Screenshots, TheAboutBoxIsAnOvalWithARedRim)
         redraw(dialog);
         GetWindowRect(dialog, &main_rect);
         beneath_box = ScreenPicture::of_area(main_rect);
-        when_window_appears("CMSGCLASS", nullptr, [](HWND box) {
+        when_window_appears(WindowQuery{"CMSGCLASS", nullptr, dialog}, [](HWND box) {
             GetWindowRect(box, &box_rect);
             box_picture = ScreenPicture::of_area(box_rect);
             box_picture.save("about-box");
@@ -175,6 +159,7 @@ TEST(Screenshots, TheAboutBoxIsAnOvalWithARedRim)
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(box_buttons[0].control_id, 0), 0);
         });
         command(dialog, IDM_ABOUT);
+        EXPECT_TRUE(window_was_driven()) << "the About box never came up";
     });
     ASSERT_GT(box_picture.width(), 20);
     int w = box_picture.width(), h = box_picture.height();
@@ -282,7 +267,8 @@ TEST(Screenshots, TheSelectPortDialogSitsCentredOverTheMainWindow)
         GetWindowRect(dialog, &main_rect);
         main_dpi = window_dpi(dialog);
         main_cut_off = cut_off_captions(dialog);
-        when_window_appears("#32770", "Select Port", [](HWND select_port) {
+        const WindowQuery select_port_query{"#32770", "Select Port", dialog};
+        when_window_appears(select_port_query, [](HWND select_port) {
             GetWindowRect(select_port, &dialog_rect);
             select_port_cut_off = cut_off_captions(select_port);
             ScreenPicture::of_window(select_port).save("select-port");
@@ -290,6 +276,7 @@ TEST(Screenshots, TheSelectPortDialogSitsCentredOverTheMainWindow)
             PostMessageA(select_port, WM_COMMAND, IDCANCEL, 0);
         });
         command(dialog, IDM_PORT_SETUP);
+        EXPECT_TRUE(window_was_driven()) << "Select Port never came up";
     });
     int main_centre_x = (main_rect.left + main_rect.right) / 2;
     int main_centre_y = (main_rect.top + main_rect.bottom) / 2;
@@ -299,7 +286,9 @@ TEST(Screenshots, TheSelectPortDialogSitsCentredOverTheMainWindow)
     EXPECT_NEAR(main_centre_y, dialog_centre_y, 2);
     EXPECT_GT(dialog_rect.right - dialog_rect.left, 100);
     const char* expected_dpi = std::getenv("QUORVEX_EXPECTED_DPI");
-    if (expected_dpi)
+    if (!expected_dpi)
+        ADD_FAILURE() << "QUORVEX_EXPECTED_DPI is not set: run the test through run_on_x.sh";
+    else
         EXPECT_EQ(static_cast<UINT>(atoi(expected_dpi)), main_dpi) << "the scale did not apply";
     EXPECT_EQ("", main_cut_off) << "main window at " << main_dpi << " DPI";
     EXPECT_EQ("", select_port_cut_off) << "Select Port at " << main_dpi << " DPI";

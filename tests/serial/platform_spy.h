@@ -12,9 +12,10 @@ struct Spy {
     HANDLE port = nullptr;      // what CreateFileA returned
     std::string opened_name;    // the name CreateFileA was given
     bool left_dirty = false;    // GetCommState reports a line left in a bad state
-    HANDLE events[2] = {};      // what the first two CreateEventA calls returned
+    HANDLE events[3] = {};      // what the first three CreateEventA calls returned:
+                                // the read, write and stop events of an open
     int event_calls = 0;
-    int failing_event = 0;      // 1 or 2: that CreateEventA call fails
+    int failing_event = 0;      // 1..3: that CreateEventA call fails
     DWORD get_length_given = 0; // DCBlength handed to GetCommState
     DCB reported = {};          // what GetCommState reported
     DCB applied = {};           // what SetCommState was given
@@ -23,10 +24,13 @@ struct Spy {
     int setup_calls = 0;
     DWORD setup_in = 0, setup_out = 0;
     bool fail_setup = false;
+<<<<<<< HEAD
     bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
     DWORD invented_queue = 0;   // when nonzero, ClearCommError reports this many waiting
     int invented_hold = 0;      // 1, 2, 3: ClearCommError reports CTS, XOFF or DSR holding
     int read_calls = 0;
+=======
+>>>>>>> main
     int write_calls = 0;
     int hold_before_write = 0;  // the device stops taking bytes before this WriteFile
     DeviceClient* device = nullptr;

@@ -34,13 +34,6 @@ std::string checked_in(HWND dialog, const Group& group)
     return checked;
 }
 
-std::string describe(const PortSettings& s)
-{
-    return std::to_string(s.Comm) + "," + std::to_string(s.Speed) + "," +
-           std::to_string(s.Parity) + "," + std::to_string(s.ByteSize) + "," +
-           std::to_string(s.StopBits);
-}
-
 // Runs the dialog on `start`; `act` sees it while it is up and ends it.
 INT_PTR run_select_port(const PortSettings& start, const std::function<void(HWND)>& act)
 {
@@ -48,7 +41,9 @@ INT_PTR run_select_port(const PortSettings& start, const std::function<void(HWND
     port_setup_dialog.changed = 7;
     when_select_port_opens(act);
     INT_PTR result = port_setup_dialog.run_modal(nullptr, IDD_SELECT_PORT);
-    EXPECT_TRUE(select_port_was_driven()) << "the dialog never came up";
+    EXPECT_NE(-1, result) << "run_select_port: the dialog could not be created";
+    EXPECT_TRUE(select_port_was_driven())
+        << "run_select_port: the dialog never came up or its act did not run to its end";
     return result;
 }
 
@@ -140,7 +135,7 @@ TEST(SelectPort, OkReadsBackThePicksOfEveryGroup)
         click(dialog, IDOK);
     });
     EXPECT_EQ(1, result);
-    EXPECT_EQ("3,2,2,1,1", describe(port_setup_dialog.settings));
+    EXPECT_EQ("3,2,2,1,1 port 0 baud 0 flow 0", describe(port_setup_dialog.settings));
 }
 
 TEST(SelectPort, CancelDiscardsEveryClick)
@@ -165,14 +160,16 @@ TEST(SelectPort, OutOfRangeValueLeavesItsGroupUncheckedAndSurvivesOk)
         int other_pick;  // a button of another group clicked before OK
         const char* after_ok;
     } cases[] = {
-        {port_settings(5, 0, 0, 0, 0), 0, IDC_SPEED_19200, "5,1,0,0,0"},
-        {port_settings(-1, 0, 0, 0, 0), 0, IDC_PARITY_ODD, "-1,0,1,0,0"},
-        {port_settings(0, 4, 0, 0, 0), 1, IDC_PORT_COM2, "1,4,0,0,0"},
-        {port_settings(0, 0, 3, 0, 0), 2, IDC_STOP_BITS_2, "0,0,3,0,2"},
-        {port_settings(0, 0, 0, 2, 0), 3, IDC_PORT_COM1, "0,0,0,2,0"},
-        {port_settings(0, 0, 0, 0, 7), 4, IDC_DATA_BITS_7, "0,0,0,1,7"},
-        {port_settings(INT32_MAX, 0, 0, 0, 0), 0, IDC_SPEED_19200, "2147483647,1,0,0,0"},
-        {port_settings(0, 0, 0, 0, INT32_MIN), 4, IDC_PORT_COM3, "2,0,0,0,-2147483648"},
+        {port_settings(5, 0, 0, 0, 0), 0, IDC_SPEED_19200, "5,1,0,0,0 port 0 baud 0 flow 0"},
+        {port_settings(-1, 0, 0, 0, 0), 0, IDC_PARITY_ODD, "-1,0,1,0,0 port 0 baud 0 flow 0"},
+        {port_settings(0, 4, 0, 0, 0), 1, IDC_PORT_COM2, "1,4,0,0,0 port 0 baud 0 flow 0"},
+        {port_settings(0, 0, 3, 0, 0), 2, IDC_STOP_BITS_2, "0,0,3,0,2 port 0 baud 0 flow 0"},
+        {port_settings(0, 0, 0, 2, 0), 3, IDC_PORT_COM1, "0,0,0,2,0 port 0 baud 0 flow 0"},
+        {port_settings(0, 0, 0, 0, 7), 4, IDC_DATA_BITS_7, "0,0,0,1,7 port 0 baud 0 flow 0"},
+        {port_settings(INT32_MAX, 0, 0, 0, 0), 0, IDC_SPEED_19200,
+         "2147483647,1,0,0,0 port 0 baud 0 flow 0"},
+        {port_settings(0, 0, 0, 0, INT32_MIN), 4, IDC_PORT_COM3,
+         "2,0,0,0,-2147483648 port 0 baud 0 flow 0"},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
@@ -189,12 +186,6 @@ TEST(SelectPort, OutOfRangeValueLeavesItsGroupUncheckedAndSurvivesOk)
         });
         EXPECT_EQ(c.after_ok, describe(port_setup_dialog.settings)) << "case " << i;
     }
-}
-
-std::string describe_other(const PortSettings& s)
-{
-    return describe(s) + " port " + std::to_string(s.Port) + " baud " + std::to_string(s.Baud) +
-           " flow " + std::to_string(s.Flow);
 }
 
 // Text in a drop-down field as typing leaves it, with the notification.
@@ -263,7 +254,7 @@ TEST(SelectPort, OtherPortRateAndFlowControl)
                 click(dialog, IDCANCEL);
         });
         EXPECT_EQ(1, result) << "case " << i;
-        EXPECT_EQ(c.after_ok, describe_other(port_setup_dialog.settings)) << "case " << i;
+        EXPECT_EQ(c.after_ok, describe(port_setup_dialog.settings)) << "case " << i;
     }
 }
 
@@ -302,7 +293,7 @@ TEST(SelectPort, RefusedPortNamesAndRatesKeepTheDialogOpen)
             click(dialog, IDCANCEL);
         });
         EXPECT_EQ(0, result) << "case " << i;
-        EXPECT_EQ(describe_other(start), describe_other(port_setup_dialog.settings))
+        EXPECT_EQ(describe(start), describe(port_setup_dialog.settings))
             << "case " << i << ": " << c.text;
     }
 }

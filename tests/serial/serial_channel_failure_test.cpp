@@ -26,7 +26,7 @@ TEST_F(FailingLine, FailedOpenOfAMissingPortCanBeRetried)
     ASSERT_TRUE(device.come_back(3)) << device.last_reply();
     ASSERT_EQ(1, channel.open(line(2, 3)));
     EXPECT_EQ(5, channel.write("back\r", 5));
-    EXPECT_EQ("back\r", received_at_least(device, 3, 5));
+    EXPECT_EQ("back\r", wait_for_received(device, 5, 3000, 3));
 }
 
 TEST_F(FailingLine, AFailingSetUpStepReleasesEverything)
@@ -44,6 +44,7 @@ TEST_F(FailingLine, AFailingSetUpStepReleasesEverything)
         {"SetCommState fails", true, false, 0},
         {"no read event", false, false, 1},
         {"no write event", false, false, 2},
+        {"no stop event", false, false, 3},
     };
     for (const auto& c : cases) {
         spy = Spy();
@@ -59,7 +60,9 @@ TEST_F(FailingLine, AFailingSetUpStepReleasesEverything)
         ASSERT_NE(nullptr, spy.port) << c.name;
         ASSERT_NE(INVALID_HANDLE_VALUE, spy.port) << c.name;
         EXPECT_TRUE(handle_is_closed(spy.port)) << c.name << ": port left open";
-        for (int i = 0; i < 2; ++i)
+        // The read, write and stop events, whichever were made.
+        EXPECT_EQ(3, spy.event_calls) << c.name;
+        for (int i = 0; i < 3; ++i)
             if (spy.events[i])
                 EXPECT_TRUE(handle_is_closed(spy.events[i])) << c.name << ": event " << i;
         EXPECT_EQ(0, spy.setup_calls) << c.name;
@@ -130,7 +133,7 @@ TEST_F(FailingLine, DeviceVanishingWhileOpenIsSurvived)
 {
     ASSERT_EQ(1, channel.open(line(3, 3)));
     ASSERT_EQ(3, channel.write("hi\r", 3));
-    ASSERT_EQ("hi\r", received_at_least(device, 4, 3));
+    ASSERT_EQ("hi\r", wait_for_received(device, 3, 3000, 4));
 
     ASSERT_TRUE(device.vanish(4)) << device.last_reply();
     // Nothing can go out to a device that is gone, and no call waits for it
@@ -157,7 +160,7 @@ TEST_F(FailingLine, DeviceVanishingWhileOpenIsSurvived)
     ASSERT_EQ(1, channel.open(line(3, 3)));
     EXPECT_EQ(0, channel.lost()) << "a new open starts without the old loss";
     EXPECT_EQ(6, channel.write("again\r", 6));
-    EXPECT_EQ("again\r", received_at_least(device, 4, 6));
+    EXPECT_EQ("again\r", wait_for_received(device, 6, 3000, 4));
 }
 
 // A held line holds no caller: the command is queued at once and the writer
@@ -208,7 +211,7 @@ TEST_F(FailingLine, AHeldLineHoldsNoCallerAndEndsAtOnce)
         if (c.by_close)
             ASSERT_EQ(1, channel.open(line(0, 7))) << "case " << i;
         EXPECT_EQ(3, channel.write("OK\r", 3)) << "case " << i;
-        EXPECT_EQ("OK\r", received_at_least(device, 1, 3)) << "case " << i;
+        EXPECT_EQ("OK\r", wait_for_received(device, 3, 3000)) << "case " << i;
         channel.close();
     }
 }

@@ -7,17 +7,6 @@ const int served_ports[] = {1, 2, 3, 4, 12};
 
 }  // namespace
 
-std::string received_at_least(DeviceClient& device, int com, size_t count)
-{
-    DWORD start = GetTickCount();
-    std::string bytes = device.received(com);
-    while (bytes.size() < count && GetTickCount() - start < 3000) {
-        Sleep(20);
-        bytes = device.received(com);
-    }
-    return bytes;
-}
-
 bool wait_for_waiting(SerialChannel& channel, int count)
 {
     DWORD start = GetTickCount();

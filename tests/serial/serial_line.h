@@ -17,10 +17,6 @@ inline PortSettings line(int comm, int speed_index, int parity = 0, int byte_siz
     return port_settings(comm, speed_index, parity, byte_size, stop_bits);
 }
 
-// What the device on `com` has received, once at least `count` bytes have
-// arrived or three seconds have passed.
-std::string received_at_least(DeviceClient& device, int com, size_t count);
-
 // Waits up to three seconds for the channel to report `count` bytes waiting.
 bool wait_for_waiting(SerialChannel& channel, int count);
 

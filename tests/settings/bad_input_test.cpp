@@ -8,6 +8,7 @@
 #include "ini_file_fixture.h"
 #include "settings/ini_reader.h"
 #include "settings/settings_file.h"
+#include "text/upper_ascii.h"
 
 namespace {
 
@@ -44,24 +45,18 @@ struct TextModel {
     {
         return std::string(raw.substr(0, capacity - 1).c_str());
     }
-    static std::string upper(std::string text)
-    {
-        for (char& c : text)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-        return text;
-    }
-    // The index of the first body line of the section, or -1.
+    // The index of the first body line of the section, or -1. Names and
+    // keys match by the program's rule: ASCII letters in either case.
     int section(const std::string& name) const
     {
-        std::string wanted = upper(std::string(name.substr(0, name_length).c_str()));
+        std::string wanted = name.substr(0, name_length).c_str();
         for (size_t i = 0; i < raw_lines.size(); ++i) {
             std::string line = as_read(raw_lines[i], line_capacity);
             if (line.empty() || line[0] != '[')
                 continue;
             std::string header = line.substr(1);
             header = header.substr(0, header.find(']'));
-            if (upper(header) == wanted)
+            if (equal_ignoring_ascii_case(header.c_str(), wanted.c_str()))
                 return static_cast<int>(i + 1);
         }
         return -1;
@@ -78,7 +73,7 @@ struct TextModel {
             size_t equals = line.find('=');
             if (equals == std::string::npos)
                 continue;
-            if (lstrcmpiA(line.substr(0, equals).c_str(), key) == 0) {
+            if (equal_ignoring_ascii_case(line.substr(0, equals).c_str(), key)) {
                 *value = line.substr(equals + 1);
                 return true;
             }

@@ -4,18 +4,10 @@
 #include <windows.h>
 #include <string>
 #include "settings/settings_folder.h"
+#include "tests/settings/directory_recorder.h"
+#include "tests/support/text_helpers.h"
 
 namespace {
-
-std::string created;  // each folder asked for, as <path>
-
-// Stands in for CreateDirectoryA: Wine can only make such names on disk when
-// the host has the Japanese locale installed.
-BOOL WINAPI record(LPCSTR path, LPSECURITY_ATTRIBUTES)
-{
-    created += "<" + std::string(path) + ">";
-    return TRUE;
-}
 
 TEST(DoubleBytePath, EachFolderIsCreatedWithItsWholeName)
 {
@@ -27,10 +19,13 @@ TEST(DoubleBytePath, EachFolderIsCreatedWithItsWholeName)
         {"C:\\a\x83\x5C" "b\\c\\", "<C:\\a\x83\x5C" "b><C:\\a\x83\x5C" "b\\c>"},
         {"\\\\server\\\x83\x5C\\d\\", "<\\\\server\\\x83\x5C\\d>"},
     };
+    // The folders are recorded, not made: Wine can only make such names on
+    // disk when the host has the Japanese locale installed.
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        created.clear();
-        EXPECT_EQ(1, create_directory_path(cases[i].path, record)) << "case " << i;
-        EXPECT_EQ(cases[i].folders, created) << "case " << i;
+        DirectoryRecorder::reset();
+        EXPECT_EQ(1, create_directory_path(cases[i].path, DirectoryRecorder::create))
+            << "case " << i;
+        EXPECT_EQ(cases[i].folders, joined(DirectoryRecorder::created)) << "case " << i;
     }
 }
 

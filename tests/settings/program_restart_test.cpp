@@ -19,8 +19,9 @@ namespace {
 void run_program_once(const std::function<void(HWND)>& script)
 {
     MainWindowRun run = run_main_window(script, WindowStart::settings_file);
-    EXPECT_EQ(0, run.result);
-    EXPECT_FALSE(run.ended_by_driver) << "the script left the window open";
+    EXPECT_EQ(0, run.result) << "run_program_once: what the window ended with";
+    EXPECT_TRUE(run.script_finished) << "run_program_once: the script did not run to its end";
+    EXPECT_FALSE(run.ended_by_driver) << "run_program_once: the script left the window open";
 }
 
 void send_line(HWND dialog, const char* text)
@@ -123,7 +124,7 @@ TEST_F(ProgramRestart, AHandEditedSpeedReachesTheLine)
         DeviceLineSettings line;
         run_program_once([&](HWND dialog) {
             // The port opens on the first tick.
-            pump_until([] { return main_dialog.first_tick_done != 0; }, 5000);
+            EXPECT_TRUE(wait_for_first_open_attempt(5000)) << "case " << i;
             line = device.termios(1);
             main_dialog.settings_changed = 0;
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);

@@ -8,17 +8,10 @@
 
 namespace {
 
-std::string port_text(const PortSettings& port)
-{
-    return "ByteSize " + std::to_string(port.ByteSize) + ", Comm " + std::to_string(port.Comm) +
-           ", Parity " + std::to_string(port.Parity) + ", Speed " + std::to_string(port.Speed) +
-           ", StopBits " + std::to_string(port.StopBits);
-}
-
 TEST_F(SettingsWindowTest, LoadsTheExampleFileAndSavesItBackUnchanged)
 {
     load_from(example_file);
-    EXPECT_EQ(port_text(PortSettings{2, 1, 2, 1, 0}), port_text(port_setup_dialog.settings));
+    EXPECT_EQ(describe(PortSettings{2, 1, 2, 1, 0}), describe(port_setup_dialog.settings));
     EXPECT_EQ(1, window.Upper);
     EXPECT_EQ(1, window.SendChar);
     EXPECT_TRUE(checked(IDC_USE_UPPERCASE));
@@ -72,7 +65,7 @@ TEST_F(SettingsWindowTest, FilesLoadIntoWhatTheUserSees)
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
         load_from(c.file);
-        EXPECT_EQ(port_text(c.port), port_text(port_setup_dialog.settings))
+        EXPECT_EQ(describe(c.port), describe(port_setup_dialog.settings))
             << "case " << i << ": " << c.what;
         EXPECT_EQ(c.upper, window.Upper) << "case " << i << ": " << c.what;
         EXPECT_EQ(c.upper != 0, checked(IDC_USE_UPPERCASE)) << "case " << i << ": " << c.what;
@@ -121,7 +114,7 @@ TEST_F(SettingsWindowTest, AMissingOrUnreadableFileChangesNothingButTheLineEnd)
         window.SendChar = 1;
         CheckRadioButton(window.hwnd, IDC_SEND_CR, IDC_SEND_LF, IDC_SEND_LF);
         window.load_settings();
-        EXPECT_EQ(port_text(PortSettings{1, 2, 1, 1, 1}), port_text(port_setup_dialog.settings))
+        EXPECT_EQ(describe(PortSettings{1, 2, 1, 1, 1}), describe(port_setup_dialog.settings))
             << "case " << i << ": " << cases[i].what;
         EXPECT_EQ(1, window.Upper) << "case " << i << ": " << cases[i].what;
         EXPECT_EQ(0, window.SendChar) << "case " << i << ": " << cases[i].what;
@@ -211,7 +204,7 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFolderUnderApplicationData)
     EXPECT_EQ(expected + "Quorvex.ini", window.settings_path);
     EXPECT_TRUE(checked(IDC_SEND_CR));
     EXPECT_FALSE(checked(IDC_USE_UPPERCASE));
-    EXPECT_EQ(port_text(PortSettings{}), port_text(port_setup_dialog.settings));
+    EXPECT_EQ(describe(PortSettings{}), describe(port_setup_dialog.settings));
 
     // Next run: the folder is there, and so is the file saved at exit.
     window.settings_changed = 1;

@@ -5,50 +5,10 @@
 #include <vector>
 #include "ini_file_fixture.h"
 #include "settings/settings_folder.h"
+#include "tests/settings/directory_recorder.h"
 #include "tests/support/text_helpers.h"
 
 namespace {
-
-// Stands in for CreateDirectoryA: records each path, and answers with the
-// error given for it, else ERROR_ALREADY_EXISTS or success, or forwards to
-// the real call.
-struct DirectoryRecorder {
-    static std::vector<std::string> created;
-    static std::string failing_path;
-    static DWORD failure;
-    static bool all_exist;
-    static bool forward;
-
-    static void reset()
-    {
-        created.clear();
-        failing_path.clear();
-        failure = 0;
-        all_exist = false;
-        forward = false;
-    }
-    static BOOL WINAPI create(LPCSTR path, LPSECURITY_ATTRIBUTES security)
-    {
-        created.push_back(path);
-        if (forward)
-            return CreateDirectoryA(path, security);
-        if (path == failing_path) {
-            SetLastError(failure);
-            return FALSE;
-        }
-        if (all_exist) {
-            SetLastError(ERROR_ALREADY_EXISTS);
-            return FALSE;
-        }
-        SetLastError(0xdeadbeef);
-        return TRUE;
-    }
-};
-std::vector<std::string> DirectoryRecorder::created;
-std::string DirectoryRecorder::failing_path;
-DWORD DirectoryRecorder::failure;
-bool DirectoryRecorder::all_exist;
-bool DirectoryRecorder::forward;
 
 TEST(CreateDirectoryPath, CreatesEachComponentAfterTheRootInTurn)
 {

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 std::string com_name(int com) { return "COM" + std::to_string(com); }
@@ -189,7 +191,15 @@ bool DeviceClient::send_bytes(int com, const std::string& bytes) {
 
 std::string DeviceClient::received(int com) {
     std::string reply;
-    if (!command("RECEIVED " + com_name(com), &reply) || reply.size() <= 3) return "";
+    if (!command("RECEIVED " + com_name(com), &reply)) {
+        // Once per client: waits ask again and again.
+        if (!received_failed_)
+            ADD_FAILURE() << "the device did not answer RECEIVED " << com_name(com) << ": "
+                          << reply;
+        received_failed_ = true;
+        return "";
+    }
+    if (reply.size() <= 3) return "";
     return from_hex(reply.substr(3));
 }
 

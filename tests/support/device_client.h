@@ -45,7 +45,8 @@ public:
     bool ping();
     bool set_mode(int com, const char* mode);          // "modem" or "silent"
     bool send_bytes(int com, const std::string& bytes);
-    std::string received(int com);                     // bytes since the last clear
+    // Bytes received since the last clear; a failed request fails the test.
+    std::string received(int com);
     bool clear(int com);
     DeviceLineSettings termios(int com);
     bool hold(int com);
@@ -66,5 +67,6 @@ private:
     int port_ = 0;
     int timeout_ms_ = 5000;
     bool winsock_ = false;
+    bool received_failed_ = false;  // a failed RECEIVED was reported
     std::string last_reply_;
 };

@@ -1,7 +1,9 @@
 #include "tests/support/test_support.h"
 #include <cstdio>
+#include <cstring>
 #include <commctrl.h>
 #include "framework/custom_control.h"
+#include "tests/support/device_client.h"
 
 void pump_messages(DWORD milliseconds)
 {
@@ -150,6 +152,116 @@ PortSettings port_settings(int comm, int speed_index, int parity, int byte_size,
     settings.ByteSize = byte_size;
     settings.StopBits = stop_bits;
     return settings;
+}
+
+std::string describe(const PortSettings& s)
+{
+    return std::to_string(s.Comm) + "," + std::to_string(s.Speed) + "," +
+           std::to_string(s.Parity) + "," + std::to_string(s.ByteSize) + "," +
+           std::to_string(s.StopBits) + " port " + std::to_string(s.Port) + " baud " +
+           std::to_string(s.Baud) + " flow " + std::to_string(s.Flow);
+}
+
+std::string wait_for_received(DeviceClient& device, size_t count, DWORD milliseconds, int com)
+{
+    std::string bytes;
+    pump_until([&] {
+        bytes = device.received(com);
+        return bytes.size() >= count;
+    }, milliseconds);
+    return bytes;
+}
+
+namespace {
+
+struct WindowSearch {
+    const WindowQuery* query;
+    HWND found;
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM lparam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lparam);
+    const WindowQuery& query = *search->query;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != (query.process_id ? query.process_id : GetCurrentProcessId()) ||
+        !IsWindowVisible(window))
+        return TRUE;
+    if (query.owner && GetWindow(window, GW_OWNER) != query.owner)
+        return TRUE;
+    char text[256] = {};
+    if (query.class_name &&
+        (!GetClassNameA(window, text, sizeof text) || strcmp(text, query.class_name) != 0))
+        return TRUE;
+    if (query.title) {
+        text[0] = '\0';
+        GetWindowTextA(window, text, sizeof text);
+        if (strcmp(text, query.title) != 0)
+            return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+WindowQuery awaited_query;
+std::function<void(HWND)> awaited_act;
+UINT_PTR awaited_timer = 0;
+DWORD awaited_since = 0;
+bool awaited_act_done = false;
+
+// A window that never matches is given up after half a minute: the active
+// window (the one the modal loop waits for) is cancelled, so that the test
+// fails instead of hanging.
+void CALLBACK look_for_awaited_window(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND window = find_window(awaited_query);
+    if (!window && GetTickCount() - awaited_since < 30000)
+        return;
+    KillTimer(nullptr, awaited_timer);
+    awaited_timer = 0;
+    if (!window) {
+        if (HWND active = GetActiveWindow())
+            PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    awaited_act(window);
+    awaited_act_done = true;
+}
+
+}  // namespace
+
+HWND find_window(const WindowQuery& query)
+{
+    WindowSearch search = {&query, nullptr};
+    EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND wait_for_window(const WindowQuery& query, DWORD milliseconds)
+{
+    HWND window = nullptr;
+    pump_until([&] { return (window = find_window(query)) != nullptr; }, milliseconds);
+    return window;
+}
+
+void when_window_opens(const WindowQuery& query, const std::function<void(HWND)>& act)
+{
+    if (awaited_timer)
+        KillTimer(nullptr, awaited_timer);
+    awaited_query = query;
+    awaited_act = act;
+    awaited_act_done = false;
+    awaited_since = GetTickCount();
+    awaited_timer = SetTimer(nullptr, 0, 20, look_for_awaited_window);
+}
+
+bool window_was_driven()
+{
+    if (awaited_timer)
+        KillTimer(nullptr, awaited_timer);
+    awaited_timer = 0;
+    return awaited_act_done;
 }
 
 bool start_process(std::string command_line, HANDLE* process, DWORD* process_id)

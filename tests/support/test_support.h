@@ -1,8 +1,11 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 #include "serial/port_settings.h"
+
+class DeviceClient;
 
 // Initialises the common controls and registers the program's custom control
 // classes, once per process, as the program's entry does.
@@ -47,6 +50,34 @@ void click(HWND dialog, int control_id);             // BM_CLICK on a button
 // Line settings as the Select Port dialog keeps them (Speed a speed table index).
 PortSettings port_settings(int comm, int speed_index, int parity = 0, int byte_size = 0,
                            int stop_bits = 0);
+// Every field, for failure messages and comparisons:
+// "Comm,Speed,Parity,ByteSize,StopBits port P baud B flow F".
+std::string describe(const PortSettings& settings);
+
+// Pumps messages until the device has received at least `count` bytes on
+// COM`com`, or `milliseconds` have passed; returns what it received.
+std::string wait_for_received(DeviceClient& device, size_t count, DWORD milliseconds,
+                              int com = 1);
+
+// A visible top-level window to look for: its class and title (null: any),
+// its owner (null: any) and its process (0: this one).
+struct WindowQuery {
+    const char* class_name = nullptr;
+    const char* title = nullptr;
+    HWND owner = nullptr;
+    DWORD process_id = 0;
+};
+HWND find_window(const WindowQuery& query);
+// Pumps messages until such a window is up; null when none came in time.
+HWND wait_for_window(const WindowQuery& query, DWORD milliseconds);
+// Arms a thread timer that looks for such a window while a modal loop runs
+// (a dialog's, a message box's) and then runs `act` on it once; `act` ends
+// that loop, as a click on OK or Cancel does. When no such window comes
+// within half a minute, the active window is sent Cancel instead.
+void when_window_opens(const WindowQuery& query, const std::function<void(HWND)>& act);
+// Disarms the timer; true when `act` ran to its end. Call it once the loop
+// has ended.
+bool window_was_driven();
 
 // Starts `command_line` (quote the program's path); whether it started.
 // `process` receives its handle (null for a Unix program, which Wine starts

@@ -1,20 +1,13 @@
 #include "text/receive_view.h"
 
 #include <gtest/gtest.h>
+#include "tests/support/text_helpers.h"
 #include "tests/text/list_sink.h"
 
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string all;
-    for (const std::string& line : lines)
-        all += "[" + line + "]";
-    return all;
-}
 
 // Each read is one string; "|" between reads of the same tick, "#" starts a
 // new tick (whose time stamp is 00:00:0N.000 for the Nth tick).
@@ -71,7 +64,7 @@ TEST(ReceiveView, ShowsEachViewAcrossReadsAndTicks)
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
-        EXPECT_EQ(c.expected, joined(run(c.mode, c.stamps, c.reads)))
+        EXPECT_EQ(c.expected, joined(run(c.mode, c.stamps, c.reads), "[", "]"))
             << "case " << i << ": mode " << static_cast<int>(c.mode) << ", reads " << c.reads;
     }
 }
@@ -86,5 +79,5 @@ TEST(ReceiveView, SwitchingViewsEndsTheLineInProgress)
     view.show(reinterpret_cast<const unsigned char*>("c"), 1, sink);
     view.set_mode(ReceiveMode::lines);
     view.show(reinterpret_cast<const unsigned char*>("d"), 1, sink);
-    EXPECT_EQ("[ab][63][d]", joined(sink.lines));
+    EXPECT_EQ("[ab][63][d]", joined(sink.lines, "[", "]"));
 }

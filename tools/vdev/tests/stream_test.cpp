@@ -1,4 +1,5 @@
 // Stream mode: pacing, exact pattern and its control commands.
+#include <cstdio>
 #include <unistd.h>
 
 #include "device_fixture.h"
@@ -17,6 +18,9 @@ long first_mismatch(const std::string& got) {
 
 class StreamRate : public DeviceTest, public ::testing::WithParamInterface<int> {};
 
+// A second's worth of bytes after the first takes about a second: never
+// much less (the device keeps to its rate), and on a busy machine perhaps
+// more, so the upper bound is generous.
 TEST_P(StreamRate, KeepsToTheRateAndSendsThePatternExactly) {
     const int rate = GetParam();
     int fd = open_line(device.link(1));
@@ -25,20 +29,13 @@ TEST_P(StreamRate, KeepsToTheRateAndSendsThePatternExactly) {
 
     std::string got = read_some(fd, 1, 1000);
     ASSERT_EQ(got.size(), 1u) << "no stream at " << rate << " B/s";
-    // Measure a 1 s window after a short settling time.
-    double t0 = now_ms();
-    size_t at_window_start = 0;
-    double window_start = 0;
-    while (now_ms() - t0 < 1300) {
-        got += read_for(fd, 20);
-        if (window_start == 0 && now_ms() - t0 >= 300) {
-            window_start = now_ms();
-            at_window_start = got.size();
-        }
-    }
-    double seconds = (now_ms() - window_start) / 1000.0;
-    double measured = (got.size() - at_window_start) / seconds;
-    EXPECT_NEAR(measured, rate, rate * 0.2) << "rate " << rate;
+    double start = now_ms();
+    while (got.size() < size_t(rate) + 1 && now_ms() - start < 10000) got += read_for(fd, 20);
+    double took = now_ms() - start;
+    printf("%d B/s: %zu bytes in %.0f ms\n", rate, got.size() - 1, took);
+    ASSERT_GE(got.size(), size_t(rate) + 1) << "rate " << rate << ": the stream stalled";
+    EXPECT_GE(took, 800) << "rate " << rate << ": faster than its rate";
+    EXPECT_LT(took, 5000) << "rate " << rate << ": far slower than its rate";
 
     ASSERT_EQ(device.ctl("STOP COM1"), "OK");
     got += read_for(fd, 200);

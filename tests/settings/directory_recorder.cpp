@@ -1,0 +1,33 @@
+#include "tests/settings/directory_recorder.h"
+
+std::vector<std::string> DirectoryRecorder::created;
+std::string DirectoryRecorder::failing_path;
+DWORD DirectoryRecorder::failure;
+bool DirectoryRecorder::all_exist;
+bool DirectoryRecorder::forward;
+
+void DirectoryRecorder::reset()
+{
+    created.clear();
+    failing_path.clear();
+    failure = 0;
+    all_exist = false;
+    forward = false;
+}
+
+BOOL WINAPI DirectoryRecorder::create(LPCSTR path, LPSECURITY_ATTRIBUTES security)
+{
+    created.push_back(path);
+    if (forward)
+        return CreateDirectoryA(path, security);
+    if (path == failing_path) {
+        SetLastError(failure);
+        return FALSE;
+    }
+    if (all_exist) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    SetLastError(0xdeadbeef);
+    return TRUE;
+}
