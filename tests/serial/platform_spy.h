@@ -24,13 +24,7 @@ struct Spy {
     int setup_calls = 0;
     DWORD setup_in = 0, setup_out = 0;
     bool fail_setup = false;
-<<<<<<< HEAD
-    bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
-    DWORD invented_queue = 0;   // when nonzero, ClearCommError reports this many waiting
     int invented_hold = 0;      // 1, 2, 3: ClearCommError reports CTS, XOFF or DSR holding
-    int read_calls = 0;
-=======
->>>>>>> main
     int write_calls = 0;
     int hold_before_write = 0;  // the device stops taking bytes before this WriteFile
     DeviceClient* device = nullptr;
