@@ -184,18 +184,21 @@ void PortWriter::run()
         last_byte = 0;
         if (job.file) {
             send_file(job.file);
-            continue;
+        } else {
+            DWORD sent = send_bytes(job.bytes, static_cast<DWORD>(job.length), false);
+            EnterCriticalSection(&lock);
+            if (job.repeat)
+                repeat_busy = 0;
+            if (sent < static_cast<DWORD>(job.length)) {
+                ++state.cut_count;
+                state.cut_sent = static_cast<int32_t>(sent);
+                state.cut_length = job.length;
+            }
+            LeaveCriticalSection(&lock);
         }
-        DWORD sent = send_bytes(job.bytes, static_cast<DWORD>(job.length), false);
-        EnterCriticalSection(&lock);
-        if (job.repeat)
-            repeat_busy = 0;
-        if (sent < static_cast<DWORD>(job.length)) {
-            ++state.cut_count;
-            state.cut_sent = static_cast<int32_t>(sent);
-            state.cut_length = job.length;
-        }
-        LeaveCriticalSection(&lock);
+        // The pause after a line end also keeps the next job back.
+        if (is_line_end(last_byte))
+            pause(line_delay_ms);
     }
 }
 
@@ -266,9 +269,6 @@ DWORD PortWriter::send_bytes(const char* data, DWORD length, bool whole)
         if (paced && went)
             pause(char_delay_ms);
     }
-    // A pause after a line end also keeps the next job back.
-    if (paced && !whole && sent == length && is_line_end(last_byte))
-        pause(line_delay_ms);
     return sent;
 }
 
