@@ -158,6 +158,6 @@ private:
 constexpr UINT_PTR receive_timer_id = 1;
 constexpr UINT receive_timer_period_ms = 250;
 // The repeat's timer.
-constexpr UINT_PTR repeat_timer_id = 22;
+constexpr UINT_PTR repeat_timer_id = 7;
 // The longest command line the field takes.
 constexpr int command_max_length = 199;
