@@ -67,33 +67,33 @@ int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DC
 void PortWriter::stop()
 {
     if (thread) {
-        EnterCriticalSection(&lock);
-        quitting = 1;
-        drop_queue();
-        SetEvent(abort_event);
-        SetEvent(wake);
-        LeaveCriticalSection(&lock);
+        end_transfer(1);
         WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
     }
-    if (wake) {
-        CloseHandle(wake);
-        wake = nullptr;
-    }
-    if (abort_event) {
-        CloseHandle(abort_event);
-        abort_event = nullptr;
-    }
+    HANDLE* handles[] = {&thread, &wake, &abort_event};
+    for (HANDLE* handle : handles)
+        if (*handle) {
+            CloseHandle(*handle);
+            *handle = nullptr;
+        }
     state.held = hold_none;
 }
 
 void PortWriter::abort()
 {
+    end_transfer(0);
+}
+
+// Empties the queue and ends the transfer under way; with `quit` the
+// thread ends too.
+void PortWriter::end_transfer(int32_t quit)
+{
     EnterCriticalSection(&lock);
     if (thread) {
+        quitting |= quit;
         drop_queue();
         SetEvent(abort_event);
+        SetEvent(wake);
     }
     LeaveCriticalSection(&lock);
 }
@@ -277,7 +277,7 @@ DWORD PortWriter::send_bytes(const char* data, DWORD length, bool whole)
 // the write is always collected before its buffer is used again.
 DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
 {
-    ResetEvent(overlapped->hEvent);
+    // WriteFile itself resets the event as the transfer begins.
     DWORD done = 0;
     if (WriteFile(port, data, length, &done, overlapped))
         return done;

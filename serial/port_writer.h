@@ -66,6 +66,7 @@ private:
     void keep_to_line_rate(uint64_t sent, DWORD start);
     void show_hold();
     void drop_queue();
+    void end_transfer(int32_t quit);
     void count_sent(DWORD count);
 
     CRITICAL_SECTION lock;
