@@ -19,6 +19,7 @@ int MainDialog::on_init_dialog()
     SetMenu(hwnd, menu);
     create_status_bar();
     attach_command_field();
+    attach_received_list();
     remember_layout();
     locate_settings_folder();
     load_settings();
@@ -27,6 +28,8 @@ int MainDialog::on_init_dialog()
     install_key_filter();
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
     SetWindowTextA(hwnd, "Quorvex");
+    apply_command_line();
+    remember_settings_base();
     return 0;  // the dialog manager must not move the focus
 }
 
@@ -156,6 +159,7 @@ int MainDialog::open_channel()
     line.Speed = static_cast<int32_t>(static_cast<uint32_t>(line.Speed) + 3u);
     if (!serial_channel.open(line))
         return 0;
+    set_named_line_signals();
     reopen_wanted = 0;
     connection_light.set_open();
     set_status("Port is open");

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include "framework/dialog_base.h"
 #include "settings/settings_file.h"
+#include "text/command_line.h"
+#include "text/line_store.h"
 #include "text/receive_view.h"
 
 // The main window: command line with history, Send, the options, the
@@ -9,7 +11,20 @@
 // The receive view and the capture file's name, outside the window object
 // so that they take no room in the program file.
 extern ReceiveView receive_view;
-extern char capture_path_text[MAX_PATH];
+extern wchar_t capture_path_text[MAX_PATH];
+// The settings folder and file, and each control's place in the layout.
+extern wchar_t settings_folder_text[MAX_PATH];
+extern wchar_t settings_path_text[MAX_PATH];
+struct LaidOutControl {
+    HWND window;
+    RECT rect;
+};
+const int max_laid_out = 40;
+extern LaidOutControl laid_out_controls[max_laid_out];
+// The received lines the list shows (main_dialog_list.cpp), and line
+// `index` as shown, cut to `room` - 1 characters; returns its length.
+extern LineStore received_lines;
+int received_line_text(int index, wchar_t* out, int room);
 
 class MainDialog : public DialogBase, private ReceiveSink {
 public:
@@ -19,7 +34,7 @@ public:
     void on_size(WPARAM wparam, LPARAM lparam) override;
     void on_dpi_changed(WPARAM wparam, LPARAM lparam) override;
     int on_query_end_session() override;
-    int on_vkey_to_item(WPARAM wparam) override;
+    LRESULT on_notify(WPARAM wparam, LPARAM lparam) override;
     int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
     // Port operations (main_dialog.cpp).
@@ -55,10 +70,12 @@ public:
     void poll_receive(WPARAM timer_id);
     // Shows one read's bytes in the chosen view and adds them to a capture.
     void show_received(const char* bytes, int count);
-    // The received list (main_dialog_list.cpp): lines are added between
-    // begin and end with drawing held off; the end selects and scrolls to
+    // The received list (main_dialog_list.cpp): lines are added to the
+    // store between begin and end; the end selects and scrolls to
     // the newest line unless the user has selected an older one, and trims
     // the oldest lines past MaxLines.
+    void attach_received_list();
+    void fit_received_column();
     void begin_received_lines();
     void add_received_line(const char* text) override;
     void replace_newest_line(const char* text) override;
@@ -69,20 +86,21 @@ public:
     void choose_view(int mode);
     void toggle_time_stamps();
     void update_view_menu();
-    int start_capture(const char* path);
+    int start_capture(const wchar_t* path);
     void choose_capture_file();
     void stop_capture();
     void capture_received(const char* bytes, int count);
     void show_capture_status();
-    void show_capture_failure(const char* path);
-    void show_capture_text(const char* format, const char* path);
+    void show_capture_failure(const wchar_t* path);
+    void show_capture_text(const wchar_t* format, const wchar_t* path);
     void copy_selected_lines();
     void clear_received();
     void choose_line_end(int index);
     void escapes_clicked();
     void end_session(WPARAM ending);
 
-    // The resizable window (main_dialog_window.cpp).
+    // The resizable window (main_dialog_window.cpp) and its place on the
+    // screen (main_dialog_placement.cpp).
     void remember_layout();
     void restore_placement();
     void window_pos_changed();
@@ -91,6 +109,8 @@ public:
     // The settings file (main_dialog_settings.cpp).
     void locate_settings_folder();
     void load_settings();
+    void read_settings(const wchar_t* path);
+    int build_settings();
     void save_settings();
 
     // Sending through the writer's queue (main_dialog_send.cpp): a file,
@@ -134,25 +154,56 @@ public:
     ReceiveView& view = receive_view;
     HANDLE capture_file = nullptr;
     DWORD capture_bytes = 0;
-    char (&capture_path)[MAX_PATH] = capture_path_text;
-    char settings_folder[MAX_PATH] = {};
-    char settings_path[MAX_PATH] = {};
+    wchar_t (&capture_path)[MAX_PATH] = capture_path_text;
+    wchar_t (&settings_folder)[MAX_PATH] = settings_folder_text;
+    wchar_t (&settings_path)[MAX_PATH] = settings_path_text;
+
+    // Sharing the desktop: the settings file shared with other
+    // windows of the program (main_dialog_shared_settings.cpp), what the
+    // command line named for this run (main_dialog_command_line.cpp).
+    void show_settings_failure(DWORD failure);
+    void remember_settings_base();
+    int take_other_windows_changes();
+    char* settings_base = nullptr;  // what this window would have saved at start
+    uint32_t settings_base_size = 0;
+    void apply_command_line();
+    void set_named_line_signals();
 
 private:
     // Set-up steps of on_init_dialog.
     void create_status_bar();
     void attach_command_field();
 
-    // Where the list was following the newest line when a tick began.
+    // Where the list was following the newest line when a tick began, the
+    // lines it then held and had selected, and the lines added (or
+    // replaced) and dropped since.
     int follow_newest = 1;
+    int listed_lines = 0;
+    int lines_selected = 0;
     int lines_added = 0;
+    int lines_dropped = 0;
     // The template's window size and client size, and each resized
     // control's rectangle in it, for laying out a larger window.
     SIZE min_window = {};
     SIZE base_client = {};
-    RECT base_rects[3] = {};  // the list, the command box, Send
     UINT layout_dpi = 0;      // the scale those sizes were taken at
+    // Every control's place in the template's client area, at layout_dpi.
+    LaidOutControl (&laid_out)[max_laid_out] = laid_out_controls;
+    int control_count = 0;
+    // While the window is put in its saved place (its moves are not the
+    // user's), and the outer rectangle it had then or after the user's last move.
+    int32_t placing = 0;
+    RECT placed = {};
 };
+
+// What the command line named for this run, and the capture file it named
+// (empty when none); read_command_line fills them before the window starts.
+extern CommandLine named_on_command_line;
+extern wchar_t capture_on_command_line[MAX_PATH];
+// Reads `text` (a whole command line, the program's name first). An argument
+// it doesn't know shows the usage in a message box, and then nothing named
+// counts.
+void read_command_line(const wchar_t* text);
 
 // The receive timer and its period.
 constexpr UINT_PTR receive_timer_id = 1;

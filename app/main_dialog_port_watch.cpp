@@ -58,7 +58,7 @@ void MainDialog::show_line_settings()
     const DCB& line = serial_channel.applied_line;
     char text[32];
     format_line_settings(text, sizeof text, serial_channel.port_number, line.BaudRate,
-                         line.ByteSize, line.Parity <= EVENPARITY ? "NOE"[line.Parity] : '?',
+                         line.ByteSize, line.Parity <= SPACEPARITY ? "NOEMS"[line.Parity] : '?',
                          line.StopBits);
     set_line_text(text);
 }

@@ -9,10 +9,6 @@ namespace {
 
 // The most bytes one received line holds.
 constexpr int receive_chunk_max = 255;
-// The most bytes one tick moves: more than twice what arrives between ticks at
-// 1843200 baud, so the window catches up after a pause, yet a device that
-// never stops can't hold the window in one tick.
-constexpr int receive_tick_budget = 128 * 1024;
 
 // Puts `text` at the top of the history. An entry equal but for letter case
 // is replaced, and the field then shows the text as it was sent.
@@ -88,8 +84,10 @@ void MainDialog::refocus_command()
     SendMessageA(command_edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
 }
 
-// Moves what waits into the list, chunk by chunk, in the chosen view; the
-// tick goes on until nothing waits, so a fast device loses nothing.
+// Moves everything the reader had gathered when the tick began into the
+// capture and the list, chunk by chunk, in the chosen view, so that a
+// backlog never grows; what comes meanwhile waits for the next tick, so a
+// device that never stops can't hold the window in one tick.
 void MainDialog::poll_receive(WPARAM timer_id)
 {
     if (timer_id != receive_timer_id)
@@ -103,9 +101,7 @@ void MainDialog::poll_receive(WPARAM timer_id)
     view.begin_tick(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
     char chunk[receive_chunk_max];
     begin_received_lines();
-    for (int moved = 0; moved < receive_tick_budget;) {
-        if (serial_channel.bytes_waiting() <= 0)
-            break;
+    for (int moved = 0, gathered = serial_channel.bytes_waiting(); moved < gathered;) {
         int got = serial_channel.read(chunk, receive_chunk_max);
         if (got <= 0)
             break;

@@ -9,15 +9,15 @@
 #include "resources/resource_ids.h"
 
 ReceiveView receive_view;
-char capture_path_text[MAX_PATH];
+wchar_t capture_path_text[MAX_PATH];
 
 namespace {
 
 // The file name part of a path.
-const char* file_name_of(const char* path)
+const wchar_t* file_name_of(const wchar_t* path)
 {
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; ++p)
         if (*p == '\\' || *p == '/' || *p == ':')
             name = p + 1;
     return name;
@@ -50,9 +50,9 @@ void MainDialog::update_view_menu()
 
 // Starts writing every received byte to the file at `path`, replacing it.
 // 1 when the file could be made; 0 leaves any running capture as it was.
-int MainDialog::start_capture(const char* path)
+int MainDialog::start_capture(const wchar_t* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         show_capture_failure(path);
@@ -61,7 +61,7 @@ int MainDialog::start_capture(const char* path)
     stop_capture();
     capture_file = file;
     capture_bytes = 0;
-    lstrcpynA(capture_path, path, sizeof capture_path);
+    lstrcpynW(capture_path, path, MAX_PATH);
     show_capture_status();
     update_view_menu();
     return 1;
@@ -69,14 +69,16 @@ int MainDialog::start_capture(const char* path)
 
 void MainDialog::choose_capture_file()
 {
-    char path[MAX_PATH] = {};
-    OPENFILENAMEA dialog = {};
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = hwnd;
     dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetSaveFileNameA(&dialog))
+    dialog.nMaxFile = MAX_PATH;
+    // The program's current folder stays where it was, so that the chosen
+    // drive (a USB stick) can be ejected while the program runs.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (GetSaveFileNameW(&dialog))
         start_capture(path);
     refocus_command();
 }
@@ -109,38 +111,39 @@ void MainDialog::capture_received(const char* bytes, int count)
     show_capture_failure(capture_path);
 }
 
-void MainDialog::show_capture_failure(const char* path)
+void MainDialog::show_capture_failure(const wchar_t* path)
 {
-    show_capture_text("Capture stopped: could not write %s", path);
+    show_capture_text(L"Capture stopped: could not write %s", path);
 }
 
 // The capture's part of the status bar: `format` with the file's name and
 // the bytes written.
-void MainDialog::show_capture_text(const char* format, const char* path)
+void MainDialog::show_capture_text(const wchar_t* format, const wchar_t* path)
 {
-    char text[MAX_PATH + 40];
-    wsprintfA(text, format, file_name_of(path), capture_bytes);
-    SendMessageA(status_bar, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(text));
+    wchar_t text[MAX_PATH + 40];
+    wsprintfW(text, format, file_name_of(path), capture_bytes);
+    SendMessageW(status_bar, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(text));
 }
 
 void MainDialog::show_capture_status()
 {
     if (capture_file)
-        show_capture_text("Capture: %s, %lu bytes", capture_path);
+        show_capture_text(L"Capture: %s, %lu bytes", capture_path);
 }
 
-// The selected lines as text, CR LF between them. The lines are read as wide
-// text: some list boxes (Wine's of the version 6 common controls) overrun a
-// buffer of their own when a long line is asked for as 8-bit text. Windows
-// offers the clipboard's text in the 8-bit form too.
+// The selected lines as text, CR LF between them, as the list shows them.
+// Windows offers the clipboard's text in the 8-bit form too.
 void MainDialog::copy_selected_lines()
 {
     HWND list = GetDlgItem(hwnd, IDC_RECEIVED_LIST);
-    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    auto next = [list](int after) {
+        return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(after),
+                                             MAKELPARAM(LVNI_SELECTED, 0)));
+    };
+    // A line's UTF-16 text is never longer than its stored bytes.
     SIZE_T size = 1;
-    for (int i = 0; i < count; ++i)
-        if (SendMessageW(list, LB_GETSEL, i, 0) > 0)
-            size += static_cast<SIZE_T>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 2;
+    for (int i = next(-1); i >= 0; i = next(i))
+        size += static_cast<SIZE_T>(received_lines.length(i)) + 2;
     if (size == 1)
         return;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size * sizeof(wchar_t));
@@ -148,17 +151,12 @@ void MainDialog::copy_selected_lines()
         return;
     wchar_t* text = static_cast<wchar_t*>(GlobalLock(block));
     wchar_t* at = text;
-    for (int i = 0; i < count; ++i) {
-        if (SendMessageW(list, LB_GETSEL, i, 0) <= 0)
-            continue;
+    for (int i = next(-1); i >= 0; i = next(i)) {
         if (at != text) {
             *at++ = L'\r';
             *at++ = L'\n';
         }
-        // The sizes were taken above on this thread: the list can't change.
-        LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(at));
-        if (got > 0)
-            at += got;
+        at += received_line_text(i, at, static_cast<int>(size - (at - text)));
     }
     *at = L'\0';
     GlobalUnlock(block);
@@ -170,12 +168,6 @@ void MainDialog::copy_selected_lines()
     }
     if (block)
         GlobalFree(block);
-}
-
-void MainDialog::clear_received()
-{
-    SendDlgItemMessageA(hwnd, IDC_RECEIVED_LIST, LB_RESETCONTENT, 0, 0);
-    view.end_line();
 }
 
 // The four line-end buttons: CR and LF are SendChar's, CR LF and none are
@@ -216,16 +208,6 @@ void MainDialog::end_session(WPARAM ending)
     stop_capture();
     if (settings_changed == 1)
         save_settings();
-}
-
-// Ctrl+C in the list copies its selected lines.
-int MainDialog::on_vkey_to_item(WPARAM wparam)
-{
-    if (LOWORD(wparam) == 'C' && GetKeyState(VK_CONTROL) < 0) {
-        copy_selected_lines();
-        return -2;
-    }
-    return -1;
 }
 
 int MainDialog::on_default_message(UINT msg, WPARAM wparam, LPARAM lparam)

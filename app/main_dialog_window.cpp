@@ -1,33 +1,17 @@
 // The main window grows: the list takes the extra room, the command box and
-// Send follow the right edge. Its place on the screen is kept between runs.
+// Send follow the right edge. The window lays out every control itself, also
+// on a monitor of another scale.
 #include "app/main_dialog.h"
 #include <commctrl.h>
 #include "framework/dpi.h"
 #include "resources/resource_ids.h"
 
+LaidOutControl laid_out_controls[max_laid_out];
+
 namespace {
 
-RECT child_rect(HWND dialog, int id)
-{
-    RECT rect = {};
-    HWND child = GetDlgItem(dialog, id);
-    if (child) {
-        GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    }
-    return rect;
-}
-
-void place(HWND dialog, int id, const RECT& rect)
-{
-    HWND child = GetDlgItem(dialog, id);
-    if (child)
-        SetWindowPos(child, nullptr, rect.left, rect.top, rect.right - rect.left,
-                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // How the resized controls follow the window: all grow or move with the
-// right edge; the list also takes the extra height.
+// right edge; the list also takes the extra height. Other controls stay.
 const struct {
     int id;
     bool follows_right;  // moves rather than grows
@@ -38,70 +22,50 @@ const struct {
     {IDC_SEND, true, false},
 };
 
-// True when `rect` lies whole on the work area of one screen.
-bool fits_on_a_screen(const RECT& rect)
-{
-    HMONITOR monitor = MonitorFromRect(&rect, MONITOR_DEFAULTTONULL);
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    if (!monitor || !GetMonitorInfoA(monitor, &info))
-        return false;
-    const RECT& work = info.rcWork;
-    return rect.left >= work.left && rect.top >= work.top && rect.right <= work.right &&
-           rect.bottom <= work.bottom;
-}
+// The status bar's parts at 96 DPI, left to right: part 0 takes the room
+// the others leave. The parts: the port's state, the line, the capture, the
+// line's signals, and what is being sent.
+const int status_part_widths[] = {0, 140, 180, 0, 220};
+const int status_part_count = sizeof status_part_widths / sizeof status_part_widths[0];
 
 }  // namespace
 
-// Takes the template's sizes as the smallest the window may become.
+// Takes the template's sizes as the smallest the window may become, and
+// every control's place for the layout. The dialog manager is told to leave
+// the layout to the window when the scale changes.
 void MainDialog::remember_layout()
 {
+    typedef BOOL(WINAPI * DpiBehavior)(HWND, int, int);
+    auto dialog_behavior = reinterpret_cast<DpiBehavior>(
+        system_function("user32.dll", "SetDialogDpiChangeBehavior"));
+    auto control_behavior = reinterpret_cast<DpiBehavior>(
+        system_function("user32.dll", "SetDialogControlDpiChangeBehavior"));
+    if (dialog_behavior)  // no resize, no re-layout of the controls
+        dialog_behavior(hwnd, 2 | 4, 2 | 4);
     RECT window, client;
     GetWindowRect(hwnd, &window);
     GetClientRect(hwnd, &client);
     min_window = SIZE{window.right - window.left, window.bottom - window.top};
     layout_dpi = window_dpi(hwnd);
     base_client = SIZE{client.right, client.bottom};
-    for (int i = 0; i < 3; ++i)
-        base_rects[i] = child_rect(hwnd, anchors[i].id);
-    // A combo box's height includes its drop-down list.
-    RECT dropped = {};
-    if (SendDlgItemMessageA(hwnd, IDC_COMMAND, CB_GETDROPPEDCONTROLRECT, 0,
-                            reinterpret_cast<LPARAM>(&dropped)))
-        base_rects[1].bottom = base_rects[1].top + (dropped.bottom - dropped.top);
-    on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));  // the status bar's parts
-}
-
-// Puts the window where the settings file says when that still fits on a
-// screen; otherwise it stays centred.
-void MainDialog::restore_placement()
-{
-    if (options.has_window && fits_on_a_screen(options.window)) {
-        LONG width = options.window.right - options.window.left;
-        LONG height = options.window.bottom - options.window.top;
-        if (width < min_window.cx)
-            width = min_window.cx;
-        if (height < min_window.cy)
-            height = min_window.cy;
-        SetWindowPos(hwnd, nullptr, options.window.left, options.window.top, width, height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    control_count = 0;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child && control_count < max_laid_out;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == status_bar)
+            continue;
+        if (control_behavior)  // keeps the new font, not the dialog manager's place
+            control_behavior(child, 2, 2);
+        LaidOutControl& control = laid_out[control_count++];
+        control.window = child;
+        GetWindowRect(child, &control.rect);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&control.rect), 2);
+        // A combo box's height includes its drop-down list.
+        RECT dropped = {};
+        if (SendMessageA(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)) &&
+            GetDlgCtrlID(child) == IDC_COMMAND)
+            control.rect.bottom = control.rect.top + (dropped.bottom - dropped.top);
     }
-    GetWindowRect(hwnd, &options.window);
-}
-
-// A move or a new size of the normal window is kept for the next run.
-void MainDialog::window_pos_changed()
-{
-    if (min_window.cx == 0 || (GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)))
-        return;
-    RECT now;
-    GetWindowRect(hwnd, &now);
-    if (now.left == options.window.left && now.top == options.window.top &&
-        now.right == options.window.right && now.bottom == options.window.bottom)
-        return;
-    options.window = now;
-    options.has_window = 1;
-    settings_changed = 1;
+    on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));  // the status bar's parts
 }
 
 // On a monitor of another scale the smallest size and the layout's sizes
@@ -115,7 +79,8 @@ void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
         scale(min_window.cy);
         scale(base_client.cx);
         scale(base_client.cy);
-        for (RECT& rect : base_rects) {
+        for (int i = 0; i < control_count; ++i) {
+            RECT& rect = laid_out[i].rect;
             scale(rect.left);
             scale(rect.top);
             scale(rect.right);
@@ -124,6 +89,9 @@ void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
         layout_dpi = dpi;
     }
     DialogBase::on_dpi_changed(wparam, lparam);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }
 
 void MainDialog::fill_min_max(MINMAXINFO* info)
@@ -138,11 +106,30 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
 {
     if (status_bar) {
         SendMessageA(status_bar, WM_SIZE, 0, 0);
-        // The port's state, the line, the capture, the line's signals, and
-        // what is being sent.
+        int rights[status_part_count];
         int width = LOWORD(lparam);
-        int rights[5] = {width * 20 / 100, width * 42 / 100, width * 62 / 100, width * 62 / 100, -1};
-        SendMessageA(status_bar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(rights));
+        UINT dpi = layout_dpi ? layout_dpi : 96;
+        int fixed = 0;
+        for (int part_width : status_part_widths)
+            fixed += scale_to_dpi(part_width, dpi);
+        // Part 0 keeps a quarter of a narrow bar; the others shrink alike.
+        int room = width * 3 / 4;
+        int right = width;
+        for (int i = status_part_count - 1; i >= 0; --i) {
+            rights[i] = i == status_part_count - 1 ? -1 : right;
+            int part_width = scale_to_dpi(status_part_widths[i], dpi);
+            right -= fixed > room ? MulDiv(part_width, room, fixed) : part_width;
+        }
+        SendMessageA(status_bar, SB_SETPARTS, status_part_count, reinterpret_cast<LPARAM>(rights));
+    }
+    // A maximized window comes back maximized; only the user's own
+    // maximizing or restoring counts as a change.
+    if ((kind == SIZE_MAXIMIZED || kind == SIZE_RESTORED) && base_client.cx) {
+        int32_t maximized = kind == SIZE_MAXIMIZED;
+        if (maximized != options.maximized && !placing)
+            settings_changed = 1;
+        if (!placing)
+            options.maximized = maximized;
     }
     // Before the layout was taken, or minimized: the controls stay. The
     // window is never smaller than the template otherwise.
@@ -150,13 +137,20 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
         return;
     LONG dx = LOWORD(lparam) - base_client.cx;
     LONG dy = HIWORD(lparam) - base_client.cy;
-    for (int i = 0; i < 3; ++i) {
-        RECT rect = base_rects[i];
-        if (anchors[i].follows_right)
-            rect.left += dx;
-        rect.right += dx;
-        if (anchors[i].grows_down)
-            rect.bottom += dy;
-        place(hwnd, anchors[i].id, rect);
+    for (int i = 0; i < control_count; ++i) {
+        RECT rect = laid_out[i].rect;
+        int id = GetDlgCtrlID(laid_out[i].window);
+        for (const auto& anchor : anchors) {
+            if (anchor.id != id)
+                continue;
+            if (anchor.follows_right)
+                rect.left += dx;
+            rect.right += dx;
+            if (anchor.grows_down)
+                rect.bottom += dy;
+        }
+        SetWindowPos(laid_out[i].window, nullptr, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    fit_received_column();
 }

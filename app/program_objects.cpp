@@ -27,7 +27,7 @@ static void close_serial_channel() { serial_channel.close(); }
 static const int serial_channel_cleanup =
     register_exit_cleanup("serial channel", close_serial_channel);
 
-HelpPage help_page("QuorvexHelp.htm", help_page_text);
+HelpPage help_page(L"QuorvexHelp.htm", help_page_text);
 static void delete_help_file() { help_page.delete_file(); }
 static const int help_file_cleanup = register_exit_cleanup("help file", delete_help_file);
 

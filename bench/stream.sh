@@ -8,8 +8,14 @@
 # device's backlog); the received list is then read back and compared with
 # the pattern. With MEMORY_SECONDS > 0 a long run at 921600 follows, with the
 # resident memory sampled every 30 s.
+# While each stream runs, another process sends the window WM_NULL every
+# 50 ms and keeps the slowest answer; after it the port is closed and the
+# program measured idle again. Two more runs show the Hex view past MaxLines
+# (100,000 lines, and with HEX_MILLION=1 a run past 1,000,000; ONLY=hex runs
+# only these), whose lines are counted rather than compared.
 # usage: sh bench/stream.sh BUILD_DIR [SECONDS] [IDLE_SECONDS] [MEMORY_SECONDS]
-# Needs Quorvex, native_tools and window_probe built in BUILD_DIR.
+# Needs Quorvex, native_tools and window_probe built in BUILD_DIR; PROGRAM
+# in the environment names another Quorvex.exe to measure (an older build).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
@@ -17,7 +23,7 @@ seconds=${2:-60}
 idle_seconds=${3:-10}
 memory_seconds=${4:-0}
 
-program=$build/Quorvex.exe
+program=${PROGRAM:-$build/Quorvex.exe}
 probe=$build/bench/window_probe.exe
 vdev=$build/native/vdev
 for needed in "$program" "$probe" "$vdev"; do
@@ -95,11 +101,17 @@ server=$(server_pid)
 table=$work/stream-table.txt
 : >"$table"
 
-# start_program BAUD_KEY: the program with COM1 at that rate in its settings
-# file, once its port is open.
+# start_program BAUD_KEY [VIEW [MAXLINES]]: the program with COM1 at that
+# rate in its settings file (and the view and MaxLines given), once its port
+# is open.
 start_program() {
     printf '[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\nStopBits=0\r\nBaud=%s\r\n' \
         "$1" >"$settings_dir/Quorvex.ini"
+    if [ -n "$2$3" ]; then
+        printf '[Misc Settings]\r\n' >>"$settings_dir/Quorvex.ini"
+        [ -n "$2" ] && printf 'View=%s\r\n' "$2" >>"$settings_dir/Quorvex.ini"
+        [ -n "$3" ] && printf 'MaxLines=%s\r\n' "$3" >>"$settings_dir/Quorvex.ini"
+    fi
     # run.sh ends in exec, so this process becomes the program's Wine process.
     sh "$root/tests/wine/run.sh" "$prefix" "$device_dir" "$program" >"$work/program.log" 2>&1 &
     program_pid=$!
@@ -121,28 +133,37 @@ stop_program() {
     program_pid=
 }
 
-# stream_and_wait RATE COUNT: streams, sampling the device's backlog five
-# times a second into max_backlog, until the device has sent everything.
+# stream_and_wait RATE COUNT SECONDS: streams, sampling the device's backlog
+# five times a second into max_backlog, until the device has sent
+# everything; meanwhile the window's answers to WM_NULL are timed.
 stream_and_wait() {
+    wine_run "$probe" answer "$3" >"$work/answer.txt" 2>&1 &
+    answer_pid=$!
     device STREAM COM1 "$1" "$2" >/dev/null
     waited=0
     max_backlog=0
     until device STREAMSTATUS COM1 | grep -q 'done=1'; do
         waited=$((waited + 1))
-        [ "$waited" -le $(((seconds * 3 + 30) * 5)) ] || { echo "the stream did not end" >&2; exit 1; }
+        [ "$waited" -le $(((run_seconds * 3 + 30) * 5)) ] || { echo "the stream did not end" >&2; exit 1; }
         sleep 0.2
         pending=$(backlog)
         if [ "${pending:-0}" -gt "$max_backlog" ]; then max_backlog=$pending; fi
     done
+    wait "$answer_pid" || true
+    slowest=$(tr -d '\r' <"$work/answer.txt" | sed -n 's/.*slowest_ms=\([0-9]*\).*/\1/p')
+    over=$(tr -d '\r' <"$work/answer.txt" | sed -n 's/.*over_100ms=\([0-9]*\).*/\1/p')
 }
 
-# run_rate BAUD BYTES_PER_SECOND
+# run_rate BAUD BYTES_PER_SECOND [VIEW [MAXLINES [SECONDS]]]
 run_rate() {
     baud=$1
     rate=$2
-    count=$((rate * seconds))
-    echo "$baud baud, $rate bytes/s: starting the program" >&2
-    start_program "$baud"
+    view=${3:-}
+    max_lines=${4:-}
+    run_seconds=${5:-$seconds}
+    count=$((rate * run_seconds))
+    echo "$baud baud, $rate bytes/s ${view:-as received} ${max_lines}: starting the program" >&2
+    start_program "$baud" "$view" "$max_lines"
     sleep 1
     rss_start=$(rss_mib "$program_pid")
 
@@ -163,36 +184,53 @@ run_rate() {
 
     echo "$baud baud: streaming $count bytes at $rate bytes/s" >&2
     t0=$(now); c0=$(cpu_ticks "$program_pid"); s0=$(cpu_ticks "$server")
-    stream_and_wait "$rate" "$count"
+    stream_and_wait "$rate" "$count" "$run_seconds"
     t1=$(now); c1=$(cpu_ticks "$program_pid"); s1=$(cpu_ticks "$server")
     stream_time=$(span "$t0" "$t1")
-    held=$(awk -v t="$stream_time" -v n="$seconds" 'BEGIN { h = t - n; printf "%.2f", (h > 0 ? h : 0) }')
+    held=$(awk -v t="$stream_time" -v n="$run_seconds" 'BEGIN { h = t - n; printf "%.2f", (h > 0 ? h : 0) }')
     busy=$(percent $((c1 - c0)) "$stream_time")
     server_busy=$(percent $((s1 - s0)) "$stream_time")
     sent=$(device STREAMSTATUS COM1 | sed -n 's/.*sent=\([0-9]*\).*/\1/p')
 
-    # The last bytes reach the list on the next ticks.
-    tries=0
-    while :; do
-        sleep 1
-        result=$(wine_run "$probe" check)
-        received=$(echo "$result" | sed -n 's/.*received=\([0-9]*\).*/\1/p')
-        tries=$((tries + 1))
-        [ "$received" -lt "$sent" ] && [ "$tries" -lt 10 ] || break
-    done
-    intact=$(echo "$result" | sed -n 's/.*intact=\([0-9]*\).*/\1/p')
-    first_bad=$(echo "$result" | sed -n 's/.*first_bad=\(-*[0-9]*\).*/\1/p')
-    lines=$(echo "$result" | sed -n 's/.*lines=\([0-9]*\).*/\1/p')
-    [ "$first_bad" = -1 ] && first_bad=-
+    # The last bytes reach the list on the next ticks. A list trimmed past
+    # MaxLines no longer begins with the pattern's start: only its lines
+    # are counted.
+    if [ -n "$view" ]; then
+        sleep 2
+        lines=$(wine_run "$probe" count | sed -n 's/.*lines=\([0-9]*\).*/\1/p')
+        received=- intact=$sent first_bad=-
+    else
+        tries=0
+        while :; do
+            sleep 1
+            result=$(wine_run "$probe" check)
+            received=$(echo "$result" | sed -n 's/.*received=\([0-9]*\).*/\1/p')
+            tries=$((tries + 1))
+            [ "$received" -lt "$sent" ] && [ "$tries" -lt 10 ] || break
+        done
+        intact=$(echo "$result" | sed -n 's/.*intact=\([0-9]*\).*/\1/p')
+        first_bad=$(echo "$result" | sed -n 's/.*first_bad=\(-*[0-9]*\).*/\1/p')
+        lines=$(echo "$result" | sed -n 's/.*lines=\([0-9]*\).*/\1/p')
+        [ "$first_bad" = -1 ] && first_bad=-
+    fi
     rss_end=$(rss_mib "$program_pid")
+
+    echo "$baud baud: port closed, idle ${idle_seconds}s" >&2
+    wine_run "$probe" port-close
+    sleep 1
+    t0=$(now); c0=$(cpu_ticks "$program_pid")
+    sleep "$idle_seconds"
+    t1=$(now); c1=$(cpu_ticks "$program_pid")
+    closed=$(percent $((c1 - c0)) "$(span "$t0" "$t1")")
     stop_program
 
     # Lost or corrupted: every byte sent that is not in the list, equal to
     # the pattern, before the first difference. Held: how much longer than
     # its own pace the stream took; backlog: the most bytes the device held.
-    printf '%7s %7s %9s %6s %9s %6s %8s %6s %5s %7s %5s %5s %6s %6s %6s %6s\n' "$baud" "$rate" \
-        "$sent" "$stream_time" "$received" "$lines" "$((sent - intact))" "$first_bad" "$held" \
-        "$max_backlog" "$idle" "$about" "$busy" "$server_busy" "$rss_start" "$rss_end" >>"$table"
+    printf '%5s %7s %7s %9s %6s %9s %7s %8s %6s %5s %7s %5s %6s %5s %6s %6s %6s %6s %7s %5s\n' \
+        "${view:-as}" "$baud" "$rate" "$sent" "$stream_time" "$received" "$lines" \
+        "$((sent - intact))" "$first_bad" "$held" "$max_backlog" "$idle" "$closed" "$about" \
+        "$busy" "$server_busy" "$rss_start" "$rss_end" "${slowest:--}" "${over:--}" >>"$table"
 }
 
 # The long run: MaxLines at its default, resident memory every 30 s.
@@ -230,16 +268,22 @@ run_memory() {
 }
 
 echo "load before: $(uptime)" >&2
-run_rate 9600 960
-run_rate 115200 11520
-run_rate 921600 92160
-run_rate 921600 184320
+if [ "${ONLY:-}" != hex ]; then
+    run_rate 9600 960
+    run_rate 115200 11520
+    run_rate 921600 92160
+    run_rate 921600 184320
+fi
+run_rate 921600 92160 Hex
+run_rate 921600 184320 Hex
+if [ "${HEX_MILLION:-0}" = 1 ]; then run_rate 921600 184320 Hex 1000000 110; fi
 load_after=$(uptime)
 
-echo "Streaming benchmark: ${seconds}s per rate; CPU as % of one core (idle and About box: ${idle_seconds}s each)"
+echo "Streaming benchmark: ${seconds}s per rate; CPU as % of one core (idle, closed and About box: ${idle_seconds}s each)"
 echo "load at the end: $load_after"
-printf '%7s %7s %9s %6s %9s %6s %8s %6s %5s %7s %5s %5s %6s %6s %6s %6s\n' baud bytes/s sent secs \
-    "in list" lines lost/bad "1stbad" held backlog idle About stream server "RSS0" "RSS1"
+printf '%5s %7s %7s %9s %6s %9s %7s %8s %6s %5s %7s %5s %6s %5s %6s %6s %6s %6s %7s %5s\n' view baud \
+    bytes/s sent secs "in list" lines lost/bad "1stbad" held backlog idle closed About stream \
+    server "RSS0" "RSS1" slowest ">100"
 cat "$table"
 if [ "$memory_seconds" -gt 0 ]; then run_memory; fi
 echo "load at the end: $(uptime)"

@@ -6,14 +6,19 @@
 //   window_probe.exe check               reads the received list and compares it
 //                                        with the device's stream pattern
 //   window_probe.exe count               prints lines= (the received list's length)
+//   window_probe.exe answer SECONDS      sends WM_NULL every 50 ms for SECONDS and
+//                                        prints the slowest answer (slowest_ms=)
+//   window_probe.exe port-close          chooses Port > Close
 //   window_probe.exe close SECONDS       ends the program as Escape does, and
 //                                        waits for its window to go
 // Exit code 0 on success, 1 on failure (with a message on stderr).
 #include <windows.h>
+#include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include "resources/resource_ids.h"
+#include "tests/support/list_view_text.h"
 #include "tools/vdev/pattern.h"
 
 namespace {
@@ -132,6 +137,34 @@ struct LineBuffer {
 // back as UTF-16 whatever the caller asked for, so it is asked for UTF-16
 // and narrowed; the pattern is plain ASCII, so anything else becomes '?',
 // which never matches.
+// The program's list is a list view; builds from before that a list box.
+bool is_list_view(HWND list)
+{
+    char kind[32] = {};
+    return GetClassNameA(list, kind, sizeof kind) && strcmp(kind, WC_LISTVIEWA) == 0;
+}
+
+bool read_list_view_line(ListViewText& reader, int index, LineBuffer& line)
+{
+    std::wstring text;
+    if (!reader.line(index, text) || !line.reserve(text.size() + 1))
+        return false;
+    line.length = text.size();
+    for (size_t i = 0; i < line.length; ++i)
+        line.narrow[i] = text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
+    return true;
+}
+
+int count_of(HWND list)
+{
+    if (is_list_view(list))
+        return ListViewText(list).count();
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, call_timeout_ms, &count))
+        return -1;
+    return static_cast<int>(count);
+}
+
 bool read_line(HWND list, int index, LineBuffer& line)
 {
     DWORD_PTR result = 0;
@@ -162,17 +195,18 @@ int check()
     HWND list = main_window ? GetDlgItem(main_window, IDC_RECEIVED_LIST) : nullptr;
     if (!list)
         return fail("no received list");
-    DWORD_PTR count = 0;
-    if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, call_timeout_ms, &count) ||
-        static_cast<LRESULT>(count) == LB_ERR)
+    int count = count_of(list);
+    if (count < 0)
         return fail("could not count the lines");
 
+    bool list_view = is_list_view(list);
+    ListViewText reader(list);
     vdev::PatternGenerator pattern;
     unsigned long long received = 0, intact = 0, wrong = 0;
     long long first_bad = -1;
     LineBuffer line;
-    for (int index = 0; index < static_cast<int>(count); ++index) {
-        if (!read_line(list, index, line))
+    for (int index = 0; index < count; ++index) {
+        if (!(list_view ? read_list_view_line(reader, index, line) : read_line(list, index, line)))
             return fail("could not read a line");
         for (size_t i = 0; i < line.length; ++i) {
             bool same = static_cast<unsigned char>(line.narrow[i]) == pattern.next();
@@ -186,8 +220,8 @@ int check()
             ++received;
         }
     }
-    printf("lines=%d received=%llu intact=%llu wrong=%llu first_bad=%lld\n",
-           static_cast<int>(count), received, intact, wrong, first_bad);
+    printf("lines=%d received=%llu intact=%llu wrong=%llu first_bad=%lld\n", count, received,
+           intact, wrong, first_bad);
     return 0;
 }
 
@@ -195,11 +229,50 @@ int count_lines()
 {
     HWND main_window = find_main_window();
     HWND list = main_window ? GetDlgItem(main_window, IDC_RECEIVED_LIST) : nullptr;
-    DWORD_PTR count = 0;
-    if (!list || !SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, call_timeout_ms,
-                                      &count))
+    int count = list ? count_of(list) : -1;
+    if (count < 0)
         return fail("could not count the lines");
-    printf("lines=%d\n", static_cast<int>(count));
+    printf("lines=%d\n", count);
+    return 0;
+}
+
+// How long the window takes to answer: WM_NULL every 50 ms for `seconds`,
+// each timed from this process; an answer still missing after 60 s counts
+// as 60 s. Prints the slowest answer, how many took over 100 ms, and the
+// number of samples.
+int answer_times(int seconds)
+{
+    HWND main_window = find_main_window();
+    if (!main_window)
+        return fail("no main window");
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    double slowest = 0;
+    int samples = 0, slow = 0;
+    DWORD stop = GetTickCount() + seconds * 1000u;
+    while (static_cast<LONG>(GetTickCount() - stop) < 0) {
+        DWORD_PTR result = 0;
+        QueryPerformanceCounter(&start);
+        SendMessageTimeoutA(main_window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+        QueryPerformanceCounter(&end);
+        double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                    static_cast<double>(frequency.QuadPart);
+        if (ms > slowest)
+            slowest = ms;
+        if (ms > 100)
+            ++slow;
+        ++samples;
+        Sleep(50);
+    }
+    printf("slowest_ms=%.0f over_100ms=%d samples=%d\n", slowest, slow, samples);
+    return 0;
+}
+
+int port_close()
+{
+    HWND main_window = find_main_window();
+    if (!main_window || !PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(IDM_CLOSE, 0), 0))
+        return fail("could not close the port");
     return 0;
 }
 
@@ -242,6 +315,11 @@ int main(int argc, char** argv)
         return count_lines();
     if (strcmp(action, "close") == 0)
         return close_program(seconds_argument(argc, argv));
-    fprintf(stderr, "usage: window_probe wait-open|about-open|about-close|check|count|close [seconds]\n");
+    if (strcmp(action, "answer") == 0)
+        return answer_times(seconds_argument(argc, argv));
+    if (strcmp(action, "port-close") == 0)
+        return port_close();
+    fprintf(stderr, "usage: window_probe wait-open|about-open|about-close|check|count|close|"
+                    "answer|port-close [seconds]\n");
     return 2;
 }

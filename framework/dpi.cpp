@@ -5,13 +5,17 @@ int scale_to_dpi(int length, UINT dpi)
     return MulDiv(length, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
 }
 
+void* system_function(const char* dll, const char* name)
+{
+    HMODULE module = LoadLibraryA(dll);
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
 UINT window_dpi(HWND window)
 {
-    // Looked up at run time: older Windows lacks the call and would refuse to
-    // load a program that imports it.
     typedef UINT(WINAPI * DpiForWindow)(HWND);
-    auto dpi_for_window = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    auto dpi_for_window =
+        reinterpret_cast<DpiForWindow>(system_function("user32.dll", "GetDpiForWindow"));
     UINT dpi = window && dpi_for_window ? dpi_for_window(window) : 0;
     if (dpi)
         return dpi;

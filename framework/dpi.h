@@ -11,3 +11,7 @@ int scale_to_dpi(int length, UINT dpi);
 // The DPI that `window` is drawn at: the window's own where Windows knows it
 // (10 1607 and later), else the screen's. Null asks for the screen's.
 UINT window_dpi(HWND window);
+
+// A function of a system DLL looked up at run time, or null where this
+// Windows lacks it: a program that imports a missing function would not load.
+void* system_function(const char* dll, const char* name);

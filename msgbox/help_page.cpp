@@ -3,28 +3,27 @@
 #include <shellapi.h>
 #include <cstdlib>
 
-HelpPage::HelpPage(const char* file_name, const char* text)
-    : page_text(text), path(static_cast<char*>(malloc(MAX_PATH)))
+HelpPage::HelpPage(const wchar_t* file_name, const char* text)
+    : page_text(text), path(static_cast<wchar_t*>(malloc(MAX_PATH * sizeof(wchar_t))))
 {
     if (!path)
         return;
-    path[0] = '\0';
-    DWORD folder_length = GetTempPathA(MAX_PATH, path);
+    path[0] = L'\0';
+    DWORD folder_length = GetTempPathW(MAX_PATH, path);
     if (folder_length == 0)
-        lstrcpyA(path, "\\");  // no temporary folder: the root of the current drive
+        lstrcpyW(path, L"\\");  // no temporary folder: the root of the current drive
     else if (folder_length >= MAX_PATH) {
         // The folder does not fit the buffer (and its contents are then
         // undefined): refuse rather than cut, since a cut path names another
         // file. "Program info" then does nothing.
-        path[0] = '\0';
+        path[0] = L'\0';
         return;
     }
-    size_t used = lstrlenA(path);
-    if (used + lstrlenA(file_name) >= MAX_PATH) {
-        path[0] = '\0';  // refused for the same reason
+    if (lstrlenW(path) + lstrlenW(file_name) >= MAX_PATH) {
+        path[0] = L'\0';  // refused for the same reason
         return;
     }
-    lstrcatA(path, file_name);
+    lstrcatW(path, file_name);
 }
 
 void HelpPage::open_page()
@@ -32,7 +31,7 @@ void HelpPage::open_page()
     if (!path || !path[0] || !page_text)
         return;
     // CREATE_ALWAYS empties an older file, so no stale bytes follow the page.
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
@@ -43,11 +42,11 @@ void HelpPage::open_page()
     // A page that did not reach the disk whole is not worth showing.
     if (!wrote || written != length)
         return;
-    ShellExecuteA(nullptr, "open", path, nullptr, "", SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, L"open", path, nullptr, L"", SW_SHOWNORMAL);
 }
 
 void HelpPage::delete_file()
 {
     if (path && path[0])
-        DeleteFileA(path);
+        DeleteFileW(path);
 }

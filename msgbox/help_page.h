@@ -4,7 +4,7 @@
 // temporary folder and opens it with the user's program for HTML files.
 class HelpPage {
 public:
-    HelpPage(const char* file_name, const char* page_text);
+    HelpPage(const wchar_t* file_name, const char* page_text);
     HelpPage(const HelpPage&) = delete;
     HelpPage& operator=(const HelpPage&) = delete;
 
@@ -15,6 +15,7 @@ public:
 
     const char* page_text;
     // The temporary folder and the file name (at most MAX_PATH - 1
-    // characters); empty when they don't fit, and then no file is used.
-    char* path;
+    // characters, UTF-16 for a user name of any language); empty when they
+    // don't fit, and then no file is used.
+    wchar_t* path;
 };

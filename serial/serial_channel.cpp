@@ -15,11 +15,8 @@ const DWORD read_pause_ms = 10;
 
 BYTE parity_for_index(int index)
 {
-    if (index == 1)
-        return ODDPARITY;
-    if (index == 2)
-        return EVENPARITY;
-    return NOPARITY;
+    // 1 odd, 2 even, 3 mark, 4 space: the same numbers as the DCB's.
+    return index >= ODDPARITY && index <= SPACEPARITY ? static_cast<BYTE>(index) : NOPARITY;
 }
 
 BYTE data_bits_for_index(int index)

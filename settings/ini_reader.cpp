@@ -5,10 +5,10 @@ IniReader::IniReader(int max_section_name_length, int max_line_length)
 {
 }
 
-int32_t IniReader::load(const char* path, DWORD extra_bytes)
+int32_t IniReader::load(const wchar_t* path, DWORD extra_bytes)
 {
     section_start = nullptr;
-    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     DWORD size_high = 0;

@@ -18,7 +18,7 @@ public:
     // is always added). Returns 0 when the file is missing, unreadable, larger
     // than max_file_size or memory runs out; a block loaded earlier then stays
     // only when the file could not be opened or was too large.
-    int32_t load(const char* path, DWORD extra_bytes);
+    int32_t load(const wchar_t* path, DWORD extra_bytes);
     void release();
 
     DWORD data_size = 0;

@@ -20,15 +20,15 @@ IniWriter::IniWriter(int max_section_name_length, int max_line_length)
 {
 }
 
-int32_t IniWriter::write_to_file(const char* path)
+int32_t IniWriter::write_to_file(const wchar_t* path)
 {
     if (!buffer || error || !path[0])
         return 0;
-    char temporary[MAX_PATH];
-    if (!join_path(path, ".tmp", temporary))
+    wchar_t temporary[MAX_PATH];
+    if (!join_path(path, L".tmp", temporary))
         return 0;
 
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
@@ -38,8 +38,8 @@ int32_t IniWriter::write_to_file(const char* path)
     complete = FlushFileBuffers(file) && complete;
     complete = CloseHandle(file) && complete;
     if (complete)
-        complete = MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        complete = MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!complete)
-        DeleteFileA(temporary);
+        DeleteFileW(temporary);
     return complete ? 1 : 0;
 }

@@ -16,5 +16,5 @@ public:
     // first, which then takes the file's place. Nonzero when the file was
     // replaced; 0 when there is no complete text or any step failed (the old
     // file then stays as it was).
-    int32_t write_to_file(const char* path);
+    int32_t write_to_file(const wchar_t* path);
 };

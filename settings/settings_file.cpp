@@ -6,10 +6,11 @@
 #include "text/port_names.h"
 #include "text/upper_ascii.h"
 
-const char settings_file_name[] = "Quorvex.ini";
+const wchar_t settings_file_name[] = L"Quorvex.ini";
 const char port_settings_section[] = "Port Settings";
 const char misc_settings_section[] = "Misc Settings";
 const char old_commands_section[] = "Old commands";
+const char list_sections[] = "Old commands\0";
 
 namespace {
 
@@ -25,7 +26,7 @@ const char* key_text(IniReader& reader, const char* key, char (&value)[16])
 // is the default, which is never written.
 // The texts are held in place, not pointed to, which keeps the table small.
 struct NamedOption {
-    char key[8];
+    char key[10];
     char names[3][6];  // "" where a choice has no name
     int32_t ViewSettings::*field;
 };
@@ -34,14 +35,15 @@ const NamedOption named_options[] = {
     {"Escapes", {"0", "1", ""}, &ViewSettings::escapes},
     {"View", {"", "Lines", "Hex"}, &ViewSettings::view},
     {"Time", {"0", "1", ""}, &ViewSettings::time},
+    {"WindowMax", {"0", "1", ""}, &ViewSettings::maximized},
 };
 
-// Reads "left,top,right,bottom": four decimal integers, nothing else, and
-// a rectangle that is not empty.
-int32_t parse_window(const char* text, RECT& rect)
+// Reads "left,top,right,bottom" and an optional ",dpi": decimal integers,
+// nothing else, and a rectangle that is not empty.
+int32_t parse_window(const char* text, RECT& rect, int32_t& dpi)
 {
-    LONG numbers[4];
-    for (int i = 0; i < 4; ++i) {
+    LONG numbers[5] = {};
+    for (int i = 0; i < 5; ++i) {
         bool negative = *text == '-';
         if (negative)
             ++text;
@@ -54,13 +56,15 @@ int32_t parse_window(const char* text, RECT& rect)
                 return 0;
         }
         numbers[i] = static_cast<LONG>(negative ? -number : number);
-        if (*text != (i < 3 ? ',' : '\0'))
+        if (*text == '\0' && i >= 3)
+            break;
+        if (*text++ != ',' || i == 4)
             return 0;
-        ++text;
     }
-    if (numbers[2] <= numbers[0] || numbers[3] <= numbers[1])
+    if (numbers[2] <= numbers[0] || numbers[3] <= numbers[1] || numbers[4] < 0)
         return 0;
     rect = RECT{numbers[0], numbers[1], numbers[2], numbers[3]};
+    dpi = numbers[4];
     return 1;
 }
 
@@ -73,7 +77,8 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
             for (int32_t i = 0; i < 3; ++i)
                 if (option.names[i][0] && equal_ignoring_ascii_case(value, option.names[i]))
                     view.*option.field = i;
-    if (reader.find_key("Window", value, sizeof value) && parse_window(value, view.window))
+    if (reader.find_key("Window", value, sizeof value) &&
+        parse_window(value, view.window, view.window_dpi))
         view.has_window = 1;
 }
 
@@ -85,20 +90,22 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
             writer.write_text(option.key, option.names[index]);
     }
     if (view.has_window) {
-        char rect[48];
-        wsprintfA(rect, "%ld,%ld,%ld,%ld", view.window.left, view.window.top, view.window.right,
-                  view.window.bottom);
+        char rect[64];
+        int length = wsprintfA(rect, "%ld,%ld,%ld,%ld", view.window.left, view.window.top,
+                               view.window.right, view.window.bottom);
+        if (view.window_dpi)
+            wsprintfA(rect + length, ",%ld", static_cast<long>(view.window_dpi));
         writer.write_text("Window", rect);
     }
 }
 
 }  // namespace
 
-int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
+int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
                            int32_t* reopen, ViewSettings* view, int32_t* max_lines)
 {
-    if (!reader.load(path, 2))
+    if (path && !reader.load(path, 2))
         return 0;
     reader.find_section(port_settings_section);
     reader.get_int("ByteSize", &port.ByteSize, 0);

@@ -9,10 +9,13 @@ class IniWriter;
 // What the settings file "Quorvex.ini" holds: the port settings, the two
 // options and the command history (the list of a combo box, newest first).
 // The sections and keys, in the order they are saved.
-extern const char settings_file_name[];      // "Quorvex.ini"
+extern const wchar_t settings_file_name[];   // "Quorvex.ini"
 extern const char port_settings_section[];   // "Port Settings"
 extern const char misc_settings_section[];   // "Misc Settings"
 extern const char old_commands_section[];    // "Old commands"
+// The sections that are lists, each name ended by '\0', the last by two:
+// two windows' changes to them are merged as a whole.
+extern const char list_sections[];
 
 // How many of the newest commands are saved, and the longest command line.
 const int saved_command_count = 10;
@@ -32,17 +35,20 @@ struct ViewSettings {
     int32_t view = 0;      // 0: as received, 1: "Lines", 2: "Hex"
     int32_t time = 0;
     int32_t has_window = 0;
-    RECT window = {};      // screen pixels
+    RECT window = {};      // screen pixels of the normal (not maximized) window
+    int32_t window_dpi = 0;  // the scale `window` was taken at; 0 unknown
+    int32_t maximized = 0;
 };
 
-// Loads the file at `path`: every key of the file's sections (a missing key
+// Loads the file at `path` (with a null path: the text `reader` holds now,
+// which it releases): every key of the file's sections (a missing key
 // or section gives 0), and each line of the history appended to
 // `history_combo`'s list in file order. Returns 0, changing nothing, when the
 // file is missing, unreadable or far too large. "Port", "Baud" and "Flow"
 // that name no port, rate or flow control read as absent (0); a missing
 // "Reopen" reads as 1. Unknown or invalid values of the view settings leave
 // them as they were.
-int32_t load_settings_file(IniReader& reader, const char* path, PortSettings& port,
+int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings& port,
                            int32_t& upper, int32_t& send_char, HWND history_combo,
                            int32_t* reopen = nullptr, ViewSettings* view = nullptr,
                            int32_t* max_lines = nullptr);

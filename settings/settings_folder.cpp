@@ -1,49 +1,38 @@
 #include "settings/settings_folder.h"
 #include <shlobj.h>
-#include <cstring>
 
-const char settings_subfolder[] = "\\BrantholmFreeware\\Quorvex\\";
+const wchar_t settings_subfolder[] = L"\\BrantholmFreeware\\Quorvex\\";
 
-void get_special_folder_path(HWND owner, int csidl, char* path)
+void get_special_folder_path(HWND owner, int csidl, wchar_t* path)
 {
-    path[0] = '\0';
+    path[0] = L'\0';
     LPITEMIDLIST items = nullptr;
     if (SHGetSpecialFolderLocation(owner, csidl, &items) != S_OK)
         return;
-    if (!SHGetPathFromIDListA(items, path))
-        path[0] = '\0';
+    if (!SHGetPathFromIDListW(items, path))
+        path[0] = L'\0';
     ILFree(items);
 }
 
-int32_t directory_exists(const char* path)
+int32_t directory_exists(const wchar_t* path)
 {
-    char saved[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(sizeof saved, saved);
-    if (length == 0 || length >= sizeof saved) {
-        // The current directory could not be restored: ask without moving.
-        DWORD attributes = GetFileAttributesA(path);
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
-    BOOL exists = SetCurrentDirectoryA(path);
-    SetCurrentDirectoryA(saved);
-    return exists ? 1 : 0;
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 namespace {
 
-// The first backslash at or after `from`, or the terminator. Steps by
-// characters: in double-byte code pages the second byte of many characters
-// is 0x5C, the backslash's code, and must not be taken for one.
-char* next_backslash(char* from)
+// The first backslash at or after `from`, or the terminator.
+wchar_t* next_backslash(wchar_t* from)
 {
-    while (*from && *from != '\\')
-        from = CharNextA(from);
+    while (*from && *from != L'\\')
+        ++from;
     return from;
 }
 
 // The position just past the first backslash at or after `from`, or the
 // terminator when there is none.
-char* past_backslash(char* from)
+wchar_t* past_backslash(wchar_t* from)
 {
     from = next_backslash(from);
     return *from ? from + 1 : from;
@@ -51,29 +40,27 @@ char* past_backslash(char* from)
 
 }  // namespace
 
-int32_t create_directory_path(const char* path, CreateDirectoryFunction create_directory)
+int32_t create_directory_path(const wchar_t* path, CreateDirectoryFunction create_directory)
 {
-    char walk[MAX_PATH];
-    size_t length = strlen(path);
-    if (length == 0 || length >= sizeof walk)
+    wchar_t walk[MAX_PATH];
+    if (!path[0] || !join_path(path, L"", walk))
         return 0;
-    memcpy(walk, path, length + 1);
 
-    char* next = walk;
-    if (walk[0] == '\\' && walk[1] == '\\')
+    wchar_t* next = walk;
+    if (walk[0] == L'\\' && walk[1] == L'\\')
         next = past_backslash(past_backslash(walk + 2));  // server, then share
     else
         next = past_backslash(walk);  // a drive such as C:\, or the leading backslash
     while (*next) {
-        char* component_end = next_backslash(next);
+        wchar_t* component_end = next_backslash(next);
         if (component_end == next) {  // a doubled backslash: nothing to create
             if (!*component_end)
                 return 1;
             next = component_end + 1;
             continue;
         }
-        char cut = *component_end;
-        *component_end = '\0';
+        wchar_t cut = *component_end;
+        *component_end = L'\0';
         BOOL created = create_directory(walk, nullptr);
         DWORD failure = created ? 0 : GetLastError();
         *component_end = cut;
@@ -86,25 +73,25 @@ int32_t create_directory_path(const char* path, CreateDirectoryFunction create_d
     return 1;
 }
 
-int32_t join_path(const char* first, const char* second, char* out)
+int32_t join_path(const wchar_t* first, const wchar_t* second, wchar_t* out)
 {
-    size_t first_length = strlen(first);
-    size_t second_length = strlen(second);
+    int first_length = lstrlenW(first);
+    int second_length = lstrlenW(second);
     if (first_length + second_length >= MAX_PATH) {
-        out[0] = '\0';
+        out[0] = L'\0';
         return 0;
     }
-    memcpy(out, first, first_length);
-    memcpy(out + first_length, second, second_length + 1);
+    lstrcpyW(out, first);
+    lstrcpyW(out + first_length, second);
     return 1;
 }
 
-int32_t compose_settings_folder(const char* special_folder, char* folder)
+int32_t compose_settings_folder(const wchar_t* special_folder, wchar_t* folder)
 {
     return join_path(special_folder, settings_subfolder, folder);
 }
 
-int32_t compose_settings_path(const char* folder, const char* file_name, char* path)
+int32_t compose_settings_path(const wchar_t* folder, const wchar_t* file_name, wchar_t* path)
 {
     return join_path(folder, file_name, path);
 }

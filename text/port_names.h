@@ -27,7 +27,7 @@ int parse_flow_name(const char* text);
 const char* flow_name(int flow);
 
 // Writes "COM12 921600 8N1" into `out` (cut to `size` - 1 characters).
-// `parity` is 'N', 'O' or 'E'; `stop_bits_index` is 0 (one), 1 (one and a
+// `parity` is 'N', 'O', 'E', 'M' or 'S'; `stop_bits_index` is 0 (one), 1 (one and a
 // half) or 2 (two). Returns the length written. `size` is at least 1.
 int format_line_settings(char* out, size_t size, int port, unsigned long baud, int data_bits,
                          char parity, int stop_bits_index);

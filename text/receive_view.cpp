@@ -1,4 +1,5 @@
 #include "text/receive_view.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ void ReceiveView::begin_tick(int hour, int minute, int second, int millisecond)
 void ReceiveView::end_line()
 {
     open_ = listed_ = changed_ = after_cr_ = false;
-    length_ = bytes_ = 0;
+    length_ = bytes_ = partial_count_ = 0;
 }
 
 void ReceiveView::start_line()
@@ -68,19 +69,32 @@ void ReceiveView::put_text(const char* text)
     changed_ = true;
 }
 
-void ReceiveView::put_byte(unsigned char byte, bool escape_controls)
+// The lines view shows control bytes and bytes that are not part of a UTF-8
+// sequence as <HH>; every view shows NUL so.
+void ReceiveView::put_byte(unsigned char byte, bool lines_view)
 {
-    char shown[5] = {static_cast<char>(byte), '\0'};
     bool control = byte < 0x20 || byte == 0x7f;
-    if (byte == 0 || (escape_controls && control && byte != '\t')) {
-        shown[0] = '<';
-        shown[1] = hex_digits[byte >> 4];
-        shown[2] = hex_digits[byte & 15];
-        shown[3] = '>';
-        shown[4] = '\0';
+    if (byte == 0 || (lines_view && ((control && byte != '\t') || byte >= 0x80))) {
+        put_escaped(byte);
+    } else {
+        char shown[2] = {static_cast<char>(byte), '\0'};
+        put_text(shown);
     }
-    put_text(shown);
     ++bytes_;
+}
+
+void ReceiveView::put_escaped(unsigned char byte)
+{
+    char shown[5] = {'<', hex_digits[byte >> 4], hex_digits[byte & 15], '>', '\0'};
+    put_text(shown);
+}
+
+// The bytes of a UTF-8 sequence begun, as <HH>: for good when it breaks
+// off, for now while it is incomplete. They were counted when they came.
+void ReceiveView::put_partial()
+{
+    for (int i = 0; i < partial_count_; ++i)
+        put_escaped(partial_[i]);
 }
 
 // Hands the line in progress to the list: a new list line the first time,
@@ -89,10 +103,16 @@ void ReceiveView::emit(ReceiveSink& sink)
 {
     if (!open_ || !changed_)
         return;
+    // A sequence still incomplete shows as <HH> for now; the line is
+    // replaced once it completes.
+    int length = length_;
+    put_partial();
     if (listed_)
         sink.replace_newest_line(text_);
     else
         sink.add_received_line(text_);
+    length_ = length;
+    text_[length_] = '\0';
     listed_ = true;
     changed_ = false;
 }
@@ -127,6 +147,21 @@ void ReceiveView::show_lines(const unsigned char* bytes, int count, ReceiveSink&
             continue;
         }
         after_cr_ = false;
+        if (partial_count_) {
+            if (utf8_continues(partial_[0], partial_count_, byte)) {
+                partial_[partial_count_++] = byte;
+                ++bytes_;
+                changed_ = true;
+                if (partial_count_ == partial_length_) {
+                    partial_[partial_count_] = 0;
+                    partial_count_ = 0;
+                    put_text(reinterpret_cast<const char*>(partial_));
+                }
+                continue;
+            }
+            put_partial();
+            partial_count_ = 0;
+        }
         if (is_line_end(byte)) {
             if (!open_) {
                 start_line();  // an empty line
@@ -137,14 +172,24 @@ void ReceiveView::show_lines(const unsigned char* bytes, int count, ReceiveSink&
             after_cr_ = byte == '\r';
             continue;
         }
-        // A full line goes on in the next list line; an end right after it
-        // ends the full line rather than adding an empty one.
-        if (open_ && bytes_ >= receive_line_max_bytes) {
+        // A full line goes on in the next list line, a UTF-8 sequence whole;
+        // an end right after it ends the full line rather than adding an
+        // empty one.
+        int length = byte >= 0x80 ? utf8_sequence_length(byte) : 1;
+        if (open_ && bytes_ + (length > 1 ? length : 1) > receive_line_max_bytes) {
             emit(sink);
             end_line();
         }
         if (!open_)
             start_line();
+        if (length > 1) {
+            partial_[0] = byte;
+            partial_count_ = 1;
+            partial_length_ = length;
+            ++bytes_;
+            changed_ = true;
+            continue;
+        }
         put_byte(byte, true);
     }
     emit(sink);

@@ -3,7 +3,8 @@
 // Turns received bytes into list lines, in one of three views:
 //   as_received  each chunk one line exactly as received (NUL shown as <00>)
 //   lines        a new line at each CR, LF or CR LF; the unfinished line grows
-//                in place; other control bytes shown as <HH>
+//                in place; UTF-8 sequences kept as they are, other control
+//                bytes and bytes of no sequence shown as <HH>
 //   hex          "00 41 FF", at most 16 bytes a line, a new line each tick
 // With time stamps on, each new line begins with "hh:mm:ss.mmm ".
 
@@ -44,7 +45,9 @@ public:
 
 private:
     void start_line();
-    void put_byte(unsigned char byte, bool escape_controls);
+    void put_byte(unsigned char byte, bool lines_view);
+    void put_escaped(unsigned char byte);
+    void put_partial();
     void put_text(const char* text);
     void emit(ReceiveSink& sink);
     void show_lines(const unsigned char* bytes, int count, ReceiveSink& sink);
@@ -60,4 +63,7 @@ private:
     bool listed_ = false;  // ...and the list already shows it
     bool changed_ = false; // ...and it changed since it was shown
     bool after_cr_ = false;  // the last byte ended a line with CR
+    unsigned char partial_[5] = {};  // a UTF-8 sequence begun, its NUL
+    int partial_count_ = 0;          // bytes of it received
+    int partial_length_ = 0;         // bytes it takes
 };

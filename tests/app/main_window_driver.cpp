@@ -5,6 +5,7 @@
 #include "app/program_objects.h"
 #include "framework/custom_control.h"
 #include "resources/resource_ids.h"
+#include "tests/support/list_view_text.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -91,8 +92,8 @@ MainWindowRun run_main_window(const std::function<void(HWND)>& script, WindowSta
     current_start = start_from;
     if (start_from == WindowStart::settings_file) {
         // Found again, as a new process would.
-        main_dialog.settings_folder[0] = '\0';
-        main_dialog.settings_path[0] = '\0';
+        main_dialog.settings_folder[0] = L'\0';
+        main_dialog.settings_path[0] = L'\0';
     }
     current_script = script;
     current_run = MainWindowRun{};
@@ -116,20 +117,21 @@ MainWindowRun run_main_window(const std::function<void(HWND)>& script, WindowSta
     return current_run;
 }
 
-// Read as wide text, as the program's Copy does: Wine's version 6 list box
-// overruns a buffer of its own when a long line is asked for as 8-bit text.
+// Lines as UTF-8, read with the list view's messages as another program
+// would read them.
 std::vector<std::string> list_lines(HWND dialog)
 {
     std::vector<std::string> lines;
-    HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
-    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, i, 0));
-        std::vector<wchar_t> wide((length > 0 ? length : 0) + 1);
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
-        int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    ListViewText list(GetDlgItem(dialog, IDC_RECEIVED_LIST));
+    std::wstring wide;
+    for (int i = 0, count = list.count(); i < count; ++i) {
+        if (!list.line(i, wide)) {
+            lines.emplace_back("<unreadable line>");
+            continue;
+        }
+        int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
         std::vector<char> text(bytes > 0 ? bytes : 1);
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text.data(), bytes, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), bytes, nullptr, nullptr);
         lines.emplace_back(text.data());
     }
     return lines;
@@ -137,7 +139,16 @@ std::vector<std::string> list_lines(HWND dialog)
 
 int list_selection(HWND dialog)
 {
-    return static_cast<int>(SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETCURSEL, 0, 0));
+    return ListViewText(GetDlgItem(dialog, IDC_RECEIVED_LIST)).next(-1, LVNI_SELECTED);
+}
+
+std::vector<int> selected_lines(HWND dialog)
+{
+    std::vector<int> lines;
+    ListViewText list(GetDlgItem(dialog, IDC_RECEIVED_LIST));
+    for (int i = list.next(-1, LVNI_SELECTED); i >= 0; i = list.next(i, LVNI_SELECTED))
+        lines.push_back(i);
+    return lines;
 }
 
 std::vector<std::string> history(HWND)

@@ -38,8 +38,9 @@ void with_open_port(DeviceClient& device, const char* mode,
 
 
 // What the user sees.
-std::vector<std::string> list_lines(HWND dialog);
-int list_selection(HWND dialog);
+std::vector<std::string> list_lines(HWND dialog);  // as UTF-8
+int list_selection(HWND dialog);                   // the first selected line, or -1
+std::vector<int> selected_lines(HWND dialog);
 std::vector<std::string> history(HWND dialog);
 std::string command_text(HWND dialog);
 std::string status_text(int part = 0);  // part 1: the line settings, 2: the capture

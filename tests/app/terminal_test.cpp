@@ -227,7 +227,7 @@ TEST(Receiving, OneTickDrainsEverythingWaitingInChunksOf255)
         // The test delivers the one tick itself, once everything waits.
         KillTimer(dialog, 1);
         pump_messages(50);
-        SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_RESETCONTENT, 0, 0);
+        command(dialog, IDM_CLEAR_RECEIVED);
         ASSERT_TRUE(device.send_bytes(1, data)) << device.last_reply();
         ASSERT_TRUE(pump_until([] { return serial_channel.bytes_waiting() >= 600; }, 5000))
             << serial_channel.bytes_waiting() << " bytes waiting";

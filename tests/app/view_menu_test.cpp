@@ -37,11 +37,20 @@ std::string shown(HWND dialog, bool stamps = false)
 std::string selected(HWND dialog)
 {
     std::string indices;
-    int count = static_cast<int>(SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        if (SendDlgItemMessageA(dialog, IDC_RECEIVED_LIST, LB_GETSEL, i, 0) > 0)
-            indices += std::to_string(i) + " ";
+    for (int line : selected_lines(dialog))
+        indices += std::to_string(line) + " ";
     return indices;
+}
+
+// Selects exactly `lines` in the list, as clicks with Ctrl held would.
+void select_lines(HWND list, const std::vector<int>& lines)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED;
+    for (int line : lines)
+        SendMessageA(list, LVM_SETITEMSTATE, line, reinterpret_cast<LPARAM>(&item));
 }
 
 // Moves each piece into the list in a tick of its own: the receive timer
@@ -88,6 +97,8 @@ TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
         {IDM_VIEW_LINES, false, {long_line + "\r\n"}, "[" + long_line.substr(0, 255) + "][" +
                                                           long_line.substr(255) + "]"},
         {IDM_VIEW_LINES, false, {std::string("\x1b[1m\t\0\x7f\n", 8)}, "[<1B>[1m\t<00><7F>]"},
+        {IDM_VIEW_LINES, false, {"caf\xc3\xa9 \xe2\x82", "\xac \xe9\n"}, "[caf\xc3\xa9 \xe2\x82\xac <E9>]"},
+        {IDM_VIEW_AS_RECEIVED, false, {"caf\xe9"}, "[caf\xc3\xa9]"},
         {IDM_VIEW_HEX, false, {std::string("\0A\xff", 3), "B"}, "[00 41 FF][42]"},
         {IDM_VIEW_LINES, true, {"AT\r\n", "OK"}, "[dd:dd:dd.ddd AT][dd:dd:dd.ddd OK]"},
     };
@@ -135,8 +146,8 @@ TEST(ViewMenu, NewLinesDoNotMoveAnOlderSelection)
                 SendMessageA(list, WM_KEYUP, s.key, 0);
             }
             if (s.click >= 0) {
-                RECT item = {};
-                SendMessageA(list, LB_GETITEMRECT, s.click, reinterpret_cast<LPARAM>(&item));
+                RECT item = {LVIR_BOUNDS, 0, 0, 0};
+                SendMessageA(list, LVM_GETITEMRECT, s.click, reinterpret_cast<LPARAM>(&item));
                 LPARAM at = MAKELPARAM(item.left + 2, item.top + 2);
                 SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
                 SendMessageA(list, WM_LBUTTONUP, 0, at);
@@ -175,7 +186,7 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
         EXPECT_EQ(MF_GRAYED, GetMenuState(main_dialog.menu, IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
 
         // Windows ending the session completes a running capture.
-        ASSERT_TRUE(main_dialog.start_capture(capture_path.c_str()));
+        ASSERT_TRUE(main_dialog.start_capture(wide(capture_path).c_str()));
         send_pieces(device, dialog, {"xyz"});
         ASSERT_EQ(3u, main_dialog.capture_bytes);
         main_dialog.settings_changed = 0;  // no settings file from a test
@@ -183,7 +194,7 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
         EXPECT_EQ(nullptr, main_dialog.capture_file) << "the session ended with the capture open";
         EXPECT_EQ("xyz", read_file(capture_path));
 
-        ASSERT_TRUE(main_dialog.start_capture("Z:\\dev\\full"));
+        ASSERT_TRUE(main_dialog.start_capture(L"Z:\\dev\\full"));
         command(dialog, IDM_CLEAR_RECEIVED);
         send_pieces(device, dialog, {"AB"});
         EXPECT_EQ("[41 42]", shown(dialog)) << "received bytes lost with the capture";
@@ -211,9 +222,7 @@ TEST(ViewMenu, CopyPutsTheSelectedLinesOnTheClipboard)
         ASSERT_EQ("[a][b][c]", shown(dialog));
         HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-            SendMessageA(list, LB_SETSEL, FALSE, -1);
-            for (int line : cases[i].lines)
-                SendMessageA(list, LB_SETSEL, TRUE, line);
+            select_lines(list, cases[i].lines);
             if (cases[i].control_c) {
                 BYTE keys[256] = {};
                 GetKeyboardState(keys);

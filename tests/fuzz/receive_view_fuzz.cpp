@@ -32,6 +32,30 @@ std::vector<std::string> show(ReceiveMode mode, const uint8_t* data, size_t size
 
 int hex_value(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
 
+// Whether `text` is well-formed UTF-8, decoded code point by code point: the
+// list is given it as UTF-16, and a malformed line would lose bytes there.
+bool well_formed_utf8(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        unsigned long point = length == 1 ? lead : lead & (0x7f >> length);
+        for (size_t k = 1; k < length; ++k) {
+            unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xc0) != 0x80)
+                return false;
+            point = point << 6 | (next & 0x3f);
+        }
+        const unsigned long shortest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (point < shortest[length] || point > 0x10ffff || (point >= 0xd800 && point <= 0xdfff))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -45,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (show(ReceiveMode::lines, data, size, seed) != whole)
         abort();
     for (const std::string& line : whole)
-        if (line.size() > static_cast<size_t>(receive_line_text_size))
+        if (line.size() > static_cast<size_t>(receive_line_text_size) || !well_formed_utf8(line))
             abort();
     std::vector<std::string> hex = show(ReceiveMode::hex, data, size, seed);
     std::string decoded;

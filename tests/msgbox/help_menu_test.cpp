@@ -63,18 +63,18 @@ TEST(HelpMenu, AboutShowsTheBoxWhileReceivedDataKeepsArriving)
 
 TEST(HelpMenu, ProgramInfoWritesAndOpensTheHelpPage)
 {
-    DeleteFileA(help_page.path);
+    DeleteFileW(help_page.path);
     clear_opened_log();
     std::string written;
     MainWindowRun run = run_main_window([&](HWND dialog) {
         SendMessageA(dialog, WM_COMMAND, IDM_PROGRAM_INFO, 0);
-        written = read_file(help_page.path);
+        written = read_file(narrow(help_page.path));
     });
     EXPECT_TRUE(run.ended_by_driver);
     EXPECT_EQ(help_page_text, written);
     ASSERT_TRUE(wait_for_opened(1, 10000));
     EXPECT_NE(std::string::npos, opened_log().find("QuorvexHelp.htm")) << opened_log();
-    DeleteFileA(help_page.path);
+    DeleteFileW(help_page.path);
     clear_opened_log();
 }
 

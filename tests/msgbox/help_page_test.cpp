@@ -33,7 +33,7 @@ class HelpFile : public testing::Test {
 protected:
     void SetUp() override
     {
-        path = help_page.path;
+        path = narrow(help_page.path);
         DeleteFileA(path.c_str());
         clear_opened_log();
     }
@@ -184,9 +184,9 @@ TEST(HelpPagePath, ATemporaryFolderTooLongForTheNameIsRefused)
     std::string folder = "C:\\" + std::string(250, 'q');
     TemporaryFolderVariable tmp(folder);
     ASSERT_EQ(folder.size() + 1, GetTempPathA(0, nullptr) - 1) << "TMP was not taken";
-    HelpPage page("QuorvexHelp.htm", help_page_text);
+    HelpPage page(L"QuorvexHelp.htm", help_page_text);
     ASSERT_NE(nullptr, page.path);
-    EXPECT_STREQ("", page.path);
+    EXPECT_EQ("", narrow(page.path));
     clear_opened_log();
     page.open_page();
     page.delete_file();
@@ -198,9 +198,9 @@ TEST(HelpPagePath, NoTemporaryFolderMeansTheRootOfTheCurrentDrive)
     // Longer than any path: the system reports no temporary folder.
     TemporaryFolderVariable tmp("C:\\" + std::string(300, 'q'));
     ASSERT_EQ(0u, GetTempPathA(0, nullptr)) << "TMP was not refused";
-    HelpPage page("QuorvexHelp.htm", help_page_text);
+    HelpPage page(L"QuorvexHelp.htm", help_page_text);
     ASSERT_NE(nullptr, page.path);
-    EXPECT_STREQ("\\QuorvexHelp.htm", page.path);
+    EXPECT_EQ("\\QuorvexHelp.htm", narrow(page.path));
 }
 
 }  // namespace

@@ -107,7 +107,9 @@ TEST_F(SerialLine, OpenSetsTheWholeLine)
         {line(0, 3, 0, 0, 0), 9600, NOPARITY, 8, ONESTOPBIT, "rtscts=0 ixon=0 ixoff=0"},
         {with_flow(line(0, 7, 1, 1, 1), 1), 115200, ODDPARITY, 7, ONE5STOPBITS, "rtscts=1 ixon=0 ixoff=0"},
         {with_flow(line(0, 0, 2, 0, 2), 2), 1200, EVENPARITY, 8, TWOSTOPBITS, "rtscts=0 ixon=1 ixoff=1"},
-        {with_flow(line(0, 5, 3, 2, 5), 9), 38400, NOPARITY, 8, ONESTOPBIT, "rtscts=0 ixon=0 ixoff=0"},
+        {with_flow(line(0, 5, 5, 2, 5), 9), 38400, NOPARITY, 8, ONESTOPBIT, "rtscts=0 ixon=0 ixoff=0"},
+        {line(0, 3, 3, 0, 0), 9600, MARKPARITY, 8, ONESTOPBIT, "rtscts=0 ixon=0 ixoff=0"},
+        {line(0, 3, 4, 1, 0), 9600, SPACEPARITY, 7, ONESTOPBIT, "rtscts=0 ixon=0 ixoff=0"},
         {line(0, -1, -1, -1, -1), 9600, NOPARITY, 8, ONESTOPBIT, "rtscts=0 ixon=0 ixoff=0"},
         {with_flow(line(0, 6, 2, 1, 0), 1), 57600, EVENPARITY, 7, ONESTOPBIT, "rtscts=1 ixon=0 ixoff=0"},
     };

@@ -139,7 +139,7 @@ protected:
     // the model; buffers of every size are fenced to catch a write past them.
     void check_against_model(const std::string& bytes, const std::string& label)
     {
-        ASSERT_EQ(1, reader.load(ini_file(bytes).c_str(), 2)) << label;
+        ASSERT_EQ(1, reader.load(wide(ini_file(bytes)).c_str(), 2)) << label;
         TextModel model(bytes);
 
         const char* sections[] = {"Port Settings", "Misc Settings", "Old commands"};
@@ -244,7 +244,7 @@ TEST_F(BadInputTest, AHugeFileLoadsAsAbsentAndTheLargestAllowedOneIsScanned)
     std::mt19937 random(99);
     for (char& c : huge)
         c = static_cast<char>(random());
-    EXPECT_EQ(0, reader.load(ini_file(huge).c_str(), 2));
+    EXPECT_EQ(0, reader.load(wide(ini_file(huge)).c_str(), 2));
     EXPECT_EQ(nullptr, reader.buffer);
 
     huge.resize(IniReader::max_file_size);
@@ -267,7 +267,7 @@ TEST_F(BadInputTest, GeneratedFilesLoadIntoTheHistoryWithinItsLimits)
         SendMessageA(combo, CB_RESETCONTENT, 0, 0);
         PortSettings port;
         int32_t upper = 0, send_char = 0;
-        ASSERT_EQ(1, load_settings_file(reader, ini_file(bytes).c_str(), port, upper, send_char,
+        ASSERT_EQ(1, load_settings_file(reader, wide(ini_file(bytes)).c_str(), port, upper, send_char,
                                         combo))
             << "round " << round;
         EXPECT_EQ(nullptr, reader.buffer) << "round " << round;

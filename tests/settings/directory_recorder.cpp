@@ -1,4 +1,5 @@
 #include "tests/settings/directory_recorder.h"
+#include "tests/support/test_support.h"
 
 std::vector<std::string> DirectoryRecorder::created;
 std::string DirectoryRecorder::failing_path;
@@ -15,12 +16,12 @@ void DirectoryRecorder::reset()
     forward = false;
 }
 
-BOOL WINAPI DirectoryRecorder::create(LPCSTR path, LPSECURITY_ATTRIBUTES security)
+BOOL WINAPI DirectoryRecorder::create(LPCWSTR path, LPSECURITY_ATTRIBUTES security)
 {
-    created.push_back(path);
+    created.push_back(narrow(path));
     if (forward)
-        return CreateDirectoryA(path, security);
-    if (path == failing_path) {
+        return CreateDirectoryW(path, security);
+    if (created.back() == failing_path) {
         SetLastError(failure);
         return FALSE;
     }

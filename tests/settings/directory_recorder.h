@@ -1,5 +1,5 @@
-// Stands in for CreateDirectoryA when a test calls create_directory_path:
-// records each path asked for, and answers with the error given for one
+// Stands in for CreateDirectoryW when a test calls create_directory_path:
+// records each path asked for (as UTF-8), and answers with the error given for one
 // path, else ERROR_ALREADY_EXISTS or success, or forwards to the real call.
 #pragma once
 #include <windows.h>
@@ -14,5 +14,5 @@ struct DirectoryRecorder {
     static bool forward;
 
     static void reset();
-    static BOOL WINAPI create(LPCSTR path, LPSECURITY_ATTRIBUTES security);
+    static BOOL WINAPI create(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
 };

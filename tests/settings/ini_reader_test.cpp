@@ -17,7 +17,7 @@ protected:
         IniFileTest::TearDown();
     }
     // Loads `bytes` as the whole file.
-    void load(const std::string& bytes) { ASSERT_EQ(1, reader.load(ini_file(bytes).c_str(), 2)); }
+    void load(const std::string& bytes) { ASSERT_EQ(1, reader.load(wide(ini_file(bytes)).c_str(), 2)); }
 
     std::vector<std::string> all_lines(int capacity = 302)
     {
@@ -278,26 +278,26 @@ TEST_F(ReaderTest, FilesThatCannotBeReadOrAreFarTooLargeLoadAsAbsent)
     char* earlier = reader.buffer;
 
     SetLastError(0xdeadbeef);
-    EXPECT_EQ(0, reader.load(path_of("missing.ini").c_str(), 2));
+    EXPECT_EQ(0, reader.load(wide(path_of("missing.ini")).c_str(), 2));
     EXPECT_EQ(earlier, reader.buffer) << "a file that cannot be opened keeps the block";
 
     std::string big = path_of("big.ini");
     ASSERT_TRUE(write_file(big, std::string(IniReader::max_file_size + 1, 'x')));
-    EXPECT_EQ(0, reader.load(big.c_str(), 2));
+    EXPECT_EQ(0, reader.load(wide(big).c_str(), 2));
 
     // A folder cannot be read as a file.
-    EXPECT_EQ(0, reader.load(folder.c_str(), 2));
+    EXPECT_EQ(0, reader.load(wide(folder).c_str(), 2));
 
     // Locked by another writer: sharing is refused.
     std::string locked = ini_file("[A]\r\n");
     HANDLE holder = CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    EXPECT_EQ(0, reader.load(locked.c_str(), 2));
+    EXPECT_EQ(0, reader.load(wide(locked).c_str(), 2));
     CloseHandle(holder);
 
     std::string largest = path_of("largest.ini");
     ASSERT_TRUE(write_file(largest, "[A]\r\nk=5\r\n" + std::string(IniReader::max_file_size - 10, '\n')));
-    ASSERT_EQ(1, reader.load(largest.c_str(), 2));
+    ASSERT_EQ(1, reader.load(wide(largest).c_str(), 2));
     int32_t k = 0;
     EXPECT_EQ(1, reader.find_section("A"));
     EXPECT_EQ(1, reader.get_int("k", &k, 0));
@@ -307,7 +307,7 @@ TEST_F(ReaderTest, FilesThatCannotBeReadOrAreFarTooLargeLoadAsAbsent)
 TEST_F(ReaderTest, NoExtraBytesStillEndsTheDataWithAZero)
 {
     std::string path = ini_file("[A]");
-    ASSERT_EQ(1, reader.load(path.c_str(), 0));
+    ASSERT_EQ(1, reader.load(wide(path).c_str(), 0));
     EXPECT_EQ('\0', *reader.end);
     EXPECT_EQ(1, reader.find_section("A"));
 }

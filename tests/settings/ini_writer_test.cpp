@@ -95,7 +95,7 @@ TEST_F(WriterTest, WithoutABlockEveryAppendFailsAndNothingIsWritten)
     writer.write_section("Port Settings");
     EXPECT_EQ(1, writer.error);
     std::string path = path_of("never.ini");
-    EXPECT_EQ(0, writer.write_to_file(path.c_str()));
+    EXPECT_EQ(0, writer.write_to_file(wide(path).c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
 
     ASSERT_EQ(1, writer.begin(8, 8));
@@ -145,13 +145,13 @@ TEST_F(WriterTest, WriteToFileReplacesTheFileWithExactlyTheText)
     ASSERT_EQ(1, writer.begin(4000, 4000));
     writer.write_section("A");
     writer.write_int("k", 1);
-    EXPECT_EQ(1, writer.write_to_file(path.c_str()));
+    EXPECT_EQ(1, writer.write_to_file(wide(path).c_str()));
     EXPECT_EQ("[A]\r\nk=1\r\n", read_file(path));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((path + ".tmp").c_str()))
         << "the temporary file stayed";
 
     ASSERT_EQ(1, writer.begin(4000, 4000));
-    EXPECT_EQ(1, writer.write_to_file(path.c_str()));
+    EXPECT_EQ(1, writer.write_to_file(wide(path).c_str()));
     EXPECT_EQ("", read_file(path)) << "an empty text makes an empty file";
 }
 
@@ -213,7 +213,7 @@ TEST_F(WriterTest, ASaveThatFailsLeavesTheOldFileWhole)
         ASSERT_EQ(1, writer.begin(4000, 4000));
         writer.write_section("Port Settings");
         writer.write_int("Comm", 0);
-        EXPECT_EQ(0, writer.write_to_file(path.c_str())) << "case " << i << ": " << c.what;
+        EXPECT_EQ(0, writer.write_to_file(wide(path).c_str())) << "case " << i << ": " << c.what;
         EXPECT_EQ(c.at_temporary, what_is_at(temporary)) << "case " << i << ": " << c.what;
         c.undo(path, temporary);
         EXPECT_EQ(old_text, read_file(path)) << "case " << i << ": " << c.what;
@@ -225,10 +225,10 @@ TEST_F(WriterTest, APathWithNoRoomForTheTemporaryNameIsRefused)
     ASSERT_EQ(1, writer.begin(4000, 4000));
     writer.write_line("x");
     std::string long_path = folder + std::string(MAX_PATH - folder.size() - 3, 'p');
-    EXPECT_EQ(0, writer.write_to_file(long_path.c_str()));
+    EXPECT_EQ(0, writer.write_to_file(wide(long_path).c_str()));
     std::string far_too_long(5000, 'q');
-    EXPECT_EQ(0, writer.write_to_file(far_too_long.c_str()));
-    EXPECT_EQ(0, writer.write_to_file(""));
+    EXPECT_EQ(0, writer.write_to_file(wide(far_too_long).c_str()));
+    EXPECT_EQ(0, writer.write_to_file(L""));
 }
 
 }  // namespace

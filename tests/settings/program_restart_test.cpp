@@ -6,6 +6,7 @@
 #include <string>
 #include <shlobj.h>
 #include "app/program_objects.h"
+#include "framework/dpi.h"
 #include "resources/resource_ids.h"
 #include "settings_window_fixture.h"
 #include "tests/app/main_window_driver.h"
@@ -171,7 +172,8 @@ TEST_F(ProgramRestart, WindowPlaceAndViewSurviveAndTheSessionMayEnd)
     EXPECT_FALSE(saved_on_cancelled_end) << "saved although the session went on";
     EXPECT_EQ("[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\nStopBits=0\r\n"
               "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\nView=Lines\r\nTime=1\r\nWindow=" +
-                  rect_text(placed) + "\r\n[Old commands]\r\n",
+                  rect_text(placed) + "," + std::to_string(window_dpi(nullptr)) +
+                  "\r\n[Old commands]\r\n",
               read_file(file));
 
     const struct {

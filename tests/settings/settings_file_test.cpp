@@ -196,12 +196,12 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFolderUnderApplicationData)
     ASSERT_TRUE(redirect.active());
     std::string expected = application_data + "\\BrantholmFreeware\\Quorvex\\";
 
-    window.settings_folder[0] = '\0';
+    window.settings_folder[0] = L'\0';
     window.locate_settings_folder();
-    EXPECT_EQ(expected, window.settings_folder);
+    EXPECT_EQ(expected, narrow(window.settings_folder));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(expected.c_str()));
     window.load_settings();
-    EXPECT_EQ(expected + "Quorvex.ini", window.settings_path);
+    EXPECT_EQ(expected + "Quorvex.ini", narrow(window.settings_path));
     EXPECT_TRUE(checked(IDC_SEND_CR));
     EXPECT_FALSE(checked(IDC_USE_UPPERCASE));
     EXPECT_EQ(describe(PortSettings{}), describe(port_setup_dialog.settings));
@@ -210,9 +210,9 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFolderUnderApplicationData)
     window.settings_changed = 1;
     window.save_settings();
     reopen();
-    window.settings_folder[0] = '\0';
+    window.settings_folder[0] = L'\0';
     window.locate_settings_folder();
-    EXPECT_EQ(expected, window.settings_folder);
+    EXPECT_EQ(expected, narrow(window.settings_folder));
     window.load_settings();
     EXPECT_TRUE(checked(IDC_SEND_CR));
 }
@@ -226,9 +226,9 @@ TEST_F(SettingsWindowTest, AnApplicationDataPathTooLongForTheFolderStoresNothing
     ASSERT_TRUE(redirect.active());
 
     window.locate_settings_folder();
-    EXPECT_STREQ("", window.settings_folder);
+    EXPECT_EQ(L'\0', window.settings_folder[0]);
     window.load_settings();
-    EXPECT_STREQ("", window.settings_path);
+    EXPECT_EQ(L'\0', window.settings_path[0]);
     EXPECT_TRUE(checked(IDC_SEND_CR));
     window.settings_changed = 1;
     window.save_settings();
@@ -289,6 +289,11 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         {"", "Window=5,5,5,90\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "Window=1,2,3,4x\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "Window=99999999999,0,1,1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "Window=-8,20,700,460,144\r\nWindowMax=1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "WindowMax=1\r\nWindow=-8,20,700,460,144\r\n"},
+        {"", "WindowMax=0\r\nWindow=1,2,30,40,-96\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "WindowMax=yes\r\nWindow=1,2,30,40,96,7\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         ""},
     };
     const auto file = [](const char* port_keys, const char* misc_keys) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"

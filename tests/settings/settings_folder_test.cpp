@@ -50,7 +50,7 @@ TEST(CreateDirectoryPath, CreatesEachComponentAfterTheRootInTurn)
         DirectoryRecorder::failing_path = c.failing;
         DirectoryRecorder::failure = c.failure;
         DirectoryRecorder::all_exist = c.all_exist;
-        EXPECT_EQ(c.result, create_directory_path(c.path, DirectoryRecorder::create))
+        EXPECT_EQ(c.result, create_directory_path(wide(c.path).c_str(), DirectoryRecorder::create))
             << "case " << i << ": " << c.path;
         EXPECT_EQ(c.created, joined(DirectoryRecorder::created)) << "case " << i << ": " << c.path;
     }
@@ -60,12 +60,12 @@ TEST(CreateDirectoryPath, APathTooLongForItsBufferIsRefusedWhole)
 {
     DirectoryRecorder::reset();
     std::string long_path = "C:\\" + std::string(MAX_PATH, 'a') + "\\";
-    EXPECT_EQ(0, create_directory_path(long_path.c_str(), DirectoryRecorder::create));
+    EXPECT_EQ(0, create_directory_path(wide(long_path).c_str(), DirectoryRecorder::create));
     std::string just_too_long = "C:\\" + std::string(MAX_PATH - 3, 'b');
-    EXPECT_EQ(0, create_directory_path(just_too_long.c_str(), DirectoryRecorder::create));
+    EXPECT_EQ(0, create_directory_path(wide(just_too_long).c_str(), DirectoryRecorder::create));
     EXPECT_EQ("", joined(DirectoryRecorder::created));
     std::string longest = "C:\\" + std::string(MAX_PATH - 4, 'c');
-    EXPECT_EQ(1, create_directory_path(longest.c_str(), DirectoryRecorder::create));
+    EXPECT_EQ(1, create_directory_path(wide(longest).c_str(), DirectoryRecorder::create));
     EXPECT_EQ("<" + longest + ">", joined(DirectoryRecorder::created));
 }
 
@@ -74,22 +74,22 @@ class FolderTest : public IniFileTest {};
 TEST_F(FolderTest, MissingFoldersAreCreatedAndExistingOnesPassedOver)
 {
     std::string deep = folder + "BrantholmFreeware\\Quorvex\\";
-    EXPECT_EQ(0, directory_exists(deep.c_str()));
-    EXPECT_EQ(1, create_directory_path(deep.c_str()));
-    EXPECT_NE(0, directory_exists(deep.c_str()));
+    EXPECT_EQ(0, directory_exists(wide(deep).c_str()));
+    EXPECT_EQ(1, create_directory_path(wide(deep).c_str()));
+    EXPECT_NE(0, directory_exists(wide(deep).c_str()));
 
     // The parents exist: only the last folder is new.
     DirectoryRecorder::reset();
     DirectoryRecorder::forward = true;
     std::string sibling = folder + "BrantholmFreeware\\Other\\";
-    EXPECT_EQ(1, create_directory_path(sibling.c_str(), DirectoryRecorder::create));
-    EXPECT_NE(0, directory_exists(sibling.c_str()));
+    EXPECT_EQ(1, create_directory_path(wide(sibling).c_str(), DirectoryRecorder::create));
+    EXPECT_NE(0, directory_exists(wide(sibling).c_str()));
     std::vector<std::string>& calls = DirectoryRecorder::created;
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(folder + "BrantholmFreeware\\Other", calls.back());
 
     // The whole path exists already.
-    EXPECT_EQ(1, create_directory_path(deep.c_str()));
+    EXPECT_EQ(1, create_directory_path(wide(deep).c_str()));
 }
 
 TEST_F(FolderTest, AFileInTheWayStopsTheWalk)
@@ -97,8 +97,8 @@ TEST_F(FolderTest, AFileInTheWayStopsTheWalk)
     std::string blocking = folder + "file";
     ASSERT_TRUE(write_file(blocking, "x"));
     std::string beyond = blocking + "\\sub\\";
-    EXPECT_EQ(0, create_directory_path(beyond.c_str()));
-    EXPECT_EQ(0, directory_exists(beyond.c_str()));
+    EXPECT_EQ(0, create_directory_path(wide(beyond).c_str()));
+    EXPECT_EQ(0, directory_exists(wide(beyond).c_str()));
 }
 
 TEST_F(FolderTest, DirectoryExistsAnswersAndRestoresTheCurrentDirectory)
@@ -115,7 +115,7 @@ TEST_F(FolderTest, DirectoryExistsAnswersAndRestoresTheCurrentDirectory)
         {folder + "missing\\", false}, {"", false}, {std::string(2 * MAX_PATH, 'x'), false},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        EXPECT_EQ(cases[i].exists, directory_exists(cases[i].path.c_str()) != 0)
+        EXPECT_EQ(cases[i].exists, directory_exists(wide(cases[i].path).c_str()) != 0)
             << "case " << i << ": " << cases[i].path.substr(0, 80);
         ASSERT_NE(0u, GetCurrentDirectoryA(sizeof after, after));
         EXPECT_STREQ(before, after) << "case " << i;
@@ -124,7 +124,7 @@ TEST_F(FolderTest, DirectoryExistsAnswersAndRestoresTheCurrentDirectory)
 
 TEST(SettingsFolderPath, IsTheSubfolderOfTheSpecialFolderOrNothingWhenTooLong)
 {
-    char folder[MAX_PATH + 1];
+    wchar_t folder[MAX_PATH + 1];
     struct Case {
         std::string special;
         int32_t result;
@@ -140,34 +140,34 @@ TEST(SettingsFolderPath, IsTheSubfolderOfTheSpecialFolderOrNothingWhenTooLong)
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         memset(folder, 0x7f, sizeof folder);
-        EXPECT_EQ(cases[i].result, compose_settings_folder(cases[i].special.c_str(), folder))
+        EXPECT_EQ(cases[i].result, compose_settings_folder(wide(cases[i].special).c_str(), folder))
             << "case " << i;
-        EXPECT_EQ(cases[i].expected, folder) << "case " << i;
-        EXPECT_EQ(0x7f, folder[MAX_PATH]) << "case " << i << ": wrote past the buffer";
+        EXPECT_EQ(cases[i].expected, narrow(folder)) << "case " << i;
+        EXPECT_EQ(0x7f7f, folder[MAX_PATH]) << "case " << i << ": wrote past the buffer";
     }
-    char path[MAX_PATH + 1];
+    wchar_t path[MAX_PATH + 1];
     memset(path, 0x7f, sizeof path);
     std::string long_folder(MAX_PATH - 11, 'f');
-    EXPECT_EQ(0, compose_settings_path(long_folder.c_str(), "Quorvex.ini", path));
-    EXPECT_STREQ("", path);
-    EXPECT_EQ(0x7f, path[MAX_PATH]);
+    EXPECT_EQ(0, compose_settings_path(wide(long_folder).c_str(), L"Quorvex.ini", path));
+    EXPECT_EQ(L'\0', path[0]);
+    EXPECT_EQ(0x7f7f, path[MAX_PATH]);
     long_folder.pop_back();
-    EXPECT_EQ(1, compose_settings_path(long_folder.c_str(), "Quorvex.ini", path));
-    EXPECT_EQ(long_folder + "Quorvex.ini", path);
+    EXPECT_EQ(1, compose_settings_path(wide(long_folder).c_str(), L"Quorvex.ini", path));
+    EXPECT_EQ(long_folder + "Quorvex.ini", narrow(path));
 }
 
 TEST(SpecialFolderPath, IsTheShellsFolderOrEmpty)
 {
-    char expected[MAX_PATH];
-    ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, expected));
-    char path[MAX_PATH];
+    wchar_t expected[MAX_PATH];
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, expected));
+    wchar_t path[MAX_PATH];
     memset(path, 0xff, sizeof path);
     get_special_folder_path(nullptr, CSIDL_APPDATA, path);
-    EXPECT_STREQ(expected, path);
+    EXPECT_EQ(narrow(expected), narrow(path));
 
     memset(path, 0xff, sizeof path);
     get_special_folder_path(nullptr, 0x7e, path);  // no such folder
-    EXPECT_STREQ("", path);
+    EXPECT_EQ(L'\0', path[0]);
 }
 
 }  // namespace

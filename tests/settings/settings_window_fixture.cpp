@@ -10,7 +10,7 @@ const char shell_folders_key[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 }
 
-AppDataRedirect::AppDataRedirect(const std::string& folder)
+AppDataRedirect::AppDataRedirect(const std::wstring& folder)
 {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, shell_folders_key, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                       &key) != ERROR_SUCCESS) {
@@ -25,9 +25,9 @@ AppDataRedirect::AppDataRedirect(const std::string& folder)
         had_value = RegQueryValueExA(key, "AppData", nullptr, &old_type, old_value.data(),
                                      &size) == ERROR_SUCCESS;
     }
-    if (RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ,
+    if (RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ,
                        reinterpret_cast<const BYTE*>(folder.c_str()),
-                       static_cast<DWORD>(folder.size() + 1)) != ERROR_SUCCESS) {
+                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS) {
         RegCloseKey(key);
         key = nullptr;
     }
@@ -60,8 +60,8 @@ void SettingsWindowTest::reopen()
     window.settings_changed = 0;
     window.Upper = 0;
     window.SendChar = 0;
-    window.settings_path[0] = '\0';
-    lstrcpynA(window.settings_folder, folder.c_str(), sizeof window.settings_folder);
+    window.settings_path[0] = L'\0';
+    lstrcpynW(window.settings_folder, wide(folder).c_str(), MAX_PATH);
     port_setup_dialog.settings = PortSettings{};
     HWND dialog = CreateDialogParamA(program_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
                                      base_dialog_proc, reinterpret_cast<LPARAM>(&window));

@@ -11,7 +11,8 @@
 // lives; the earlier value comes back afterwards.
 class AppDataRedirect {
 public:
-    explicit AppDataRedirect(const std::string& folder);
+    explicit AppDataRedirect(const std::string& folder) : AppDataRedirect(wide(folder)) {}
+    explicit AppDataRedirect(const std::wstring& folder);
     ~AppDataRedirect();
     AppDataRedirect(const AppDataRedirect&) = delete;
     AppDataRedirect& operator=(const AppDataRedirect&) = delete;

@@ -72,6 +72,24 @@ std::string read_file(const std::string& path)
     return bytes;
 }
 
+std::wstring wide(const std::string& text)
+{
+    std::wstring result(text.size() + 1, L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &result[0],
+                                     static_cast<int>(result.size()));
+    result.resize(length > 0 ? length - 1 : 0);
+    return result;
+}
+
+std::string narrow(const std::wstring& text)
+{
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(bytes > 0 ? bytes : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &result[0], bytes, nullptr, nullptr);
+    result.resize(bytes > 0 ? bytes - 1 : 0);
+    return result;
+}
+
 bool write_file(const std::string& path, const std::string& bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -34,6 +34,10 @@ std::string make_temp_folder(const char* tag);
 void remove_tree(const std::string& folder);
 
 std::string read_file(const std::string& path);
+// A path or text between the system's code page and UTF-16 (narrow gives UTF-8,
+// so that a failure message shows any character).
+std::wstring wide(const std::string& text);
+std::string narrow(const std::wstring& text);
 bool write_file(const std::string& path, const std::string& bytes);
 
 // What the shell was asked to open (one line each) since the last call of

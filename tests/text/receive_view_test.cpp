@@ -53,7 +53,7 @@ TEST(ReceiveView, ShowsEachViewAcrossReadsAndTicks)
         {ReceiveMode::lines, false, "a\n\nb\r\rc\n\r", "[a][][b][][c][]"},
         {ReceiveMode::lines, false, "> ", "[> ]"},
         {ReceiveMode::lines, false, "ab|c#d\n", "[abcd]"},
-        {ReceiveMode::lines, false, std::string("\x1b[0m\t\0\x7f\xe9", 8), "[<1B>[0m\t<00><7F>\xe9]"},
+        {ReceiveMode::lines, false, std::string("\x1b[0m\t\0\x7f\xe9", 8), "[<1B>[0m\t<00><7F><E9>]"},
         {ReceiveMode::lines, false, full + "b\n", "[" + full + "][b]"},
         {ReceiveMode::lines, false, full + "|\r\nb", "[" + full + "][b]"},
         {ReceiveMode::lines, true, "a#b\nc", "[00:00:01.000 ab][00:00:02.000 c]"},
@@ -67,6 +67,39 @@ TEST(ReceiveView, ShowsEachViewAcrossReadsAndTicks)
         EXPECT_EQ(c.expected, joined(run(c.mode, c.stamps, c.reads), "[", "]"))
             << "case " << i << ": mode " << static_cast<int>(c.mode) << ", reads " << c.reads;
     }
+}
+
+// The Lines view keeps UTF-8 sequences, whole or split across reads and
+// ticks, and shows every other byte of 0x80 and above as <HH>.
+TEST(ReceiveView, LinesViewShowsUtf8AndEscapesOtherBytes)
+{
+    const std::string near_full(253, 'a');
+    struct Case {
+        const char* what;
+        std::string reads;
+        std::string expected;
+    } cases[] = {
+        {"two, three and four bytes", "\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "[\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80]"},
+        {"split across reads", "\xe2|\x82|\xac", "[\xe2\x82\xac]"},
+        {"split across ticks", "\xf0\x9f#\x98\x80\n", "[\xf0\x9f\x98\x80]"},
+        {"the first and last code points", "\xc2\x80\xf4\x8f\xbf\xbf", "[\xc2\x80\xf4\x8f\xbf\xbf]"},
+        {"stray continuation", "a\x80" "b", "[a<80>b]"},
+        {"Latin-1 byte", "caf\xe9!", "[caf<E9>!]"},
+        {"never a lead", "\xc0\xc1\xf5\xff", "[<C0><C1><F5><FF>]"},
+        {"overlong", "\xc0\xaf\xe0\x80\xaf", "[<C0><AF><E0><80><AF>]"},
+        {"surrogate", "\xed\xa0\x80", "[<ED><A0><80>]"},
+        {"past U+10FFFF", "\xf4\x90\x80\x80", "[<F4><90><80><80>]"},
+        {"cut by a new lead", "\xe2\x82\xc3\xa9", "[<E2><82>\xc3\xa9]"},
+        {"cut by ASCII", "\xe2\x82x", "[<E2><82>x]"},
+        {"cut by the line end", "\xe2\x82\r\nb", "[<E2><82>][b]"},
+        {"cut by the line end, later read", "\xe2|\n", "[<E2>]"},
+        {"incomplete at the end", "ok\xe2\x82", "[ok<E2><82>]"},
+        {"a sequence never split over lines", near_full + "\xe2\x82\xac", "[" + near_full + "][\xe2\x82\xac]"},
+        {"a full line of two-byte ones", near_full + "\xc3\xa9", "[" + near_full + "\xc3\xa9]"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+        EXPECT_EQ(cases[i].expected, joined(run(ReceiveMode::lines, false, cases[i].reads), "[", "]"))
+            << "case " << i << ": " << cases[i].what;
 }
 
 TEST(ReceiveView, SwitchingViewsEndsTheLineInProgress)

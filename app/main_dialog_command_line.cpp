@@ -1,0 +1,81 @@
+// The command line: a port, its line settings and a capture file for this
+// run only. They stand in for the file's values and are saved only when
+// changed in the window, like any other value.
+#include "app/main_dialog.h"
+#include <shellapi.h>
+#include "app/program_objects.h"
+#include "text/port_names.h"
+
+CommandLine named_on_command_line;
+wchar_t capture_on_command_line[MAX_PATH];
+
+void read_command_line(const wchar_t* text)
+{
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(text, &count);
+    if (!arguments)
+        return;
+    CommandLine named;
+    capture_on_command_line[0] = L'\0';
+    int32_t kind = argument_setting;
+    for (int i = 1; i < count && kind != argument_unknown; ++i) {
+        // The parser reads ASCII: any other character can't be part of a
+        // known word, and no known word is longer than the copy.
+        char ascii[64];
+        int length = 0;
+        for (const wchar_t* c = arguments[i]; *c && length < 63; ++c)
+            ascii[length++] = *c < 128 ? static_cast<char>(*c) : '?';
+        ascii[length] = '\0';
+        kind = parse_argument(ascii, i - 1, named);
+        // A path too long for the buffer is refused rather than cut.
+        if (kind == argument_capture &&
+            lstrlenW(arguments[i] + capture_path_offset) < MAX_PATH)
+            lstrcpyW(capture_on_command_line, arguments[i] + capture_path_offset);
+        else if (kind == argument_capture)
+            kind = argument_unknown;
+    }
+    LocalFree(arguments);
+    if (kind == argument_unknown) {
+        capture_on_command_line[0] = L'\0';
+        MessageBoxA(nullptr, command_line_usage, "Quorvex", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    named_on_command_line = named;
+}
+
+// Puts what the command line named over the file's values; with a port
+// named, the title says which, so that two windows can be told apart.
+void MainDialog::apply_command_line()
+{
+    const CommandLine& named = named_on_command_line;
+    PortSettings& port = port_setup_dialog.settings;
+    if (named.port) {
+        // Com 1 to Com 4 have buttons of their own.
+        port.Comm = named.port <= 4 ? named.port - 1 : port.Comm;
+        port.Port = named.port <= 4 ? 0 : named.port;
+        char title[24];
+        wsprintfA(title, "Quorvex - COM%d", named.port);
+        SetWindowTextA(hwnd, title);
+    }
+    if (named.baud)
+        port.Baud = named.baud;
+    if (named.data_bits >= 0) {
+        port.ByteSize = named.data_bits;
+        port.Parity = named.parity;
+        port.StopBits = named.stop_bits;
+    }
+    if (named.flow >= 0)
+        port.Flow = named.flow;
+    if (capture_on_command_line[0])
+        start_capture(capture_on_command_line);
+}
+
+// DTR and RTS off when the command line says so, each time the port opens.
+// RTS under RTS/CTS flow control belongs to the driver.
+void MainDialog::set_named_line_signals()
+{
+    if (named_on_command_line.dtr == 0)
+        EscapeCommFunction(serial_channel.handle, CLRDTR);
+    if (named_on_command_line.rts == 0 && port_setup_dialog.settings.Flow != flow_rts_cts)
+        EscapeCommFunction(serial_channel.handle, CLRRTS);
+}

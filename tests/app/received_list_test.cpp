@@ -1,0 +1,165 @@
+// The received list at its limit: dropping the oldest lines is quick, a
+// capture keeps every byte while the list drops lines, and a line the user
+// holds stays selected as the lines before it go.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "app/program_objects.h"
+#include "resources/resource_ids.h"
+#include "tests/app/main_window_driver.h"
+#include "tests/support/list_view_text.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+// Adds `count` lines "prefixN" in one tick's batch.
+void add_lines(const char* prefix, int first, int count)
+{
+    main_dialog.begin_received_lines();
+    char text[32];
+    for (int i = first; i < first + count; ++i) {
+        wsprintfA(text, "%s%d", prefix, i);
+        main_dialog.add_received_line(text);
+    }
+    main_dialog.end_received_lines();
+}
+
+// Past 100,000 lines a tenth of them goes; that must not hold the window.
+// Deleting list box strings one by one from the front took 1.3 s here.
+TEST(ReceivedList, DroppingTheOldestTenthOf100000LinesIsQuick)
+{
+    bool ran = false;
+    run_main_window([&](HWND dialog) {
+        ran = true;
+        ASSERT_EQ(100000, main_dialog.MaxLines);
+        add_lines("line ", 0, 100000);
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        add_lines("line ", 100000, 1);
+        QueryPerformanceCounter(&end);
+        double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                    static_cast<double>(frequency.QuadPart);
+        EXPECT_LT(ms, 250.0) << "the tick that dropped 10,001 lines took " << ms << " ms";
+        // Only the ends are read: reading 90,000 lines takes long.
+        ListViewText list(GetDlgItem(dialog, IDC_RECEIVED_LIST));
+        std::wstring first, last;
+        ASSERT_EQ(90000, list.count());
+        EXPECT_TRUE(list.line(0, first) && first == L"line 10001");
+        EXPECT_TRUE(list.line(89999, last) && last == L"line 100000");
+        EXPECT_EQ(89999, list_selection(dialog)) << "the newest line stays selected";
+    });
+    EXPECT_TRUE(ran);
+}
+
+// An older line selected stays selected, and in view, while the lines before
+// it are dropped; once it is dropped itself nothing is selected, and the
+// list follows the newest line again from the next tick on.
+TEST(ReceivedList, AHeldLineStaysSelectedAsOlderLinesGo)
+{
+    bool ran = false;
+    run_main_window([&](HWND dialog) {
+        ran = true;
+        main_dialog.MaxLines = 100;
+        add_lines("L", 0, 100);
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, 50, reinterpret_cast<LPARAM>(&item));
+        SendMessageA(list, LVM_ENSUREVISIBLE, 50, FALSE);
+        struct Step {
+            int added;
+            const char* selected;  // its text, "" for the newest, null for none
+        } steps[] = {{5, "L50"}, {20, "L50"}, {60, nullptr}, {1, ""}};
+        int next = 100;
+        for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+            add_lines("L", next, steps[i].added);
+            next += steps[i].added;
+            std::vector<std::string> lines = list_lines(dialog);
+            std::vector<int> chosen = selected_lines(dialog);
+            if (!steps[i].selected) {
+                EXPECT_TRUE(chosen.empty()) << "step " << i << ": line " << chosen[0] << " selected";
+                continue;
+            }
+            ASSERT_EQ(1u, chosen.size()) << "step " << i;
+            std::string expected = *steps[i].selected ? steps[i].selected : lines.back();
+            EXPECT_EQ(expected, lines[static_cast<size_t>(chosen[0])]) << "step " << i;
+            int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+            int shown = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+            EXPECT_TRUE(chosen[0] >= top && chosen[0] <= top + shown)
+                << "step " << i << ": line " << chosen[0] << " out of view, top " << top;
+        }
+    });
+    EXPECT_TRUE(ran);
+}
+
+// Every byte reaches the capture file in order while the list, kept short,
+// drops lines on nearly every tick.
+TEST(ReceivedList, ACaptureKeepsEveryByteWhileTheListDropsLines)
+{
+    std::string folder = make_temp_folder("trim");
+    std::string path = folder + "all.bin";
+    std::string sent;
+    for (int i = 0; i < 60000; ++i)
+        sent += static_cast<char>(i * 7 + i / 256);
+    DeviceClient device;
+    bool ran = false;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        ran = true;
+        main_dialog.MaxLines = 100;
+        command(dialog, IDM_VIEW_HEX);
+        ASSERT_TRUE(main_dialog.start_capture(wide(path).c_str()));
+        for (size_t at = 0; at < sent.size(); at += 15000) {
+            ASSERT_TRUE(device.send_bytes(1, sent.substr(at, 15000))) << device.last_reply();
+            wait_for_ticks(1, 3000);
+        }
+        pump_until([&] { return main_dialog.capture_bytes >= sent.size(); }, 15000);
+        main_dialog.stop_capture();
+        EXPECT_EQ(sent.size(), read_file(path).size());
+        EXPECT_TRUE(sent == read_file(path)) << "the captured bytes differ from those sent";
+        std::vector<std::string> lines = list_lines(dialog);
+        EXPECT_LE(lines.size(), 100u);
+        EXPECT_GE(lines.size(), 90u);
+    });
+    EXPECT_TRUE(ran);
+    remove_tree(folder);
+}
+
+// One tick takes everything the reader has gathered, however much that is,
+// into the capture and the list.
+TEST(ReceivedList, OneTickTakesEverythingGathered)
+{
+    const int size = 400000;
+    std::string sent;
+    for (int i = 0; i < size; ++i)
+        sent += static_cast<char>('a' + i % 26);
+    std::string folder = make_temp_folder("tick");
+    std::string path = folder + "tick.bin";
+    DeviceClient device;
+    bool ran = false;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        ran = true;
+        KillTimer(dialog, 1);  // the test delivers the one tick itself
+        pump_messages(50);
+        command(dialog, IDM_CLEAR_RECEIVED);
+        command(dialog, IDM_VIEW_AS_RECEIVED);
+        ASSERT_TRUE(main_dialog.start_capture(wide(path).c_str()));
+        ASSERT_TRUE(device.send_bytes(1, sent)) << device.last_reply();
+        ASSERT_TRUE(pump_until([&] { return serial_channel.bytes_waiting() >= size; }, 15000))
+            << serial_channel.bytes_waiting() << " bytes gathered";
+        SendMessageA(dialog, WM_TIMER, 1, 0);
+        EXPECT_EQ(0, serial_channel.bytes_waiting()) << "bytes left for a later tick";
+        EXPECT_EQ(static_cast<DWORD>(size), main_dialog.capture_bytes);
+        EXPECT_EQ((size + 254) / 255, static_cast<int>(list_lines(dialog).size()));
+        main_dialog.stop_capture();
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(sent == read_file(path)) << "the captured bytes differ from those sent";
+    remove_tree(folder);
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// What the command line names holds for one run: the port, its line, the
+// capture file and the title; the settings file keeps its own values.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include <memory>
+#include <string>
+#include "app/program_objects.h"
+#include "resources/resource_ids.h"
+#include "settings_window_fixture.h"
+#include "tests/app/main_window_driver.h"
+#include "tests/serial/import_patch.h"
+#include "tests/support/device_client.h"
+
+namespace {
+
+std::string line_functions;  // each EscapeCommFunction asked for, as <n>
+
+BOOL WINAPI record_line_function(HANDLE, DWORD function)
+{
+    line_functions += "<" + std::to_string(function) + ">";
+    return TRUE;
+}
+
+class CommandLineRun : public IniFileTest {
+protected:
+    void SetUp() override
+    {
+        IniFileTest::SetUp();
+        std::string application_data = folder + "Roaming";
+        ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
+        redirect.reset(new AppDataRedirect(application_data));
+        ASSERT_TRUE(redirect->active());
+        std::string settings = application_data + "\\BrantholmFreeware\\Quorvex";
+        ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExA(nullptr, settings.c_str(), nullptr));
+        file = settings + "\\Quorvex.ini";
+    }
+    void TearDown() override
+    {
+        named_on_command_line = CommandLine{};
+        capture_on_command_line[0] = L'\0';
+        redirect.reset();
+        IniFileTest::TearDown();
+    }
+
+    std::string file;
+    std::unique_ptr<AppDataRedirect> redirect;
+};
+
+TEST_F(CommandLineRun, NamedPortAndLineHoldForThisRunAndAreNotSaved)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    ASSERT_TRUE(write_file(file, example_file));
+    std::string capture = folder + "named capture.bin";
+    read_command_line(wide("\"C:\\Quorvex.exe\" com12 115200 8N2 /dtr:off /RTS:off \"/capture:" +
+                           capture + "\"").c_str());
+    ImportPatch escape("kernel32.dll", "EscapeCommFunction",
+                       reinterpret_cast<void*>(record_line_function));
+    ASSERT_TRUE(escape.active());
+    line_functions.clear();
+    char title[64] = {};
+    std::string line_text;
+    DeviceLineSettings line;
+    bool capturing = false;
+    MainWindowRun run = run_main_window(
+        [&](HWND dialog) {
+            GetWindowTextA(dialog, title, sizeof title);
+            capturing = main_dialog.capture_file != nullptr;
+            wait_for_first_open_attempt(5000);
+            line_text = status_text(1);
+            line = device.termios(12);
+            click(dialog, IDC_ESCAPES);  // a change of the user's own
+            SendMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
+        },
+        WindowStart::settings_file);
+    EXPECT_FALSE(run.ended_by_driver);
+    EXPECT_STREQ("Quorvex - COM12", title);
+    EXPECT_EQ("COM12 115200 8N2", line_text);
+    EXPECT_TRUE(line.valid) << device.last_reply();
+    EXPECT_EQ(115200, line.speed);
+    EXPECT_EQ(2, line.stop);
+    EXPECT_EQ("<" + std::to_string(CLRDTR) + "><" + std::to_string(CLRRTS) + ">", line_functions);
+    EXPECT_TRUE(capturing) << "the named capture file was not started";
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(capture.c_str()));
+    // The file's own port and line stay; the change made in the window is saved.
+    std::string expected = example_file;
+    expected.insert(expected.find("[Old commands]"), "Escapes=1\r\n");
+    EXPECT_EQ(expected, read_file(file));
+}
+
+TEST_F(CommandLineRun, AnUnknownArgumentShowsTheUsageOnceAndNamesNothing)
+{
+    const wchar_t* lines[] = {
+        L"Quorvex.exe COM7 /bogus", L"Quorvex.exe 115200 COM7", L"Quorvex.exe COM7 9N1",
+    };
+    for (size_t i = 0; i < sizeof lines / sizeof lines[0]; ++i) {
+        named_on_command_line = CommandLine{};
+        std::string box_text;
+        WindowQuery box;
+        box.class_name = "#32770";
+        box.title = "Quorvex";
+        when_window_opens(box, [&](HWND window) {
+            char text[512] = {};
+            GetDlgItemTextA(window, 0xffff, text, sizeof text);
+            box_text = text;
+            PostMessageA(window, WM_COMMAND, IDOK, 0);
+        });
+        read_command_line(lines[i]);
+        EXPECT_TRUE(window_was_driven()) << "case " << i << ": no message box";
+        EXPECT_EQ(0u, box_text.find("Quorvex.exe [COMn] [rate] [frame]")) << "case " << i << ": "
+                                                                           << box_text;
+        EXPECT_EQ(0, named_on_command_line.port) << "case " << i;
+        EXPECT_EQ(0, named_on_command_line.baud) << "case " << i;
+    }
+    // Nothing named: the title is the program's name alone.
+    char title[64] = {};
+    run_main_window([&](HWND dialog) { GetWindowTextA(dialog, title, sizeof title); },
+                    WindowStart::settings_file);
+    EXPECT_STREQ("Quorvex", title);
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+// Two windows of the program share one settings file, and the file may live
+// in a folder whose name holds characters of any language.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include <functional>
+#include <memory>
+#include <string>
+#include "app/program_objects.h"
+#include "resources/resource_ids.h"
+#include "settings_window_fixture.h"
+#include "settings/settings_folder.h"
+#include "tests/app/main_window_driver.h"
+
+namespace {
+
+// A file's bytes by its UTF-16 path, "(missing)" when it can't be read.
+std::string read(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return "(missing)";
+    char chunk[4096];
+    DWORD got;
+    while (ReadFile(handle, chunk, sizeof chunk, &got, nullptr) && got)
+        bytes.append(chunk, got);
+    CloseHandle(handle);
+    return bytes;
+}
+// Replaces the file at a UTF-16 path with `bytes`.
+bool write(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr);
+    DWORD written = 0;
+    bool ok = handle != INVALID_HANDLE_VALUE &&
+              WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                        nullptr) &&
+              written == bytes.size();
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    return ok;
+}
+
+// The settings below an application-data folder of the test's own, whose
+// name ends with `tail`.
+class SharedSettings : public IniFileTest {
+protected:
+    void start(const std::wstring& tail)
+    {
+        application_data = wide(folder) + tail;
+        ASSERT_TRUE(CreateDirectoryW(application_data.c_str(), nullptr));
+        redirect.reset(new AppDataRedirect(application_data));
+        ASSERT_TRUE(redirect->active());
+        settings_folder = application_data + L"\\BrantholmFreeware\\Quorvex";
+        file = settings_folder + L"\\Quorvex.ini";
+    }
+    void TearDown() override
+    {
+        redirect.reset();
+        IniFileTest::TearDown();
+    }
+    std::wstring application_data, settings_folder, file;
+    std::unique_ptr<AppDataRedirect> redirect;
+};
+
+// The program's own main window in another process.
+struct ProgramWindow {
+    HANDLE process = nullptr;
+    DWORD process_id = 0;
+    HWND window = nullptr;
+};
+
+// Starts Quorvex.exe (at the top of the build tree) and waits for its window.
+bool start_program(ProgramWindow& program)
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return false;
+    std::string exe(path);
+    for (int i = 0; i < 3; ++i)
+        exe.erase(exe.find_last_of('\\'));
+    if (!start_process("\"" + exe + "\\Quorvex.exe\"", &program.process, &program.process_id))
+        return false;
+    WindowQuery query;
+    query.title = "Quorvex";
+    query.process_id = program.process_id;
+    program.window = wait_for_window(query, 20000);
+    return program.window != nullptr;
+}
+
+// Closes the window by its close box and waits for the process to end.
+int close_program(ProgramWindow& program)
+{
+    PostMessageA(program.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return finish_process(program.process, 20000);
+}
+
+TEST_F(SettingsWindowTest, AFolderWithCharactersOutsideTheCodePageKeepsTheSettings)
+{
+    // Greek and Cyrillic letters and a CJK ideograph: no single code page has
+    // them all. The folder is set directly: under Wine another process was
+    // seen putting an application-data folder of such a name back to its
+    // default while the tests ran.
+    std::wstring unicode = wide(folder) + L"\u03a9\u0436\u4e2d\\BrantholmFreeware\\Quorvex\\";
+    BOOL lossy = FALSE;
+    char in_code_page[MAX_PATH * 3];
+    WideCharToMultiByte(CP_ACP, 0, unicode.c_str(), -1, in_code_page, sizeof in_code_page,
+                        nullptr, &lossy);
+    EXPECT_TRUE(lossy) << "the name fits code page " << GetACP() << " after all";
+    ASSERT_EQ(1, create_directory_path(unicode.c_str()));
+    lstrcpynW(window.settings_folder, unicode.c_str(), MAX_PATH);
+    window.load_settings();
+    window.Upper = 1;
+    window.save_settings();
+    EXPECT_EQ("[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\nStopBits=0\r\n"
+              "[Misc Settings]\r\nUpper=1\r\nSendChar=0\r\n[Old commands]\r\n",
+              read(unicode + L"Quorvex.ini"))
+        << "saved to " << narrow(window.settings_path);
+    reopen();
+    lstrcpynW(window.settings_folder, unicode.c_str(), MAX_PATH);
+    window.load_settings();
+    EXPECT_TRUE(checked(IDC_USE_UPPERCASE)) << "the next run did not read the file back";
+}
+
+TEST_F(SharedSettings, AFolderThatCannotBeMadeIsSaidInTheStatusBar)
+{
+    start(L"Roaming");
+    // A file where the program's folder would go.
+    ASSERT_TRUE(write(application_data + L"\\BrantholmFreeware", "x"));
+    std::string said;
+    run_main_window([&](HWND) { said = status_text(0); }, WindowStart::settings_file);
+    EXPECT_EQ(0u, said.find("Settings can't be saved: ")) << said;
+    EXPECT_GT(said.size(), 26u) << "no reason given: " << said;
+    EXPECT_EQ(std::string::npos, said.find_first_of("\r\n")) << "more than one line: " << said;
+}
+
+TEST_F(SharedSettings, TwoWindowsKeepEachOnesChangesInEitherOrderOfClosing)
+{
+    start(L"Roaming");
+    ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, settings_folder.c_str(), nullptr));
+    for (int order = 0; order < 2; ++order) {
+        ASSERT_TRUE(write(file, example_file)) << "order " << order;
+        ProgramWindow first, second;
+        ASSERT_TRUE(start_program(first)) << "order " << order;
+        ASSERT_TRUE(start_program(second)) << "order " << order;
+        // One turns uppercase off, the other turns escapes on and clears
+        // the history.
+        SendDlgItemMessageA(first.window, IDC_USE_UPPERCASE, BM_CLICK, 0, 0);
+        SendMessageA(second.window, WM_COMMAND, IDM_CLEAR_COMMANDS, 0);
+        SendDlgItemMessageA(second.window, IDC_ESCAPES, BM_CLICK, 0, 0);
+        ProgramWindow& closing_first = order == 0 ? first : second;
+        ProgramWindow& closing_last = order == 0 ? second : first;
+        EXPECT_EQ(0, close_program(closing_first)) << "order " << order;
+        EXPECT_EQ(0, close_program(closing_last)) << "order " << order;
+        EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"
+                  "[Misc Settings]\r\nUpper=0\r\nSendChar=1\r\nEscapes=1\r\n[Old commands]\r\n",
+                  read(file))
+            << "order " << order;
+    }
+}
+
+}  // namespace
