@@ -25,6 +25,7 @@ int MainDialog::on_init_dialog()
     load_settings();
     restore_placement();
     update_view_menu();
+    install_key_filter();
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
     if (options.plot.shown)
         show_plot();
@@ -85,6 +86,11 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
     case IDM_ABOUT:          show_about(about_box, hwnd); break;
     case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
+    case IDM_SEND_FILE:      choose_send_file(); break;
+    case IDM_STOP_SENDING:   stop_sending(); break;
+    case IDM_REPEAT:         toggle_repeat(); break;
+    case IDM_SEND_OPTIONS:   run_send_dialog(IDD_SEND_OPTIONS); break;
+    case IDM_MACROS:         run_send_dialog(IDD_MACROS); break;
     default:                 view_command(LOWORD(wparam)); break;
     }
 }
@@ -93,6 +99,9 @@ void MainDialog::on_timer(WPARAM timer_id)
 {
     poll_receive(timer_id);
     watch_port(timer_id);
+    repeat_due(timer_id);
+    if (timer_id == receive_timer_id)
+        show_send_status();
 }
 
 // The View menu's commands; the three views are its first three ids.
@@ -165,6 +174,7 @@ int MainDialog::open_channel()
 void MainDialog::close_port()
 {
     serial_channel.close();
+    end_sending();
     reopen_wanted = 0;
     connection_light.set_closed();
     set_status("Port is closed");
@@ -186,6 +196,8 @@ void MainDialog::run_port_setup()
 void MainDialog::exit_program()
 {
     KillTimer(hwnd, receive_timer_id);
+    end_repeat();
+    remove_key_filter();
     stop_capture();
     if (serial_channel.is_open)
         serial_channel.close();

@@ -63,6 +63,9 @@ public:
 
     // Sending and receiving (main_dialog_terminal.cpp).
     void send_command();
+    int read_command_field(char* line);
+    int command_bytes(char* line, int length);
+    int append_line_end(char* at);
     void refocus_command();
     void poll_receive(WPARAM timer_id);
     // Shows one read's bytes in the chosen view and adds them to a capture.
@@ -116,6 +119,28 @@ public:
     void read_settings(const wchar_t* path);
     int build_settings();
     void save_settings();
+
+    // Sending through the writer's queue (main_dialog_send.cpp): a file,
+    // the repeat, the macros, their options, and the send part of the status
+    // bar; keys that act in the whole window (main_dialog_keys.cpp).
+    void choose_send_file();
+    void stop_sending();
+    void toggle_repeat();
+    void end_repeat();
+    void repeat_due(WPARAM timer_id);
+    int send_macro(int index);
+    void run_send_dialog(int template_id);
+    void apply_send_options();
+    void end_sending();
+    void show_send_status();
+    void update_send_menu();
+    void install_key_filter();
+    void remove_key_filter();
+    int on_shortcut_key(UINT vk);
+    int32_t repeat_on = 0;
+    int32_t sending_file = 0;       // a file is queued or going out
+    uint32_t cuts_seen = 0;         // the writer's cut commands already shown
+    uint64_t send_file_size = 0;
 
     HWND status_bar = nullptr;
     HWND command_edit = nullptr;
@@ -196,5 +221,7 @@ constexpr UINT plot_timer_period_ms = 40;
 // borders `window` has) lies whole on the work area of one screen, so that
 // the user can take hold of it.
 bool caption_on_a_work_area(HWND window, const RECT& rect, UINT dpi);
+// The repeat's timer.
+constexpr UINT_PTR repeat_timer_id = 7;
 // The longest command line the field takes.
 constexpr int command_max_length = 199;

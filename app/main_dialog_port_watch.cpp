@@ -33,6 +33,7 @@ void MainDialog::watch_port(WPARAM timer_id)
 void MainDialog::port_lost()
 {
     serial_channel.close();
+    end_sending();
     connection_light.set_failed();
     set_status("Port was lost");
     set_line_text("");

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
+#include "settings/send_settings.h"
 #include "text/port_names.h"
 #include "text/upper_ascii.h"
 
@@ -140,6 +141,7 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings&
         *max_lines = lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
     if (view)
         load_view_settings(reader, *view);
+    load_send_settings(reader, send_settings);
 
     // Longer lines are cut to the history's 199 characters.
     char command[command_buffer_size];
@@ -220,6 +222,7 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
         writer.write_int("MaxLines", max_lines);
     if (view)
         write_view_settings(writer, *view);
+    write_send_timing(writer, send_settings);
 
     writer.write_section(old_commands_section);
     // A window that is gone answers every message with 0, which would read
@@ -233,5 +236,6 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
             writer.write_line(command);
         }
     }
+    write_macros(writer, send_settings);
     return writer.error ? 0 : 1;
 }

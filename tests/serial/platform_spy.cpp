@@ -1,7 +1,6 @@
 #include "tests/serial/platform_spy.h"
 #include <cstdio>
 #include <cstring>
-#include "tests/support/device_client.h"
 
 Spy spy;
 
@@ -82,12 +81,23 @@ BOOL WINAPI spy_setup_comm(HANDLE port, DWORD in_queue, DWORD out_queue)
     return setup_comm(port, in_queue, out_queue);
 }
 
+BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
+{
+    static auto clear_comm_error = real<decltype(&ClearCommError)>("ClearCommError");
+    BOOL ok = clear_comm_error(port, errors, status);
+    if (ok) {
+        status->fCtsHold = spy.invented_hold == 1;
+        status->fXoffHold = spy.invented_hold == 2;
+        status->fDsrHold = spy.invented_hold == 3;
+    }
+    return ok;
+}
+
 BOOL WINAPI spy_write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD count,
                            LPOVERLAPPED overlapped)
 {
     static auto write_file = real<decltype(&WriteFile)>("WriteFile");
-    if (++spy.write_calls == spy.hold_before_write && spy.device)
-        spy.device->hold(spy.device_com);
+    ++spy.write_calls;
     return write_file(file, data, size, count, overlapped);
 }
 
@@ -102,6 +112,7 @@ void* stand_in_for(const char* function)
         {"GetCommState", reinterpret_cast<void*>(spy_get_comm_state)},
         {"SetCommState", reinterpret_cast<void*>(spy_set_comm_state)},
         {"SetupComm", reinterpret_cast<void*>(spy_setup_comm)},
+        {"ClearCommError", reinterpret_cast<void*>(spy_clear_comm_error)},
         {"WriteFile", reinterpret_cast<void*>(spy_write_file)},
     };
     for (const auto& entry : stand_ins)
