@@ -25,8 +25,10 @@ int MainDialog::on_init_dialog()
     load_settings();
     restore_placement();
     update_view_menu();
-    install_shortcut_keys();
+    install_key_filter();
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
+    if (options.plot.shown)
+        show_plot();
     SetWindowTextA(hwnd, "Quorvex");
     apply_command_line();
     remember_settings_base();
@@ -88,6 +90,11 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
     case IDM_ABOUT:          show_about(about_box, hwnd); break;
     case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
+    case IDM_SEND_FILE:      choose_send_file(); break;
+    case IDM_STOP_SENDING:   stop_sending(); break;
+    case IDM_REPEAT:         toggle_repeat(); break;
+    case IDM_SEND_OPTIONS:   run_send_dialog(IDD_SEND_OPTIONS); break;
+    case IDM_MACROS:         run_send_dialog(IDD_MACROS); break;
     default:                 view_command(LOWORD(wparam)); break;
     }
 }
@@ -97,6 +104,9 @@ void MainDialog::on_timer(WPARAM timer_id)
     poll_receive(timer_id);
     watch_port(timer_id);
     watch_line(timer_id);
+    repeat_due(timer_id);
+    if (timer_id == receive_timer_id)
+        show_send_status();
 }
 
 // The View menu's commands; the three views are its first three ids.
@@ -112,6 +122,7 @@ void MainDialog::view_command(int id)
     case IDM_STOP_CAPTURE:     stop_capture(); break;
     case IDM_COPY:             copy_selected_lines(); break;
     case IDM_CLEAR_RECEIVED:   clear_received(); break;
+    case IDM_PLOT:             toggle_plot(); break;
     default:                   break;
     }
 }
@@ -168,9 +179,10 @@ void MainDialog::run_port_setup()
 void MainDialog::exit_program()
 {
     KillTimer(hwnd, receive_timer_id);
+    end_repeat();
+    remove_key_filter();
     stop_capture();
     drop_port();
-    remove_shortcut_keys();
     if (settings_changed == 1)
         save_settings();
     EndDialog(hwnd, 0);

@@ -65,6 +65,9 @@ public:
 
     // Sending and receiving (main_dialog_terminal.cpp).
     void send_command();
+    int read_command_field(char* line);
+    int command_bytes(char* line, int length);
+    int append_line_end(char* at);
     void refocus_command();
     void poll_receive(WPARAM timer_id);
     // Shows one read's bytes in the chosen view and adds them to a capture.
@@ -105,12 +108,41 @@ public:
     void window_pos_changed();
     void fill_min_max(MINMAXINFO* info);
 
+    // The plot window (main_dialog_plot.cpp): View > Plot shows and hides
+    // it; while it is up the receive tick comes often enough for its frames.
+    void toggle_plot();
+    void show_plot();
+    void hide_plot();
+    void show_plot_state();
+
     // The settings file (main_dialog_settings.cpp).
     void locate_settings_folder();
     void load_settings();
     void read_settings(const wchar_t* path);
     int build_settings();
     void save_settings();
+
+    // Sending through the writer's queue (main_dialog_send.cpp): a file,
+    // the repeat, the macros, their options, and the send part of the status
+    // bar; keys that act in the whole window (main_dialog_keys.cpp).
+    void choose_send_file();
+    void stop_sending();
+    void toggle_repeat();
+    void end_repeat();
+    void repeat_due(WPARAM timer_id);
+    int send_macro(int index);
+    void run_send_dialog(int template_id);
+    void apply_send_options();
+    void end_sending();
+    void show_send_status();
+    void update_send_menu();
+    void install_key_filter();
+    void remove_key_filter();
+    int on_shortcut_key(UINT vk);
+    int32_t repeat_on = 0;
+    int32_t sending_file = 0;       // a file is queued or going out
+    uint32_t cuts_seen = 0;         // the writer's cut commands already shown
+    uint64_t send_file_size = 0;
 
     HWND status_bar = nullptr;
     HWND command_edit = nullptr;
@@ -164,11 +196,6 @@ public:
     int32_t break_held = 0;
     static char line_state_text[192];
 
-    // Shortcut keys of the main window (main_dialog_keys.cpp): a message
-    // filter sees each key before the dialog does; 1 when the key was used.
-    void install_shortcut_keys();
-    void remove_shortcut_keys();
-    int on_shortcut_key(UINT vk);
     // Line end, escapes, view, time stamps and the window's place as the
     // settings file keeps them; the view itself is the receive view's.
     ViewSettings options;
@@ -226,7 +253,7 @@ extern wchar_t capture_on_command_line[MAX_PATH];
 // counts.
 void read_command_line(const wchar_t* text);
 
-// The receive timer and its period.
+// The receive timer and its period; with the plot up, its period.
 constexpr UINT_PTR receive_timer_id = 1;
 constexpr UINT receive_timer_period_ms = 250;
 // While a port is open or opening the line timer polls the opener and the
@@ -235,3 +262,11 @@ constexpr UINT_PTR line_timer_id = 20;
 constexpr UINT line_timer_period_ms = 50;
 constexpr UINT_PTR break_timer_id = 21;
 constexpr UINT break_length_ms = 250;
+constexpr UINT plot_timer_period_ms = 40;
+
+// True when the caption of a window at `rect` (taken at `dpi`, with the
+// borders `window` has) lies whole on the work area of one screen, so that
+// the user can take hold of it.
+bool caption_on_a_work_area(HWND window, const RECT& rect, UINT dpi);
+// The repeat's timer.
+constexpr UINT_PTR repeat_timer_id = 7;

@@ -4,6 +4,7 @@
 // the newest line only while the user wants it there.
 #include "app/main_dialog.h"
 #include <commctrl.h>
+#include "app/program_objects.h"
 #include "resources/resource_ids.h"
 
 LineStore received_lines;
@@ -183,4 +184,5 @@ void MainDialog::clear_received()
     received_lines.clear();
     SendMessageA(received_list(hwnd), LVM_SETITEMCOUNT, 0, 0);
     view.end_line();
+    plot_window.clear();
 }

@@ -25,8 +25,8 @@ RECT visible_frame(HWND window, RECT rect, UINT dpi)
     return rect;
 }
 
-// True when the caption of a window at `rect` (taken at `dpi`) lies whole on
-// the work area of one screen, so that the user can take hold of it.
+}  // namespace
+
 bool caption_on_a_work_area(HWND window, const RECT& rect, UINT dpi)
 {
     RECT caption = visible_frame(window, rect, dpi);
@@ -40,8 +40,6 @@ bool caption_on_a_work_area(HWND window, const RECT& rect, UINT dpi)
     return caption.left >= work.left && caption.top >= work.top && caption.right <= work.right &&
            caption.bottom <= work.bottom;
 }
-
-}  // namespace
 
 // Puts the window where the settings file says when its caption is on a
 // screen, at that screen's scale; otherwise it stays centred. A window that

@@ -70,6 +70,7 @@ void MainDialog::check_opening()
         reopen_wanted = 0;
     }
     held_command_length = 0;
+    end_repeat();
     connection_light.set_failed();
     set_status("Port failed to open");
     show_open_failure(serial_channel.failure, serial_channel.failure_error);
@@ -106,6 +107,7 @@ void MainDialog::drop_port()
     held_command_length = 0;
     end_break();
     serial_channel.close();
+    end_sending();
     KillTimer(hwnd, line_timer_id);
     update_line_menu();
     show_line_state();

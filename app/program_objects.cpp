@@ -42,3 +42,5 @@ static void release_ini_writer() { ini_writer.release(); }
 static const int ini_writer_cleanup = register_exit_cleanup("INI writer", release_ini_writer);
 
 ButtonControl box_buttons[3] = {ButtonControl(0), ButtonControl(0), ButtonControl(0)};
+
+PlotWindow plot_window;

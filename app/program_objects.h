@@ -5,6 +5,7 @@
 #include "framework/connection_light.h"
 #include "msgbox/help_page.h"
 #include "msgbox/oval_message_box.h"
+#include "plot/plot_window.h"
 #include "serial/port_setup_dialog.h"
 #include "serial/serial_channel.h"
 #include "settings/ini_reader.h"
@@ -20,3 +21,4 @@ extern IniReader ini_reader;
 extern PortSetupDialog port_setup_dialog;
 extern IniWriter ini_writer;
 extern ButtonControl box_buttons[3];
+extern PlotWindow plot_window;

@@ -1,19 +1,5 @@
 #include "serial/serial_channel.h"
 
-namespace {
-
-const DWORD write_wait_ms = 1000;
-
-// Whether a failed transfer or poll means the device is gone. Our own
-// cancel after a wait and a driver time-out are not; with abort-on-error
-// off, every other failure is.
-bool means_device_gone(DWORD error)
-{
-    return error != ERROR_OPERATION_ABORTED && error != ERROR_COUNTER_TIMEOUT &&
-           error != ERROR_IO_PENDING;
-}
-
-}  // namespace
 
 SerialChannel::SerialChannel() = default;
 
@@ -60,10 +46,11 @@ int SerialChannel::adopt(OpenedLine& opened)
     read_errors = 0;
     modem_status_works = 0;
     reader = ring ? CreateThread(nullptr, 0, reader_main, this, 0, nullptr) : nullptr;
-    if (reader) {
+    if (reader && writer.start(handle, &write_overlapped, applied_line, &lost_state)) {
         is_open = 1;
         return 1;
     }
+    stop_reader();
     failure = OpenFailure::other;
     failure_error = GetLastError();
     release_handles();
@@ -74,6 +61,7 @@ int SerialChannel::close()
 {
     if (!is_open || !handle)
         return 1;
+    writer.stop();
     stop_reader();
     release_handles();
     return 1;
@@ -100,62 +88,14 @@ void SerialChannel::release_handles()
     is_open = 0;
 }
 
-namespace {
-
-// How long the line itself needs for `length` bytes at the port's rate:
-// start bit, data bits, parity and stop bits per byte, rounded up.
-DWORD line_time_ms(HANDLE port, int length)
-{
-    DCB dcb = {};
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(port, &dcb) || dcb.BaudRate == 0)
-        return 0;
-    DWORD frame_bits = 1u + dcb.ByteSize + (dcb.Parity != NOPARITY ? 1u : 0u) +
-                       (dcb.StopBits == ONESTOPBIT ? 1u : 2u);
-    // Commands are short; a huge length is bounded so the product fits.
-    DWORD bytes = length < 100000 ? static_cast<DWORD>(length) : 100000u;
-    DWORD bits = bytes * frame_bits;
-    return bits * 100u / (dcb.BaudRate / 10u + 1u) + 1u;
-}
-
-}  // namespace
-
 int SerialChannel::write_byte(uint8_t byte)
 {
-    return write(&byte, 1) == 1 ? 1 : 0;
+    return write(&byte, 1);
 }
 
-// The whole text goes to the driver in one transfer, so that a USB adapter
-// sends it without gaps between the characters.
 int SerialChannel::write(const void* data, int length)
 {
-    if (!is_open || !handle || !data || length <= 0)
-        return 0;
-    // The event is manual-reset: clear it so that only this transfer's
-    // completion can end the wait.
-    ResetEvent(write_overlapped.hEvent);
-    DWORD written = 0;
-    if (WriteFile(handle, data, static_cast<DWORD>(length), &written, &write_overlapped))
-        return static_cast<int>(written);
-    DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING) {
-        if (means_device_gone(error))
-            mark_lost();
-        return 0;
-    }
-    DWORD wait_ms = write_wait_ms + line_time_ms(handle, length);
-    if (WaitForSingleObject(write_overlapped.hEvent, wait_ms) == WAIT_OBJECT_0) {
-        if (!GetOverlappedResult(handle, &write_overlapped, &written, FALSE) &&
-            means_device_gone(GetLastError()))
-            mark_lost();
-    } else {
-        // The caller's buffer must not be read once we return: cancel, then
-        // collect. What went out before the cancel is counted.
-        CancelIo(handle);
-        written = 0;
-        GetOverlappedResult(handle, &write_overlapped, &written, TRUE);
-    }
-    return static_cast<int>(written);
+    return is_open && !lost_state ? writer.queue(data, length, 0) : 0;
 }
 
 int SerialChannel::bytes_waiting()

@@ -4,15 +4,15 @@
 #include "serial/line_settings.h"
 #include "serial/port_opener.h"
 #include "serial/port_settings.h"
+#include "serial/port_writer.h"
 
 // The program's one connection to a serial port. While the port is open a
 // reader thread keeps one overlapped read going and gathers what arrives in
 // a ring, so the driver's queue stays near empty however seldom the window
 // looks; `read` and `bytes_waiting` serve the window from that ring. The
 // reader also watches the line: its input signals and errors are kept for
-// the window to show. Writes are overlapped and waited for at once on the
-// caller's thread; a write still pending when its wait ends is cancelled and
-// collected before the call returns.
+// the window to show. What is sent goes through the writer's queue, so no
+// caller waits on the line.
 class SerialChannel {
 public:
     SerialChannel();
@@ -27,19 +27,19 @@ public:
     // wins over `Comm` or `Speed`.
     int open(const PortSettings& settings);
     // Takes over a port that `open_line` opened (on any thread) and starts
-    // reading it; 1 when open. On failure everything `opened` held is closed.
+    // reading and writing it; 1 when open. On failure everything `opened`
+    // held is closed.
     int adopt(OpenedLine& opened);
-    // Ends the reader (its read cancelled and collected, whatever it brought
-    // kept for `read`), then releases the port and its events; does nothing
-    // when not open. Always 1.
+    // Ends the writer (the transfer under way dropped, the queue emptied) and
+    // the reader (its read cancelled and collected, whatever it brought kept
+    // for `read`), then releases the port and its events; does nothing when
+    // not open. Always 1.
     int close();
-    // Sends one byte; 1 when it went out, 0 when it did not (an error, or
-    // not taken within 1000 ms).
+    // Queues one byte; 1 when it was queued.
     int write_byte(uint8_t byte);
-    // Sends `length` bytes in one transfer; returns how many went out (0
-    // when the port is not open or the length is not positive). What the
-    // driver has not taken within 1000 ms plus the bytes' own time on the
-    // line at the current rate is cancelled.
+    // Queues `length` bytes (at most send_job_bytes) to go out as one
+    // command; returns `length`, or 0 when the port is not open or lost, the
+    // length is out of range or the queue is full.
     int write(const void* data, int length);
     // Received bytes gathered and not yet read (kept across a close).
     int bytes_waiting();
@@ -70,6 +70,7 @@ public:
     OVERLAPPED write_overlapped = {};
     int32_t is_open = 0;
     HANDLE reader = nullptr;  // the reader thread while the port is open
+    PortWriter writer;        // the writer thread and its queue
     // The port number and the line as last applied.
     int32_t port_number = 0;
     DCB applied_line = {};

@@ -3,6 +3,7 @@
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
 #include "settings/line_control_settings.h"
+#include "settings/send_settings.h"
 #include "text/port_names.h"
 #include "text/upper_ascii.h"
 
@@ -38,8 +39,8 @@ const NamedOption named_options[] = {
     {"WindowMax", {"0", "1", ""}, &ViewSettings::maximized},
 };
 
-// Reads "left,top,right,bottom" and an optional ",dpi": decimal integers,
-// nothing else, and a rectangle that is not empty.
+}  // namespace
+
 int32_t parse_window(const char* text, RECT& rect, int32_t& dpi)
 {
     LONG numbers[5] = {};
@@ -68,6 +69,15 @@ int32_t parse_window(const char* text, RECT& rect, int32_t& dpi)
     return 1;
 }
 
+void write_window(IniWriter& writer, const char* key, const RECT& rect)
+{
+    char text[48];
+    wsprintfA(text, "%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right, rect.bottom);
+    writer.write_text(key, text);
+}
+
+namespace {
+
 // A value that names none of an option's choices leaves the option as it was.
 void load_view_settings(IniReader& reader, ViewSettings& view)
 {
@@ -80,6 +90,7 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
     if (reader.find_key("Window", value, sizeof value) &&
         parse_window(value, view.window, view.window_dpi))
         view.has_window = 1;
+    load_plot_settings(reader, view.plot);
 }
 
 void write_view_settings(IniWriter& writer, const ViewSettings& view)
@@ -97,6 +108,7 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
             wsprintfA(rect + length, ",%ld", static_cast<long>(view.window_dpi));
         writer.write_text("Window", rect);
     }
+    write_plot_settings(writer, view.plot);
 }
 
 }  // namespace
@@ -131,6 +143,7 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings&
         *max_lines = lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
     if (view)
         load_view_settings(reader, *view);
+    load_send_settings(reader, send_settings);
 
     // Longer lines are cut to the history's 199 characters.
     char command[command_buffer_size];
@@ -212,6 +225,7 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
         writer.write_int("MaxLines", max_lines);
     if (view)
         write_view_settings(writer, *view);
+    write_send_timing(writer, send_settings);
 
     writer.write_section(old_commands_section);
     // A window that is gone answers every message with 0, which would read
@@ -225,5 +239,6 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
             writer.write_line(command);
         }
     }
+    write_macros(writer, send_settings);
     return writer.error ? 0 : 1;
 }

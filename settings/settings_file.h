@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 #include "serial/port_settings.h"
+#include "settings/plot_settings.h"
 
 class IniReader;
 class IniWriter;
@@ -38,7 +39,15 @@ struct ViewSettings {
     RECT window = {};      // screen pixels of the normal (not maximized) window
     int32_t window_dpi = 0;  // the scale `window` was taken at; 0 unknown
     int32_t maximized = 0;
+    PlotSettings plot;
 };
+
+// Reads a window's place "left,top,right,bottom" and an optional ",dpi" (0
+// when absent): decimal integers, nothing else, and a rectangle that is not
+// empty. 0, leaving `rect` and `dpi`, when the text is anything else.
+int32_t parse_window(const char* text, RECT& rect, int32_t& dpi);
+// Writes `key` with a window's place, "left,top,right,bottom".
+void write_window(IniWriter& writer, const char* key, const RECT& rect);
 
 // Loads the file at `path` (with a null path: the text `reader` holds now,
 // which it releases): every key of the file's sections (a missing key

@@ -1,7 +1,6 @@
 #include "tests/serial/platform_spy.h"
 #include <cstdio>
 #include <cstring>
-#include "tests/support/device_client.h"
 
 Spy spy;
 
@@ -183,6 +182,11 @@ BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
         return FALSE;
     }
     BOOL ok = clear_comm_error(port, errors, status);
+    if (ok) {
+        status->fCtsHold = spy.invented_hold == 1;
+        status->fXoffHold = spy.invented_hold == 2;
+        status->fDsrHold = spy.invented_hold == 3;
+    }
     if (ok && errors) {
         *errors |= spy.line_error_flags;
         spy.line_error_flags = 0;
@@ -221,8 +225,7 @@ BOOL WINAPI spy_write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD count,
                            LPOVERLAPPED overlapped)
 {
     static auto write_file = real<decltype(&WriteFile)>("WriteFile");
-    if (++spy.write_calls == spy.hold_before_write && spy.device)
-        spy.device->hold(spy.device_com);
+    ++spy.write_calls;
     return write_file(file, data, size, count, overlapped);
 }
 

@@ -6,8 +6,6 @@
 #include <string>
 #include "tests/serial/import_patch.h"
 
-class DeviceClient;
-
 struct Spy {
     HANDLE port = nullptr;      // what CreateFileA returned
     std::string opened_name;    // the name CreateFileA was given
@@ -46,10 +44,8 @@ struct Spy {
     DWORD read_error = 0;
     volatile LONG invented_bytes = 0;  // ReadFile returns these at once, as 'x'
     bool empty_reads_at_once = false;  // as Windows does: a read finds nothing at once
-    int write_calls = 0;
-    int hold_before_write = 0;  // the device stops taking bytes before this WriteFile
-    DeviceClient* device = nullptr;
-    int device_com = 0;
+    int invented_hold = 0;      // 1, 2, 3: ClearCommError reports CTS, XOFF or DSR holding
+    int write_calls = 0;        // WriteFile calls
 };
 extern Spy spy;
 

@@ -206,4 +206,37 @@ TEST_F(ProgramRestart, WindowPlaceAndViewSurviveAndTheSessionMayEnd)
     }
 }
 
+// The plot window up at exit is up again at the next start, where it was;
+// closed by its close box, it stays down and its place is still kept.
+TEST_F(ProgramRestart, ThePlotWindowComesBackWhereItWas)
+{
+    RECT placed = {};
+    run_program_once([&](HWND dialog) {
+        SendMessageA(dialog, WM_COMMAND, IDM_PLOT, 0);
+        ASSERT_TRUE(plot_window.hwnd != nullptr);
+        SetWindowPos(plot_window.hwnd, nullptr, 50, 60, 420, 310, SWP_NOZORDER);
+        GetWindowRect(plot_window.hwnd, &placed);
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    const std::string kept = "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\nPlot=1\r\nPlotWindow=" +
+                             rect_text(placed) + "\r\n";
+    EXPECT_NE(std::string::npos, read_file(file).find(kept)) << read_file(file);
+
+    RECT seen = {};
+    bool shown = false, checked = false;
+    run_program_once([&](HWND dialog) {
+        shown = plot_window.hwnd && IsWindowVisible(plot_window.hwnd);
+        checked = menu_checked(dialog, IDM_PLOT);
+        if (plot_window.hwnd)
+            GetWindowRect(plot_window.hwnd, &seen);
+        SendMessageA(plot_window.hwnd, WM_CLOSE, 0, 0);
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_TRUE(shown && checked);
+    EXPECT_EQ(rect_text(placed), rect_text(seen));
+    EXPECT_NE(std::string::npos,
+              read_file(file).find("SendChar=0\r\nPlotWindow=" + rect_text(placed) + "\r\n"))
+        << read_file(file);
+}
+
 }  // namespace

@@ -77,8 +77,8 @@ std::string CommandHandler::handle(const std::string& line) {
     for (const auto& c : kPortCommands)
         if (cmd == c.name) pc = &c;
     if (!pc) return err("unknown command");
-    // VANISH takes an optional "nodevice".
-    bool optional_word = cmd == "VANISH" && w.size() == pc->words + 1;
+    // VANISH takes an optional "nodevice", STREAM an optional "lines".
+    bool optional_word = (cmd == "VANISH" || cmd == "STREAM") && w.size() == pc->words + 1;
     if (w.size() != pc->words && !optional_word)
         return err("wrong number of arguments for " + cmd);
 
@@ -106,7 +106,9 @@ std::string CommandHandler::handle(const std::string& line) {
         if (!parse_number(w[2], 100000000, &rate) || rate == 0)
             return err("rate must be 1..100000000 bytes per second");
         if (!parse_number(w[3], UINT64_C(1) << 62, &count)) return err("bad count");
-        return port.start_stream(rate, count, &why) ? "OK" : err(why);
+        bool lines = w.size() == 5;
+        if (lines && upper(w[4]) != "LINES") return err("the stream is the pattern or lines");
+        return port.start_stream(rate, count, &why, lines) ? "OK" : err(why);
     }
     if (cmd == "STREAMSTATUS") {
         StreamStatus s = port.stream_status();

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace vdev {
 
@@ -66,5 +67,33 @@ private:
 inline uint8_t pattern_byte_at(uint64_t offset) {
     return PatternGenerator(offset).next();
 }
+
+// The line stream: lines of three decimal numbers, "n,m,-k" with
+// m = n % 1000 * 7 and k = n % 100, ended by CR LF, for n = 1, 2, ... Byte i
+// depends only on i, so the receiving side can count the lines in what it
+// was sent by generating the same bytes.
+class NumberLineGenerator {
+public:
+    void fill(uint8_t* out, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            if (at_ == line_.size()) next_line();
+            out[i] = static_cast<uint8_t>(line_[at_++]);
+        }
+    }
+    // Lines handed out whole so far.
+    uint64_t whole_lines() const { return at_ == line_.size() ? number_ : number_ - 1; }
+
+private:
+    void next_line() {
+        ++number_;
+        line_ = std::to_string(number_) + "," + std::to_string(number_ % 1000 * 7) + ",-" +
+                std::to_string(number_ % 100) + "\r\n";
+        at_ = 0;
+    }
+
+    std::string line_;
+    size_t at_ = 0;
+    uint64_t number_ = 0;
+};
 
 }  // namespace vdev

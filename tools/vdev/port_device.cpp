@@ -55,7 +55,10 @@ void PortDevice::tick(Clock::time_point now) {
         uint64_t n = std::min<uint64_t>(pacer_.due(now), kMaxSlice);
         if (n > 0) {
             std::string slice(n, '\0');
-            pattern_.fill(reinterpret_cast<uint8_t*>(&slice[0]), n);
+            if (line_stream_)
+                lines_.fill(reinterpret_cast<uint8_t*>(&slice[0]), n);
+            else
+                pattern_.fill(reinterpret_cast<uint8_t*>(&slice[0]), n);
             pacer_.produced(n);
             queue(std::move(slice), true);
             write_to_line();
@@ -139,7 +142,8 @@ bool PortDevice::send(const std::string& bytes, std::string* err) {
     return true;
 }
 
-bool PortDevice::start_stream(uint64_t bytes_per_second, uint64_t count, std::string* err) {
+bool PortDevice::start_stream(uint64_t bytes_per_second, uint64_t count, std::string* err,
+                              bool lines) {
     if (!pty_.is_open()) {
         *err = "port vanished";
         return false;
@@ -149,6 +153,8 @@ bool PortDevice::start_stream(uint64_t bytes_per_second, uint64_t count, std::st
     mode_ = Mode::Stream;
     modem_.reset();
     pattern_.seek(0);
+    lines_ = NumberLineGenerator();
+    line_stream_ = lines;
     stream_sent_ = 0;
     pacer_.start(bytes_per_second, count, Clock::now());
     return true;

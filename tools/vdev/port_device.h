@@ -46,7 +46,9 @@ public:
     // Control operations.
     void set_mode(Mode mode);  // modem or silent; ends any stream
     bool send(const std::string& bytes, std::string* err);
-    bool start_stream(uint64_t bytes_per_second, uint64_t count, std::string* err);
+    // `lines`: the line stream of NumberLineGenerator rather than the pattern.
+    bool start_stream(uint64_t bytes_per_second, uint64_t count, std::string* err,
+                      bool lines = false);
     void stop_stream();
     StreamStatus stream_status() const;
     const std::string& received() const { return received_; }
@@ -85,6 +87,8 @@ private:
     ModemLine modem_;
     StreamPacer pacer_;
     PatternGenerator pattern_;
+    NumberLineGenerator lines_;
+    bool line_stream_ = false;
     uint64_t stream_sent_ = 0;
 
     std::deque<Chunk> pending_;

@@ -120,6 +120,7 @@ TEST_F(DeviceTest, BadCommandsGetErrAndChangeNothing) {
         {"zero rate", "STREAM COM1 0 10"},
         {"negative count", "STREAM COM1 100 -1"},
         {"huge number", "STREAM COM1 99999999999999999999999 1"},
+        {"unknown stream kind", "STREAM COM1 100 10 words"},
     };
     for (const BadCommand& c : cases) {
         std::string reply = device.ctl(c.line);

@@ -61,4 +61,21 @@ TEST(Pattern, AShiftedCopyDoesNotMatch) {
     }
 }
 
+// The line stream: three numbers a line, and the count of whole lines in
+// any prefix of it, which the plot's benchmark compares with what it plotted.
+TEST(Pattern, TheLineStreamAndItsWholeLines) {
+    vdev::NumberLineGenerator lines;
+    const std::string first = "1,7,-1\r\n2,14,-2\r\n";
+    std::string got(first.size() + 3, '\0');
+    lines.fill(reinterpret_cast<uint8_t*>(&got[0]), got.size());
+    EXPECT_EQ(first + "3,2", got);
+    EXPECT_EQ(2u, lines.whole_lines());
+    std::string rest(3, '\0');
+    lines.fill(reinterpret_cast<uint8_t*>(&rest[0]), rest.size());
+    EXPECT_EQ("1,-", rest);
+    uint8_t end[3];
+    lines.fill(end, sizeof end);
+    EXPECT_EQ(3u, lines.whole_lines()) << "a line counts once its LF is out";
+}
+
 }  // namespace

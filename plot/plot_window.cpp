@@ -1,0 +1,294 @@
+// The plot window's life, input and commands; the drawing is in
+// plot_frame.cpp.
+#include "plot/plot_window.h"
+#include <commdlg.h>
+#include "framework/dpi.h"
+#include "framework/program_instance.h"
+#include "resources/resource_ids.h"
+#include "text/plot_csv.h"
+
+namespace {
+
+// The window's class name and title.
+const char plot_class[] = "Quorvex Plot";
+
+int write_to_file(void* file, const char* bytes, int count)
+{
+    DWORD written = 0;
+    return WriteFile(file, bytes, static_cast<DWORD>(count), &written, nullptr) &&
+           written == static_cast<DWORD>(count);
+}
+
+LRESULT CALLBACK plot_window_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    if (msg == WM_NCCREATE) {
+        auto* object = static_cast<PlotWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+        object->hwnd = window;
+    }
+    auto* object = reinterpret_cast<PlotWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (object && object->window_message(msg, wparam, lparam))
+        return 0;
+    return DefWindowProcA(window, msg, wparam, lparam);
+}
+
+}  // namespace
+
+int PlotWindow::window_message(UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    switch (msg) {
+    case WM_PAINT:            on_paint(); return 1;
+    case WM_ERASEBKGND:       return 1;
+    case WM_SIZE:             on_size(wparam); return 1;
+    case WM_WINDOWPOSCHANGED: place_changed(); return 0;  // Windows then sends WM_SIZE
+    case WM_GETMINMAXINFO:    on_min_max_info(reinterpret_cast<MINMAXINFO*>(lparam)); return 1;
+    case WM_DPICHANGED:       on_dpi_changed(wparam, reinterpret_cast<const RECT*>(lparam)); return 1;
+    case WM_COMMAND:          on_command(wparam); return 1;
+    case WM_KEYDOWN:          on_key_down(wparam); return 1;
+    case WM_LBUTTONDOWN:      toggle_pause(); return 1;
+    case WM_MOUSEMOVE:        on_mouse_move(lparam); return 1;
+    case WM_MOUSELEAVE:       hover_x = -1; redraw(); return 1;
+    case WM_CLOSE:            on_close(); return 1;
+    case WM_DESTROY:          on_destroy(); return 1;
+    default:                  return 0;
+    }
+}
+
+int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int32_t& changed)
+{
+    settings_ = &settings;
+    changed_ = &changed;
+    samples.set_capacity(settings.points);
+    reader.reset();
+    paused = 0;
+    hover_x = -1;
+    frames = 0;
+    tracking_ = 0;
+    WNDCLASSA window_class = {};
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = plot_window_proc;
+    window_class.hInstance = program_instance;
+    window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    window_class.lpszClassName = plot_class;
+    // Registered once: a second time fails, which changes nothing.
+    RegisterClassA(&window_class);
+    dpi_ = window_dpi(owner);
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
+    int width = scale_to_dpi(560, dpi_), height = scale_to_dpi(360, dpi_);
+    if (place) {
+        x = place->left;
+        y = place->top;
+        width = place->right - place->left;
+        height = place->bottom - place->top;
+    }
+    if (!CreateWindowExA(0, plot_class, plot_class, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y,
+                         width, height, owner, nullptr, program_instance, this))
+        return 0;
+    SetMenu(hwnd, LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_PLOT_WINDOW)));
+    set_scale(window_dpi(hwnd));
+    GetWindowRect(hwnd, &last_place_);
+    tracking_ = 1;
+    return 1;
+}
+
+void PlotWindow::destroy()
+{
+    DestroyWindow(hwnd);
+}
+
+void PlotWindow::on_destroy()
+{
+    if (frame_)
+        DeleteObject(frame_);
+    if (font_)
+        DeleteObject(font_);
+    frame_ = nullptr;
+    font_ = nullptr;
+    area_width_ = 0;
+    samples.clear();
+    // Later messages of the dying window go to Windows alone.
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    hwnd = nullptr;
+}
+
+void PlotWindow::feed(const char* bytes, int count)
+{
+    if (!hwnd)
+        return;
+    uint32_t before = samples.end();
+    reader.feed(bytes, count, samples);
+    if (samples.end() == before)
+        return;
+    fresh_ = 1;
+    if (!paused)
+        columns.follow(samples);
+}
+
+void PlotWindow::refresh()
+{
+    if (hwnd && fresh_ && !paused)
+        redraw();
+}
+
+void PlotWindow::clear()
+{
+    if (!hwnd)
+        return;
+    samples.clear();
+    reader.reset();
+    columns.rebuild(samples, 0, 0, area_width_);
+    redraw();
+}
+
+void PlotWindow::redraw()
+{
+    fresh_ = 0;
+    stale_ = 1;
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void PlotWindow::toggle_pause()
+{
+    paused = !paused;
+    CheckMenuItem(GetMenu(hwnd), IDM_PLOT_PAUSE, paused ? MF_CHECKED : MF_UNCHECKED);
+    if (!paused)
+        columns.rebuild(samples, samples.first(), samples.end(), area_width_);
+    redraw();
+}
+
+// Columns as wide as the plot area: the newest samples when following,
+// what is still kept of the held picture when paused.
+void PlotWindow::columns_for_width()
+{
+    RECT client;
+    GetClientRect(hwnd, &client);
+    area_width_ = client.right - 2 * scale_to_dpi(6, dpi_);
+    uint32_t first = paused && columns.first() > samples.first() ? columns.first() : samples.first();
+    columns.rebuild(samples, first, paused ? columns.end() : samples.end(), area_width_);
+}
+
+void PlotWindow::on_size(WPARAM kind)
+{
+    if (kind == SIZE_MINIMIZED)
+        return;
+    if (frame_)
+        DeleteObject(frame_);
+    frame_ = nullptr;
+    columns_for_width();
+    stale_ = 1;
+}
+
+void PlotWindow::set_scale(UINT new_dpi)
+{
+    dpi_ = new_dpi;
+    if (font_)
+        DeleteObject(font_);
+    font_ = CreateFontA(-MulDiv(9, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                        DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg 2");
+    columns_for_width();
+    redraw();
+}
+
+// A move or a new size of the normal window is kept for the next run.
+void PlotWindow::place_changed()
+{
+    RECT now;
+    if (!tracking_ || (GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)) ||
+        !GetWindowRect(hwnd, &now) || EqualRect(&now, &last_place_))
+        return;
+    last_place_ = now;
+    settings_->window = now;
+    settings_->has_window = 1;
+    *changed_ = 1;
+}
+
+void PlotWindow::on_min_max_info(MINMAXINFO* info)
+{
+    info->ptMinTrackSize = POINT{scale_to_dpi(240, dpi_), scale_to_dpi(160, dpi_)};
+}
+
+void PlotWindow::on_dpi_changed(WPARAM wparam, const RECT* suggested)
+{
+    set_scale(LOWORD(wparam));
+    SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PlotWindow::on_close()
+{
+    SendMessageA(GetWindow(hwnd, GW_OWNER), WM_COMMAND, IDM_PLOT, 0);
+}
+
+void PlotWindow::on_command(WPARAM wparam)
+{
+    switch (LOWORD(wparam)) {
+    case IDM_PLOT_SAVE_CSV: choose_csv_file(); break;
+    case IDM_PLOT_PAUSE:    toggle_pause(); break;
+    case IDM_PLOT_Y_RANGE:  choose_y_range(); break;
+    default:                break;
+    }
+}
+
+// The window's keys: its menu's Ctrl+S and Space, and Escape to close it.
+void PlotWindow::on_key_down(WPARAM key)
+{
+    if (key == VK_ESCAPE)
+        on_close();
+    else if (key == VK_SPACE)
+        toggle_pause();
+    else if (key == 'S' && GetKeyState(VK_CONTROL) < 0)
+        choose_csv_file();
+}
+
+void PlotWindow::on_mouse_move(LPARAM lparam)
+{
+    if (hover_x < 0) {
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, 0};
+        TrackMouseEvent(&track);
+    }
+    hover_x = static_cast<short>(LOWORD(lparam));
+    redraw();
+}
+
+void PlotWindow::choose_csv_file()
+{
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = hwnd;
+    dialog.lpstrFilter = L"CSV (*.csv)\0*.csv\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrDefExt = L"csv";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&dialog) || save_csv(path))
+        return;
+    // Windows' own words for what went wrong ("There is not enough space on
+    // the disk.").
+    char why[256];
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                        GetLastError(), 0, why, sizeof why, nullptr))
+        why[0] = '\0';
+    MessageBoxA(hwnd, why, plot_class, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A file that could not be written whole is deleted rather than left cut;
+// the error of the failed step is kept for the caller.
+int PlotWindow::save_csv(const wchar_t* path)
+{
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    int written = write_plot_csv(samples, write_to_file, file);
+    DWORD error = GetLastError();
+    if (!CloseHandle(file) && written) {
+        written = 0;
+        error = GetLastError();
+    }
+    if (!written) {
+        DeleteFileW(path);
+        SetLastError(error);
+    }
+    return written;
+}
