@@ -7,6 +7,7 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_file.h"
 #include "settings/settings_folder.h"
+#include "settings/send_settings.h"
 
 wchar_t settings_folder_text[MAX_PATH];
 wchar_t settings_path_text[MAX_PATH];
@@ -57,6 +58,7 @@ void MainDialog::read_settings(const wchar_t* path)
     Reopen = 1;
     MaxLines = default_max_lines;
     options = ViewSettings{};
+    reset_send_settings(send_settings);
     if ((!path || path[0]) &&
         load_settings_file(ini_reader, path, port_setup_dialog.settings, Upper, SendChar,
                            command_combo.hwnd, &Reopen, &options, &MaxLines))
@@ -68,6 +70,7 @@ void MainDialog::read_settings(const wchar_t* path)
     check_radio_index(hwnd, IDC_SEND_CR, IDC_SEND_NONE,
                       options.line_end ? options.line_end + 1 : SendChar);
     show_reopen_option();
+    apply_send_options();
 }
 
 // The text this window would save now, in ini_writer; 0 when it could not

@@ -26,47 +26,58 @@ void enter_history(const char* text)
 
 }  // namespace
 
-namespace {
-
 // The bytes that end each command, by line-end choice: SendChar's CR or LF,
 // CR LF, or nothing.
-int append_line_end(char* at, int32_t line_end, int32_t send_char)
+int MainDialog::append_line_end(char* at)
 {
-    if (line_end == 1) {
+    if (options.line_end == 1) {
         at[0] = '\r';
         at[1] = '\n';
         return 2;
     }
-    if (line_end == 2)
+    if (options.line_end == 2)
         return 0;
-    at[0] = send_char == 0 ? '\r' : '\n';
+    at[0] = SendChar == 0 ? '\r' : '\n';
     return 1;
 }
 
-}  // namespace
+// The field's text (command_max_length + 2 bytes at `line`), in capitals
+// when that option is on; returns its length. A longer text (only set from
+// outside, never typed) is cut at the limit.
+int MainDialog::read_command_field(char* line)
+{
+    line[0] = '\0';
+    GetWindowTextA(command_combo.hwnd, line, command_max_length + 1);
+    if (Upper == 1)
+        upper_ascii(line);
+    return lstrlenA(line);
+}
+
+// Turns the text at `line` into the bytes that go out: escapes expanded in
+// place when that option is on (they only ever shorten the text), then the
+// line end. Returns the count.
+int MainDialog::command_bytes(char* line, int length)
+{
+    int count = length;
+    if (options.escapes == 1)
+        count = expand_escapes(line, line, length);
+    return count + append_line_end(line + count);
+}
 
 void MainDialog::send_command()
 {
-    // The whole line the field takes, then room for a CR LF or the NUL; a
-    // longer text (only set from outside, never typed) is cut at the limit.
-    char line[command_max_length + 2] = {};
-    GetWindowTextA(command_combo.hwnd, line, command_max_length + 1);
-    int length = lstrlenA(line);
-    if (Upper == 1)
-        upper_ascii(line);
+    char line[command_max_length + 2];
+    int length = read_command_field(line);
     if (length > 0) {
         enter_history(line);
         settings_changed = 1;
     }
-    if (open_port()) {
-        // Escapes are expanded in place: they only ever shorten the text.
-        // The history above keeps the text as typed.
-        int count = length;
-        if (options.escapes == 1)
-            count = expand_escapes(line, line, length);
-        count += append_line_end(line + count, options.line_end, SendChar);
+    // The history above keeps the text as typed.
+    int count = command_bytes(line, length);
+    if (open_port())
         serial_channel.write(line, count);
-    }
+    else
+        send_once_open(line, count);
     refocus_command();
 }
 

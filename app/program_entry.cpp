@@ -8,9 +8,10 @@ int run_program(HINSTANCE instance, int dialog_id)
 {
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
-    // The status bar, the received list, and the buttons, lists and combo
-    // box of the dialogs.
-    controls.dwICC = ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
+    // The status bar and its progress bar, the received list, and the
+    // buttons, lists and combo box of the dialogs.
+    controls.dwICC = ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES |
+                     ICC_STANDARD_CLASSES;
     program_instance = instance;
     InitCommonControlsEx(&controls);
     register_all_custom_classes();

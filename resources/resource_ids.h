@@ -4,6 +4,8 @@
 #define IDD_MAIN              101
 #define IDI_PROGRAM           102
 #define IDM_MAIN              103
+#define IDD_SEND_OPTIONS      104
+#define IDD_MACROS            105
 #define IDM_PLOT_WINDOW       110
 #define IDD_Y_RANGE           111
 #define IDD_SELECT_PORT       21999
@@ -14,12 +16,17 @@
 #define IDC_USE_UPPERCASE     1009
 #define IDC_CONNECTION_LIGHT  1010
 #define IDC_COMMAND           1011
+#define IDC_CHAR_DELAY        1020
+#define IDC_LINE_DELAY        1021
+#define IDC_REPEAT_MS         1022
+#define IDC_MACRO_F1          1030  /* to 1041 for F12 */
 #define IDC_SEND_CR           22000
 #define IDC_SEND_LF           22001
 #define IDC_SEND_CRLF         22002
 #define IDC_SEND_NONE         22003
 #define IDC_ESCAPES           22004
 #define IDC_STATUS_BAR        50000
+#define IDC_SEND_PROGRESS     50001
 
 /* Y range dialog controls */
 #define IDC_Y_BOTTOM          1101
@@ -34,6 +41,9 @@
 #define IDM_PROGRAM_INFO      40012
 #define IDM_CLEAR_COMMANDS    40013
 #define IDM_REOPEN_LOST       40014
+#define IDM_DTR               40015
+#define IDM_RTS               40016
+#define IDM_SEND_BREAK        40017
 #define IDM_VIEW_AS_RECEIVED  40020
 #define IDM_VIEW_LINES        40021
 #define IDM_VIEW_HEX          40022
@@ -43,6 +53,11 @@
 #define IDM_COPY              40026
 #define IDM_CLEAR_RECEIVED    40027
 #define IDM_PLOT              40028
+#define IDM_SEND_FILE         40030
+#define IDM_STOP_SENDING      40031
+#define IDM_REPEAT            40032
+#define IDM_SEND_OPTIONS      40033
+#define IDM_MACROS            40034
 #define IDM_PLOT_SAVE_CSV     40041
 #define IDM_PLOT_PAUSE        40042
 #define IDM_PLOT_Y_RANGE      40043

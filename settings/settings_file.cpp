@@ -2,6 +2,8 @@
 #include <cstdlib>
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
+#include "settings/line_control_settings.h"
+#include "settings/send_settings.h"
 #include "text/port_names.h"
 #include "text/upper_ascii.h"
 
@@ -128,6 +130,7 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings&
     port.Port = parse_port_name(key_text(reader, "Port", value));
     port.Baud = static_cast<int32_t>(parse_baud_rate(key_text(reader, "Baud", value)));
     port.Flow = parse_flow_name(key_text(reader, "Flow", value));
+    load_line_control_settings(reader, port);
 
     reader.find_section(misc_settings_section);
     reader.get_bool("Upper", &upper, 0);
@@ -140,6 +143,7 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings&
         *max_lines = lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
     if (view)
         load_view_settings(reader, *view);
+    load_send_settings(reader, send_settings);
 
     // Longer lines are cut to the history's 199 characters.
     char command[command_buffer_size];
@@ -210,6 +214,7 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
         writer.write_int("Baud", port.Baud);
     if (*flow_name(port.Flow))
         writer.write_text("Flow", flow_name(port.Flow));
+    write_line_control_settings(writer, port);
 
     writer.write_section(misc_settings_section);
     writer.write_bool("Upper", upper);
@@ -220,6 +225,7 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
         writer.write_int("MaxLines", max_lines);
     if (view)
         write_view_settings(writer, *view);
+    write_send_timing(writer, send_settings);
 
     writer.write_section(old_commands_section);
     // A window that is gone answers every message with 0, which would read
@@ -233,5 +239,6 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
             writer.write_line(command);
         }
     }
+    write_macros(writer, send_settings);
     return writer.error ? 0 : 1;
 }

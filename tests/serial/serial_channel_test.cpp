@@ -210,6 +210,29 @@ TEST_F(SerialLine, OpenSetsTimeoutsQueuesAndEvents)
     EXPECT_EQ(1, channel.is_open);
 }
 
+// The driver never gives up on a write before its bytes' own time on the
+// line: the per-byte part of the write time-out follows the rate.
+TEST_F(SerialLine, TheWriteTimeOutGrowsWithTheLineTimeOfEachByte)
+{
+    const struct {
+        int32_t baud;
+        int stop_bits;
+        DWORD per_byte_ms;  // ten or eleven bits a byte, rounded up
+    } cases[] = {{300, 0, 34}, {1200, 2, 10}, {9600, 0, 2}, {115200, 0, 1}, {921600, 0, 1}};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        PortSettings settings = line(0, 3, 0, 0, cases[i].stop_bits);
+        settings.Baud = cases[i].baud;
+        ASSERT_EQ(1, channel.open(settings)) << "case " << i;
+        COMMTIMEOUTS timeouts;
+        memset(&timeouts, 0xff, sizeof timeouts);
+        ASSERT_TRUE(GetCommTimeouts(channel.handle, &timeouts)) << "case " << i;
+        EXPECT_EQ(cases[i].per_byte_ms, timeouts.WriteTotalTimeoutMultiplier)
+            << "case " << i << ": baud " << cases[i].baud;
+        EXPECT_EQ(MAXDWORD, timeouts.ReadIntervalTimeout) << "case " << i;
+        channel.close();
+    }
+}
+
 TEST_F(SerialLine, WrittenBytesArriveExactly)
 {
     const char early[] = "closed";

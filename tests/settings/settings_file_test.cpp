@@ -3,6 +3,7 @@
 #include <string>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
+#include "settings/send_settings.h"
 #include "settings_window_fixture.h"
 
 namespace {
@@ -324,6 +325,87 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         window.save_settings();
         EXPECT_EQ(file(c.saved_port_keys, c.saved_misc_keys), read_file(settings_file()))
             << "case " << i;
+    }
+}
+
+// The pacing, the repeat's period and the macros: read when valid, written
+// after the other keys and in a section of their own only when set.
+TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSet)
+{
+    struct Case {
+        const char* misc_keys;  // under [Misc Settings], after SendChar
+        const char* macros;     // after [Old commands]
+        int32_t char_delay, line_delay, repeat_ms;
+        const char* f1;
+        const char* f12;
+        const char* saved_misc_keys;
+        const char* saved_macros;
+    } cases[] = {
+        {"", "", 0, 0, 1000, "", "", "", ""},
+        {"CharDelay=5\r\nLineDelay=10000\r\nRepeatMs=50\r\n", "", 5, 10000, 50, "", "",
+         "CharDelay=5\r\nLineDelay=10000\r\nRepeatMs=50\r\n", ""},
+        {"CharDelay=1001\r\nLineDelay=-1\r\nRepeatMs=49\r\n", "", 0, 0, 1000, "", "", "", ""},
+        {"CharDelay=0\r\nRepeatMs=1000\r\n", "", 0, 0, 1000, "", "", "", ""},
+        {"RepeatMs=3600000\r\n", "", 0, 0, 3600000, "", "", "RepeatMs=3600000\r\n", ""},
+        {"RepeatMs=3600001\r\n", "", 0, 0, 1000, "", "", "", ""},
+        {"", "[Macros]\r\nF12=ATZ\\r\r\nf1=AT+CSQ\r\nF13=no\r\n", 0, 0, 1000, "AT+CSQ",
+         "ATZ\\r", "", "[Macros]\r\nF1=AT+CSQ\r\nF12=ATZ\\r\r\n"},
+        {"", "[Macros]\r\nF1=\r\n", 0, 0, 1000, "", "", "", ""},
+    };
+    const auto file = [](const char* misc_keys, const char* macros) {
+        return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
+                           "StopBits=0\r\n[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\n") +
+               misc_keys + "[Old commands]\r\n" + macros;
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        load_from(file(c.misc_keys, c.macros));
+        const std::string keys = std::string(c.misc_keys) + c.macros;
+        EXPECT_EQ(c.char_delay, send_settings.char_delay) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.line_delay, send_settings.line_delay) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.repeat_ms, send_settings.repeat_ms) << "case " << i << ": " << keys;
+        EXPECT_STREQ(c.f1, send_settings.macros[0]) << "case " << i << ": " << keys;
+        EXPECT_STREQ(c.f12, send_settings.macros[11]) << "case " << i << ": " << keys;
+        window.settings_changed = 1;
+        window.save_settings();
+        EXPECT_EQ(file(c.saved_misc_keys, c.saved_macros), read_file(settings_file()))
+            << "case " << i;
+    }
+    reset_send_settings(send_settings);
+}
+
+}  // namespace
+
+namespace {
+
+// DTR and RTS on open: on unless the file says 0, and written only as 0,
+// right after Flow.
+TEST_F(SettingsWindowTest, DtrAndRtsKeysAreWrittenOnlyWhenOff)
+{
+    const struct {
+        const char* keys;  // under [Port Settings], after StopBits
+        int32_t dtr, rts;
+        const char* saved;
+    } cases[] = {
+        {"", 1, 1, ""},
+        {"Dtr=0\r\n", 0, 1, "Dtr=0\r\n"},
+        {"Rts=0\r\nDtr=1\r\n", 1, 0, "Rts=0\r\n"},
+        {"Flow=RTSCTS\r\nDtr=0\r\nRts=0\r\n", 0, 0, "Flow=RTSCTS\r\nDtr=0\r\nRts=0\r\n"},
+        {"dtr=0\r\nRTS=yes\r\n", 0, 1, "Dtr=0\r\n"},
+    };
+    const auto file = [](const char* keys) {
+        return std::string("[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\n"
+                           "StopBits=0\r\n") + keys +
+               "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\n[Old commands]\r\n";
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        load_from(file(c.keys));
+        EXPECT_EQ(c.dtr, port_setup_dialog.settings.Dtr) << "case " << i << ": " << c.keys;
+        EXPECT_EQ(c.rts, port_setup_dialog.settings.Rts) << "case " << i << ": " << c.keys;
+        window.settings_changed = 1;
+        window.save_settings();
+        EXPECT_EQ(file(c.saved), read_file(settings_file())) << "case " << i;
     }
 }
 

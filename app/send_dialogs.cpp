@@ -1,0 +1,88 @@
+// The Send options and Macros dialogs: both edit the send settings and share
+// one small dialog procedure. Nothing changes unless OK finds every value
+// valid.
+#include "app/main_dialog.h"
+#include "app/program_objects.h"
+#include "framework/program_instance.h"
+#include "resources/resource_ids.h"
+#include "settings/send_settings.h"
+
+namespace {
+
+const struct {
+    int id;
+    int32_t SendSettings::*field;
+    int32_t low, high;
+} number_fields[] = {
+    {IDC_CHAR_DELAY, &SendSettings::char_delay, 0, max_char_delay},
+    {IDC_LINE_DELAY, &SendSettings::line_delay, 0, max_line_delay},
+    {IDC_REPEAT_MS, &SendSettings::repeat_ms, min_repeat_ms, max_repeat_ms},
+};
+
+constexpr int macro_length = sizeof send_settings.macros[0] - 1;
+
+// Takes the numbers when all are in range; otherwise selects the first
+// that is not and returns 0.
+int take_numbers(HWND dialog)
+{
+    int32_t values[3];
+    for (int i = 0; i < 3; ++i) {
+        BOOL valid = FALSE;
+        UINT value = GetDlgItemInt(dialog, number_fields[i].id, &valid, FALSE);
+        if (!valid || value < static_cast<UINT>(number_fields[i].low) ||
+            value > static_cast<UINT>(number_fields[i].high)) {
+            HWND field = GetDlgItem(dialog, number_fields[i].id);
+            SetFocus(field);
+            SendMessageA(field, EM_SETSEL, 0, -1);
+            return 0;
+        }
+        values[i] = static_cast<int32_t>(value);
+    }
+    for (int i = 0; i < 3; ++i)
+        send_settings.*number_fields[i].field = values[i];
+    return 1;
+}
+
+INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+        if (lparam == IDD_MACROS)
+            for (int i = 0; i < 12; ++i) {
+                SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, EM_LIMITTEXT, macro_length, 0);
+                SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(send_settings.macros[i]));
+            }
+        else
+            for (const auto& number : number_fields)
+                SetDlgItemInt(dialog, number.id, static_cast<UINT>(send_settings.*number.field),
+                              FALSE);
+        return TRUE;
+    }
+    if (msg != WM_COMMAND || (LOWORD(wparam) != IDOK && LOWORD(wparam) != IDCANCEL))
+        return FALSE;
+    int ok = LOWORD(wparam) == IDOK;
+    if (ok && GetWindowLongPtrA(dialog, DWLP_USER) == IDD_MACROS) {
+        for (int i = 0; i < 12; ++i)
+            SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, WM_GETTEXT, macro_length + 1,
+                                reinterpret_cast<LPARAM>(send_settings.macros[i]));
+    } else if (ok && !take_numbers(dialog)) {
+        return TRUE;
+    }
+    EndDialog(dialog, ok);
+    return TRUE;
+}
+
+}  // namespace
+
+// Runs the Send options (IDD_SEND_OPTIONS) or Macros (IDD_MACROS) dialog;
+// what OK takes is saved and applied at once.
+void MainDialog::run_send_dialog(int template_id)
+{
+    if (DialogBoxParamA(program_instance, MAKEINTRESOURCEA(template_id), hwnd, send_dialog_proc,
+                        template_id) == 1) {
+        settings_changed = 1;
+        apply_send_options();
+    }
+    refocus_command();
+}

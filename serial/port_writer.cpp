@@ -1,0 +1,340 @@
+#include "serial/port_writer.h"
+
+namespace {
+
+// The driver's own write time-out beyond the bytes' line time; a command
+// that has not gone out whole by then is given up.
+const DWORD write_grace_ms = 5000;
+// How often a waiting write looks at what holds the line back.
+const DWORD hold_poll_ms = 50;
+
+// Our own cancel and a time-out are no loss; any other failure is, as
+// abort-on-error is off.
+bool means_device_gone(DWORD error)
+{
+    return error != ERROR_OPERATION_ABORTED && error != ERROR_COUNTER_TIMEOUT &&
+           error != ERROR_IO_PENDING;
+}
+
+bool is_line_end(char byte)
+{
+    return byte == '\r' || byte == '\n';
+}
+
+}  // namespace
+
+PortWriter::PortWriter()
+{
+    InitializeCriticalSection(&lock);
+}
+
+PortWriter::~PortWriter()
+{
+    stop();
+    DeleteCriticalSection(&lock);
+}
+
+int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DCB& line,
+                      volatile LONG* lost_flag)
+{
+    if (thread)
+        return 1;
+    port = port_handle;
+    overlapped = write_overlapped;
+    lost = lost_flag;
+    baud = line.BaudRate ? line.BaudRate : 9600;
+    frame_bits = 1u + line.ByteSize + (line.Parity != NOPARITY ? 1u : 0u) +
+                 (line.StopBits == ONESTOPBIT ? 1u : 2u);
+    // The driver never gives up on a write before its bytes' time on the line.
+    COMMTIMEOUTS timeouts = {};
+    if (GetCommTimeouts(port, &timeouts)) {
+        timeouts.WriteTotalTimeoutMultiplier = (frame_bits * 1000u + baud - 1u) / baud;
+        SetCommTimeouts(port, &timeouts);
+    }
+    // The state goes on from the last session: the window has seen its
+    // counts.
+    quitting = 0;
+    wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    abort_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (wake && abort_event)
+        thread = CreateThread(nullptr, 0, thread_main, this, 0, nullptr);
+    if (thread)
+        return 1;
+    stop();
+    return 0;
+}
+
+void PortWriter::stop()
+{
+    if (thread) {
+        end_transfer(1);
+        WaitForSingleObject(thread, INFINITE);
+    }
+    HANDLE* handles[] = {&thread, &wake, &abort_event};
+    for (HANDLE* handle : handles)
+        if (*handle) {
+            CloseHandle(*handle);
+            *handle = nullptr;
+        }
+    state.held = hold_none;
+}
+
+void PortWriter::abort()
+{
+    end_transfer(0);
+}
+
+// Empties the queue and ends the transfer under way; with `quit` the
+// thread ends too.
+void PortWriter::end_transfer(int32_t quit)
+{
+    EnterCriticalSection(&lock);
+    if (thread) {
+        quitting |= quit;
+        drop_queue();
+        SetEvent(abort_event);
+        SetEvent(wake);
+    }
+    LeaveCriticalSection(&lock);
+}
+
+// Called with the lock held. A file still waiting counts as stopped.
+void PortWriter::drop_queue()
+{
+    jobs.clear();
+    repeat_busy = 0;
+    if (state.file_state == file_going && !sending_file)
+        state.file_state = file_stopped;
+}
+
+int PortWriter::queue(const void* data, int length, int repeat)
+{
+    if (!data || length <= 0 || length > send_job_bytes)
+        return 0;
+    SendJob job;
+    job.file = nullptr;
+    job.repeat = repeat;
+    job.length = length;
+    CopyMemory(job.bytes, data, static_cast<SIZE_T>(length));
+    return push(job) ? length : 0;
+}
+
+int PortWriter::queue_file(HANDLE file)
+{
+    SendJob job;
+    job.file = file;
+    job.repeat = 0;
+    if (push(job))
+        return 1;
+    CloseHandle(file);
+    return 0;
+}
+
+int PortWriter::push(const SendJob& job)
+{
+    EnterCriticalSection(&lock);
+    int taken = thread && !quitting && !(job.repeat && repeat_busy) && jobs.push(job);
+    if (taken) {
+        repeat_busy |= job.repeat;
+        if (job.file) {
+            state.file_state = file_going;
+            state.file_sent = 0;
+        }
+        SetEvent(wake);
+    }
+    LeaveCriticalSection(&lock);
+    return taken;
+}
+
+void PortWriter::progress(SendProgress& out)
+{
+    EnterCriticalSection(&lock);
+    out = state;
+    LeaveCriticalSection(&lock);
+}
+
+DWORD WINAPI PortWriter::thread_main(LPVOID writer)
+{
+    static_cast<PortWriter*>(writer)->run();
+    return 0;
+}
+
+// The writer thread: one job at a time until stop.
+void PortWriter::run()
+{
+    for (;;) {
+        SendJob job;
+        EnterCriticalSection(&lock);
+        // An abort asked for before this job was taken emptied the queue
+        // already; it must not end this job too.
+        bool got = !quitting && jobs.pop(job);
+        if (got) {
+            ResetEvent(abort_event);
+            sending_file = job.file != nullptr;
+        }
+        bool quit = quitting != 0;
+        LeaveCriticalSection(&lock);
+        if (quit)
+            return;
+        if (!got) {
+            WaitForSingleObject(wake, INFINITE);
+            continue;
+        }
+        halted = 0;
+        last_byte = 0;
+        if (job.file) {
+            send_file(job.file);
+        } else {
+            DWORD sent = send_bytes(job.bytes, static_cast<DWORD>(job.length), false);
+            EnterCriticalSection(&lock);
+            if (job.repeat)
+                repeat_busy = 0;
+            if (sent < static_cast<DWORD>(job.length)) {
+                ++state.cut_count;
+                state.cut_sent = static_cast<int32_t>(sent);
+                state.cut_length = job.length;
+            }
+            LeaveCriticalSection(&lock);
+        }
+        // The pause after a line end also keeps the next job back.
+        if (is_line_end(last_byte))
+            pause(line_delay_ms);
+    }
+}
+
+// Sends the file in pieces, never holding more than one piece of it.
+void PortWriter::send_file(HANDLE file)
+{
+    uint64_t sent = 0;
+    DWORD start = GetTickCount();
+    bool whole = false;
+    while (!halted) {
+        DWORD got = 0;
+        if (!ReadFile(file, piece, sizeof piece, &got, nullptr))
+            break;
+        if (got == 0) {
+            whole = true;
+            break;
+        }
+        keep_to_line_rate(sent, start);
+        sent += send_bytes(piece, got, true);
+    }
+    CloseHandle(file);
+    EnterCriticalSection(&lock);
+    sending_file = 0;
+    state.file_state = whole && !halted ? file_sent_whole : file_stopped;
+    LeaveCriticalSection(&lock);
+}
+
+// Unpaced, the driver is handed no more than the line has carried since the
+// start plus one piece: a port that takes bytes faster than its rate (a
+// pseudo-terminal) still sends the file in its line time, and a real port
+// always has the next piece waiting.
+void PortWriter::keep_to_line_rate(uint64_t sent, DWORD start)
+{
+    if (char_delay_ms || line_delay_ms || sent <= sizeof piece)
+        return;
+    int bit_ms = static_cast<int>(frame_bits * 1000u);
+    // What the line has carried since the start; MulDiv's -1 for a result
+    // past 32 bits (days into a transfer) waits no more.
+    int carried = MulDiv(static_cast<int>(GetTickCount() - start), static_cast<int>(baud), bit_ms);
+    uint64_t ahead = sent - sizeof piece;
+    if (carried >= 0 && ahead > static_cast<uint64_t>(carried))
+        pause(MulDiv(static_cast<int>(ahead - static_cast<uint64_t>(carried)), bit_ms,
+                     static_cast<int>(baud)));
+}
+
+// Sends `length` bytes, paced when a delay is set; returns how many went
+// out. A file's bytes (`whole`) are waited for however long the line is
+// held; a command is given up once a write has waited past its bound.
+DWORD PortWriter::send_bytes(const char* data, DWORD length, bool whole)
+{
+    DWORD sent = 0;
+    bool paced = char_delay_ms || line_delay_ms;
+    while (sent < length && !halted) {
+        DWORD count = paced ? 1 : length - sent;
+        if (paced && (last_byte == '\n' || (last_byte == '\r' && data[sent] != '\n')))
+            pause(line_delay_ms);
+        if (halted)
+            break;
+        DWORD limit = whole ? INFINITE : write_grace_ms + count * frame_bits * 1000u / baud;
+        DWORD went = transfer(data + sent, count, limit);
+        sent += went;
+        if (whole)
+            count_sent(went);
+        if (went < count && !whole)
+            break;
+        if (went)
+            last_byte = data[sent - 1];
+        if (paced && went)
+            pause(char_delay_ms);
+    }
+    return sent;
+}
+
+// One overlapped write, waited for in short steps that show what holds the
+// line back. Stop, close or the bound drop what the driver still holds;
+// the write is always collected before its buffer is used again.
+DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
+{
+    // WriteFile itself resets the event as the transfer begins.
+    DWORD done = 0;
+    if (WriteFile(port, data, length, &done, overlapped))
+        return done;
+    DWORD error = GetLastError();
+    if (error != ERROR_IO_PENDING) {
+        if (means_device_gone(error))
+            InterlockedExchange(lost, 1);
+        halted = 1;
+        return 0;
+    }
+    HANDLE events[2] = {overlapped->hEvent, abort_event};
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD woke = WaitForMultipleObjects(2, events, FALSE, hold_poll_ms);
+        if (woke == WAIT_OBJECT_0)
+            break;
+        if (woke == WAIT_TIMEOUT && GetTickCount() - start < limit_ms) {
+            show_hold();
+            continue;
+        }
+        if (woke != WAIT_TIMEOUT)
+            halted = 1;
+        PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR);
+        CancelIo(port);
+        break;
+    }
+    // A device found gone ends this job; the window then closes the port,
+    // which empties the queue.
+    if (!GetOverlappedResult(port, overlapped, &done, TRUE) && means_device_gone(GetLastError())) {
+        InterlockedExchange(lost, 1);
+        halted = 1;
+    }
+    state.held = hold_none;
+    return done;
+}
+
+void PortWriter::pause(int32_t ms)
+{
+    if (ms > 0 && WaitForSingleObject(abort_event, static_cast<DWORD>(ms)) == WAIT_OBJECT_0)
+        halted = 1;
+}
+
+void PortWriter::show_hold()
+{
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (!ClearCommError(port, &errors, &status))
+        return;
+    state.held = status.fCtsHold ? hold_cts
+                 : status.fXoffHold ? hold_xoff
+                 : status.fDsrHold  ? hold_dsr
+                                    : hold_none;
+}
+
+void PortWriter::count_sent(DWORD count)
+{
+    EnterCriticalSection(&lock);
+    state.file_sent += count;
+    LeaveCriticalSection(&lock);
+}

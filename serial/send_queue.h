@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+// The most bytes one queued command holds: more than a command line, a
+// macro or a repeat with its line end.
+constexpr int send_job_bytes = 256;
+
+// One piece of work for the writer: a command's bytes, or a whole file.
+struct SendJob {
+    HANDLE file;     // a file sent from its start to its end; null: `bytes`
+    int32_t repeat;  // queued by the repeat timer
+    int32_t length;  // bytes used in `bytes`
+    char bytes[send_job_bytes];
+};
+
+// The jobs waiting for the writer, oldest first. It does no locking: its
+// owner holds its lock around every call.
+class SendQueue {
+public:
+    // 0 when the queue is full (the job is then not taken).
+    int push(const SendJob& job);
+    // 0 when nothing waits.
+    int pop(SendJob& job);
+    // Drops every waiting job; files among them are closed.
+    void clear();
+    int waiting() const { return count; }
+
+private:
+    static constexpr int capacity = 16;
+    SendJob jobs[capacity];
+    int first = 0;
+    int count = 0;
+};

@@ -1,0 +1,464 @@
+// The Send menu through the real window: a file, a paced command, the
+// repeat and the macro keys reach the device; a held line never holds the
+// window; the send part of the status bar says what happens.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include "app/program_objects.h"
+#include "resources/resource_ids.h"
+#include "settings/send_settings.h"
+#include "tests/app/main_window_driver.h"
+#include "tests/serial/platform_spy.h"
+#include "tests/support/test_support.h"
+#include "tools/vdev/pattern.h"
+
+namespace {
+
+std::string open_path;
+
+// Fills in the Open dialog once it is up.
+void CALLBACK fill_open_dialog(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND open = FindWindowA("#32770", nullptr);
+    if (!open)
+        return;
+    KillTimer(nullptr, id);
+    SetDlgItemTextA(open, 0x47c, open_path.c_str());
+    SetDlgItemTextA(open, 0x480, open_path.c_str());
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+}
+
+void send_file(HWND dialog, const std::string& path)
+{
+    open_path = path;
+    SetTimer(nullptr, 0, 200, fill_open_dialog);
+    command(dialog, IDM_SEND_FILE);
+}
+
+std::string send_part()
+{
+    char text[400] = {};
+    if (LOWORD(SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, 4, 0)) < sizeof text)
+        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, 4, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool wait_for_send_part(const std::string& expected, DWORD milliseconds)
+{
+    return pump_until([&] { return send_part() == expected; }, milliseconds);
+}
+
+std::string pattern_bytes(size_t count)
+{
+    std::string bytes;
+    for (size_t i = 0; i < count; ++i)
+        bytes += static_cast<char>(vdev::pattern_byte_at(i));
+    return bytes;
+}
+
+// The progress bar's own visibility, whether or not the window is shown.
+bool bar_shown()
+{
+    HWND bar = GetDlgItem(main_dialog.status_bar, IDC_SEND_PROGRESS);
+    return bar && (GetWindowLongPtrA(bar, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+bool grayed(int id)
+{
+    return (GetMenuState(main_dialog.menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+size_t occurrences(const std::string& text, const std::string& piece)
+{
+    size_t count = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++count;
+    return count;
+}
+
+// A file's bytes go out raw and whole; a command typed meanwhile follows it.
+TEST(Send, AFileGoesOutWholeAndACommandWaitsBehindIt)
+{
+    std::string folder = make_temp_folder("send");
+    const std::string bytes = pattern_bytes(3000);
+    ASSERT_TRUE(write_file(folder + "image.bin", bytes));
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        send_file(dialog, folder + "image.bin");
+        EXPECT_TRUE(main_dialog.sending_file) << "no file after Open";
+        SetWindowTextA(command_combo.hwnd, "AT");
+        command(dialog, IDC_SEND);
+        std::string got = wait_for_received(device, 3003, 10000);
+        EXPECT_EQ(bytes + "AT\r", got) << got.size() << " bytes";
+        EXPECT_TRUE(wait_for_send_part("Sent image.bin: 3,000 bytes", 3000)) << send_part();
+        EXPECT_FALSE(grayed(IDM_SEND_FILE));
+        EXPECT_TRUE(grayed(IDM_STOP_SENDING));
+        EXPECT_FALSE(bar_shown());
+
+        // A file another program holds locked is refused and named.
+        HANDLE locked = CreateFileA((folder + "image.bin").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+        send_file(dialog, folder + "image.bin");
+        CloseHandle(locked);
+        EXPECT_FALSE(main_dialog.sending_file);
+        EXPECT_EQ("Could not read image.bin", send_part());
+    });
+    remove_tree(folder);
+}
+
+// Runs on a thread of its own: asks the window for an answer every 50 ms
+// and keeps the slowest.
+DWORD WINAPI probe_window(LPVOID slowest)
+{
+    for (int i = 0; i < 12; ++i) {
+        DWORD start = GetTickCount();
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutA(main_dialog.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer))
+            *static_cast<DWORD*>(slowest) = 9999;
+        DWORD took = GetTickCount() - start;
+        if (took > *static_cast<DWORD*>(slowest))
+            *static_cast<DWORD*>(slowest) = took;
+        Sleep(50);
+    }
+    return 0;
+}
+
+// While the device holds the line the window answers at once and shows the
+// file's progress, then why it waits; Stop sending and Close end the
+// transfer within 200 ms and say how far it came.
+TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
+{
+    std::string folder = make_temp_folder("send");
+    ASSERT_TRUE(write_file(folder + "big.bin", pattern_bytes(204800)));
+    SpyPatch status("ClearCommError");
+    ASSERT_TRUE(status.active());
+    const int ending[] = {IDM_STOP_SENDING, IDM_CLOSE};
+    DeviceClient device;
+    for (int end : ending) {
+        spy.invented_hold = 0;
+        with_open_port(device, "silent", [&](HWND dialog) {
+            // Fast enough that the line's rate never keeps the file back.
+            command(dialog, IDM_CLOSE);
+            port_setup_dialog.settings.Baud = 921600;
+            command(dialog, IDM_OPEN);
+            ASSERT_TRUE(wait_for_open_attempt(5000));
+            ASSERT_TRUE(device.hold(1)) << device.last_reply();
+            send_file(dialog, folder + "big.bin");
+            ASSERT_TRUE(main_dialog.sending_file) << "end " << end;
+            EXPECT_FALSE(grayed(IDM_STOP_SENDING));
+            EXPECT_TRUE(grayed(IDM_SEND_FILE));
+            wait_for_ticks(2, 3000);
+            std::string progress = send_part();
+            unsigned percent = 999;
+            char sent[32] = {};
+            EXPECT_EQ(2, sscanf(progress.c_str(), "\t\tbig.bin %u %% (%31[0-9,] of 204,800 bytes)",
+                                &percent, sent))
+                << "end " << end << ": " << progress;
+            EXPECT_LT(percent, 100u) << "end " << end << ": " << progress;
+            EXPECT_TRUE(bar_shown()) << "end " << end;
+
+            spy.invented_hold = 1;
+            DWORD slowest = 0;
+            HANDLE probe = CreateThread(nullptr, 0, probe_window, &slowest, 0, nullptr);
+            ASSERT_NE(nullptr, probe);
+            pump_until([&] { return WaitForSingleObject(probe, 0) == WAIT_OBJECT_0; }, 5000);
+            CloseHandle(probe);
+            printf("end %d: the window answered within %lu ms at the slowest\n", end, slowest);
+            EXPECT_LT(slowest, 250u) << "end " << end;
+            EXPECT_TRUE(wait_for_send_part("Sending held: CTS is low", 3000)) << send_part();
+
+            DWORD start = GetTickCount();
+            command(dialog, end);
+            SendProgress now = {};
+            pump_until([&] {
+                serial_channel.writer.progress(now);
+                return now.file_state == file_stopped;
+            }, 3000);
+            DWORD took = GetTickCount() - start;
+            printf("end %d: the transfer ended after %lu ms\n", end, took);
+            EXPECT_LT(took, 200u) << "end " << end;
+            spy.invented_hold = 0;
+            pump_until([] { return send_part().find("Sending stopped") == 0; }, 1000);
+            std::string stopped = send_part();
+            EXPECT_EQ(0u, stopped.find("Sending stopped: big.bin, ")) << stopped;
+            EXPECT_NE(std::string::npos, stopped.find(" of 204,800 bytes")) << stopped;
+            EXPECT_FALSE(main_dialog.sending_file);
+            EXPECT_FALSE(bar_shown());
+        });
+        device.release(1);
+    }
+    remove_tree(folder);
+}
+
+// A device that goes away ends the file and the repeat.
+TEST(Send, ALostPortEndsTheFileAndTheRepeat)
+{
+    std::string folder = make_temp_folder("send");
+    ASSERT_TRUE(write_file(folder + "lost.bin", pattern_bytes(204800)));
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        main_dialog.Reopen = 0;
+        ASSERT_TRUE(device.hold(1)) << device.last_reply();
+        send_settings.repeat_ms = 100;
+        command(dialog, IDM_REPEAT);
+        send_file(dialog, folder + "lost.bin");
+        ASSERT_TRUE(main_dialog.sending_file);
+        ASSERT_TRUE(device.vanish(1)) << device.last_reply();
+        EXPECT_TRUE(pump_until([] { return status_text() == "Port was lost"; }, 5000))
+            << status_text();
+        EXPECT_EQ(0u, send_part().find("Sending stopped: lost.bin, ")) << send_part();
+        EXPECT_EQ(0, main_dialog.repeat_on);
+        EXPECT_FALSE(main_dialog.sending_file);
+    });
+    ASSERT_TRUE(device.come_back(1)) << device.last_reply();
+    device.release(1);
+    reset_send_settings(send_settings);
+    remove_tree(folder);
+}
+
+// With a delay the bytes go one write at a time and take at least the
+// delays; without one a command is one write.
+TEST(Send, APacedCommandGoesOutByteByByte)
+{
+    const struct {
+        int32_t char_delay, line_delay;
+        int writes;
+        DWORD at_least_ms;  // until the last byte arrives
+    } cases[] = {{0, 0, 1, 0}, {40, 0, 6, 200}, {0, 400, 6, 400}};
+    SpyPatch writes("WriteFile");
+    ASSERT_TRUE(writes.active());
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        click(dialog, IDC_ESCAPES);
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            send_settings.char_delay = cases[i].char_delay;
+            send_settings.line_delay = cases[i].line_delay;
+            main_dialog.apply_send_options();
+            device.clear(1);
+            SetWindowTextA(command_combo.hwnd, "AB\\rCD");
+            spy.write_calls = 0;
+            DWORD start = GetTickCount();
+            command(dialog, IDC_SEND);
+            std::string got = wait_for_received(device, 6, 5000);
+            DWORD took = GetTickCount() - start;
+            EXPECT_EQ("AB\rCD\r", got) << "case " << i;
+            EXPECT_GE(took, cases[i].at_least_ms) << "case " << i;
+            pump_messages(cases[i].line_delay + 100);
+            EXPECT_EQ(cases[i].writes, spy.write_calls) << "case " << i;
+        }
+    });
+    reset_send_settings(send_settings);
+    main_dialog.apply_send_options();
+}
+
+// Repeats go out until unchecked, stay out of the history, and are skipped,
+// never queued, while the last one is held.
+TEST(Send, RepeatSendsTheFieldUntilUncheckedAndSkipsWhileHeld)
+{
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        send_settings.repeat_ms = 100;
+        SetWindowTextA(command_combo.hwnd, "R1");
+        command(dialog, IDM_REPEAT);
+        EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
+                  GetMenuState(main_dialog.menu, IDM_REPEAT, MF_BYCOMMAND) & MF_CHECKED);
+        pump_messages(1000);
+        command(dialog, IDM_REPEAT);
+        pump_messages(200);
+        std::string got = device.received(1);
+        size_t count = occurrences(got, "R1\r");
+        EXPECT_GE(count, 4u) << got;
+        EXPECT_EQ(count * 3, got.size()) << got;
+        EXPECT_TRUE(history(dialog).empty());
+        pump_messages(300);
+        EXPECT_EQ(got, device.received(1)) << "sent after Repeat was unchecked";
+
+        // Held for a while: one repeat waits, the others are skipped.
+        device.clear(1);
+        ASSERT_TRUE(device.hold(1));
+        command(dialog, IDM_REPEAT);
+        pump_messages(800);
+        command(dialog, IDM_REPEAT);
+        ASSERT_TRUE(device.release(1));
+        pump_messages(500);
+        EXPECT_EQ("R1\r", device.received(1));
+
+        // Close ends the repeat.
+        command(dialog, IDM_REPEAT);
+        command(dialog, IDM_CLOSE);
+        EXPECT_EQ(0, main_dialog.repeat_on);
+        EXPECT_EQ(0u, GetMenuState(main_dialog.menu, IDM_REPEAT, MF_BYCOMMAND) & MF_CHECKED);
+
+        // Like Send, Repeat opens the closed port; a port that fails to open
+        // leaves it unchecked.
+        command(dialog, IDM_REPEAT);
+        ASSERT_TRUE(wait_for_open_attempt(5000));
+        EXPECT_EQ(1, serial_channel.is_open);
+        EXPECT_EQ(1, main_dialog.repeat_on);
+        command(dialog, IDM_REPEAT);
+        command(dialog, IDM_CLOSE);
+        std::string reply;
+        ASSERT_TRUE(device.command("VANISH COM1 nodevice", &reply)) << reply;
+        command(dialog, IDM_REPEAT);
+        ASSERT_TRUE(wait_for_open_attempt(5000));
+        EXPECT_EQ(0, main_dialog.repeat_on);
+        EXPECT_EQ("Port failed to open", status_text());
+        ASSERT_TRUE(device.come_back(1)) << device.last_reply();
+    });
+    reset_send_settings(send_settings);
+}
+
+// What a key press in the window's loop does: whether the filter took it.
+bool press(UINT message, UINT key, HWND target)
+{
+    MSG msg = {target, message, key, 1, GetTickCount(), {}};
+    return CallMsgFilterA(&msg, MSGF_DIALOGBOX) != 0;
+}
+
+// F1..F12 send their macros, escapes expanded and the line end added,
+// whatever has the focus; a key without a macro goes on (F10 to the menu).
+TEST(Send, MacroKeysSendTheirTexts)
+{
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        lstrcpyA(send_settings.macros[0], "AT\\x41\\t");
+        lstrcpyA(send_settings.macros[9], "F10\\\\");
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        const struct {
+            UINT message, key;
+            HWND target;
+            bool taken;
+            const char* sent;
+        } cases[] = {
+            {WM_KEYDOWN, VK_F1, main_dialog.command_edit, true, "ATA\t\r"},
+            {WM_KEYDOWN, VK_F1, list, true, "ATA\t\r"},
+            {WM_KEYDOWN, VK_F2, list, false, ""},
+            {WM_SYSKEYDOWN, VK_F10, main_dialog.command_edit, true, "F10\\\r"},
+            {WM_KEYDOWN, 'A', main_dialog.command_edit, false, ""},
+        };
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            device.clear(1);
+            EXPECT_EQ(cases[i].taken, press(cases[i].message, cases[i].key, cases[i].target))
+                << "case " << i;
+            size_t length = strlen(cases[i].sent);
+            if (length)
+                wait_for_received(device, length, 3000);
+            else
+                pump_messages(200);
+            EXPECT_EQ(cases[i].sent, device.received(1)) << "case " << i;
+        }
+        send_settings.macros[9][0] = '\0';
+        EXPECT_FALSE(press(WM_SYSKEYDOWN, VK_F10, dialog)) << "F10 without a macro";
+        // A key of a dialog the window opened stays that dialog's.
+        HWND other = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                   nullptr, nullptr);
+        EXPECT_FALSE(press(WM_KEYDOWN, VK_F1, other));
+        DestroyWindow(other);
+    });
+    reset_send_settings(send_settings);
+}
+
+// A real key press goes through the window's own loop.
+TEST(Send, F5PressedInTheWindowSendsItsMacro)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.set_mode(1, "silent"));
+    run_main_window([&](HWND) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        device.clear(1);
+        lstrcpyA(send_settings.macros[4], "key");
+        PostMessageA(main_dialog.command_edit, WM_KEYDOWN, VK_F5, 0x003F0001);
+        PostMessageA(main_dialog.command_edit, WM_KEYUP, VK_F5, 0xC03F0001);
+    });
+    EXPECT_EQ("key\r", wait_for_received(device, 4, 3000));
+    reset_send_settings(send_settings);
+}
+
+// What holds the line back, and a command that could not go out whole.
+TEST(Send, TheSendPartSaysWhatHoldsTheLine)
+{
+    SpyPatch status("ClearCommError");
+    ASSERT_TRUE(status.active());
+    const char* const texts[] = {"Sending held: CTS is low", "Sending held: XOFF received",
+                                 "Sending held: DSR is low"};
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        ASSERT_TRUE(device.hold(1));
+        SetWindowTextA(command_combo.hwnd, "HELD");
+        command(dialog, IDC_SEND);
+        for (int hold = 1; hold <= 3; ++hold) {
+            spy.invented_hold = hold;
+            EXPECT_TRUE(wait_for_send_part(texts[hold - 1], 2000))
+                << "hold " << hold << ": " << send_part();
+        }
+        spy.invented_hold = 0;
+        // The driver's time-out of about five seconds gives the command up.
+        EXPECT_TRUE(wait_for_send_part("Sent 0 of 5 bytes", 9000)) << send_part();
+        device.release(1);
+        // The result stays through a new session of the port.
+        command(dialog, IDM_CLOSE);
+        command(dialog, IDM_OPEN);
+        wait_for_ticks(2, 3000);
+        EXPECT_EQ("Sent 0 of 5 bytes", send_part());
+    });
+}
+
+// The dialogs change the settings only with OK and valid numbers.
+void CALLBACK fill_options(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND options = FindWindowA("#32770", "Send options");
+    if (!options)
+        return;
+    static int step = 0;
+    const char* const char_delays[] = {"1001", "7"};
+    SetDlgItemTextA(options, IDC_CHAR_DELAY, char_delays[step]);
+    SetDlgItemTextA(options, IDC_LINE_DELAY, "250");
+    SetDlgItemTextA(options, IDC_REPEAT_MS, "60");
+    SendMessageA(options, WM_COMMAND, IDOK, 0);
+    if (++step == 2) {
+        step = 0;
+        KillTimer(nullptr, id);
+    }
+}
+
+void CALLBACK fill_macros(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND macros = FindWindowA("#32770", "Macros");
+    if (!macros)
+        return;
+    KillTimer(nullptr, id);
+    std::string long_text(250, 'm');
+    SetDlgItemTextA(macros, IDC_MACRO_F1 + 2, "AT\\r");
+    SendDlgItemMessageA(macros, IDC_MACRO_F1 + 11, WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(long_text.c_str()));
+    SendMessageA(macros, WM_COMMAND, IDOK, 0);
+}
+
+TEST(Send, SendOptionsAndMacrosDialogsSetWhatTheyShow)
+{
+    run_main_window([&](HWND dialog) {
+        main_dialog.settings_changed = 0;
+        SetTimer(nullptr, 0, 100, fill_options);
+        command(dialog, IDM_SEND_OPTIONS);
+        EXPECT_EQ(7, send_settings.char_delay) << "the second try";
+        EXPECT_EQ(250, send_settings.line_delay);
+        EXPECT_EQ(60, send_settings.repeat_ms);
+        EXPECT_EQ(7, serial_channel.writer.char_delay_ms);
+        EXPECT_EQ(1, main_dialog.settings_changed);
+
+        SetTimer(nullptr, 0, 100, fill_macros);
+        command(dialog, IDM_MACROS);
+        EXPECT_STREQ("AT\\r", send_settings.macros[2]);
+        EXPECT_EQ(198u, strlen(send_settings.macros[11])) << "cut to the field's limit";
+        EXPECT_STREQ("", send_settings.macros[0]);
+        main_dialog.settings_changed = 0;
+    });
+    reset_send_settings(send_settings);
+    main_dialog.apply_send_options();
+}
+
+}  // namespace
