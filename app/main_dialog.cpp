@@ -97,6 +97,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_MACROS:         run_send_dialog(IDD_MACROS); break;
     default:                 view_command(LOWORD(wparam)); break;
     }
+    fit_status_parts();
 }
 
 void MainDialog::on_timer(WPARAM timer_id)
@@ -107,6 +108,7 @@ void MainDialog::on_timer(WPARAM timer_id)
     repeat_due(timer_id);
     if (timer_id == receive_timer_id)
         show_send_status();
+    fit_status_parts();
 }
 
 // The View menu's commands; the three views are its first three ids.

@@ -35,6 +35,8 @@ public:
     void on_command(WPARAM wparam, LPARAM lparam) override;
     void on_timer(WPARAM timer_id) override;
     void on_size(WPARAM wparam, LPARAM lparam) override;
+    // Sizes the status bar's parts to their texts (main_dialog_status_parts.cpp).
+    void fit_status_parts();
     void on_dpi_changed(WPARAM wparam, LPARAM lparam) override;
     int on_query_end_session() override;
     LRESULT on_notify(WPARAM wparam, LPARAM lparam) override;

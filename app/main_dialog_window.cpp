@@ -22,12 +22,6 @@ const struct {
     {IDC_SEND, true, false},
 };
 
-// The status bar's parts at 96 DPI, left to right: part 0 takes the room
-// the others leave. The parts: the port's state, the line, the capture, the
-// line's signals, and what is being sent.
-const int status_part_widths[] = {0, 140, 180, 150, 220};
-const int status_part_count = sizeof status_part_widths / sizeof status_part_widths[0];
-
 }  // namespace
 
 // Takes the template's sizes as the smallest the window may become, and
@@ -106,21 +100,7 @@ void MainDialog::on_size(WPARAM kind, LPARAM lparam)
 {
     if (status_bar) {
         SendMessageA(status_bar, WM_SIZE, 0, 0);
-        int rights[status_part_count];
-        int width = LOWORD(lparam);
-        UINT dpi = layout_dpi ? layout_dpi : 96;
-        int fixed = 0;
-        for (int part_width : status_part_widths)
-            fixed += scale_to_dpi(part_width, dpi);
-        // Part 0 keeps a quarter of a narrow bar; the others shrink alike.
-        int room = width * 3 / 4;
-        int right = width;
-        for (int i = status_part_count - 1; i >= 0; --i) {
-            rights[i] = i == status_part_count - 1 ? -1 : right;
-            int part_width = scale_to_dpi(status_part_widths[i], dpi);
-            right -= fixed > room ? MulDiv(part_width, room, fixed) : part_width;
-        }
-        SendMessageA(status_bar, SB_SETPARTS, status_part_count, reinterpret_cast<LPARAM>(rights));
+        fit_status_parts();
     }
     // A maximized window comes back maximized; only the user's own
     // maximizing or restoring counts as a change.
