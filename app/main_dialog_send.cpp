@@ -67,10 +67,9 @@ void MainDialog::toggle_repeat()
     if (!repeat_on && !open_port())
         return;
     repeat_on = !repeat_on;
-    if (repeat_on)
-        SetTimer(hwnd, repeat_timer_id, static_cast<UINT>(send_settings.repeat_ms), nullptr);
-    else
+    if (!repeat_on)
         KillTimer(hwnd, repeat_timer_id);
+    apply_send_options();  // starts the timer when on
     CheckMenuItem(menu, IDM_REPEAT, repeat_on ? MF_CHECKED : MF_UNCHECKED);
 }
 
@@ -127,8 +126,11 @@ void MainDialog::end_sending()
 
 void MainDialog::update_send_menu()
 {
-    EnableMenuItem(menu, IDM_SEND_FILE, sending_file ? MF_GRAYED : MF_ENABLED);
-    EnableMenuItem(menu, IDM_STOP_SENDING, sending_file ? MF_ENABLED : MF_GRAYED);
+    static_assert(IDM_STOP_SENDING == IDM_SEND_FILE + 1, "the two items follow each other");
+    // Send file while idle, Stop sending while a file goes out.
+    for (UINT stop = 0; stop < 2; ++stop)
+        EnableMenuItem(menu, IDM_SEND_FILE + stop,
+                       (sending_file != 0) != (stop != 0) ? MF_GRAYED : MF_ENABLED);
 }
 
 // What holds the line back comes first, then a file's progress, then the

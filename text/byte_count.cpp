@@ -4,24 +4,25 @@
 // bring in the compiler's division routines.
 int format_byte_count(char* out, uint64_t count)
 {
-    uint64_t powers[20];
-    int digits = 1;
-    powers[0] = 1;
-    while (digits < 20 && powers[digits - 1] * 10 <= count) {
-        powers[digits] = powers[digits - 1] * 10;
-        ++digits;
-    }
+    // Digits from the last, each the remainder of a division by ten done a
+    // 16-bit piece at a time, so every step divides only 32 bits.
+    char reversed[26];
     int length = 0;
-    while (digits--) {
-        char digit = '0';
-        while (count >= powers[digits]) {
-            count -= powers[digits];
-            ++digit;
+    do {
+        uint32_t rest = 0;
+        uint64_t quotient = 0;
+        for (int shift = 48; shift >= 0; shift -= 16) {
+            uint32_t piece = rest << 16 | (static_cast<uint32_t>(count >> shift) & 0xffffu);
+            quotient = quotient << 16 | piece / 10u;
+            rest = piece % 10u;
         }
-        out[length++] = digit;
-        if (digits % 3 == 0 && digits)
-            out[length++] = ',';
-    }
+        if (length % 4 == 3)
+            reversed[length++] = ',';
+        reversed[length++] = static_cast<char>('0' + rest);
+        count = quotient;
+    } while (count);
+    for (int i = 0; i < length; ++i)
+        out[i] = reversed[length - 1 - i];
     out[length] = '\0';
     return length;
 }
