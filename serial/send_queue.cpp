@@ -1,12 +1,10 @@
 #include "serial/send_queue.h"
 
-int SendQueue::push(const SendJob& job)
+SendJob* SendQueue::add()
 {
     if (count == capacity)
-        return 0;
-    jobs[(first + count) % capacity] = job;
-    ++count;
-    return 1;
+        return nullptr;
+    return &jobs[(first + count++) % capacity];
 }
 
 int SendQueue::pop(SendJob& job)
