@@ -143,20 +143,21 @@ void MainDialog::show_send_status()
     char sent[27], total[27];
     format_byte_count(sent, file ? now.file_sent : static_cast<uint64_t>(now.cut_sent));
     format_byte_count(total, file ? send_file_size : static_cast<uint64_t>(now.cut_length));
-    bool changed = false;
+    // Every note takes the file's name, the bytes sent and the total;
+    // "%.0s" skips the name where it has no place.
+    const wchar_t* note = nullptr;
     if (file && now.file_state != file_going) {
-        changed = true;
         sending_file = 0;
-        cuts_seen = now.cut_count;  // the file's end is the news
         update_send_menu();
-        wsprintfW(send_note,
-                  now.file_state == file_sent_whole ? L"Sent %s: %S bytes"
-                                                    : L"Sending stopped: %s, %S of %S bytes",
-                  send_file_name, sent, total);
+        note = now.file_state == file_sent_whole ? L"Sent %s: %S bytes"
+                                                 : L"Sending stopped: %s, %S of %S bytes";
     } else if (!file && now.cut_count != cuts_seen) {
-        cuts_seen = now.cut_count;
-        changed = true;
-        wsprintfW(send_note, L"Sent %S of %S bytes", sent, total);
+        note = L"Sent %.0s%S of %S bytes";
+    }
+    bool changed = note != nullptr;
+    if (changed) {
+        cuts_seen = now.cut_count;  // after a file, its end is the news
+        wsprintfW(send_note, note, send_file_name, sent, total);
     }
     int percent = percent_of(now.file_sent, send_file_size);
     wchar_t live_text[MAX_PATH + 64];

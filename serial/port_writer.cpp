@@ -290,36 +290,37 @@ DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
     DWORD done = 0;
     if (WriteFile(port, data, length, &done, overlapped))
         return done;
-    DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING) {
-        if (means_device_gone(error))
-            InterlockedExchange(lost, 1);
-        halted = 1;
-        return 0;
-    }
-    HANDLE events[2] = {overlapped->hEvent, abort_event};
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD woke = WaitForMultipleObjects(2, events, FALSE, hold_poll_ms);
-        if (woke == WAIT_OBJECT_0)
+    if (GetLastError() == ERROR_IO_PENDING) {
+        HANDLE events[2] = {overlapped->hEvent, abort_event};
+        DWORD start = GetTickCount();
+        for (;;) {
+            DWORD woke = WaitForMultipleObjects(2, events, FALSE, hold_poll_ms);
+            if (woke == WAIT_OBJECT_0)
+                break;
+            if (woke == WAIT_TIMEOUT && GetTickCount() - start < limit_ms) {
+                show_hold();
+                continue;
+            }
+            if (woke != WAIT_TIMEOUT)
+                halted = 1;
+            PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR);
+            CancelIo(port);
             break;
-        if (woke == WAIT_TIMEOUT && GetTickCount() - start < limit_ms) {
-            show_hold();
-            continue;
         }
-        if (woke != WAIT_TIMEOUT)
-            halted = 1;
-        PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR);
-        CancelIo(port);
-        break;
+        BOOL collected = GetOverlappedResult(port, overlapped, &done, TRUE);
+        state.held = hold_none;
+        if (collected)
+            return done;
+    } else {
+        done = 0;
+        halted = 1;
     }
     // A device found gone ends this job; the window then closes the port,
     // which empties the queue.
-    if (!GetOverlappedResult(port, overlapped, &done, TRUE) && means_device_gone(GetLastError())) {
+    if (means_device_gone(GetLastError())) {
         InterlockedExchange(lost, 1);
         halted = 1;
     }
-    state.held = hold_none;
     return done;
 }
 

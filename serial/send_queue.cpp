@@ -19,8 +19,7 @@ int SendQueue::pop(SendJob& job)
 
 void SendQueue::clear()
 {
-    SendJob job;
-    while (pop(job))
-        if (job.file)
-            CloseHandle(job.file);
+    for (; count; --count, first = (first + 1) % capacity)
+        if (jobs[first].file)
+            CloseHandle(jobs[first].file);
 }
