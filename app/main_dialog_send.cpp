@@ -33,6 +33,7 @@ void MainDialog::choose_send_file()
     dialog.nMaxFile = MAX_PATH;
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!sending_file && GetOpenFileNameW(&dialog) && open_port()) {
+        lstrcpyW(send_file_name, path + dialog.nFileOffset);  // a part of `path`
         HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         LARGE_INTEGER size;
@@ -40,7 +41,6 @@ void MainDialog::choose_send_file()
             CloseHandle(file);
             file = INVALID_HANDLE_VALUE;
         }
-        lstrcpyW(send_file_name, path + dialog.nFileOffset);  // a part of `path`
         if (file != INVALID_HANDLE_VALUE && serial_channel.writer.queue_file(file)) {
             send_file_size = static_cast<uint64_t>(size.QuadPart);
             sending_file = 1;
@@ -143,21 +143,20 @@ void MainDialog::show_send_status()
     char sent[27], total[27];
     format_byte_count(sent, file ? now.file_sent : static_cast<uint64_t>(now.cut_sent));
     format_byte_count(total, file ? send_file_size : static_cast<uint64_t>(now.cut_length));
-    // Every note takes the file's name, the bytes sent and the total;
-    // "%.0s" skips the name where it has no place.
-    const wchar_t* note = nullptr;
+    bool changed = false;
     if (file && now.file_state != file_going) {
+        changed = true;
         sending_file = 0;
+        cuts_seen = now.cut_count;  // the file's end is the news
         update_send_menu();
-        note = now.file_state == file_sent_whole ? L"Sent %s: %S bytes"
-                                                 : L"Sending stopped: %s, %S of %S bytes";
+        wsprintfW(send_note,
+                  now.file_state == file_sent_whole ? L"Sent %s: %S bytes"
+                                                    : L"Sending stopped: %s, %S of %S bytes",
+                  send_file_name, sent, total);
     } else if (!file && now.cut_count != cuts_seen) {
-        note = L"Sent %.0s%S of %S bytes";
-    }
-    bool changed = note != nullptr;
-    if (changed) {
-        cuts_seen = now.cut_count;  // after a file, its end is the news
-        wsprintfW(send_note, note, send_file_name, sent, total);
+        cuts_seen = now.cut_count;
+        changed = true;
+        wsprintfW(send_note, L"Sent %S of %S bytes", sent, total);
     }
     int percent = percent_of(now.file_sent, send_file_size);
     wchar_t live_text[MAX_PATH + 64];

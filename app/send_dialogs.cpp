@@ -34,9 +34,9 @@ int take_numbers(HWND dialog)
         UINT value = GetDlgItemInt(dialog, number_fields[i].id, &valid, FALSE);
         if (!valid || value < static_cast<UINT>(number_fields[i].low) ||
             value > static_cast<UINT>(number_fields[i].high)) {
-            HWND field = GetDlgItem(dialog, number_fields[i].id);
-            SetFocus(field);
-            SendMessageA(field, EM_SETSEL, 0, -1);
+            // The dialog selects an edit field's text as it gives it the focus.
+            SendMessageA(dialog, WM_NEXTDLGCTL,
+                         reinterpret_cast<WPARAM>(GetDlgItem(dialog, number_fields[i].id)), TRUE);
             return 0;
         }
         values[i] = static_cast<int32_t>(value);

@@ -58,7 +58,7 @@ int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DC
     frame_bits = 1u + line.ByteSize + (line.Parity != NOPARITY ? 1u : 0u) +
                  (line.StopBits == ONESTOPBIT ? 1u : 2u);
     // The driver never gives up on a write before its bytes' time on the line.
-    COMMTIMEOUTS timeouts = {};
+    COMMTIMEOUTS timeouts;
     if (GetCommTimeouts(port, &timeouts)) {
         timeouts.WriteTotalTimeoutMultiplier = (frame_bits * 1000u + baud - 1u) / baud;
         SetCommTimeouts(port, &timeouts);
@@ -333,7 +333,7 @@ void PortWriter::pause(int32_t ms)
 void PortWriter::show_hold()
 {
     DWORD errors = 0;
-    COMSTAT status = {};
+    COMSTAT status;
     if (!ClearCommError(port, &errors, &status))
         return;
     state.held = status.fCtsHold ? hold_cts

@@ -4,23 +4,28 @@
 // bring in the compiler's division routines.
 int format_byte_count(char* out, uint64_t count)
 {
-    // Digits from the last, each the remainder of a division by ten done a
-    // 16-bit piece at a time, so every step divides only 32 bits.
+    // The count as four 16-bit pieces, most significant first; each digit,
+    // from the last, is the remainder of dividing them by ten a piece at a
+    // time, so every step divides only 32 bits.
+    uint32_t pieces[4];
+    for (int i = 0; i < 4; ++i)
+        pieces[i] = static_cast<uint32_t>(count >> (48 - 16 * i)) & 0xffffu;
     char reversed[26];
     int length = 0;
+    uint32_t left;
     do {
         uint32_t rest = 0;
-        uint64_t quotient = 0;
-        for (int shift = 48; shift >= 0; shift -= 16) {
-            uint32_t piece = rest << 16 | (static_cast<uint32_t>(count >> shift) & 0xffffu);
-            quotient = quotient << 16 | piece / 10u;
-            rest = piece % 10u;
+        left = 0;
+        for (uint32_t& piece : pieces) {
+            uint32_t value = rest << 16 | piece;
+            piece = value / 10u;
+            rest = value % 10u;
+            left |= piece;
         }
         if (length % 4 == 3)
             reversed[length++] = ',';
         reversed[length++] = static_cast<char>('0' + rest);
-        count = quotient;
-    } while (count);
+    } while (left);
     for (int i = 0; i < length; ++i)
         out[i] = reversed[length - 1 - i];
     out[length] = '\0';
