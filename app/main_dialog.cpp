@@ -38,8 +38,9 @@ int MainDialog::on_init_dialog()
 void MainDialog::create_status_bar()
 {
     // Its parts are set with the layout: part 0 the port's state, part 1
-    // its line settings, part 2 the capture.
+    // its line settings, part 2 the capture, part 3 the line's signals.
     status_bar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", hwnd, IDC_STATUS_BAR);
+    line_state_text[0] = '\0';
 }
 
 // Attaches the history combo box from the template, limits its edit field
@@ -82,6 +83,9 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_OPEN:           open_port(); break;
     case IDM_CLOSE:          close_port(); break;
     case IDM_REOPEN_LOST:    toggle_reopen(); break;
+    case IDM_DTR:            toggle_dtr(); break;
+    case IDM_RTS:            toggle_rts(); break;
+    case IDM_SEND_BREAK:     send_break(); break;
     case IDM_CHECK_UPDATES:  open_update_page(); break;
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
     case IDM_ABOUT:          show_about(about_box, hwnd); break;
@@ -99,6 +103,7 @@ void MainDialog::on_timer(WPARAM timer_id)
 {
     poll_receive(timer_id);
     watch_port(timer_id);
+    watch_line(timer_id);
     repeat_due(timer_id);
     if (timer_id == receive_timer_id)
         show_send_status();
@@ -145,52 +150,30 @@ int MainDialog::open_port()
 {
     if (serial_channel.is_open)
         return 1;
-    if (open_channel())
-        return 1;
-    connection_light.set_failed();
-    set_status("Port failed to open");
-    set_line_text("");
+    if (!opener.busy())
+        start_opening(0);
     return 0;
 }
 
-int MainDialog::open_channel()
-{
-    // The channel takes a speed table index: the four speed buttons are
-    // entries 3 to 6 of its table. A hand-edited huge value wraps instead of
-    // overflowing, and the channel maps it to 9600 like any unknown index.
-    PortSettings line = port_setup_dialog.settings;
-    line.Speed = static_cast<int32_t>(static_cast<uint32_t>(line.Speed) + 3u);
-    if (!serial_channel.open(line))
-        return 0;
-    set_named_line_signals();
-    reopen_wanted = 0;
-    connection_light.set_open();
-    set_status("Port is open");
-    show_line_settings();
-    return 1;
-}
-
-// The user's Close also ends any wait to reopen a lost port.
+// The user's Close also ends any wait for an open or to reopen a lost port.
 void MainDialog::close_port()
 {
-    serial_channel.close();
-    end_sending();
+    drop_port();
     reopen_wanted = 0;
     connection_light.set_closed();
     set_status("Port is closed");
     set_line_text("");
 }
 
-// The settings count as changed whatever the dialog ended with; an open
-// port is reopened so that the new settings reach the line.
+// The settings count as changed whatever the dialog ended with; only OK with
+// new settings reaches the port (main_dialog_port_open.cpp).
 void MainDialog::run_port_setup()
 {
+    PortSettings before = port_setup_dialog.settings;
     port_setup_dialog.run_modal(hwnd, IDD_SELECT_PORT);
     settings_changed = 1;
-    if (serial_channel.is_open) {
-        serial_channel.close();
-        open_port();
-    }
+    if (port_setup_dialog.changed)
+        apply_port_setup(before);
 }
 
 void MainDialog::exit_program()
@@ -199,8 +182,7 @@ void MainDialog::exit_program()
     end_repeat();
     remove_key_filter();
     stop_capture();
-    if (serial_channel.is_open)
-        serial_channel.close();
+    drop_port();
     if (settings_changed == 1)
         save_settings();
     EndDialog(hwnd, 0);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "framework/dialog_base.h"
+#include "serial/port_opener.h"
 #include "settings/settings_file.h"
 #include "text/command_line.h"
 #include "text/line_store.h"
@@ -25,6 +26,8 @@ extern LaidOutControl laid_out_controls[max_laid_out];
 // `index` as shown, cut to `room` - 1 characters; returns its length.
 extern LineStore received_lines;
 int received_line_text(int index, wchar_t* out, int room);
+// The longest command line the field takes.
+constexpr int command_max_length = 199;
 
 class MainDialog : public DialogBase, private ReceiveSink {
 public:
@@ -37,15 +40,14 @@ public:
     LRESULT on_notify(WPARAM wparam, LPARAM lparam) override;
     int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
-    // Port operations (main_dialog.cpp).
+    // Port operations (main_dialog.cpp). `open_port` is 1 when the port is
+    // open; otherwise it starts opening it (when not already under way) and
+    // is 0.
     int open_port();
     void close_port();
     void run_port_setup();
     void exit_program();
     void set_status(const char* text);
-    // Opens the channel with the stored settings; on success shows the open
-    // port (light, status, line settings). 0, showing nothing, on failure.
-    int open_channel();
 
     // A port that goes away while open (main_dialog_port_watch.cpp).
     void watch_port(WPARAM timer_id);
@@ -155,6 +157,45 @@ public:
     int32_t Reopen = 1;
     int32_t reopen_wanted = 0;
     DWORD last_reopen_try = 0;
+
+    // Opening off the window's thread (main_dialog_port_open.cpp): the
+    // attempt under way, polled by the line timer; a reopen after a loss is
+    // quiet until it succeeds or the port is taken by another program.
+    // Tries after a loss wait longer each time, up to 30 s.
+    void start_opening(int quietly);
+    void check_opening();
+    void show_port_open();
+    void show_open_failure(OpenFailure failure, DWORD error);
+    // Ends any wait for an open and closes the port, its break and its
+    // signals part.
+    void drop_port();
+    // Port Setup's new settings for an open port: a new port reopens, a new
+    // line is applied to the open one, nothing else touches it.
+    void apply_port_setup(const PortSettings& before);
+    // A command sent while the port opens goes out once it is open.
+    void send_once_open(const char* bytes, int count);
+    // Static, like the buffers below, so that they take no room in the
+    // program file.
+    static PortOpener opener;
+    int32_t opening_quietly = 0;
+    int32_t opening_port = 0;
+    DWORD reopen_wait_ms = 0;  // set by a loss
+    static char held_command[command_max_length + 3];
+    int32_t held_command_length = 0;  // 0: nothing waits
+
+    // The line (main_dialog_line.cpp): DTR, RTS and a break driven from the
+    // Port menu and Ctrl+B; status part 3 showing the input signals and the
+    // errors the reader counted, refreshed by the line timer.
+    void watch_line(WPARAM timer_id);
+    void update_line_menu();
+    void show_line_state();
+    void toggle_dtr();
+    void toggle_rts();
+    void send_break();
+    void end_break();
+    int32_t break_held = 0;
+    static char line_state_text[192];
+
     // Line end, escapes, view, time stamps and the window's place as the
     // settings file keeps them; the view itself is the receive view's.
     ViewSettings options;
@@ -215,6 +256,12 @@ void read_command_line(const wchar_t* text);
 // The receive timer and its period; with the plot up, its period.
 constexpr UINT_PTR receive_timer_id = 1;
 constexpr UINT receive_timer_period_ms = 250;
+// While a port is open or opening the line timer polls the opener and the
+// line's signals; the break timer ends a break.
+constexpr UINT_PTR line_timer_id = 20;
+constexpr UINT line_timer_period_ms = 50;
+constexpr UINT_PTR break_timer_id = 21;
+constexpr UINT break_length_ms = 250;
 constexpr UINT plot_timer_period_ms = 40;
 
 // True when the caption of a window at `rect` (taken at `dpi`, with the
@@ -223,5 +270,3 @@ constexpr UINT plot_timer_period_ms = 40;
 bool caption_on_a_work_area(HWND window, const RECT& rect, UINT dpi);
 // The repeat's timer.
 constexpr UINT_PTR repeat_timer_id = 7;
-// The longest command line the field takes.
-constexpr int command_max_length = 199;

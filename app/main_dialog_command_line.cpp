@@ -70,12 +70,14 @@ void MainDialog::apply_command_line()
         start_capture(capture_on_command_line);
 }
 
-// DTR and RTS off when the command line says so, each time the port opens.
-// RTS under RTS/CTS flow control belongs to the driver.
+// DTR and RTS off when the command line says so, each time the port opens:
+// the port already opened with them off; this also tells a driver that
+// ignores the opening line. Under RTS/CTS flow control RTS stays the
+// driver's.
 void MainDialog::set_named_line_signals()
 {
     if (named_on_command_line.dtr == 0)
-        EscapeCommFunction(serial_channel.handle, CLRDTR);
-    if (named_on_command_line.rts == 0 && port_setup_dialog.settings.Flow != flow_rts_cts)
-        EscapeCommFunction(serial_channel.handle, CLRRTS);
+        serial_channel.set_dtr(0);
+    if (named_on_command_line.rts == 0)
+        serial_channel.set_rts(0);
 }

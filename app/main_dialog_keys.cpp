@@ -37,6 +37,11 @@ void MainDialog::remove_key_filter()
 // any key with Alt held (Alt+F4 closes) go on as usual.
 int MainDialog::on_shortcut_key(UINT vk)
 {
+    // Ctrl+B holds a break on the line.
+    if (vk == 'B' && GetKeyState(VK_CONTROL) < 0) {
+        send_break();
+        return 1;
+    }
     if (vk < VK_F1 || vk > VK_F12 || GetKeyState(VK_MENU) < 0)
         return 0;
     return send_macro(static_cast<int>(vk - VK_F1));

@@ -6,13 +6,6 @@
 #include "resources/resource_ids.h"
 #include "text/port_names.h"
 
-namespace {
-
-// The shortest time between two attempts to reopen a lost port.
-constexpr DWORD reopen_interval_ms = 1000;
-
-}  // namespace
-
 // Runs after each tick's poll, which is what notices a vanished device.
 void MainDialog::watch_port(WPARAM timer_id)
 {
@@ -23,21 +16,20 @@ void MainDialog::watch_port(WPARAM timer_id)
             port_lost();
         return;
     }
-    DWORD now = GetTickCount();
-    if (!reopen_wanted || !Reopen || now - last_reopen_try < reopen_interval_ms)
+    if (!reopen_wanted || !Reopen || opener.busy() ||
+        GetTickCount() - last_reopen_try < reopen_wait_ms)
         return;
-    last_reopen_try = now;
-    open_channel();
+    start_opening(1);
 }
 
 void MainDialog::port_lost()
 {
-    serial_channel.close();
-    end_sending();
+    drop_port();
     connection_light.set_failed();
     set_status("Port was lost");
     set_line_text("");
     reopen_wanted = 1;
+    reopen_wait_ms = 1000;
     last_reopen_try = GetTickCount();
 }
 

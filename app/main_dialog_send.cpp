@@ -60,11 +60,11 @@ void MainDialog::stop_sending()
     serial_channel.writer.abort();
 }
 
-// Like Send, the repeat opens a closed port first; it does not start when
-// the port fails to open.
+// Like Send, the repeat opens a closed port first; it goes on while the port
+// opens and ends when it fails to open.
 void MainDialog::toggle_repeat()
 {
-    if (!repeat_on && !open_port())
+    if (!repeat_on && !open_port() && !opener.busy())
         return;
     repeat_on = !repeat_on;
     if (!repeat_on)
@@ -86,7 +86,8 @@ void MainDialog::repeat_due(WPARAM timer_id)
     if (timer_id != repeat_timer_id)
         return;
     if (!serial_channel.is_open) {
-        end_repeat();
+        if (!opener.busy())
+            end_repeat();
         return;
     }
     char line[command_max_length + 2];

@@ -73,8 +73,11 @@ void MainDialog::send_command()
         settings_changed = 1;
     }
     // The history above keeps the text as typed.
+    int count = command_bytes(line, length);
     if (open_port())
-        serial_channel.write(line, command_bytes(line, length));
+        serial_channel.write(line, count);
+    else
+        send_once_open(line, count);
     refocus_command();
 }
 

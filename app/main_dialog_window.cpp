@@ -25,7 +25,7 @@ const struct {
 // The status bar's parts at 96 DPI, left to right: part 0 takes the room
 // the others leave. The parts: the port's state, the line, the capture, the
 // line's signals, and what is being sent.
-const int status_part_widths[] = {0, 140, 180, 0, 220};
+const int status_part_widths[] = {0, 140, 180, 150, 220};
 const int status_part_count = sizeof status_part_widths / sizeof status_part_widths[0];
 
 }  // namespace

@@ -19,16 +19,31 @@ const COLORREF colours[plot_series_max + 1] = {
 };
 constexpr int grey = plot_series_max;
 
-// Draws `text` (`length` characters) in colour `colour` at x, y, or ending
-// at x when `from_right`; returns its size.
-SIZE put_text(HDC dc, int x, int y, const char* text, int length, int colour,
-              bool from_right = false)
+// Copies the terminated `text` to `out` with its terminator; returns its
+// length.
+int copy_text(char* out, const char* text)
+{
+    int length = 0;
+    while ((out[length] = text[length]) != '\0')
+        ++length;
+    return length;
+}
+
+// The size of `text` (`length` characters) in the DC's font.
+SIZE text_size(HDC dc, const char* text, int length)
 {
     SIZE size = {};
     GetTextExtentPoint32A(dc, text, length, &size);
-    SetTextColor(dc, colours[colour]);
-    TextOutA(dc, from_right ? x - size.cx : x, y, text, length);
     return size;
+}
+
+// Draws `text` (`length` characters) in colour `colour` at x, y. Called
+// rather than copied into each place: the program file is smaller.
+__attribute__((noinline)) void put_text(HDC dc, int x, int y, const char* text, int length,
+                                        int colour)
+{
+    SetTextColor(dc, colours[colour]);
+    TextOutA(dc, x, y, text, length);
 }
 
 }  // namespace
@@ -64,16 +79,15 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     HGDIOBJ old_font = SelectObject(dc, font_);
-    int pad = scale_to_dpi(6, dpi_);
-    int line = put_text(dc, 0, 0, "", 0, grey).cy;
+    int pad = pad_;
+    int line = text_size(dc, "", 0).cy;
     RECT area = {pad, draw_legend(dc, width, line) + pad, pad + area_width_,
                  height - line - pad};
     // The Y range: fixed, or from the lowest to the highest value shown,
     // each labelled with the text of a value that has it.
     double low = bottom, high = top;
     char texts[2][sizeof range_texts[0]];
-    int lengths[2] = {lstrlenA(lstrcpyA(texts[0], range_texts[0])),
-                      lstrlenA(lstrcpyA(texts[1], range_texts[1]))};
+    int lengths[2] = {copy_text(texts[0], range_texts[0]), copy_text(texts[1], range_texts[1])};
     if (!fixed_y) {
         // Where the lowest and the highest value are: series, sample.
         int series[2] = {-1, -1};
@@ -97,9 +111,7 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
                 }
             }
         for (int i = 0; i < 2; ++i)
-            lengths[i] = series[i] >= 0 && at[i] >= samples.first()
-                             ? PlotSamples::point_text(samples.point(series[i], at[i]), texts[i])
-                             : 0;
+            lengths[i] = series[i] >= 0 ? samples.text_of(series[i], at[i], texts[i]) : 0;
     }
     if (area.right > area.left && area.bottom > area.top + 2 * line)
         draw_series(dc, area, low, high);
@@ -113,7 +125,8 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
     if (columns.count()) {
         char text[12];
         put_text(dc, area.left, area.bottom, text, format_count(columns.first() + 1, text), grey);
-        put_text(dc, area.right, area.bottom, text, format_count(columns.end(), text), grey, true);
+        int length = format_count(columns.end(), text);
+        put_text(dc, area.right - text_size(dc, text, length).cx, area.bottom, text, length, grey);
     }
     SelectObject(dc, old_font);
 }
@@ -132,7 +145,7 @@ LONG PlotWindow::y_of(double value, const RECT& area, double low, double high)
 // it ends.
 int PlotWindow::draw_legend(HDC dc, int width, int line)
 {
-    int pad = scale_to_dpi(6, dpi_);
+    int pad = pad_;
     int x = pad, y = pad;
     char text[plot_label_max + plot_text_max + 12];
     uint32_t hovered = 0;
@@ -144,24 +157,28 @@ int PlotWindow::draw_legend(HDC dc, int width, int line)
             i = i < 0 ? 0 : i < columns.count() ? i : columns.count() - 1;
         }
         hovered = columns.last_sample(i);
-        lstrcpyA(text, "sample ");
-        x += put_text(dc, x, y, text, 7 + format_count(hovered + 1, text + 7), plot_series_max - 2).cx +
-             2 * pad;
     }
-    for (int s = 0; s < samples.series_count; ++s) {
-        int length = lstrlenA(lstrcpyA(text, samples.labels[s]));
-        text[length++] = ' ';
-        if (!hovering)
-            length += lstrlenA(lstrcpyA(text + length, samples.newest[s]));
-        else if (hovered >= samples.first())
-            length += PlotSamples::point_text(samples.point(s, hovered), text + length);
-        SIZE size = {};
-        GetTextExtentPoint32A(dc, text, length, &size);
+    // The hovered sample's number first, in a colour of its own.
+    for (int s = hovering ? -1 : 0; s < samples.series_count; ++s) {
+        int length;
+        if (s < 0) {
+            length = copy_text(text, "sample ");
+            length += format_count(hovered + 1, text + length);
+        } else {
+            length = copy_text(text, samples.labels[s]);
+            text[length++] = ' ';
+            if (!hovering)
+                length += copy_text(text + length, samples.newest[s]);
+            else
+                length += samples.text_of(s, hovered, text + length);
+        }
+        SIZE size = text_size(dc, text, length);
         if (x > pad && x + size.cx > width - pad) {
             x = pad;
             y += line;
         }
-        x += put_text(dc, x, y, text, length, s).cx + 2 * pad;
+        put_text(dc, x, y, text, length, s < 0 ? plot_series_max - 2 : s);
+        x += size.cx + 2 * pad;
     }
     return y + line;
 }

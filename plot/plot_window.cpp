@@ -73,6 +73,7 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
     // Registered once: a second time fails, which changes nothing.
     RegisterClassA(&window_class);
     dpi_ = window_dpi(owner);
+    pad_ = scale_to_dpi(6, dpi_);
     int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
     int width = scale_to_dpi(560, dpi_), height = scale_to_dpi(360, dpi_);
     if (place) {
@@ -84,7 +85,8 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
     if (!CreateWindowExA(0, plot_class, plot_class, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y,
                          width, height, owner, nullptr, program_instance, this))
         return 0;
-    SetMenu(hwnd, LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_PLOT_WINDOW)));
+    menu_ = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_PLOT_WINDOW));
+    SetMenu(hwnd, menu_);
     set_scale(window_dpi(hwnd));
     GetWindowRect(hwnd, &last_place_);
     tracking_ = 1;
@@ -150,7 +152,7 @@ void PlotWindow::redraw()
 void PlotWindow::toggle_pause()
 {
     paused = !paused;
-    CheckMenuItem(GetMenu(hwnd), IDM_PLOT_PAUSE, paused ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu_, IDM_PLOT_PAUSE, paused ? MF_CHECKED : MF_UNCHECKED);
     if (!paused)
         columns.rebuild(samples, samples.first(), samples.end(), area_width_);
     redraw();
@@ -162,7 +164,7 @@ void PlotWindow::columns_for_width()
 {
     RECT client;
     GetClientRect(hwnd, &client);
-    area_width_ = client.right - 2 * scale_to_dpi(6, dpi_);
+    area_width_ = client.right - 2 * pad_;
     uint32_t first = paused && columns.first() > samples.first() ? columns.first() : samples.first();
     columns.rebuild(samples, first, paused ? columns.end() : samples.end(), area_width_);
 }
@@ -181,6 +183,7 @@ void PlotWindow::on_size(WPARAM kind)
 void PlotWindow::set_scale(UINT new_dpi)
 {
     dpi_ = new_dpi;
+    pad_ = scale_to_dpi(6, dpi_);
     if (font_)
         DeleteObject(font_);
     font_ = CreateFontA(-MulDiv(9, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
@@ -267,19 +270,21 @@ void PlotWindow::choose_csv_file()
     // the disk.").
     char why[256];
     if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                        GetLastError(), 0, why, sizeof why, nullptr))
+                        csv_error_, 0, why, sizeof why, nullptr))
         why[0] = '\0';
     MessageBoxA(hwnd, why, plot_class, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // A file that could not be written whole is deleted rather than left cut;
-// the error of the failed step is kept for the caller.
+// the error of the failed step is kept for the message.
 int PlotWindow::save_csv(const wchar_t* path)
 {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
+        csv_error_ = GetLastError();
         return 0;
+    }
     int written = write_plot_csv(samples, write_to_file, file);
     DWORD error = GetLastError();
     if (!CloseHandle(file) && written) {
@@ -288,7 +293,7 @@ int PlotWindow::save_csv(const wchar_t* path)
     }
     if (!written) {
         DeleteFileW(path);
-        SetLastError(error);
+        csv_error_ = error;
     }
     return written;
 }

@@ -13,6 +13,9 @@
 // finds the object in the window's GWLP_USERDATA slot and turns each message
 // it handles into one call; a plain procedure rather than the virtual
 // dispatch of WindowBase, whose table would cost the program file room.
+// There is one, a static object: its own members start zeroed, and show()
+// sets those a showing needs, so they have no initializers, which would
+// cost the program code that stores each at start.
 class PlotWindow {
 public:
     PlotWindow() = default;
@@ -49,18 +52,18 @@ public:
     void on_min_max_info(MINMAXINFO* info);
     void on_dpi_changed(WPARAM wparam, const RECT* suggested);
 
-    HWND hwnd = nullptr;
+    HWND hwnd;
 
     PlotSamples samples;
     PlotColumns columns;
     PlotReader reader;
-    int paused = 0;
-    int fixed_y = 0;  // the Y range is bottom..top rather than fitted
-    double bottom = 0;
-    double top = 1;
-    char range_texts[2][32] = {};  // as typed: bottom, top
-    int hover_x = -1;              // the mouse's x over the window, or -1
-    int frames = 0;                // frames drawn since shown
+    int paused;
+    int fixed_y;  // the Y range is bottom..top rather than fitted
+    double bottom;
+    double top;
+    char range_texts[2][32];  // as typed: bottom, top
+    int hover_x;              // the mouse's x over the window, or -1
+    int frames;               // frames drawn since shown
 
 private:
     void choose_csv_file();
@@ -75,14 +78,17 @@ private:
     void draw_series(HDC dc, const RECT& area, double low, double high);
     static LONG y_of(double value, const RECT& area, double low, double high);
 
-    PlotSettings* settings_ = nullptr;
-    int32_t* changed_ = nullptr;
-    RECT last_place_ = {};
-    int tracking_ = 0;     // moves are the user's
-    int stale_ = 1;        // the frame must be drawn again
-    int fresh_ = 0;        // samples came since the last frame
-    int area_width_ = 0;   // the width the columns were made for
-    HBITMAP frame_ = nullptr;
-    HFONT font_ = nullptr;
-    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    PlotSettings* settings_;
+    int32_t* changed_;
+    RECT last_place_;
+    int tracking_;    // moves are the user's
+    int stale_;       // the frame must be drawn again
+    int fresh_;       // samples came since the last frame
+    int area_width_;  // the width the columns were made for
+    HBITMAP frame_;
+    HFONT font_;
+    HMENU menu_;      // the window's menu
+    DWORD csv_error_; // why the last CSV file failed
+    UINT dpi_;
+    int pad_;         // the margins at dpi_
 };

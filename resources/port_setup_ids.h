@@ -29,3 +29,7 @@
 #define IDC_FLOW_NONE         22020
 #define IDC_FLOW_RTS_CTS      22021
 #define IDC_FLOW_XON_XOFF     22022
+
+/* Whether the port raises DTR and RTS when it opens. */
+#define IDC_DTR_ON            22023
+#define IDC_RTS_ON            22024

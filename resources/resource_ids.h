@@ -41,6 +41,9 @@
 #define IDM_PROGRAM_INFO      40012
 #define IDM_CLEAR_COMMANDS    40013
 #define IDM_REOPEN_LOST       40014
+#define IDM_DTR               40015
+#define IDM_RTS               40016
+#define IDM_SEND_BREAK        40017
 #define IDM_VIEW_AS_RECEIVED  40020
 #define IDM_VIEW_LINES        40021
 #define IDM_VIEW_HEX          40022

@@ -102,12 +102,22 @@ int read_other_choices(HWND dialog, PortSettings& settings)
     return 1;
 }
 
+// Under RTS/CTS flow control RTS belongs to the handshake.
+void show_rts_choice(HWND dialog)
+{
+    EnableWindow(GetDlgItem(dialog, IDC_RTS_ON),
+                 IsDlgButtonChecked(dialog, IDC_FLOW_RTS_CTS) != BST_CHECKED);
+}
+
 // A value outside its group leaves the whole group unchecked, and OK then
 // keeps the value.
 void show_settings(HWND dialog, const PortSettings& settings)
 {
     for (const RadioGroup& group : radio_groups)
         check_radio_index(dialog, group.first_id, group.last_id, settings.*group.field);
+    CheckDlgButton(dialog, IDC_DTR_ON, settings.Dtr ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_RTS_ON, settings.Rts ? BST_CHECKED : BST_UNCHECKED);
+    show_rts_choice(dialog);
 }
 
 // Where several buttons of a group are checked the highest id wins; a group
@@ -118,6 +128,8 @@ void read_settings(HWND dialog, PortSettings& settings)
         for (int id = group.first_id; id <= group.last_id; ++id)
             if (IsDlgButtonChecked(dialog, id) == BST_CHECKED)
                 settings.*group.field = id - group.first_id;
+    settings.Dtr = IsDlgButtonChecked(dialog, IDC_DTR_ON) == BST_CHECKED;
+    settings.Rts = IsDlgButtonChecked(dialog, IDC_RTS_ON) == BST_CHECKED;
 }
 
 }  // namespace
@@ -141,6 +153,11 @@ INT_PTR PortSetupDialog::dialog_message(UINT msg, WPARAM wparam, LPARAM)
         if (HIWORD(wparam) == CBN_SELCHANGE || HIWORD(wparam) == CBN_EDITCHANGE)
             check_other(hwnd, LOWORD(wparam) - 1,
                         LOWORD(wparam) == IDC_PORT_NAME ? IDC_PORT_COM1 : IDC_SPEED_9600, true);
+        return 0;
+    case IDC_FLOW_NONE:
+    case IDC_FLOW_RTS_CTS:
+    case IDC_FLOW_XON_XOFF:
+        show_rts_choice(hwnd);
         return 0;
     case IDOK:
         if (!read_other_choices(hwnd, settings))

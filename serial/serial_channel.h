@@ -1,14 +1,18 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "serial/line_settings.h"
+#include "serial/port_opener.h"
 #include "serial/port_settings.h"
 #include "serial/port_writer.h"
 
 // The program's one connection to a serial port. While the port is open a
 // reader thread keeps one overlapped read going and gathers what arrives in
 // a ring, so the driver's queue stays near empty however seldom the window
-// looks; `read` and `bytes_waiting` serve the window from that ring. What is
-// sent goes through the writer's queue, so no caller waits on the line.
+// looks; `read` and `bytes_waiting` serve the window from that ring. The
+// reader also watches the line: its input signals and errors are kept for
+// the window to show. What is sent goes through the writer's queue, so no
+// caller waits on the line.
 class SerialChannel {
 public:
     SerialChannel();
@@ -16,11 +20,16 @@ public:
     SerialChannel(const SerialChannel&) = delete;
     SerialChannel& operator=(const SerialChannel&) = delete;
 
-    // Opens and configures the whole line; 1 when open (also when it already
-    // was, in which case the settings are not applied), 0 when it failed.
+    // Opens and configures the whole line on the caller's thread; 1 when
+    // open (also when it already was, in which case the settings are not
+    // applied), 0 when it failed (`failure` then says why).
     // `settings.Speed` is a speed table index here; a valid `Port` or `Baud`
     // wins over `Comm` or `Speed`.
     int open(const PortSettings& settings);
+    // Takes over a port that `open_line` opened (on any thread) and starts
+    // reading and writing it; 1 when open. On failure everything `opened`
+    // held is closed.
+    int adopt(OpenedLine& opened);
     // Ends the writer (the transfer under way dropped, the queue emptied) and
     // the reader (its read cancelled and collected, whatever it brought kept
     // for `read`), then releases the port and its events; does nothing when
@@ -42,20 +51,52 @@ public:
     // only timed out does not count.
     int lost() const { return lost_state != 0; }
 
+    // The line of the open port (line_control.cpp). `apply_line` gives it
+    // new settings without closing it, keeping DTR and RTS as they are
+    // unless RTS/CTS flow control takes RTS; 1 when the driver took them or
+    // nothing changed, 0 when it refused them (the old line stays).
+    int apply_line(const PortSettings& settings);
+    int dtr_on() const { return applied_line.fDtrControl == DTR_CONTROL_ENABLE; }
+    int rts_on() const { return applied_line.fRtsControl != RTS_CONTROL_DISABLE; }
+    int rts_by_handshake() const { return applied_line.fRtsControl == RTS_CONTROL_HANDSHAKE; }
+    // Switch DTR or RTS on the open port; 1 when the driver did.
+    int set_dtr(int on);
+    int set_rts(int on);
+    // Holds or ends a break on the line; 1 when the driver did.
+    int set_break(int on);
+
     HANDLE handle = nullptr;
     OVERLAPPED read_overlapped = {};
     OVERLAPPED write_overlapped = {};
     int32_t is_open = 0;
     HANDLE reader = nullptr;  // the reader thread while the port is open
     PortWriter writer;        // the writer thread and its queue
-    // The port number and the line as last applied by a successful open.
+    // The port number and the line as last applied.
     int32_t port_number = 0;
     DCB applied_line = {};
+    // Why the last `open` failed.
+    OpenFailure failure = OpenFailure::none;
+    DWORD failure_error = 0;
+
+    // What the reader saw on the line since the port opened: the input
+    // signals that are on (MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON);
+    // the times the driver reported framing, parity, overrun and break
+    // errors; the bytes it had to drop with the ring full; and the reads
+    // that failed without the device being gone.
+    volatile LONG modem_status = 0;
+    volatile LONG line_errors[4] = {};
+    volatile LONG bytes_dropped = 0;
+    volatile LONG read_errors = 0;
 
 private:
     void release_handles();
     static DWORD WINAPI reader_main(LPVOID channel);
+    // The reader thread's parts (port_reader.cpp).
     void read_port();
+    void read_until_stopped(HANDLE line_event);
+    DWORD read_into(uint8_t* buffer, DWORD size, DWORD& got);
+    int watch_line(DWORD* queued = nullptr);
+    int rest(DWORD ms, HANDLE line_event);
     void stop_reader();
 
     HANDLE stop_event = nullptr;
@@ -63,14 +104,13 @@ private:
     DWORD ring_in = 0;        // where the reader puts the next byte
     DWORD ring_out = 0;       // where `read` takes the next byte
     volatile LONG filled = 0;
+    int32_t modem_status_works = 0;  // GetCommModemStatus succeeded on this port
+    LONG line_changes = 0;           // new signals or errors seen by the reader
     // Every failure that means the device is gone reports here.
     void mark_lost() { InterlockedExchange(&lost_state, 1); }
     volatile LONG lost_state = 0;
 };
 
-// Baud rate for a speed table index (9600 for any index outside the table).
-DWORD baud_rate_for_index(int index);
-// The port number for a port index: 1..4 for 0..3, 2 otherwise.
-int port_number_for_index(int comm);
-// The port number the settings choose: a valid Port, else the Comm button.
-int port_number_for(const PortSettings& settings);
+// What the reader gathers before the window takes it: over five seconds at
+// twice 921600 baud, so a busy window never makes the device wait.
+constexpr DWORD serial_ring_size = 1u << 20;

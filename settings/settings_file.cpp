@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
+#include "settings/line_control_settings.h"
 #include "settings/send_settings.h"
 #include "text/port_names.h"
 #include "text/upper_ascii.h"
@@ -129,6 +130,7 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings&
     port.Port = parse_port_name(key_text(reader, "Port", value));
     port.Baud = static_cast<int32_t>(parse_baud_rate(key_text(reader, "Baud", value)));
     port.Flow = parse_flow_name(key_text(reader, "Flow", value));
+    load_line_control_settings(reader, port);
 
     reader.find_section(misc_settings_section);
     reader.get_bool("Upper", &upper, 0);
@@ -212,6 +214,7 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
         writer.write_int("Baud", port.Baud);
     if (*flow_name(port.Flow))
         writer.write_text("Flow", flow_name(port.Flow));
+    write_line_control_settings(writer, port);
 
     writer.write_section(misc_settings_section);
     writer.write_bool("Upper", upper);

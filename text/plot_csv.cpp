@@ -50,8 +50,7 @@ int write_plot_csv(const PlotSamples& samples, PlotCsvWrite write, void* context
         buffer.length += format_count(n + 1, buffer.bytes + buffer.length);
         for (int s = 0; s < samples.series_count; ++s) {
             buffer.bytes[buffer.length++] = ',';
-            buffer.length += PlotSamples::point_text(samples.point(s, n),
-                                                     buffer.bytes + buffer.length);
+            buffer.length += samples.text_of(s, n, buffer.bytes + buffer.length);
         }
         buffer.end_row();
     }

@@ -39,6 +39,8 @@ void reset_program_values()
     main_dialog.first_tick_done = 0;
     main_dialog.reopen_wanted = 0;
     connection_light.state = ConnectionLight::closed;
+    main_dialog.opener.abandon();
+    main_dialog.held_command_length = 0;
     serial_channel.close();
     reset_settings_values();
 }
@@ -208,7 +210,13 @@ void command(HWND dialog, int id, int notification)
 
 bool wait_for_first_open_attempt(DWORD milliseconds)
 {
-    return pump_until([] { return main_dialog.first_tick_done != 0; }, milliseconds);
+    return pump_until([] { return main_dialog.first_tick_done != 0 && !main_dialog.opener.busy(); },
+                      milliseconds);
+}
+
+bool wait_for_open_attempt(DWORD milliseconds)
+{
+    return pump_until([] { return !main_dialog.opener.busy(); }, milliseconds);
 }
 
 bool wait_for_ticks(int count, DWORD milliseconds)

@@ -50,7 +50,10 @@ void type_text(const char* text);           // WM_CHAR into the command field
 bool paste_text(const char* text);          // through the clipboard, WM_PASTE
 void command(HWND dialog, int id, int notification = 0);
 
-// Pumps messages until the port is open, or the light shows a failed open.
+// Pumps messages until the first tick's open has ended, open or failed.
 bool wait_for_first_open_attempt(DWORD milliseconds);
+// Pumps messages until no open is under way (the port opens off the
+// window's thread).
+bool wait_for_open_attempt(DWORD milliseconds);
 // Pumps messages until `count` more ticks of timer 1 have reached the window.
 bool wait_for_ticks(int count, DWORD milliseconds);

@@ -100,6 +100,7 @@ TEST(MainWindowPort, FailedFirstOpenShowsRedAndIsNotRetriedUntilTheUserAsks)
         EXPECT_EQ("Port is closed", status_text());
 
         command(dialog, IDM_OPEN);
+        ASSERT_TRUE(wait_for_open_attempt(5000));
         EXPECT_EQ(1, serial_channel.is_open);
         EXPECT_EQ(ConnectionLight::open, connection_light.state);
         EXPECT_EQ("Port is open", status_text());

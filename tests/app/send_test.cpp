@@ -145,6 +145,7 @@ TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
             command(dialog, IDM_CLOSE);
             port_setup_dialog.settings.Baud = 921600;
             command(dialog, IDM_OPEN);
+            ASSERT_TRUE(wait_for_open_attempt(5000));
             ASSERT_TRUE(device.hold(1)) << device.last_reply();
             send_file(dialog, folder + "big.bin");
             ASSERT_TRUE(main_dialog.sending_file) << "end " << end;
@@ -295,6 +296,7 @@ TEST(Send, RepeatSendsTheFieldUntilUncheckedAndSkipsWhileHeld)
         // Like Send, Repeat opens the closed port; a port that fails to open
         // leaves it unchecked.
         command(dialog, IDM_REPEAT);
+        ASSERT_TRUE(wait_for_open_attempt(5000));
         EXPECT_EQ(1, serial_channel.is_open);
         EXPECT_EQ(1, main_dialog.repeat_on);
         command(dialog, IDM_REPEAT);
@@ -302,6 +304,7 @@ TEST(Send, RepeatSendsTheFieldUntilUncheckedAndSkipsWhileHeld)
         std::string reply;
         ASSERT_TRUE(device.command("VANISH COM1 nodevice", &reply)) << reply;
         command(dialog, IDM_REPEAT);
+        ASSERT_TRUE(wait_for_open_attempt(5000));
         EXPECT_EQ(0, main_dialog.repeat_on);
         EXPECT_EQ("Port failed to open", status_text());
         ASSERT_TRUE(device.come_back(1)) << device.last_reply();

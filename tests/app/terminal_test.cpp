@@ -209,6 +209,7 @@ TEST(Terminal, SendingOnAClosedPortOpensItFirst)
         ASSERT_EQ(0, serial_channel.is_open);
         type_text("ATI");
         command(dialog, IDOK);
+        ASSERT_TRUE(wait_for_open_attempt(5000));
         EXPECT_EQ(1, serial_channel.is_open);
         EXPECT_EQ("Port is open", status_text());
         EXPECT_EQ("ATI\r", wait_for_received(device, 4, 5000));

@@ -73,12 +73,14 @@ TEST(Screenshots, TheLightShowsThePortState)
         ASSERT_TRUE(wait_for_first_open_attempt(3000));
         opened = light_picture(dialog, "light-open");
         command(dialog, IDM_CLOSE);
-        std::string reply;
-        EXPECT_TRUE(device.command("VANISH COM1 nodevice", &reply)) << reply;
+        // A port nobody serves fails to open. (Pumping messages after an
+        // open of a vanished device's placeholder has been seen to break
+        // this Wine's sockets under its X11 driver.)
+        port_setup_dialog.settings.Port = 200;
         command(dialog, IDM_OPEN);
+        ASSERT_TRUE(wait_for_open_attempt(5000));
         EXPECT_EQ("Port failed to open", status_text());
         failed = light_picture(dialog, "light-failed");
-        device.come_back(1);
         ScreenPicture::of_window(dialog).save("main-failed");
     });
     // Round, in the state's colour, across at least 80 % of the control.

@@ -19,9 +19,101 @@ HANDLE WINAPI spy_create_file(LPCSTR name, DWORD access, DWORD share, LPSECURITY
                               DWORD disposition, DWORD flags, HANDLE templ)
 {
     static auto create_file = real<decltype(&CreateFileA)>("CreateFileA");
-    spy.opened_name = name ? name : "";
+    // Files (the settings file) pass unseen.
+    if (!name || strncmp(name, "\\\\.\\COM", 7) != 0)
+        return create_file(name, access, share, sa, disposition, flags, templ);
+    ++spy.create_calls;
+    spy.opened_name = name;
+    if (spy.create_delay_ms)
+        Sleep(spy.create_delay_ms);
+    if (spy.create_error) {
+        SetLastError(spy.create_error);
+        return INVALID_HANDLE_VALUE;
+    }
     spy.port = create_file(name, access, share, sa, disposition, flags, templ);
+    spy.open_port = spy.port;
     return spy.port;
+}
+
+BOOL WINAPI spy_close_handle(HANDLE handle)
+{
+    static auto close_handle = real<decltype(&CloseHandle)>("CloseHandle");
+    // Once closed, the port's handle value may come back for another object.
+    if (handle && handle == spy.open_port) {
+        ++spy.port_closes;
+        spy.open_port = nullptr;
+    }
+    return close_handle(handle);
+}
+
+BOOL WINAPI spy_set_comm_timeouts(HANDLE port, LPCOMMTIMEOUTS timeouts)
+{
+    static auto set_comm_timeouts = real<decltype(&SetCommTimeouts)>("SetCommTimeouts");
+    if (spy.fail_timeouts) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    return set_comm_timeouts(port, timeouts);
+}
+
+BOOL WINAPI spy_get_comm_modem_status(HANDLE port, LPDWORD bits)
+{
+    static auto get_modem_status = real<decltype(&GetCommModemStatus)>("GetCommModemStatus");
+    if (!spy.stand_in_modem)
+        return get_modem_status(port, bits);
+    if (spy.fail_modem) {
+        SetLastError(ERROR_BAD_COMMAND);
+        return FALSE;
+    }
+    *bits = spy.modem_bits;
+    return TRUE;
+}
+
+// An overlapped wait that the stand-in completes itself: line_changed ends
+// it with the events, CancelIo with a cancel.
+BOOL WINAPI spy_wait_comm_event(HANDLE port, LPDWORD mask, LPOVERLAPPED overlapped)
+{
+    static auto wait_comm_event = real<decltype(&WaitCommEvent)>("WaitCommEvent");
+    if (!spy.stand_in_events || !overlapped)
+        return wait_comm_event(port, mask, overlapped);
+    overlapped->Internal = STATUS_PENDING;
+    overlapped->InternalHigh = 0;
+    ResetEvent(overlapped->hEvent);
+    spy.wait_mask = mask;
+    InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&spy.pending_wait), overlapped);
+    SetLastError(ERROR_IO_PENDING);
+    return FALSE;
+}
+
+BOOL WINAPI spy_cancel_io(HANDLE port)
+{
+    static auto cancel_io = real<decltype(&CancelIo)>("CancelIo");
+    if (spy.stand_in_events)
+        line_changed(0);
+    return cancel_io(port);
+}
+
+BOOL WINAPI spy_escape_comm_function(HANDLE port, DWORD function)
+{
+    static auto escape = real<decltype(&EscapeCommFunction)>("EscapeCommFunction");
+    const char* names[] = {"?", "SETXOFF", "SETXON", "SETRTS", "CLRRTS", "SETDTR", "CLRDTR"};
+    spy.line_calls += std::string(function <= 6 ? names[function] : "?") + " ";
+    escape(port, function);
+    return TRUE;  // a pseudo-terminal has no modem lines to switch
+}
+
+BOOL WINAPI spy_set_comm_break(HANDLE)
+{
+    spy.line_calls += "BREAK+ ";
+    spy.break_on_tick = GetTickCount();
+    return TRUE;
+}
+
+BOOL WINAPI spy_clear_comm_break(HANDLE)
+{
+    spy.line_calls += "BREAK- ";
+    spy.break_off_tick = GetTickCount();
+    return TRUE;
 }
 
 HANDLE WINAPI spy_create_event(LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initial, LPCSTR name)
@@ -84,13 +176,49 @@ BOOL WINAPI spy_setup_comm(HANDLE port, DWORD in_queue, DWORD out_queue)
 BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
 {
     static auto clear_comm_error = real<decltype(&ClearCommError)>("ClearCommError");
+    if (spy.fail_clear) {
+        memset(status, 0x7f, sizeof *status);
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
     BOOL ok = clear_comm_error(port, errors, status);
     if (ok) {
         status->fCtsHold = spy.invented_hold == 1;
         status->fXoffHold = spy.invented_hold == 2;
         status->fDsrHold = spy.invented_hold == 3;
     }
+    if (ok && errors) {
+        *errors |= spy.line_error_flags;
+        spy.line_error_flags = 0;
+    }
     return ok;
+}
+
+BOOL WINAPI spy_read_file(HANDLE file, LPVOID buffer, DWORD size, LPDWORD count,
+                          LPOVERLAPPED overlapped)
+{
+    static auto read_file = real<decltype(&ReadFile)>("ReadFile");
+    InterlockedIncrement(&spy.read_calls);
+    if (size > spy.largest_read)
+        spy.largest_read = size;
+    if (spy.failing_reads > 0) {
+        --spy.failing_reads;
+        SetLastError(spy.read_error);
+        return FALSE;
+    }
+    LONG invented = spy.invented_bytes;
+    if (invented > 0) {
+        DWORD given = size < static_cast<DWORD>(invented) ? size : static_cast<DWORD>(invented);
+        memset(buffer, 'x', given);
+        InterlockedExchangeAdd(&spy.invented_bytes, -static_cast<LONG>(given));
+        *count = given;
+        return TRUE;
+    }
+    if (spy.empty_reads_at_once) {
+        *count = 0;
+        return TRUE;
+    }
+    return read_file(file, buffer, size, count, overlapped);
 }
 
 BOOL WINAPI spy_write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD count,
@@ -108,11 +236,20 @@ void* stand_in_for(const char* function)
         void* stand_in;
     } stand_ins[] = {
         {"CreateFileA", reinterpret_cast<void*>(spy_create_file)},
+        {"CloseHandle", reinterpret_cast<void*>(spy_close_handle)},
+        {"SetCommTimeouts", reinterpret_cast<void*>(spy_set_comm_timeouts)},
+        {"GetCommModemStatus", reinterpret_cast<void*>(spy_get_comm_modem_status)},
+        {"EscapeCommFunction", reinterpret_cast<void*>(spy_escape_comm_function)},
+        {"WaitCommEvent", reinterpret_cast<void*>(spy_wait_comm_event)},
+        {"CancelIo", reinterpret_cast<void*>(spy_cancel_io)},
+        {"SetCommBreak", reinterpret_cast<void*>(spy_set_comm_break)},
+        {"ClearCommBreak", reinterpret_cast<void*>(spy_clear_comm_break)},
         {"CreateEventA", reinterpret_cast<void*>(spy_create_event)},
         {"GetCommState", reinterpret_cast<void*>(spy_get_comm_state)},
         {"SetCommState", reinterpret_cast<void*>(spy_set_comm_state)},
         {"SetupComm", reinterpret_cast<void*>(spy_setup_comm)},
         {"ClearCommError", reinterpret_cast<void*>(spy_clear_comm_error)},
+        {"ReadFile", reinterpret_cast<void*>(spy_read_file)},
         {"WriteFile", reinterpret_cast<void*>(spy_write_file)},
     };
     for (const auto& entry : stand_ins)
@@ -122,6 +259,18 @@ void* stand_in_for(const char* function)
 }
 
 }  // namespace
+
+void line_changed(DWORD events)
+{
+    auto* overlapped = static_cast<OVERLAPPED*>(InterlockedExchangePointer(
+        reinterpret_cast<void* volatile*>(&spy.pending_wait), nullptr));
+    if (!overlapped)
+        return;
+    *spy.wait_mask = events;
+    const DWORD status_cancelled = 0xC0000120;
+    overlapped->Internal = events ? 0 : status_cancelled;
+    SetEvent(overlapped->hEvent);
+}
 
 SpyPatch::SpyPatch(const char* function)
     : ImportPatch("kernel32.dll", function, stand_in_for(function))

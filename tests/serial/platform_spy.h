@@ -9,6 +9,12 @@
 struct Spy {
     HANDLE port = nullptr;      // what CreateFileA returned
     std::string opened_name;    // the name CreateFileA was given
+    int create_calls = 0;
+    DWORD create_error = 0;     // when nonzero, CreateFileA fails with it
+    DWORD create_delay_ms = 0;  // CreateFileA takes this long
+    int port_closes = 0;        // CloseHandle calls on `port`
+    HANDLE open_port = nullptr; // `port` until it is closed
+    bool fail_timeouts = false; // SetCommTimeouts fails
     bool left_dirty = false;    // GetCommState reports a line left in a bad state
     HANDLE events[3] = {};      // what the first three CreateEventA calls returned:
                                 // the read, write and stop events of an open
@@ -22,10 +28,29 @@ struct Spy {
     int setup_calls = 0;
     DWORD setup_in = 0, setup_out = 0;
     bool fail_setup = false;
+    bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
+    DWORD line_error_flags = 0; // ClearCommError reports these once
+    bool stand_in_modem = false;// GetCommModemStatus reports modem_bits
+    bool fail_modem = false;    //   or fails
+    DWORD modem_bits = 0;
+    bool stand_in_events = false;  // WaitCommEvent waits for line_changed
+    OVERLAPPED* volatile pending_wait = nullptr;
+    DWORD* wait_mask = nullptr;
+    std::string line_calls;     // EscapeCommFunction and break calls, e.g. "CLRDTR BREAK+ "
+    DWORD break_on_tick = 0, break_off_tick = 0;
+    volatile LONG read_calls = 0;
+    DWORD largest_read = 0;     // the most bytes one ReadFile asked for
+    int failing_reads = 0;      // the next ReadFile calls fail with read_error
+    DWORD read_error = 0;
+    volatile LONG invented_bytes = 0;  // ReadFile returns these at once, as 'x'
+    bool empty_reads_at_once = false;  // as Windows does: a read finds nothing at once
     int invented_hold = 0;      // 1, 2, 3: ClearCommError reports CTS, XOFF or DSR holding
     int write_calls = 0;        // WriteFile calls
 };
 extern Spy spy;
+
+// Tells a waiting WaitCommEvent stand-in that `events` (EV_CTS, ...) happened.
+void line_changed(DWORD events);
 
 // Installs the stand-in for one kernel32 function while it lives.
 class SpyPatch : public ImportPatch {

@@ -124,7 +124,7 @@ TEST_F(ProgramRestart, AHandEditedSpeedReachesTheLine)
                                    cases[i].speed + "\r\n"));
         DeviceLineSettings line;
         run_program_once([&](HWND dialog) {
-            // The port opens on the first tick.
+            // The port opens on the first tick, off the window's thread.
             EXPECT_TRUE(wait_for_first_open_attempt(5000)) << "case " << i;
             line = device.termios(1);
             main_dialog.settings_changed = 0;

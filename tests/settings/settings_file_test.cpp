@@ -375,3 +375,38 @@ TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSe
 }
 
 }  // namespace
+
+namespace {
+
+// DTR and RTS on open: on unless the file says 0, and written only as 0,
+// right after Flow.
+TEST_F(SettingsWindowTest, DtrAndRtsKeysAreWrittenOnlyWhenOff)
+{
+    const struct {
+        const char* keys;  // under [Port Settings], after StopBits
+        int32_t dtr, rts;
+        const char* saved;
+    } cases[] = {
+        {"", 1, 1, ""},
+        {"Dtr=0\r\n", 0, 1, "Dtr=0\r\n"},
+        {"Rts=0\r\nDtr=1\r\n", 1, 0, "Rts=0\r\n"},
+        {"Flow=RTSCTS\r\nDtr=0\r\nRts=0\r\n", 0, 0, "Flow=RTSCTS\r\nDtr=0\r\nRts=0\r\n"},
+        {"dtr=0\r\nRTS=yes\r\n", 0, 1, "Dtr=0\r\n"},
+    };
+    const auto file = [](const char* keys) {
+        return std::string("[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\n"
+                           "StopBits=0\r\n") + keys +
+               "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\n[Old commands]\r\n";
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        load_from(file(c.keys));
+        EXPECT_EQ(c.dtr, port_setup_dialog.settings.Dtr) << "case " << i << ": " << c.keys;
+        EXPECT_EQ(c.rts, port_setup_dialog.settings.Rts) << "case " << i << ": " << c.keys;
+        window.settings_changed = 1;
+        window.save_settings();
+        EXPECT_EQ(file(c.saved), read_file(settings_file())) << "case " << i;
+    }
+}
+
+}  // namespace

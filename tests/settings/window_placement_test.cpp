@@ -300,17 +300,17 @@ TEST_F(WindowPlacement, AMoveToAMonitorOfAnotherScaleIsLaidOutAndKept)
         EXPECT_NEAR(MulDiv(before[i].top, 144, 96), after[i].top, 1) << "control " << i;
         EXPECT_NEAR(MulDiv(before[i].right, 144, 96), after[i].right, 1) << "control " << i;
     }
-    // The parts keep their proportions at the new scale (140, 180, none yet
-    // for the line's signals, 220 at 96 DPI), shrunk alike where part 0
-    // would get less than a quarter of the bar.
+    // The parts keep their proportions at the new scale (140, 180, 150 for
+    // the line's signals, 220 at 96 DPI), shrunk alike where part 0 would
+    // get less than a quarter of the bar.
     ASSERT_EQ(5, parts);
     int line = rights[1] - rights[0], capture = rights[2] - rights[1];
-    int send = client.right - rights[3];
+    int signals = rights[3] - rights[2], send = client.right - rights[3];
     EXPECT_NEAR(line * 180, capture * 140, 2 * 180) << "line " << line << ", capture " << capture;
+    EXPECT_NEAR(line * 150, signals * 140, 2 * 150) << "line " << line << ", signals " << signals;
     EXPECT_NEAR(line * 220, send * 140, 2 * 220) << "line " << line << ", send " << send;
     EXPECT_LE(line, 210) << "wider than at 144 DPI";
     EXPECT_GE(rights[0], client.right / 4 - 1) << "part 0";
-    EXPECT_EQ(rights[2], rights[3]);
     EXPECT_EQ(-1, rights[4]);
 }
 
