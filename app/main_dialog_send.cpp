@@ -33,6 +33,7 @@ void MainDialog::choose_send_file()
     dialog.nMaxFile = MAX_PATH;
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!sending_file && GetOpenFileNameW(&dialog) && open_port()) {
+        lstrcpyW(send_file_name, path + dialog.nFileOffset);  // a part of `path`
         HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         LARGE_INTEGER size;
@@ -40,7 +41,6 @@ void MainDialog::choose_send_file()
             CloseHandle(file);
             file = INVALID_HANDLE_VALUE;
         }
-        lstrcpyW(send_file_name, path + dialog.nFileOffset);  // a part of `path`
         if (file != INVALID_HANDLE_VALUE && serial_channel.writer.queue_file(file)) {
             send_file_size = static_cast<uint64_t>(size.QuadPart);
             sending_file = 1;
@@ -67,10 +67,9 @@ void MainDialog::toggle_repeat()
     if (!repeat_on && !open_port() && !opener.busy())
         return;
     repeat_on = !repeat_on;
-    if (repeat_on)
-        SetTimer(hwnd, repeat_timer_id, static_cast<UINT>(send_settings.repeat_ms), nullptr);
-    else
+    if (!repeat_on)
         KillTimer(hwnd, repeat_timer_id);
+    apply_send_options();  // starts the timer when on
     CheckMenuItem(menu, IDM_REPEAT, repeat_on ? MF_CHECKED : MF_UNCHECKED);
 }
 
@@ -128,8 +127,11 @@ void MainDialog::end_sending()
 
 void MainDialog::update_send_menu()
 {
-    EnableMenuItem(menu, IDM_SEND_FILE, sending_file ? MF_GRAYED : MF_ENABLED);
-    EnableMenuItem(menu, IDM_STOP_SENDING, sending_file ? MF_ENABLED : MF_GRAYED);
+    static_assert(IDM_STOP_SENDING == IDM_SEND_FILE + 1, "the two items follow each other");
+    // Send file while idle, Stop sending while a file goes out.
+    for (UINT stop = 0; stop < 2; ++stop)
+        EnableMenuItem(menu, IDM_SEND_FILE + stop,
+                       (sending_file != 0) != (stop != 0) ? MF_GRAYED : MF_ENABLED);
 }
 
 // What holds the line back comes first, then a file's progress, then the

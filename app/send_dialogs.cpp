@@ -21,6 +21,9 @@ const struct {
 
 constexpr int macro_length = sizeof send_settings.macros[0] - 1;
 
+// Which of the two is open; they are modal, so one at a time.
+int open_template;
+
 // Takes the numbers when all are in range; otherwise selects the first
 // that is not and returns 0.
 int take_numbers(HWND dialog)
@@ -31,9 +34,9 @@ int take_numbers(HWND dialog)
         UINT value = GetDlgItemInt(dialog, number_fields[i].id, &valid, FALSE);
         if (!valid || value < static_cast<UINT>(number_fields[i].low) ||
             value > static_cast<UINT>(number_fields[i].high)) {
-            HWND field = GetDlgItem(dialog, number_fields[i].id);
-            SetFocus(field);
-            SendMessageA(field, EM_SETSEL, 0, -1);
+            // The dialog selects an edit field's text as it gives it the focus.
+            SendMessageA(dialog, WM_NEXTDLGCTL,
+                         reinterpret_cast<WPARAM>(GetDlgItem(dialog, number_fields[i].id)), TRUE);
             return 0;
         }
         values[i] = static_cast<int32_t>(value);
@@ -43,16 +46,24 @@ int take_numbers(HWND dialog)
     return 1;
 }
 
-INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam)
+// Puts the key texts in the Macros fields (WM_SETTEXT, which also sets
+// their limit) or takes them back (WM_GETTEXT).
+__attribute__((noinline)) void pass_macros(HWND dialog, UINT msg)
+{
+    for (int i = 0; i < 12; ++i) {
+        if (msg == WM_SETTEXT)
+            SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, EM_LIMITTEXT, macro_length, 0);
+        // WM_SETTEXT ignores the length.
+        SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, msg, macro_length + 1,
+                            reinterpret_cast<LPARAM>(send_settings.macros[i]));
+    }
+}
+
+INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM)
 {
     if (msg == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-        if (lparam == IDD_MACROS)
-            for (int i = 0; i < 12; ++i) {
-                SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, EM_LIMITTEXT, macro_length, 0);
-                SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, WM_SETTEXT, 0,
-                                    reinterpret_cast<LPARAM>(send_settings.macros[i]));
-            }
+        if (open_template == IDD_MACROS)
+            pass_macros(dialog, WM_SETTEXT);
         else
             for (const auto& number : number_fields)
                 SetDlgItemInt(dialog, number.id, static_cast<UINT>(send_settings.*number.field),
@@ -62,10 +73,8 @@ INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM l
     if (msg != WM_COMMAND || (LOWORD(wparam) != IDOK && LOWORD(wparam) != IDCANCEL))
         return FALSE;
     int ok = LOWORD(wparam) == IDOK;
-    if (ok && GetWindowLongPtrA(dialog, DWLP_USER) == IDD_MACROS) {
-        for (int i = 0; i < 12; ++i)
-            SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, WM_GETTEXT, macro_length + 1,
-                                reinterpret_cast<LPARAM>(send_settings.macros[i]));
+    if (ok && open_template == IDD_MACROS) {
+        pass_macros(dialog, WM_GETTEXT);
     } else if (ok && !take_numbers(dialog)) {
         return TRUE;
     }
@@ -79,8 +88,9 @@ INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM l
 // what OK takes is saved and applied at once.
 void MainDialog::run_send_dialog(int template_id)
 {
+    open_template = template_id;
     if (DialogBoxParamA(program_instance, MAKEINTRESOURCEA(template_id), hwnd, send_dialog_proc,
-                        template_id) == 1) {
+                        0) == 1) {
         settings_changed = 1;
         apply_send_options();
     }

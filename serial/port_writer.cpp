@@ -23,6 +23,18 @@ bool is_line_end(char byte)
 
 }  // namespace
 
+// Each a single call the rest of the writer shares, rather than the
+// Windows call repeated at every use.
+__attribute__((noinline)) void PortWriter::enter()
+{
+    EnterCriticalSection(&lock);
+}
+
+__attribute__((noinline)) void PortWriter::leave()
+{
+    LeaveCriticalSection(&lock);
+}
+
 PortWriter::PortWriter()
 {
     InitializeCriticalSection(&lock);
@@ -46,7 +58,7 @@ int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DC
     frame_bits = 1u + line.ByteSize + (line.Parity != NOPARITY ? 1u : 0u) +
                  (line.StopBits == ONESTOPBIT ? 1u : 2u);
     // The driver never gives up on a write before its bytes' time on the line.
-    COMMTIMEOUTS timeouts = {};
+    COMMTIMEOUTS timeouts;
     if (GetCommTimeouts(port, &timeouts)) {
         timeouts.WriteTotalTimeoutMultiplier = (frame_bits * 1000u + baud - 1u) / baud;
         SetCommTimeouts(port, &timeouts);
@@ -88,14 +100,14 @@ void PortWriter::abort()
 // thread ends too.
 void PortWriter::end_transfer(int32_t quit)
 {
-    EnterCriticalSection(&lock);
+    enter();
     if (thread) {
         quitting |= quit;
         drop_queue();
         SetEvent(abort_event);
         SetEvent(wake);
     }
-    LeaveCriticalSection(&lock);
+    leave();
 }
 
 // Called with the lock held. A file still waiting counts as stopped.
@@ -111,46 +123,43 @@ int PortWriter::queue(const void* data, int length, int repeat)
 {
     if (!data || length <= 0 || length > send_job_bytes)
         return 0;
-    SendJob job;
-    job.file = nullptr;
-    job.repeat = repeat;
-    job.length = length;
-    CopyMemory(job.bytes, data, static_cast<SIZE_T>(length));
-    return push(job) ? length : 0;
+    return push(nullptr, data, length, repeat) ? length : 0;
 }
 
 int PortWriter::queue_file(HANDLE file)
 {
-    SendJob job;
-    job.file = file;
-    job.repeat = 0;
-    if (push(job))
+    if (push(file, "", 0, 0))
         return 1;
     CloseHandle(file);
     return 0;
 }
 
-int PortWriter::push(const SendJob& job)
+// Fills the queue's next slot in place: a command's bytes, or a file.
+int PortWriter::push(HANDLE file, const void* data, int length, int repeat)
 {
-    EnterCriticalSection(&lock);
-    int taken = thread && !quitting && !(job.repeat && repeat_busy) && jobs.push(job);
-    if (taken) {
-        repeat_busy |= job.repeat;
-        if (job.file) {
+    enter();
+    SendJob* job = thread && !quitting && !(repeat && repeat_busy) ? jobs.add() : nullptr;
+    if (job) {
+        job->file = file;
+        job->repeat = repeat;
+        job->length = length;
+        CopyMemory(job->bytes, data, static_cast<SIZE_T>(length));
+        repeat_busy |= repeat;
+        if (file) {
             state.file_state = file_going;
             state.file_sent = 0;
         }
         SetEvent(wake);
     }
-    LeaveCriticalSection(&lock);
-    return taken;
+    leave();
+    return job != nullptr;
 }
 
 void PortWriter::progress(SendProgress& out)
 {
-    EnterCriticalSection(&lock);
+    enter();
     out = state;
-    LeaveCriticalSection(&lock);
+    leave();
 }
 
 DWORD WINAPI PortWriter::thread_main(LPVOID writer)
@@ -164,7 +173,7 @@ void PortWriter::run()
 {
     for (;;) {
         SendJob job;
-        EnterCriticalSection(&lock);
+        enter();
         // An abort asked for before this job was taken emptied the queue
         // already; it must not end this job too.
         bool got = !quitting && jobs.pop(job);
@@ -173,7 +182,7 @@ void PortWriter::run()
             sending_file = job.file != nullptr;
         }
         bool quit = quitting != 0;
-        LeaveCriticalSection(&lock);
+        leave();
         if (quit)
             return;
         if (!got) {
@@ -186,7 +195,7 @@ void PortWriter::run()
             send_file(job.file);
         } else {
             DWORD sent = send_bytes(job.bytes, static_cast<DWORD>(job.length), false);
-            EnterCriticalSection(&lock);
+            enter();
             if (job.repeat)
                 repeat_busy = 0;
             if (sent < static_cast<DWORD>(job.length)) {
@@ -194,7 +203,7 @@ void PortWriter::run()
                 state.cut_sent = static_cast<int32_t>(sent);
                 state.cut_length = job.length;
             }
-            LeaveCriticalSection(&lock);
+            leave();
         }
         // The pause after a line end also keeps the next job back.
         if (is_line_end(last_byte))
@@ -220,10 +229,10 @@ void PortWriter::send_file(HANDLE file)
         sent += send_bytes(piece, got, true);
     }
     CloseHandle(file);
-    EnterCriticalSection(&lock);
+    enter();
     sending_file = 0;
     state.file_state = whole && !halted ? file_sent_whole : file_stopped;
-    LeaveCriticalSection(&lock);
+    leave();
 }
 
 // Unpaced, the driver is handed no more than the line has carried since the
@@ -281,36 +290,37 @@ DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
     DWORD done = 0;
     if (WriteFile(port, data, length, &done, overlapped))
         return done;
-    DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING) {
-        if (means_device_gone(error))
-            InterlockedExchange(lost, 1);
-        halted = 1;
-        return 0;
-    }
-    HANDLE events[2] = {overlapped->hEvent, abort_event};
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD woke = WaitForMultipleObjects(2, events, FALSE, hold_poll_ms);
-        if (woke == WAIT_OBJECT_0)
+    if (GetLastError() == ERROR_IO_PENDING) {
+        HANDLE events[2] = {overlapped->hEvent, abort_event};
+        DWORD start = GetTickCount();
+        for (;;) {
+            DWORD woke = WaitForMultipleObjects(2, events, FALSE, hold_poll_ms);
+            if (woke == WAIT_OBJECT_0)
+                break;
+            if (woke == WAIT_TIMEOUT && GetTickCount() - start < limit_ms) {
+                show_hold();
+                continue;
+            }
+            if (woke != WAIT_TIMEOUT)
+                halted = 1;
+            PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR);
+            CancelIo(port);
             break;
-        if (woke == WAIT_TIMEOUT && GetTickCount() - start < limit_ms) {
-            show_hold();
-            continue;
         }
-        if (woke != WAIT_TIMEOUT)
-            halted = 1;
-        PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR);
-        CancelIo(port);
-        break;
+        BOOL collected = GetOverlappedResult(port, overlapped, &done, TRUE);
+        state.held = hold_none;
+        if (collected)
+            return done;
+    } else {
+        done = 0;
+        halted = 1;
     }
     // A device found gone ends this job; the window then closes the port,
     // which empties the queue.
-    if (!GetOverlappedResult(port, overlapped, &done, TRUE) && means_device_gone(GetLastError())) {
+    if (means_device_gone(GetLastError())) {
         InterlockedExchange(lost, 1);
         halted = 1;
     }
-    state.held = hold_none;
     return done;
 }
 
@@ -323,7 +333,7 @@ void PortWriter::pause(int32_t ms)
 void PortWriter::show_hold()
 {
     DWORD errors = 0;
-    COMSTAT status = {};
+    COMSTAT status;
     if (!ClearCommError(port, &errors, &status))
         return;
     state.held = status.fCtsHold ? hold_cts
@@ -334,7 +344,7 @@ void PortWriter::show_hold()
 
 void PortWriter::count_sent(DWORD count)
 {
-    EnterCriticalSection(&lock);
+    enter();
     state.file_sent += count;
-    LeaveCriticalSection(&lock);
+    leave();
 }

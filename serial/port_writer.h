@@ -58,7 +58,7 @@ public:
 private:
     static DWORD WINAPI thread_main(LPVOID writer);
     void run();
-    int push(const SendJob& job);
+    int push(HANDLE file, const void* data, int length, int repeat);
     void send_file(HANDLE file);
     DWORD send_bytes(const char* data, DWORD length, bool whole);
     DWORD transfer(const char* data, DWORD length, DWORD limit_ms);
@@ -68,6 +68,8 @@ private:
     void drop_queue();
     void end_transfer(int32_t quit);
     void count_sent(DWORD count);
+    void enter();  // takes `lock`
+    void leave();
 
     CRITICAL_SECTION lock;
     SendQueue jobs;

@@ -1,12 +1,10 @@
 #include "serial/send_queue.h"
 
-int SendQueue::push(const SendJob& job)
+SendJob* SendQueue::add()
 {
     if (count == capacity)
-        return 0;
-    jobs[(first + count) % capacity] = job;
-    ++count;
-    return 1;
+        return nullptr;
+    return &jobs[(first + count++) % capacity];
 }
 
 int SendQueue::pop(SendJob& job)
@@ -21,8 +19,7 @@ int SendQueue::pop(SendJob& job)
 
 void SendQueue::clear()
 {
-    SendJob job;
-    while (pop(job))
-        if (job.file)
-            CloseHandle(job.file);
+    for (; count; --count, first = (first + 1) % capacity)
+        if (jobs[first].file)
+            CloseHandle(jobs[first].file);
 }

@@ -18,17 +18,17 @@ struct SendJob {
 // owner holds its lock around every call.
 class SendQueue {
 public:
-    // 0 when the queue is full (the job is then not taken).
-    int push(const SendJob& job);
+    // The slot for a new last job, to be filled in; null when the queue is
+    // full.
+    SendJob* add();
     // 0 when nothing waits.
     int pop(SendJob& job);
     // Drops every waiting job; files among them are closed.
     void clear();
-    int waiting() const { return count; }
 
 private:
-    static constexpr int capacity = 16;
+    static constexpr uint32_t capacity = 16;
     SendJob jobs[capacity];
-    int first = 0;
-    int count = 0;
+    uint32_t first = 0;
+    uint32_t count = 0;
 };

@@ -4,24 +4,30 @@
 // bring in the compiler's division routines.
 int format_byte_count(char* out, uint64_t count)
 {
-    uint64_t powers[20];
-    int digits = 1;
-    powers[0] = 1;
-    while (digits < 20 && powers[digits - 1] * 10 <= count) {
-        powers[digits] = powers[digits - 1] * 10;
-        ++digits;
-    }
+    // The count as four 16-bit pieces, most significant first; each digit,
+    // from the last, is the remainder of dividing them by ten a piece at a
+    // time, so every step divides only 32 bits.
+    uint32_t pieces[4];
+    for (int i = 0; i < 4; ++i)
+        pieces[i] = static_cast<uint32_t>(count >> (48 - 16 * i)) & 0xffffu;
+    char reversed[26];
     int length = 0;
-    while (digits--) {
-        char digit = '0';
-        while (count >= powers[digits]) {
-            count -= powers[digits];
-            ++digit;
+    uint32_t left;
+    do {
+        uint32_t rest = 0;
+        left = 0;
+        for (uint32_t& piece : pieces) {
+            uint32_t value = rest << 16 | piece;
+            piece = value / 10u;
+            rest = value % 10u;
+            left |= piece;
         }
-        out[length++] = digit;
-        if (digits % 3 == 0 && digits)
-            out[length++] = ',';
-    }
+        if (length % 4 == 3)
+            reversed[length++] = ',';
+        reversed[length++] = static_cast<char>('0' + rest);
+    } while (left);
+    for (int i = 0; i < length; ++i)
+        out[i] = reversed[length - 1 - i];
     out[length] = '\0';
     return length;
 }
