@@ -1,10 +1,11 @@
 #!/bin/sh
 # Checks the release package: the zip holds the program, the README and the
-# licence, and the program is within its size budget of 76 KiB.
+# licence, and the program is within its size budget of 96 KiB (76 KiB until the
+# send engine, the live plot, line control and the desktop work came in).
 # usage: check_release.sh BUILD_DIR
 set -e
 build=$1
-limit=77824
+limit=98304
 zip=$(ls "$build"/Quorvex-*-win32.zip)
 exe="$build/Quorvex.exe"
 size=$(wc -c < "$exe")
