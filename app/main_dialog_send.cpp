@@ -3,7 +3,7 @@
 // the writer is doing on each tick.
 #include "app/main_dialog.h"
 #include <commctrl.h>
-#include <commdlg.h>
+#include "framework/file_dialog.h"
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "settings/send_settings.h"
@@ -25,15 +25,10 @@ const char held_reasons[][14] = {"", "CTS is low", "XOFF received", "DSR is low"
 // A file goes behind whatever is queued; one at a time.
 void MainDialog::choose_send_file()
 {
-    wchar_t path[MAX_PATH] = {};
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = hwnd;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!sending_file && GetOpenFileNameW(&dialog) && open_port()) {
-        lstrcpyW(send_file_name, path + dialog.nFileOffset);  // a part of `path`
+    wchar_t path[MAX_PATH];
+    int name_at;
+    if (!sending_file && (name_at = choose_file(hwnd, path, false)) && open_port()) {
+        lstrcpyW(send_file_name, path + name_at);  // a part of `path`
         HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         LARGE_INTEGER size;

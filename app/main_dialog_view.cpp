@@ -3,7 +3,7 @@
 // ending with Windows.
 #include "app/main_dialog.h"
 #include <commctrl.h>
-#include <commdlg.h>
+#include "framework/file_dialog.h"
 #include "app/program_objects.h"
 #include "framework/radio_group.h"
 #include "resources/resource_ids.h"
@@ -69,16 +69,8 @@ int MainDialog::start_capture(const wchar_t* path)
 
 void MainDialog::choose_capture_file()
 {
-    wchar_t path[MAX_PATH] = {};
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = hwnd;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    // The program's current folder stays where it was, so that the chosen
-    // drive (a USB stick) can be ejected while the program runs.
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetSaveFileNameW(&dialog))
+    wchar_t path[MAX_PATH];
+    if (choose_file(hwnd, path, true))
         start_capture(path);
     refocus_command();
 }

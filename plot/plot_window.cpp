@@ -1,7 +1,7 @@
 // The plot window's life, input and commands; the drawing is in
 // plot_frame.cpp.
 #include "plot/plot_window.h"
-#include <commdlg.h>
+#include "framework/file_dialog.h"
 #include "framework/dpi.h"
 #include "framework/program_instance.h"
 #include "resources/resource_ids.h"
@@ -256,15 +256,7 @@ void PlotWindow::on_mouse_move(LPARAM lparam)
 void PlotWindow::choose_csv_file()
 {
     wchar_t path[MAX_PATH] = {};
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = hwnd;
-    dialog.lpstrFilter = L"CSV (*.csv)\0*.csv\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrDefExt = L"csv";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog) || save_csv(path))
+    if (!choose_file(hwnd, path, true, L"CSV (*.csv)\0*.csv\0", L"csv") || save_csv(path))
         return;
     // Windows' own words for what went wrong ("There is not enough space on
     // the disk.").
