@@ -290,6 +290,18 @@ bool start_process(std::string command_line, HANDLE* process, DWORD* process_id)
     if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))
         return false;
+    // Wine starts a Unix program without a Windows process: it returns no
+    // process handle and leaves stale stack bytes in hThread and the id.
+    // Closing that "handle" would close whatever of ours has that value
+    // (a port, an event, the socket layer's own event), so only a real
+    // process's thread handle is closed.
+    if (!started.hProcess) {
+        if (process_id)
+            *process_id = 0;
+        if (process)
+            *process = nullptr;
+        return true;
+    }
     if (started.hThread)
         CloseHandle(started.hThread);
     if (process_id)
