@@ -1,4 +1,4 @@
-// The status bar's parts take the width their texts need, and part 0 (the
+// The status bar's parts take the width their texts need, and the first (the
 // port's state) the rest: the line settings are never cut short because
 // other parts, empty most of the time, hold room they don't use.
 #include "app/main_dialog.h"

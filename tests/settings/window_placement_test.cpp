@@ -300,7 +300,7 @@ TEST_F(WindowPlacement, AMoveToAMonitorOfAnotherScaleIsLaidOutAndKept)
         EXPECT_NEAR(MulDiv(before[i].top, 144, 96), after[i].top, 1) << "control " << i;
         EXPECT_NEAR(MulDiv(before[i].right, 144, 96), after[i].right, 1) << "control " << i;
     }
-    // Part 0 keeps at least a quarter of the bar; the others follow it in order.
+    // The first status part keeps at least a quarter of the bar; the others follow in order.
     ASSERT_EQ(5, parts);
     for (int part = 1; part < 4; ++part)
         EXPECT_LT(rights[part - 1], rights[part]) << "part " << part;
