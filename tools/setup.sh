@@ -5,7 +5,7 @@ set -e
 
 PACKAGES="cmake make g++ mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
 wine wine32:i386 wine64 socat xvfb x11-apps xauth imagemagick libxml2-utils \
-w3c-sgml-lib googletest zip python3 fonts-wine clang libclang-rt-dev"
+w3c-sgml-lib googletest zip python3 fonts-wine clang libclang-rt-dev lrzsz"
 
 missing=""
 for p in $PACKAGES; do
@@ -26,5 +26,27 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
-apt-get update -qq
+
+# A mirror being synced can refuse one architecture's index of a suite for a
+# while. Try again; if that suite stays broken, install with it pinned below
+# the others, so that both architectures take the same versions from the
+# suites that are whole.
+log=$(mktemp)
+pin=/etc/apt/preferences.d/quorvex-setup-broken-suites
+rm -f "$pin"
+for try in 1 2 3; do
+    apt-get update -qq >"$log" 2>&1 || true
+    grep -q '^E:' "$log" || break
+    echo "setup: the package index was incomplete (try $try of 3)"
+    [ "$try" = 3 ] || sleep 15
+done
+broken=$(sed -n 's|^E: Failed to fetch .*/dists/\([^/]*\)/.*|\1|p' "$log" | sort -u)
+rm -f "$log"
+if [ -n "$broken" ]; then
+    for suite in $broken; do
+        echo "setup: the index of $suite stays broken; installing with $suite pinned below the others"
+        printf 'Package: *\nPin: release n=%s\nPin-Priority: 100\n\n' "$suite" >>"$pin"
+    done
+fi
 apt-get install -y -qq --no-install-recommends $missing >/dev/null
+rm -f "$pin"
