@@ -1,190 +1,298 @@
 #include "app/main_dialog.h"
 #include <commctrl.h>
 #include <shellapi.h>
+#include <cstring>
+#include "app/command_line_run.h"
 #include "app/program_objects.h"
-#include "app/uppercase_char_filter.h"
+#include "framework/dpi.h"
 #include "framework/program_instance.h"
 #include "msgbox/about.h"
 #include "msgbox/web_links.h"
 #include "resources/resource_ids.h"
+#include "serial/line_settings.h"
+#include "text/port_names.h"
+
+namespace {
+
+// The channel takes a speed table index: the four speed buttons are entries
+// 3 to 6 of its table. A hand-edited huge value wraps instead of
+// overflowing, and the channel maps it to 9600 like any unknown index. The
+// command line may keep DTR or RTS off for this run.
+PortSettings channel_settings(const PortSettings& settings)
+{
+    PortSettings line = settings;
+    line.Speed = static_cast<int32_t>(static_cast<uint32_t>(line.Speed) + 3u);
+    if (named_on_command_line.dtr == 0)
+        line.Dtr = 0;
+    if (named_on_command_line.rts == 0)
+        line.Rts = 0;
+    return line;
+}
+
+// Why an open failed, for the line part of the status bar.
+void format_open_failure(char* text, OpenFailure failure, int port, DWORD error)
+{
+    switch (failure) {
+    case OpenFailure::in_use:       wsprintfA(text, "COM%d is in use by another program", port); break;
+    case OpenFailure::missing:      wsprintfA(text, "COM%d does not exist", port); break;
+    case OpenFailure::line_refused: wsprintfA(text, "COM%d refused these line settings", port); break;
+    case OpenFailure::other:        wsprintfA(text, "COM%d did not open (error %lu)", port, error); break;
+    default:                        text[0] = '\0'; break;
+    }
+}
+
+}  // namespace
+
+MainDialog::MainDialog()
+    : store_(status_),
+      layout_(status_, settings_.view),
+      session_(*this),
+      receive_pane_(status_, settings_.view, *this),
+      send_panel_(*this, status_, settings_),
+      line_panel_(status_)
+{
+}
 
 int MainDialog::on_init_dialog()
 {
     // Moves and sizes count as the user's only once the layout is taken.
-    min_window.cx = 0;
+    layout_.attach(hwnd);
+    reset_settings(settings_);
+    settings_changed = 0;
+    first_tick_done = 0;
+    session_.close();
+    shown_state_ = PortState::closed;
     SetClassLongPtrA(hwnd, GCLP_HICON,
                      reinterpret_cast<LONG_PTR>(LoadIconA(program_instance,
                                                           MAKEINTRESOURCEA(IDI_PROGRAM))));
-    menu = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_MAIN));
-    SetMenu(hwnd, menu);
-    create_status_bar();
-    attach_command_field();
-    attach_received_list();
-    remember_layout();
-    locate_settings_folder();
+    menu_ = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_MAIN));
+    SetMenu(hwnd, menu_);
+    status_.create(hwnd, IDC_STATUS_BAR);
+    send_panel_.attach(hwnd, menu_);
+    receive_pane_.attach(hwnd, menu_);
+    line_panel_.attach(hwnd, menu_);
+    serial_channel.notifier.attach(hwnd, port_event_message);
+    layout_.take_template();
+    receive_pane_.fit_column();
+    store_.locate(hwnd);
     load_settings();
-    restore_placement();
-    update_view_menu();
-    install_key_filter();
+    layout_.restore_placement();
+    install_shortcut_keys(hwnd, this);
     SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
-    if (options.plot.shown)
-        show_plot();
-    SetWindowTextA(hwnd, "Quorvex");
-    apply_command_line();
-    remember_settings_base();
+    if (settings_.view.plot.shown)
+        show_plot(true);
+    // With a port named on the command line the title says which, so that
+    // two windows can be told apart.
+    char title[24] = "Quorvex";
+    if (named_on_command_line.port)
+        wsprintfA(title, "Quorvex - COM%d", named_on_command_line.port);
+    SetWindowTextA(hwnd, title);
+    apply_named_port(port_setup_dialog.settings);
+    if (capture_on_command_line[0])
+        receive_pane_.start_capture(capture_on_command_line);
+    settings_.port = port_setup_dialog.settings;
+    send_panel_.take_history();
+    store_.remember_base(settings_);
     return 0;  // the dialog manager must not move the focus
-}
-
-void MainDialog::create_status_bar()
-{
-    // Its parts are set with the layout: part 0 the port's state, part 1
-    // its line settings, part 2 the capture, part 3 the line's signals.
-    status_bar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", hwnd, IDC_STATUS_BAR);
-    line_state_text[0] = '\0';
-}
-
-// Attaches the history combo box from the template, limits its edit field
-// and routes the field's typing through the uppercase filter.
-void MainDialog::attach_command_field()
-{
-    command_combo.create(hwnd, IDC_COMMAND, "", CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                         CW_USEDEFAULT);
-    SendMessageA(command_combo.hwnd, CB_LIMITTEXT, command_max_length, 0);
-    command_edit = ChildWindowFromPoint(command_combo.hwnd, POINT{5, 5});
-    if (!command_edit || command_edit == command_combo.hwnd) {
-        // The point missed the field; ask the combo box for it instead, so
-        // that the combo box itself is never subclassed as if it were the field.
-        COMBOBOXINFO info = {};
-        info.cbSize = sizeof info;
-        command_edit = GetComboBoxInfo(command_combo.hwnd, &info) ? info.hwndItem : nullptr;
-    }
-    previous_edit_proc = nullptr;
-    if (command_edit)
-        previous_edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-            command_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(uppercase_char_filter)));
 }
 
 void MainDialog::on_command(WPARAM wparam, LPARAM)
 {
     // Only the option buttons look at the notification: they act on clicks.
     bool clicked = HIWORD(wparam) == BN_CLICKED;
-    switch (LOWORD(wparam)) {
+    int id = LOWORD(wparam);
+    switch (id) {
     case IDOK:               send_command(); break;
     case IDC_SEND:           send_command(); break;
     case IDCANCEL:           exit_program(); break;
     case IDM_EXIT:           exit_program(); break;
-    case IDC_USE_UPPERCASE:  if (clicked) use_uppercase_clicked(); break;
-    case IDC_SEND_CR:        if (clicked) choose_line_end(0); break;
-    case IDC_SEND_LF:        if (clicked) choose_line_end(1); break;
-    case IDC_SEND_CRLF:      if (clicked) choose_line_end(2); break;
-    case IDC_SEND_NONE:      if (clicked) choose_line_end(3); break;
-    case IDC_ESCAPES:        if (clicked) escapes_clicked(); break;
+    case IDC_USE_UPPERCASE:  if (clicked) send_panel_.uppercase_clicked(); break;
+    case IDC_SEND_CR:        if (clicked) send_panel_.line_end_clicked(LineEnd::cr); break;
+    case IDC_SEND_LF:        if (clicked) send_panel_.line_end_clicked(LineEnd::lf); break;
+    case IDC_SEND_CRLF:      if (clicked) send_panel_.line_end_clicked(LineEnd::crlf); break;
+    case IDC_SEND_NONE:      if (clicked) send_panel_.line_end_clicked(LineEnd::none); break;
+    case IDC_ESCAPES:        if (clicked) send_panel_.escapes_clicked(); break;
     case IDM_PORT_SETUP:     run_port_setup(); break;
     case IDM_OPEN:           open_port(); break;
     case IDM_CLOSE:          close_port(); break;
     case IDM_REOPEN_LOST:    toggle_reopen(); break;
-    case IDM_DTR:            toggle_dtr(); break;
-    case IDM_RTS:            toggle_rts(); break;
-    case IDM_SEND_BREAK:     send_break(); break;
-    case IDM_CHECK_UPDATES:  open_update_page(); break;
+    case IDM_DTR:            line_panel_.toggle_dtr(); break;
+    case IDM_RTS:            line_panel_.toggle_rts(); break;
+    case IDM_SEND_BREAK:     line_panel_.send_break(); break;
+    case IDM_CHECK_UPDATES:  ShellExecuteA(hwnd, "open", PRODUCT_PAGE_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL); break;
     case IDM_PROGRAM_INFO:   help_page.open_page(); break;
     case IDM_ABOUT:          show_about(about_box, hwnd); break;
-    case IDM_CLEAR_COMMANDS: clear_old_commands(); break;
-    case IDM_SEND_FILE:      choose_send_file(); break;
-    case IDM_STOP_SENDING:   stop_sending(); break;
-    case IDM_REPEAT:         toggle_repeat(); break;
-    case IDM_SEND_OPTIONS:   run_send_dialog(IDD_SEND_OPTIONS); break;
-    case IDM_MACROS:         run_send_dialog(IDD_MACROS); break;
-    default:                 view_command(LOWORD(wparam)); break;
+    case IDM_CLEAR_COMMANDS: send_panel_.clear_history(); break;
+    case IDM_SEND_FILE:      send_panel_.choose_file_to_send(); break;
+    case IDM_STOP_SENDING:   send_panel_.stop_sending(); break;
+    case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
+    case IDM_SEND_OPTIONS:   send_panel_.run_options_dialog(); break;
+    case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
+    case IDM_PLOT:           show_plot(!plot_window.hwnd); settings_changed = 1; break;
+    case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); break;
+    case IDM_CAPTURE:        receive_pane_.view_command(id); send_panel_.refocus(); break;
+    default:                 receive_pane_.view_command(id); break;
     }
-    fit_status_parts();
 }
 
 void MainDialog::on_timer(WPARAM timer_id)
 {
-    poll_receive(timer_id);
-    watch_port(timer_id);
-    watch_line(timer_id);
-    repeat_due(timer_id);
-    if (timer_id == receive_timer_id)
-        show_send_status();
-    fit_status_parts();
-}
-
-// The View menu's commands; the three views are its first three ids.
-void MainDialog::view_command(int id)
-{
-    if (id >= IDM_VIEW_AS_RECEIVED && id <= IDM_VIEW_HEX) {
-        choose_view(id - IDM_VIEW_AS_RECEIVED);
-        return;
-    }
-    switch (id) {
-    case IDM_TIME_STAMPS:      toggle_time_stamps(); break;
-    case IDM_CAPTURE:          choose_capture_file(); break;
-    case IDM_STOP_CAPTURE:     stop_capture(); break;
-    case IDM_COPY:             copy_selected_lines(); break;
-    case IDM_CLEAR_RECEIVED:   clear_received(); break;
-    case IDM_PLOT:             toggle_plot(); break;
-    default:                   break;
+    switch (timer_id) {
+    case receive_timer_id:  poll_receive(); break;
+    case repeat_timer_id:   send_panel_.repeat_due(); break;
+    case break_timer_id:    line_panel_.end_break(); break;
+    default:                break;
     }
 }
 
-void MainDialog::use_uppercase_clicked()
+void MainDialog::on_size(WPARAM kind, LPARAM lparam)
 {
-    Upper = IsDlgButtonChecked(hwnd, IDC_USE_UPPERCASE) == BST_CHECKED ? 1 : 0;
-    settings_changed = 1;
-    refocus_command();
+    if (layout_.size_changed(kind, lparam))
+        settings_changed = 1;
+    if (receive_pane_.list())
+        receive_pane_.fit_column();
 }
 
-void MainDialog::open_update_page()
+// On a monitor of another scale the layout scales before the window takes
+// its new rectangle.
+void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
 {
-    ShellExecuteA(hwnd, "open", PRODUCT_PAGE_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
+    layout_.dpi_changed(LOWORD(wparam));
+    DialogBase::on_dpi_changed(wparam, lparam);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }
 
-// Empties the history and the field; the stored history stays as it is
-// unless something else changes before exit.
-void MainDialog::clear_old_commands()
+// Windows may end the session whenever the user asks: the answer is yes.
+int MainDialog::on_query_end_session()
 {
-    SendMessageA(command_combo.hwnd, CB_RESETCONTENT, 0, 0);
+    result = TRUE;
+    return 1;
+}
+
+LRESULT MainDialog::on_notify(WPARAM, LPARAM lparam)
+{
+    auto* header = reinterpret_cast<const NMHDR*>(lparam);
+    return header->hwndFrom == receive_pane_.list() ? receive_pane_.on_notify(header) : 0;
+}
+
+int MainDialog::on_default_message(UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    switch (msg) {
+    case port_event_message:    take_port_events(); return 0;
+    case WM_ENDSESSION:         end_session(wparam); return 0;
+    case WM_GETMINMAXINFO:      layout_.fill_min_max(reinterpret_cast<MINMAXINFO*>(lparam)); return 0;
+    case WM_WINDOWPOSCHANGED:   if (layout_.position_changed()) settings_changed = 1; return 0;
+    default:                    return 0;
+    }
 }
 
 int MainDialog::open_port()
 {
-    if (serial_channel.is_open)
+    if (session_.state() == PortState::open)
         return 1;
-    if (!opener.busy())
-        start_opening(0);
+    session_.open(port_setup_dialog.settings);
+    show_port_state();
     return 0;
 }
 
 // The user's Close also ends any wait for an open or to reopen a lost port.
 void MainDialog::close_port()
 {
-    drop_port();
-    reopen_wanted = 0;
-    connection_light.set_closed();
-    set_status("Port is closed");
-    set_line_text("");
+    session_.close();
+    show_port_state();
 }
 
 // The settings count as changed whatever the dialog ended with; only OK with
-// new settings reaches the port (main_dialog_port_open.cpp).
+// new settings reaches the port: a new port reopens, a new line is given to
+// the open one, nothing else touches it.
 void MainDialog::run_port_setup()
 {
     PortSettings before = port_setup_dialog.settings;
     port_setup_dialog.run_modal(hwnd, IDD_SELECT_PORT);
     settings_changed = 1;
-    if (port_setup_dialog.changed)
-        apply_port_setup(before);
+    if (port_setup_dialog.changed && memcmp(&before, &port_setup_dialog.settings, sizeof before)) {
+        session_.line_changed(port_setup_dialog.settings);
+        show_port_state();
+    }
+}
+
+void MainDialog::toggle_reopen()
+{
+    settings_.reopen = settings_.reopen ? 0 : 1;
+    session_.set_reopening(settings_.reopen != 0);
+    CheckMenuItem(menu_, IDM_REOPEN_LOST, settings_.reopen ? MF_CHECKED : MF_UNCHECKED);
+    settings_changed = 1;
+}
+
+void MainDialog::send_command()
+{
+    send_panel_.send_command();
+}
+
+// Takes everything the reader had gathered when the tick began, chunk by
+// chunk, so that a backlog never grows; what comes meanwhile waits for the
+// next tick, so a device that never stops can't hold the window in one tick.
+void MainDialog::poll_receive()
+{
+    if (!first_tick_done) {
+        first_tick_done = 1;
+        open_port();
+    }
+    PortState before = session_.state();
+    session_.tick(GetTickCount());
+    if (session_.state() != before)
+        show_port_state();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    receive_pane_.view().begin_tick(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    // The most bytes one received line holds.
+    char chunk[receive_line_max_bytes];
+    receive_pane_.begin_batch();
+    for (int moved = 0, gathered = serial_channel.bytes_waiting(); moved < gathered;) {
+        int got = serial_channel.read(chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        receive_pane_.take(chunk, got);
+        plot_window.feed(chunk, got);
+        moved += got;
+    }
+    receive_pane_.end_batch();
+    plot_window.refresh();
+    receive_pane_.capture().show_status();
+    if (send_panel_.sending_file())
+        send_panel_.show_status();
+}
+
+// Every option at its default, then as the file says, on the controls.
+void MainDialog::load_settings()
+{
+    store_.load(settings_);
+    port_setup_dialog.settings = settings_.port;
+    session_.set_reopening(settings_.reopen != 0);
+    CheckMenuItem(menu_, IDM_REOPEN_LOST, settings_.reopen ? MF_CHECKED : MF_UNCHECKED);
+    receive_pane_.set_max_lines(settings_.max_lines);
+    receive_pane_.show_settings();
+    send_panel_.show_settings();
+}
+
+void MainDialog::save_settings()
+{
+    settings_.port = port_setup_dialog.settings;
+    send_panel_.take_history();
+    store_.save(settings_);
+    settings_changed = 0;
 }
 
 void MainDialog::exit_program()
 {
     KillTimer(hwnd, receive_timer_id);
-    end_repeat();
-    remove_key_filter();
-    stop_capture();
-    drop_port();
+    send_panel_.end_repeat();
+    remove_shortcut_keys();
+    receive_pane_.capture().stop();
+    session_.close();
+    line_panel_.end_break();
     if (settings_changed == 1)
         save_settings();
     EndDialog(hwnd, 0);
@@ -192,5 +300,180 @@ void MainDialog::exit_program()
 
 void MainDialog::set_status(const char* text)
 {
-    SendMessageA(status_bar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    status_.set_text(status_state, text);
+}
+
+// When the session really ends the process goes without an exit: the
+// capture file is completed and changed settings are saved now.
+void MainDialog::end_session(WPARAM ending)
+{
+    if (!ending)
+        return;
+    receive_pane_.capture().stop();
+    if (settings_changed == 1)
+        save_settings();
+}
+
+// The plot window from the View menu: shown where it was last, and up again
+// at start when it was up at exit; while it is up the receive tick comes
+// often enough for its frames.
+void MainDialog::show_plot(bool shown)
+{
+    PlotSettings& plot = settings_.view.plot;
+    if (shown) {
+        const RECT* place =
+            plot.has_window && caption_on_a_work_area(hwnd, plot.window, window_dpi(hwnd))
+                ? &plot.window
+                : nullptr;
+        plot.shown = plot_window.show(hwnd, plot, place, settings_changed);
+    } else {
+        plot_window.destroy();
+        plot.shown = 0;
+    }
+    CheckMenuItem(menu_, IDM_PLOT, plot_window.hwnd ? MF_CHECKED : MF_UNCHECKED);
+    SetTimer(hwnd, receive_timer_id,
+             plot_window.hwnd ? plot_timer_period_ms : receive_timer_period_ms, nullptr);
+}
+
+// F1..F12 send their macros; a key without one (F10 opens the menu bar) and
+// any key with Alt held (Alt+F4 closes) go on as usual. Ctrl+B holds a break.
+int MainDialog::on_shortcut_key(UINT vk)
+{
+    if (vk == 'B' && GetKeyState(VK_CONTROL) < 0) {
+        line_panel_.send_break();
+        return 1;
+    }
+    if (vk < VK_F1 || vk > VK_F12 || GetKeyState(VK_MENU) < 0)
+        return 0;
+    return send_panel_.send_macro(static_cast<int>(vk - VK_F1));
+}
+
+// What the port's threads told since the last look.
+void MainDialog::take_port_events()
+{
+    LONG events = serial_channel.notifier.take();
+    DWORD now = GetTickCount();
+    if ((events & port_event_opened) && opener_.finished())
+        session_.opening_finished(now);
+    if ((events & port_event_lost) && serial_channel.is_open && serial_channel.lost())
+        session_.lost(now);
+    if (events & port_event_line)
+        line_panel_.show_state();
+    if (events & port_event_sending)
+        send_panel_.show_status();
+    show_port_state();
+}
+
+// The light, the state and line parts of the status bar, and what follows
+// a port that opened or went: the line panel, the repeat, the writer's end.
+void MainDialog::show_port_state()
+{
+    PortState state = session_.state();
+    PortState before = shown_state_;
+    shown_state_ = state;
+    char text[64];
+    int port = session_.port_number();
+    format_open_failure(text, session_.failure(), port, session_.failure_error());
+    switch (state) {
+    case PortState::closed:
+        connection_light.set_closed();
+        set_status("Port is closed");
+        status_.set_text(status_line, "");
+        break;
+    case PortState::opening:
+        if (before == PortState::opening)
+            break;
+        wsprintfA(text, "Opening COM%d...", port);
+        set_status(text);
+        status_.set_text(status_line, "");
+        break;
+    case PortState::open:
+        if (before != PortState::open) {
+            connection_light.set_open();
+            set_status("Port is open");
+            set_named_line_signals();
+        }
+        if (session_.failure() == OpenFailure::none) {
+            const DCB& line = serial_channel.applied_line;
+            format_line_settings(text, sizeof text, serial_channel.port_number, line.BaudRate,
+                                 line.ByteSize,
+                                 line.Parity <= SPACEPARITY ? "NOEMS"[line.Parity] : '?',
+                                 line.StopBits);
+        }
+        status_.set_text(status_line, text);
+        if (session_.take_dropped_on_open())
+            status_.set_text(status_send, "Not sent: the send queue is full");
+        break;
+    case PortState::waiting_to_reopen:
+        if (before == PortState::open) {
+            connection_light.set_failed();
+            set_status("Port was lost");
+        }
+        status_.set_text(status_line, text);
+        break;
+    case PortState::reopening:
+        break;
+    case PortState::failed:
+        connection_light.set_failed();
+        set_status("Port failed to open");
+        status_.set_text(status_line, text);
+        break;
+    }
+    if ((state == PortState::open) != (before == PortState::open))
+        line_panel_.port_changed();
+    if (before == PortState::open && state != PortState::open)
+        send_panel_.port_ended();
+    if (state == PortState::failed || state == PortState::closed)
+        send_panel_.end_repeat();
+}
+
+SendOutcome MainDialog::send_bytes(const char* bytes, int count)
+{
+    SendOutcome outcome = session_.send(bytes, count, port_setup_dialog.settings);
+    show_port_state();
+    return outcome;
+}
+
+// Asks for the port; true when it is open or on its way.
+bool MainDialog::port_wanted()
+{
+    open_port();
+    PortState state = session_.state();
+    return state == PortState::open || state == PortState::opening ||
+           state == PortState::reopening;
+}
+
+int MainDialog::start_open(const PortSettings& line)
+{
+    return opener_.start(channel_settings(line), &serial_channel.notifier);
+}
+
+void MainDialog::abandon_open()
+{
+    opener_.abandon();
+}
+
+int MainDialog::adopt_opened(OpenFailure& failure, DWORD& error)
+{
+    OpenedLine opened = opener_.take();
+    if (serial_channel.adopt(opened))
+        return 1;
+    failure = serial_channel.failure;
+    error = serial_channel.failure_error;
+    return 0;
+}
+
+int MainDialog::apply_line(const PortSettings& line)
+{
+    return serial_channel.apply_line(channel_settings(line));
+}
+
+void MainDialog::close_channel()
+{
+    serial_channel.close();
+}
+
+int MainDialog::write_bytes(const char* bytes, int count)
+{
+    return serial_channel.write(bytes, count);
 }

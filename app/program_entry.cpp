@@ -1,5 +1,6 @@
 #include "app/program_entry.h"
 #include <commctrl.h>
+#include "app/command_line_run.h"
 #include "app/program_objects.h"
 #include "framework/custom_control.h"
 #include "framework/program_instance.h"

@@ -1,11 +1,8 @@
-// The Send options and Macros dialogs: both edit the send settings and share
-// one small dialog procedure. Nothing changes unless OK finds every value
-// valid.
-#include "app/main_dialog.h"
-#include "app/program_objects.h"
-#include "framework/program_instance.h"
+#include "app/send_dialogs.h"
+#include <commctrl.h>
+#include "framework/dialog_base.h"
 #include "resources/resource_ids.h"
-#include "settings/send_settings.h"
+#include "text/byte_count.h"
 
 namespace {
 
@@ -13,86 +10,118 @@ const struct {
     int id;
     int32_t SendSettings::*field;
     int32_t low, high;
+    const char* name;
 } number_fields[] = {
-    {IDC_CHAR_DELAY, &SendSettings::char_delay, 0, max_char_delay},
-    {IDC_LINE_DELAY, &SendSettings::line_delay, 0, max_line_delay},
-    {IDC_REPEAT_MS, &SendSettings::repeat_ms, min_repeat_ms, max_repeat_ms},
+    {IDC_CHAR_DELAY, &SendSettings::char_delay, 0, max_char_delay, "Character delay"},
+    {IDC_LINE_DELAY, &SendSettings::line_delay, 0, max_line_delay, "Line delay"},
+    {IDC_REPEAT_MS, &SendSettings::repeat_ms, min_repeat_ms, max_repeat_ms, "Repeat every"},
 };
 
-constexpr int macro_length = sizeof send_settings.macros[0] - 1;
+class SendOptionsDialog : public DialogBase {
+public:
+    explicit SendOptionsDialog(SendSettings& send) : send_(send) {}
 
-// Which of the two is open; they are modal, so one at a time.
-int open_template;
+    int on_init_dialog() override
+    {
+        for (const auto& number : number_fields)
+            SetDlgItemInt(hwnd, number.id, static_cast<UINT>(send_.*number.field), FALSE);
+        return 1;
+    }
 
-// Takes the numbers when all are in range; otherwise selects the first
-// that is not and returns 0.
-int take_numbers(HWND dialog)
-{
-    int32_t values[3];
-    for (int i = 0; i < 3; ++i) {
-        BOOL valid = FALSE;
-        UINT value = GetDlgItemInt(dialog, number_fields[i].id, &valid, FALSE);
-        if (!valid || value < static_cast<UINT>(number_fields[i].low) ||
-            value > static_cast<UINT>(number_fields[i].high)) {
-            // The dialog selects an edit field's text as it gives it the focus.
-            SendMessageA(dialog, WM_NEXTDLGCTL,
-                         reinterpret_cast<WPARAM>(GetDlgItem(dialog, number_fields[i].id)), TRUE);
-            return 0;
+    void on_command(WPARAM wparam, LPARAM) override
+    {
+        if (LOWORD(wparam) == IDCANCEL)
+            EndDialog(hwnd, 0);
+        else if (LOWORD(wparam) == IDOK && take_numbers())
+            EndDialog(hwnd, 1);
+    }
+
+private:
+    // Takes the numbers when all are in range; otherwise selects the first
+    // that is not, says its range and returns 0.
+    int take_numbers()
+    {
+        int32_t values[3];
+        for (int i = 0; i < 3; ++i) {
+            const auto& field = number_fields[i];
+            BOOL valid = FALSE;
+            UINT value = GetDlgItemInt(hwnd, field.id, &valid, FALSE);
+            if (!valid || value < static_cast<UINT>(field.low) ||
+                value > static_cast<UINT>(field.high)) {
+                // The dialog selects an edit field's text as it gives it the focus.
+                SendMessageA(hwnd, WM_NEXTDLGCTL,
+                             reinterpret_cast<WPARAM>(GetDlgItem(hwnd, field.id)), TRUE);
+                say_range(field.id, field.name, field.low, field.high);
+                return 0;
+            }
+            values[i] = static_cast<int32_t>(value);
         }
-        values[i] = static_cast<int32_t>(value);
+        for (int i = 0; i < 3; ++i)
+            send_.*number_fields[i].field = values[i];
+        return 1;
     }
-    for (int i = 0; i < 3; ++i)
-        send_settings.*number_fields[i].field = values[i];
-    return 1;
-}
 
-// Puts the key texts in the Macros fields (WM_SETTEXT, which also sets
-// their limit) or takes them back (WM_GETTEXT).
-__attribute__((noinline)) void pass_macros(HWND dialog, UINT msg)
-{
-    for (int i = 0; i < 12; ++i) {
-        if (msg == WM_SETTEXT)
-            SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, EM_LIMITTEXT, macro_length, 0);
-        // WM_SETTEXT ignores the length.
-        SendDlgItemMessageA(dialog, IDC_MACRO_F1 + i, msg, macro_length + 1,
-                            reinterpret_cast<LPARAM>(send_settings.macros[i]));
+    // A tip at the field, "Repeat every: 50 to 3,600,000 ms", which goes
+    // away with the next key; the dialog stays usable meanwhile.
+    void say_range(int id, const char* name, int32_t low, int32_t high)
+    {
+        char low_text[27], high_text[27];
+        format_byte_count(low_text, static_cast<uint64_t>(low));
+        format_byte_count(high_text, static_cast<uint64_t>(high));
+        wchar_t text[96];
+        wsprintfW(text, L"%S: %S to %S ms", name, low_text, high_text);
+        EDITBALLOONTIP tip = {};
+        tip.cbStruct = sizeof tip;
+        tip.pszTitle = L"";
+        tip.pszText = text;
+        tip.ttiIcon = TTI_NONE;
+        MessageBeep(MB_ICONEXCLAMATION);
+        SendDlgItemMessageW(hwnd, id, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
     }
-}
 
-INT_PTR CALLBACK send_dialog_proc(HWND dialog, UINT msg, WPARAM wparam, LPARAM)
-{
-    if (msg == WM_INITDIALOG) {
-        if (open_template == IDD_MACROS)
-            pass_macros(dialog, WM_SETTEXT);
-        else
-            for (const auto& number : number_fields)
-                SetDlgItemInt(dialog, number.id, static_cast<UINT>(send_settings.*number.field),
-                              FALSE);
-        return TRUE;
+    SendSettings& send_;
+};
+
+constexpr int macro_length = sizeof SendSettings{}.macros[0] - 1;
+
+class MacrosDialog : public DialogBase {
+public:
+    explicit MacrosDialog(SendSettings& send) : send_(send) {}
+
+    int on_init_dialog() override
+    {
+        for (int i = 0; i < 12; ++i) {
+            SendDlgItemMessageA(hwnd, IDC_MACRO_F1 + i, EM_LIMITTEXT, macro_length, 0);
+            SetDlgItemTextA(hwnd, IDC_MACRO_F1 + i, send_.macros[i]);
+        }
+        return 1;
     }
-    if (msg != WM_COMMAND || (LOWORD(wparam) != IDOK && LOWORD(wparam) != IDCANCEL))
-        return FALSE;
-    int ok = LOWORD(wparam) == IDOK;
-    if (ok && open_template == IDD_MACROS) {
-        pass_macros(dialog, WM_GETTEXT);
-    } else if (ok && !take_numbers(dialog)) {
-        return TRUE;
+
+    void on_command(WPARAM wparam, LPARAM) override
+    {
+        if (LOWORD(wparam) == IDCANCEL) {
+            EndDialog(hwnd, 0);
+        } else if (LOWORD(wparam) == IDOK) {
+            for (int i = 0; i < 12; ++i)
+                GetDlgItemTextA(hwnd, IDC_MACRO_F1 + i, send_.macros[i], macro_length + 1);
+            EndDialog(hwnd, 1);
+        }
     }
-    EndDialog(dialog, ok);
-    return TRUE;
-}
+
+private:
+    SendSettings& send_;
+};
 
 }  // namespace
 
-// Runs the Send options (IDD_SEND_OPTIONS) or Macros (IDD_MACROS) dialog;
-// what OK takes is saved and applied at once.
-void MainDialog::run_send_dialog(int template_id)
+int run_send_options_dialog(HWND owner, SendSettings& send)
 {
-    open_template = template_id;
-    if (DialogBoxParamA(program_instance, MAKEINTRESOURCEA(template_id), hwnd, send_dialog_proc,
-                        0) == 1) {
-        settings_changed = 1;
-        apply_send_options();
-    }
-    refocus_command();
+    SendOptionsDialog dialog(send);
+    return dialog.run_modal(owner, IDD_SEND_OPTIONS) == 1;
+}
+
+int run_macros_dialog_for(HWND owner, SendSettings& send)
+{
+    MacrosDialog dialog(send);
+    return dialog.run_modal(owner, IDD_MACROS) == 1;
 }

@@ -132,7 +132,7 @@ int memory()
 {
     int result = 1;
     run_main_window([&](HWND dialog) {
-        main_dialog.options.plot.points = 1000000;
+        main_dialog.settings().view.plot.points = 1000000;
         // The script reads the process's resident memory at each mark.
         printf("mark before\n");
         fflush(stdout);

@@ -25,3 +25,13 @@ UINT window_dpi(HWND window)
         ReleaseDC(nullptr, screen);
     return screen_dpi > 0 ? static_cast<UINT>(screen_dpi) : USER_DEFAULT_SCREEN_DPI;
 }
+
+int system_metric_for_dpi(int index, UINT dpi)
+{
+    typedef int(WINAPI * MetricForDpi)(int, UINT);
+    auto metric = reinterpret_cast<MetricForDpi>(
+        system_function("user32.dll", "GetSystemMetricsForDpi"));
+    if (metric)
+        return metric(index, dpi);
+    return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(window_dpi(nullptr)));
+}

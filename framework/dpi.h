@@ -15,3 +15,7 @@ UINT window_dpi(HWND window);
 // A function of a system DLL looked up at run time, or null where this
 // Windows lacks it: a program that imports a missing function would not load.
 void* system_function(const char* dll, const char* name);
+
+// GetSystemMetrics at `dpi`: the system's own answer where this Windows
+// knows one (10 1607 and later), else the 96-DPI metric scaled.
+int system_metric_for_dpi(int index, UINT dpi);

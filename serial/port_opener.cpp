@@ -32,7 +32,7 @@ void release_line(OpenedLine& opened)
     close_handle(opened.handle);
 }
 
-int open_line(const PortSettings& settings, OpenedLine& opened)
+int open_line(const PortSettings& settings, OpenedLine& opened, const volatile LONG* abandoned)
 {
     opened = OpenedLine{};
     opened.port_number = port_number_for(settings);
@@ -70,6 +70,13 @@ int open_line(const PortSettings& settings, OpenedLine& opened)
     dcb.DCBlength = sizeof dcb;
     GetCommState(port, &dcb);
     set_whole_line(dcb, settings);
+    // Nobody waits for this port any more: it opens and closes without
+    // raising DTR or RTS, so a board that resets on them is left alone.
+    if (abandoned && *abandoned) {
+        dcb.fDtrControl = DTR_CONTROL_DISABLE;
+        if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
+            dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    }
     if (!SetCommState(port, &dcb))
         return fail(opened, OpenFailure::line_refused, GetLastError());
     // Large queues keep a fast device from overrunning the driver, but they
@@ -83,37 +90,60 @@ int open_line(const PortSettings& settings, OpenedLine& opened)
 struct PortOpener::Attempt {
     PortSettings settings;
     OpenedLine result;
+    PortNotifier* notifier = nullptr;
+    // An abandoned attempt at the same port that may still hold it: a port is
+    // exclusive, so this one waits for that one to let go first.
+    HANDLE earlier = nullptr;
     volatile LONG done = 0;
+    volatile LONG abandoned = 0;
     volatile LONG holders = 2;
 
     void let_go()
     {
         if (InterlockedDecrement(&holders) == 0) {
             release_line(result);
+            if (earlier)
+                CloseHandle(earlier);
             delete this;
         }
     }
     static DWORD WINAPI run(LPVOID parameter)
     {
         Attempt* self = static_cast<Attempt*>(parameter);
-        open_line(self->settings, self->result);
+        if (self->earlier)
+            WaitForSingleObject(self->earlier, INFINITE);
+        open_line(self->settings, self->result, &self->abandoned);
         InterlockedExchange(&self->done, 1);
+        if (self->notifier && !self->abandoned)
+            self->notifier->post(port_event_opened);
         self->let_go();
         return 0;
     }
 };
 
-int PortOpener::start(const PortSettings& settings)
+PortOpener::~PortOpener()
+{
+    if (last_thread)
+        CloseHandle(last_thread);
+}
+
+int PortOpener::start(const PortSettings& settings, PortNotifier* notifier)
 {
     abandon();
     attempt = new Attempt;
     if (!attempt)
         return 0;
     attempt->settings = settings;
-    HANDLE thread = CreateThread(nullptr, 0, Attempt::run, attempt, 0, nullptr);
-    if (thread)
-        CloseHandle(thread);
-    else
+    attempt->notifier = notifier;
+    int port = port_number_for(settings);
+    if (last_thread && last_port == port && WaitForSingleObject(last_thread, 0) == WAIT_TIMEOUT)
+        DuplicateHandle(GetCurrentProcess(), last_thread, GetCurrentProcess(), &attempt->earlier,
+                        SYNCHRONIZE, FALSE, 0);
+    if (last_thread)
+        CloseHandle(last_thread);
+    last_thread = CreateThread(nullptr, 0, Attempt::run, attempt, 0, nullptr);
+    last_port = port;
+    if (!last_thread)
         Attempt::run(attempt);
     return 1;
 }
@@ -134,7 +164,9 @@ OpenedLine PortOpener::take()
 
 void PortOpener::abandon()
 {
-    if (attempt)
+    if (attempt) {
+        InterlockedExchange(&attempt->abandoned, 1);
         attempt->let_go();
+    }
     attempt = nullptr;
 }

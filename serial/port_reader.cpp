@@ -84,14 +84,17 @@ int SerialChannel::watch_line(DWORD* queued)
         if (errors & error_flags[i]) {
             InterlockedIncrement(&line_errors[i]);
             ++line_changes;
+            notifier.post(port_event_line);
         }
     DWORD signals = 0;
     if (!GetCommModemStatus(handle, &signals))
         return !modem_status_works;
     modem_status_works = 1;
     LONG on = static_cast<LONG>(signals & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON));
-    if (InterlockedExchange(&modem_status, on) != on)
+    if (InterlockedExchange(&modem_status, on) != on) {
         ++line_changes;
+        notifier.post(port_event_line);
+    }
     return 1;
 }
 
@@ -177,6 +180,8 @@ void SerialChannel::read_until_stopped(HANDLE line_event)
             InterlockedExchangeAdd(&filled, static_cast<LONG>(got));
         } else {
             InterlockedExchangeAdd(&bytes_dropped, static_cast<LONG>(got));
+            if (got)
+                notifier.post(port_event_line);
         }
         if (WaitForSingleObject(stop_event, 0) == WAIT_OBJECT_0)
             return;
@@ -192,13 +197,19 @@ void SerialChannel::read_until_stopped(HANDLE line_event)
                 return;
             }
             InterlockedIncrement(&read_errors);
+            notifier.post(port_event_line);
             retry_ms = retry_ms ? retry_ms * 2 : busy_pause_ms;
             if (retry_ms > longest_retry_ms)
                 retry_ms = longest_retry_ms;
             pause = retry_ms;
         } else {
             retry_ms = 0;
-            watch_line();
+            // A device can go with reads still returning nothing: the port
+            // then no longer answers the check.
+            if (!watch_line()) {
+                mark_lost();
+                return;
+            }
             DWORD now = GetTickCount();
             if (got)
                 last_bytes = now;

@@ -47,13 +47,14 @@ PortWriter::~PortWriter()
 }
 
 int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DCB& line,
-                      volatile LONG* lost_flag)
+                      volatile LONG* lost_flag, PortNotifier* port_notifier)
 {
     if (thread)
         return 1;
     port = port_handle;
     overlapped = write_overlapped;
     lost = lost_flag;
+    notifier = port_notifier;
     baud = line.BaudRate ? line.BaudRate : 9600;
     frame_bits = 1u + line.ByteSize + (line.Parity != NOPARITY ? 1u : 0u) +
                  (line.StopBits == ONESTOPBIT ? 1u : 2u);
@@ -204,6 +205,8 @@ void PortWriter::run()
                 state.cut_length = job.length;
             }
             leave();
+            if (sent < static_cast<DWORD>(job.length))
+                tell(port_event_sending);
         }
         // The pause after a line end also keeps the next job back.
         if (is_line_end(last_byte))
@@ -233,6 +236,7 @@ void PortWriter::send_file(HANDLE file)
     sending_file = 0;
     state.file_state = whole && !halted ? file_sent_whole : file_stopped;
     leave();
+    tell(port_event_sending);
 }
 
 // Unpaced, the driver is handed no more than the line has carried since the
@@ -308,7 +312,10 @@ DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
             break;
         }
         BOOL collected = GetOverlappedResult(port, overlapped, &done, TRUE);
-        state.held = hold_none;
+        if (state.held != hold_none) {
+            state.held = hold_none;
+            tell(port_event_sending);
+        }
         if (collected)
             return done;
     } else {
@@ -319,6 +326,7 @@ DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
     // which empties the queue.
     if (means_device_gone(GetLastError())) {
         InterlockedExchange(lost, 1);
+        tell(port_event_lost);
         halted = 1;
     }
     return done;
@@ -336,10 +344,14 @@ void PortWriter::show_hold()
     COMSTAT status;
     if (!ClearCommError(port, &errors, &status))
         return;
-    state.held = status.fCtsHold ? hold_cts
-                 : status.fXoffHold ? hold_xoff
-                 : status.fDsrHold  ? hold_dsr
-                                    : hold_none;
+    int32_t held = status.fCtsHold ? hold_cts
+                   : status.fXoffHold ? hold_xoff
+                   : status.fDsrHold  ? hold_dsr
+                                      : hold_none;
+    if (held != state.held) {
+        state.held = held;
+        tell(port_event_sending);
+    }
 }
 
 void PortWriter::count_sent(DWORD count)

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "serial/port_notifier.h"
 #include "serial/send_queue.h"
 
 // Why the line holds back what is sent, as the driver reports it.
@@ -22,7 +23,8 @@ struct SendProgress {
 // Everything sent goes through one queue to one writer thread, so that no
 // caller ever waits on the line. The thread paces bytes as set, sends files
 // in pieces at no more than the line's rate, and reports what holds the line
-// back. It touches no window: the window reads `progress` on its timer.
+// back. It touches no window: it tells `notifier` when a write is held or
+// moves on, a command is cut or a file ends, and the window reads `progress`.
 class PortWriter {
 public:
     PortWriter();
@@ -34,7 +36,8 @@ public:
     // the writer's alone while it runs, and `lost` is set when a write finds
     // the device gone. Also makes the driver's write time-out grow with the
     // length at the line's rate. 0 when the thread could not start.
-    int start(HANDLE port, OVERLAPPED* overlapped, const DCB& line, volatile LONG* lost);
+    int start(HANDLE port, OVERLAPPED* overlapped, const DCB& line, volatile LONG* lost,
+              PortNotifier* notifier);
     // Ends the transfer under way and empties the queue, then ends the
     // thread. Safe to call when not started.
     void stop();
@@ -79,6 +82,12 @@ private:
     HANDLE port = nullptr;
     OVERLAPPED* overlapped = nullptr;
     volatile LONG* lost = nullptr;
+    PortNotifier* notifier = nullptr;
+    void tell(PortEvent event)
+    {
+        if (notifier)
+            notifier->post(event);
+    }
     int32_t quitting = 0;
     int32_t halted = 0;       // the job under way was stopped or failed
     int32_t repeat_busy = 0;  // a repeat is queued or going out

@@ -46,7 +46,7 @@ int SerialChannel::adopt(OpenedLine& opened)
     read_errors = 0;
     modem_status_works = 0;
     reader = ring ? CreateThread(nullptr, 0, reader_main, this, 0, nullptr) : nullptr;
-    if (reader && writer.start(handle, &write_overlapped, applied_line, &lost_state)) {
+    if (reader && writer.start(handle, &write_overlapped, applied_line, &lost_state, &notifier)) {
         is_open = 1;
         return 1;
     }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 #include "serial/line_settings.h"
+#include "serial/port_notifier.h"
 #include "serial/port_opener.h"
 #include "serial/port_settings.h"
 #include "serial/port_writer.h"
@@ -87,6 +88,8 @@ public:
     volatile LONG line_errors[4] = {};
     volatile LONG bytes_dropped = 0;
     volatile LONG read_errors = 0;
+    // Tells the window of new signals, errors, a loss and the writer's news.
+    PortNotifier notifier;
 
 private:
     void release_handles();
@@ -107,7 +110,11 @@ private:
     int32_t modem_status_works = 0;  // GetCommModemStatus succeeded on this port
     LONG line_changes = 0;           // new signals or errors seen by the reader
     // Every failure that means the device is gone reports here.
-    void mark_lost() { InterlockedExchange(&lost_state, 1); }
+    void mark_lost()
+    {
+        InterlockedExchange(&lost_state, 1);
+        notifier.post(port_event_lost);
+    }
     volatile LONG lost_state = 0;
 };
 

@@ -2,7 +2,6 @@
 #include <windows.h>
 #include "text/ini_text.h"
 
-SendSettings send_settings;
 const char macros_section[] = "Macros";
 
 namespace {
@@ -24,12 +23,6 @@ void macro_key(char (&key)[4], int index)
 }
 
 }  // namespace
-
-void reset_send_settings(SendSettings& send)
-{
-    send = SendSettings{};
-    send.repeat_ms = default_repeat_ms;
-}
 
 int32_t within(int32_t value, int32_t low, int32_t high, int32_t fallback)
 {

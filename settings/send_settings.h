@@ -4,26 +4,23 @@
 class IniText;
 class IniTextBuilder;
 
-// How sending is paced and repeated, and the texts of the F1..F12 keys.
-// Each is saved only when it is not its default. No member has an
-// initializer, so the program's one copy takes no room in the program file:
-// reset_send_settings gives the defaults.
-struct SendSettings {
-    int32_t char_delay;     // ms after each byte, 0..1000
-    int32_t line_delay;     // ms after each line end, 0..10000
-    int32_t repeat_ms;      // the repeat's period, 50..3600000
-    char macros[12][199];   // "" where a key has none
-};
-extern SendSettings send_settings;
-
 const int32_t max_char_delay = 1000;
 const int32_t max_line_delay = 10000;
 const int32_t default_repeat_ms = 1000;
+
+// How sending is paced and repeated, and the texts of the F1..F12 keys.
+// Each is saved only when it is not its default.
+struct SendSettings {
+    int32_t char_delay = 0;     // ms after each byte, 0..1000
+    int32_t line_delay = 0;     // ms after each line end, 0..10000
+    int32_t repeat_ms = default_repeat_ms;  // the repeat's period, 50..3600000
+    char macros[12][199] = {};  // "" where a key has none
+};
+
 const int32_t min_repeat_ms = 50;
 const int32_t max_repeat_ms = 3600000;
 extern const char macros_section[];  // "Macros"
 
-void reset_send_settings(SendSettings& send);
 // The value when it lies in [low, high], else `fallback`.
 int32_t within(int32_t value, int32_t low, int32_t high, int32_t fallback);
 

@@ -113,12 +113,49 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
 
 }  // namespace
 
-int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings& port,
-                           int32_t& upper, int32_t& send_char, HWND history_combo,
-                           int32_t* reopen, ViewSettings* view, int32_t* max_lines)
+CommandHistory::~CommandHistory()
+{
+    free(entries_);
+}
+
+bool CommandHistory::add(const char* command)
+{
+    if (count_ == room_) {
+        int room = room_ ? room_ * 2 : 16;
+        void* grown = realloc(entries_, static_cast<size_t>(room) * sizeof entries_[0]);
+        if (!grown)
+            return false;
+        entries_ = static_cast<char(*)[command_buffer_size]>(grown);
+        room_ = room;
+    }
+    lstrcpynA(entries_[count_++], command, command_buffer_size);
+    return true;
+}
+
+void CommandHistory::clear()
+{
+    free(entries_);
+    entries_ = nullptr;
+    count_ = room_ = 0;
+}
+
+void reset_settings(Settings& settings)
+{
+    settings.port = PortSettings{};
+    settings.upper = 0;
+    settings.send_char = 0;
+    settings.reopen = 1;
+    settings.max_lines = default_max_lines;
+    settings.view = ViewSettings{};
+    settings.send = SendSettings{};
+    settings.history.clear();
+}
+
+int32_t load_settings_file(IniReader& reader, const wchar_t* path, Settings& settings)
 {
     if (path && !reader.load(path, 2))
         return 0;
+    PortSettings& port = settings.port;
     reader.find_section(port_settings_section);
     reader.get_int("ByteSize", &port.ByteSize, 0);
     reader.get_int("Comm", &port.Comm, 0);
@@ -133,71 +170,29 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings&
     load_line_control_settings(reader, port);
 
     reader.find_section(misc_settings_section);
-    reader.get_bool("Upper", &upper, 0);
-    reader.get_int("SendChar", &send_char, 0);
-    if (reopen)
-        reader.get_bool("Reopen", reopen, 1);
+    reader.get_bool("Upper", &settings.upper, 0);
+    reader.get_int("SendChar", &settings.send_char, 0);
+    reader.get_bool("Reopen", &settings.reopen, 1);
     int32_t lines = default_max_lines;
     reader.get_int("MaxLines", &lines, default_max_lines);
-    if (max_lines)
-        *max_lines = lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
-    if (view)
-        load_view_settings(reader, *view);
-    load_send_settings(reader, send_settings);
+    settings.max_lines =
+        lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
+    load_view_settings(reader, settings.view);
+    load_send_settings(reader, settings.send);
 
     // Longer lines are cut to the history's 199 characters.
+    settings.history.clear();
     char command[command_buffer_size];
     if (reader.find_section(old_commands_section))
         while (reader.next_list_line(command, sizeof command))
-            if (history_combo)
-                SendMessageA(history_combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(command));
+            settings.history.add(command);
     reader.release();
     return 1;
 }
 
-namespace {
-
-// Copies entry `index` of the combo box's list into `command` (200 bytes),
-// cut to 199 characters. 0 when there is no such entry or memory ran out.
-int32_t get_history_entry(HWND combo, int index, char* command)
+int32_t build_settings_text(IniWriter& writer, const Settings& settings)
 {
-    LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
-    if (length == CB_ERR || length < 0)
-        return 0;
-    if (length < command_buffer_size)
-        return SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(command)) !=
-               CB_ERR;
-    // CB_GETLBTEXT knows no buffer size: a longer entry is fetched whole into
-    // a buffer of its own, then cut. It is fetched as wide text: some combo
-    // boxes (Wine's of the version 6 common controls) overrun a buffer of
-    // their own when a long entry is asked for as 8-bit text.
-    LRESULT wide_length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
-    if (wide_length == CB_ERR || wide_length < 0)
-        return 0;
-    wchar_t* wide = static_cast<wchar_t*>(malloc((static_cast<size_t>(wide_length) + 1) * sizeof(wchar_t)));
-    if (!wide)
-        return 0;
-    int32_t got = 0;
-    if (SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide)) != CB_ERR) {
-        int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-        char* whole = bytes > 0 ? static_cast<char*>(malloc(static_cast<size_t>(bytes))) : nullptr;
-        if (whole && WideCharToMultiByte(CP_ACP, 0, wide, -1, whole, bytes, nullptr, nullptr) > 0) {
-            lstrcpynA(command, whole, command_buffer_size);
-            got = 1;
-        }
-        free(whole);
-    }
-    free(wide);
-    return got;
-}
-
-}  // namespace
-
-int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
-                            int32_t send_char, HWND history_combo, int32_t reopen,
-                            const ViewSettings* view,
-                            int32_t max_lines)
-{
+    const PortSettings& port = settings.port;
     writer.begin(4000, 4000);
     writer.write_section(port_settings_section);
     writer.write_int("ByteSize", port.ByteSize);
@@ -217,28 +212,18 @@ int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t
     write_line_control_settings(writer, port);
 
     writer.write_section(misc_settings_section);
-    writer.write_bool("Upper", upper);
-    writer.write_int("SendChar", send_char);
-    if (!reopen)
+    writer.write_bool("Upper", settings.upper);
+    writer.write_int("SendChar", settings.send_char);
+    if (!settings.reopen)
         writer.write_bool("Reopen", 0);
-    if (max_lines != default_max_lines)
-        writer.write_int("MaxLines", max_lines);
-    if (view)
-        write_view_settings(writer, *view);
-    write_send_timing(writer, send_settings);
+    if (settings.max_lines != default_max_lines)
+        writer.write_int("MaxLines", settings.max_lines);
+    write_view_settings(writer, settings.view);
+    write_send_timing(writer, settings.send);
 
     writer.write_section(old_commands_section);
-    // A window that is gone answers every message with 0, which would read
-    // as ten empty entries.
-    if (history_combo && IsWindow(history_combo)) {
-        int count = static_cast<int>(SendMessageA(history_combo, CB_GETCOUNT, 0, 0));
-        char command[command_buffer_size];
-        for (int index = 0; index < count && index < saved_command_count; ++index) {
-            if (!get_history_entry(history_combo, index, command))
-                return 0;
-            writer.write_line(command);
-        }
-    }
-    write_macros(writer, send_settings);
+    for (int index = 0; index < settings.history.count() && index < saved_command_count; ++index)
+        writer.write_line(settings.history.at(index));
+    write_macros(writer, settings.send);
     return writer.error ? 0 : 1;
 }

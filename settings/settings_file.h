@@ -3,6 +3,7 @@
 #include <cstdint>
 #include "serial/port_settings.h"
 #include "settings/plot_settings.h"
+#include "settings/send_settings.h"
 
 class IniReader;
 class IniWriter;
@@ -49,27 +50,54 @@ int32_t parse_window(const char* text, RECT& rect, int32_t& dpi);
 // Writes `key` with a window's place, "left,top,right,bottom".
 void write_window(IniWriter& writer, const char* key, const RECT& rect);
 
-// Loads the file at `path` (with a null path: the text `reader` holds now,
-// which it releases): every key of the file's sections (a missing key
-// or section gives 0), and each line of the history appended to
-// `history_combo`'s list in file order. Returns 0, changing nothing, when the
-// file is missing, unreadable or far too large. "Port", "Baud" and "Flow"
-// that name no port, rate or flow control read as absent (0); a missing
-// "Reopen" reads as 1. Unknown or invalid values of the view settings leave
-// them as they were.
-int32_t load_settings_file(IniReader& reader, const wchar_t* path, PortSettings& port,
-                           int32_t& upper, int32_t& send_char, HWND history_combo,
-                           int32_t* reopen = nullptr, ViewSettings* view = nullptr,
-                           int32_t* max_lines = nullptr);
+// The command history, newest first, each command at most 199 characters.
+class CommandHistory {
+public:
+    CommandHistory() = default;
+    ~CommandHistory();
+    CommandHistory(const CommandHistory&) = delete;
+    CommandHistory& operator=(const CommandHistory&) = delete;
 
-// Builds the file's text with `writer`: the port settings, the options and
-// the ten newest entries of `history_combo`'s list, each cut to 199
-// characters. Returns 0 when the text could not be built whole (nothing may
-// then be written). The keys for any other port, rate, flow control and
-// "Reopen" are written only when they differ from what the buttons and the
-// defaults give, so a run that uses none of them writes the same file as
-// ever.
-int32_t build_settings_text(IniWriter& writer, const PortSettings& port, int32_t upper,
-                            int32_t send_char, HWND history_combo, int32_t reopen = 1,
-                            const ViewSettings* view = nullptr,
-                            int32_t max_lines = default_max_lines);
+    int count() const { return count_; }
+    const char* at(int index) const { return entries_[index]; }
+    // Appends `command`, cut to 199 characters; false when memory ran out.
+    bool add(const char* command);
+    void clear();
+
+private:
+    char (*entries_)[command_buffer_size] = nullptr;
+    int count_ = 0;
+    int room_ = 0;
+};
+
+// Everything the settings file holds.
+struct Settings {
+    PortSettings port = {};
+    int32_t upper = 0;       // "Upper"
+    int32_t send_char = 0;   // "SendChar": 0 CR, 1 LF (unless LineEnd says otherwise)
+    int32_t reopen = 1;      // "Reopen"
+    int32_t max_lines = default_max_lines;
+    ViewSettings view;
+    SendSettings send;
+    CommandHistory history;
+};
+
+// Puts every value of `settings` back to its default (the history emptied).
+void reset_settings(Settings& settings);
+
+// Loads the file at `path` (with a null path: the text `reader` holds now,
+// which it releases) over `settings`: every key of the file's sections (a
+// missing key or section gives 0), and the history in file order. Returns 0,
+// changing nothing, when the file is missing, unreadable or far too large.
+// "Port", "Baud" and "Flow" that name no port, rate or flow control read as
+// absent (0); a missing "Reopen" reads as 1. Unknown or invalid values of the
+// view and send settings leave them as they were.
+int32_t load_settings_file(IniReader& reader, const wchar_t* path, Settings& settings);
+
+// Builds the file's text with `writer`: the port settings, the options, the
+// ten newest commands, the macros. Returns 0 when the text could not be
+// built whole (nothing may then be written). The keys for any other port,
+// rate, flow control and "Reopen" are written only when they differ from
+// what the buttons and the defaults give, so a run that uses none of them
+// writes the same file as ever.
+int32_t build_settings_text(IniWriter& writer, const Settings& settings);

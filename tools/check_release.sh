@@ -5,7 +5,7 @@
 # usage: check_release.sh BUILD_DIR
 set -e
 build=$1
-limit=98304
+limit=131072
 zip=$(ls "$build"/Quorvex-*-win32.zip)
 exe="$build/Quorvex.exe"
 size=$(wc -c < "$exe")

@@ -16,7 +16,7 @@ std::string line_menu()
 {
     std::string shown;
     for (int id : {IDM_DTR, IDM_RTS, IDM_SEND_BREAK}) {
-        UINT state = GetMenuState(main_dialog.menu, id, MF_BYCOMMAND);
+        UINT state = GetMenuState(main_dialog.menu(), id, MF_BYCOMMAND);
         shown += (state & MF_GRAYED) ? "G" : "E";
         shown += (state & MF_CHECKED) ? "C " : "- ";
     }
@@ -31,7 +31,7 @@ void press_ctrl_b()
     GetKeyboardState(keys);
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
-    PostMessageA(main_dialog.command_edit, WM_KEYDOWN, 'B', 1);
+    PostMessageA(main_dialog.command_edit(), WM_KEYDOWN, 'B', 1);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
         if (!CallMsgFilterA(&msg, MSGF_DIALOGBOX)) {
@@ -138,7 +138,7 @@ TEST(LineControl, StatusShowsTheInputSignalsAndTheLineErrors)
         std::vector<DWORD> errors;  // one driver report each
         const char* shown;
     } cases[] = {
-        {0, {}, "-"},
+        {0, {}, "No signals"},
         {MS_CTS_ON | MS_DSR_ON, {}, "CTS DSR"},
         {MS_RING_ON | MS_RLSD_ON | MS_DSR_ON | MS_CTS_ON, {}, "CTS DSR DCD RI"},
         {MS_CTS_ON | MS_DSR_ON, {CE_FRAME, CE_FRAME | CE_OVERRUN, CE_FRAME},
@@ -195,7 +195,7 @@ TEST(LineControl, StatusCountsTheBytesAFullRingDropped)
         KillTimer(dialog, receive_timer_id);
         ASSERT_EQ(0, serial_channel.bytes_waiting());
         spy.invented_bytes = static_cast<LONG>(serial_ring_size) + 300000;
-        EXPECT_TRUE(pump_until([] { return status_text(3) == "-  Input overrun: 300000 bytes lost"; },
+        EXPECT_TRUE(pump_until([] { return status_text(3) == "No signals  Input overrun: 300000 bytes lost"; },
                                5000))
             << status_text(3);
         // The invented bytes must not reach the next test's list.

@@ -10,7 +10,7 @@ namespace {
 
 bool reopen_checked()
 {
-    return (GetMenuState(main_dialog.menu, IDM_REOPEN_LOST, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    return (GetMenuState(main_dialog.menu(), IDM_REOPEN_LOST, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
 TEST(LineSettingsText, ShowsThePortsLineWhileOpenAndNothingWhenClosed)

@@ -18,40 +18,29 @@ UINT_PTR finish_timer = 0;
 HHOOK tick_hook = nullptr;
 int ticks_seen = 0;
 
-// The values a settings file may load, at their defaults.
-void reset_settings_values()
+bool opening_under_way()
 {
-    main_dialog.Upper = 0;
-    main_dialog.SendChar = 0;
-    main_dialog.Reopen = 1;
-    main_dialog.show_reopen_option();
-    main_dialog.options = ViewSettings{};
-    main_dialog.view.set_mode(ReceiveMode::as_received);
-    main_dialog.view.set_time_stamps(false);
-    port_setup_dialog.settings = PortSettings{};
-}
-
-// What an earlier run of the window left behind; the window itself sets
-// none of it before its first tick.
-void reset_program_values()
-{
-    main_dialog.settings_changed = 0;
-    main_dialog.first_tick_done = 0;
-    main_dialog.reopen_wanted = 0;
-    connection_light.state = ConnectionLight::closed;
-    main_dialog.opener.abandon();
-    main_dialog.held_command_length = 0;
-    serial_channel.close();
-    reset_settings_values();
+    PortState state = main_dialog.session().state();
+    return state == PortState::opening || state == PortState::reopening;
 }
 
 // Undoes whatever a settings file in the test prefix may have loaded.
-void reset_window(HWND dialog)
+void reset_window(HWND)
 {
-    reset_settings_values();
-    SendMessageA(command_combo.hwnd, CB_RESETCONTENT, 0, 0);
-    CheckDlgButton(dialog, IDC_USE_UPPERCASE, BST_UNCHECKED);
-    CheckRadioButton(dialog, IDC_SEND_CR, IDC_SEND_LF, IDC_SEND_CR);
+    reset_settings(main_dialog.settings());
+    main_dialog.receiver().show_settings();
+    main_dialog.sender().show_settings();
+    main_dialog.session().set_reopening(true);
+    CheckMenuItem(main_dialog.menu(), IDM_REOPEN_LOST, MF_CHECKED);
+    port_setup_dialog.settings = PortSettings{};
+}
+
+// What an earlier run of the window left behind.
+void reset_program_values()
+{
+    connection_light.state = ConnectionLight::closed;
+    serial_channel.close();
+    port_setup_dialog.settings = PortSettings{};
 }
 
 void CALLBACK finish(HWND, UINT, UINT_PTR id, DWORD)
@@ -92,11 +81,6 @@ MainWindowRun run_main_window(const std::function<void(HWND)>& script, WindowSta
     prepare_program_classes();
     reset_program_values();
     current_start = start_from;
-    if (start_from == WindowStart::settings_file) {
-        // Found again, as a new process would.
-        main_dialog.settings_folder[0] = L'\0';
-        main_dialog.settings_path[0] = L'\0';
-    }
     current_script = script;
     current_run = MainWindowRun{};
     if (!tick_hook)
@@ -167,16 +151,16 @@ std::string command_text(HWND)
 
 std::string status_text(int part)
 {
-    LRESULT length = SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, part, 0);
+    LRESULT length = SendMessageA(main_dialog.status_bar(), SB_GETTEXTLENGTHA, part, 0);
     std::vector<char> text(LOWORD(length) + 1);
-    SendMessageA(main_dialog.status_bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));
+    SendMessageA(main_dialog.status_bar(), SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));
     return text.data();
 }
 
 void type_text(const char* text)
 {
     for (const char* p = text; *p; ++p)
-        SendMessageA(main_dialog.command_edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
+        SendMessageA(main_dialog.command_edit(), WM_CHAR, static_cast<unsigned char>(*p), 1);
 }
 
 // Puts `text` on the clipboard and pastes it into the field.
@@ -199,7 +183,7 @@ bool paste_text(const char* text)
         GlobalFree(block);
         return false;
     }
-    SendMessageA(main_dialog.command_edit, WM_PASTE, 0, 0);
+    SendMessageA(main_dialog.command_edit(), WM_PASTE, 0, 0);
     return true;
 }
 
@@ -210,13 +194,13 @@ void command(HWND dialog, int id, int notification)
 
 bool wait_for_first_open_attempt(DWORD milliseconds)
 {
-    return pump_until([] { return main_dialog.first_tick_done != 0 && !main_dialog.opener.busy(); },
+    return pump_until([] { return main_dialog.first_tick_done != 0 && !opening_under_way(); },
                       milliseconds);
 }
 
 bool wait_for_open_attempt(DWORD milliseconds)
 {
-    return pump_until([] { return !main_dialog.opener.busy(); }, milliseconds);
+    return pump_until([] { return !opening_under_way(); }, milliseconds);
 }
 
 bool wait_for_ticks(int count, DWORD milliseconds)

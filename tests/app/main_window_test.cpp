@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "app/program_objects.h"
-#include "app/uppercase_char_filter.h"
 #include "msgbox/web_links.h"
 #include "resources/resource_ids.h"
 #include "serial/serial_channel.h"
@@ -28,19 +27,16 @@ TEST(MainWindowSetUp, BuildsTheWindowTheUserSees)
         char title[64] = {};
         GetWindowTextA(dialog, title, sizeof title);
         EXPECT_STREQ("Quorvex", title);
-        EXPECT_EQ(main_dialog.menu, GetMenu(dialog));
-        EXPECT_NE(nullptr, main_dialog.menu);
-        status = main_dialog.status_bar;
+        EXPECT_EQ(main_dialog.menu(), GetMenu(dialog));
+        EXPECT_NE(nullptr, main_dialog.menu());
+        status = main_dialog.status_bar();
         EXPECT_EQ(status, GetDlgItem(dialog, IDC_STATUS_BAR));
         EXPECT_EQ("", status_text()) << "the status starts empty";
         EXPECT_NE(0u, GetClassLongPtrA(dialog, GCLP_HICON));
         EXPECT_EQ(GetDlgItem(dialog, IDC_COMMAND), command_combo.hwnd);
         EXPECT_EQ(reinterpret_cast<LONG_PTR>(&command_combo),
                   GetWindowLongPtrA(command_combo.hwnd, GWLP_USERDATA));
-        EXPECT_EQ(command_combo.hwnd, GetParent(main_dialog.command_edit));
-        EXPECT_EQ(reinterpret_cast<LONG_PTR>(uppercase_char_filter),
-                  GetWindowLongPtrA(main_dialog.command_edit, GWLP_WNDPROC));
-        EXPECT_NE(nullptr, previous_edit_proc);
+        EXPECT_EQ(command_combo.hwnd, GetParent(main_dialog.command_edit()));
         ASSERT_EQ(0, main_dialog.first_tick_done) << "the script ran after the first tick";
         EXPECT_EQ(ConnectionLight::closed, connection_light.state) << "before the first tick";
         EXPECT_EQ(0, serial_channel.is_open) << "the port waits for the first tick";
@@ -68,7 +64,7 @@ TEST(MainWindowPort, FirstTickOpensCom1At9600With8N1ByDefault)
         EXPECT_EQ(ConnectionLight::open, connection_light.state);
         EXPECT_EQ("Port is open", status_text());
         // Every part's text shows whole at the window's first size.
-        HWND bar = main_dialog.status_bar;
+        HWND bar = main_dialog.status_bar();
         pump_messages(300);
         HDC dc = GetDC(bar);
         HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(bar, WM_GETFONT, 0, 0)));
@@ -132,7 +128,7 @@ TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
         ASSERT_TRUE(wait_for_first_open_attempt(5000));
         ASSERT_EQ(1, serial_channel.is_open);
         HANDLE port = serial_channel.handle;
-        SendMessageA(main_dialog.status_bar, SB_SETTEXTA, 0,
+        SendMessageA(main_dialog.status_bar(), SB_SETTEXTA, 0,
                      reinterpret_cast<LPARAM>("left by the test"));
         command(dialog, IDM_OPEN);
         EXPECT_EQ(port, serial_channel.handle) << "the open port was opened again";
@@ -140,7 +136,7 @@ TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
         EXPECT_EQ(ConnectionLight::open, connection_light.state);
 
         for (int round = 0; round < 2; ++round) {
-            SendMessageA(main_dialog.status_bar, SB_SETTEXTA, 0,
+            SendMessageA(main_dialog.status_bar(), SB_SETTEXTA, 0,
                          reinterpret_cast<LPARAM>("left by the test"));
             command(dialog, IDM_CLOSE);
             EXPECT_EQ(0, serial_channel.is_open) << "round " << round;
@@ -167,16 +163,16 @@ TEST(MainWindowOptions, ClicksSetTheOptionsMarkTheSettingsAndRefocusTheField)
             main_dialog.settings_changed = 0;
             SetFocus(GetDlgItem(dialog, IDC_RECEIVED_LIST));
             click(dialog, cases[i].button);
-            EXPECT_EQ(cases[i].upper, main_dialog.Upper) << "case " << i;
-            EXPECT_EQ(cases[i].send_char, main_dialog.SendChar) << "case " << i;
+            EXPECT_EQ(cases[i].upper, main_dialog.settings().upper) << "case " << i;
+            EXPECT_EQ(cases[i].send_char, main_dialog.settings().send_char) << "case " << i;
             EXPECT_EQ(1, main_dialog.settings_changed) << "case " << i;
-            EXPECT_EQ(main_dialog.command_edit, GetFocus()) << "case " << i;
+            EXPECT_EQ(main_dialog.command_edit(), GetFocus()) << "case " << i;
         }
         // Other notifications of the same buttons do nothing.
         main_dialog.settings_changed = 0;
         command(dialog, IDC_SEND_LF, BN_SETFOCUS);
         command(dialog, IDC_USE_UPPERCASE, BN_DBLCLK);
-        EXPECT_EQ(0, main_dialog.SendChar);
+        EXPECT_EQ(0, main_dialog.settings().send_char);
         EXPECT_EQ(0, main_dialog.settings_changed);
     });
 }
@@ -245,7 +241,7 @@ TEST(MainWindowExit, EscapeTheCloseBoxAndExitEndTheWindowWithZero)
         void (*act)(HWND dialog);
     } cases[] = {
         {"Escape", [](HWND) {
-             PostMessageA(main_dialog.command_edit, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+             PostMessageA(main_dialog.command_edit(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
          }},
         {"close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
         {"Exit", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDM_EXIT, 0); }},

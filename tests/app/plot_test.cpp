@@ -154,7 +154,7 @@ TEST(Plot, AFrameIsBoundByTheWindowsWidth)
     ASSERT_TRUE(patch.active());
     bool ran = false;
     run_main_window([&](HWND dialog) {
-        main_dialog.options.plot.points = 1000000;
+        main_dialog.settings().view.plot.points = 1000000;
         command(dialog, IDM_PLOT);
         ASSERT_TRUE(plot_window.hwnd != nullptr);
         SetWindowPos(plot_window.hwnd, nullptr, 0, 0, 500, 300, SWP_NOZORDER | SWP_NOMOVE);

@@ -17,13 +17,12 @@ namespace {
 // Adds `count` lines "prefixN" in one tick's batch.
 void add_lines(const char* prefix, int first, int count)
 {
-    main_dialog.begin_received_lines();
+    ReceivePane& pane = main_dialog.receiver();
+    pane.begin_batch();
     char text[32];
-    for (int i = first; i < first + count; ++i) {
-        wsprintfA(text, "%s%d", prefix, i);
-        main_dialog.add_received_line(text);
-    }
-    main_dialog.end_received_lines();
+    for (int i = first; i < first + count; ++i)
+        pane.take(text, wsprintfA(text, "%s%d", prefix, i));
+    pane.end_batch();
 }
 
 // Past 100,000 lines a tenth of them goes; that must not hold the window.
@@ -33,7 +32,7 @@ TEST(ReceivedList, DroppingTheOldestTenthOf100000LinesIsQuick)
     bool ran = false;
     run_main_window([&](HWND dialog) {
         ran = true;
-        ASSERT_EQ(100000, main_dialog.MaxLines);
+        ASSERT_EQ(100000, main_dialog.settings().max_lines);
         add_lines("line ", 0, 100000);
         LARGE_INTEGER frequency, start, end;
         QueryPerformanceFrequency(&frequency);
@@ -62,7 +61,7 @@ TEST(ReceivedList, AHeldLineStaysSelectedAsOlderLinesGo)
     bool ran = false;
     run_main_window([&](HWND dialog) {
         ran = true;
-        main_dialog.MaxLines = 100;
+        main_dialog.receiver().set_max_lines(100);
         add_lines("L", 0, 100);
         HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
         LVITEMA item = {};
@@ -110,15 +109,15 @@ TEST(ReceivedList, ACaptureKeepsEveryByteWhileTheListDropsLines)
     bool ran = false;
     with_open_port(device, "silent", [&](HWND dialog) {
         ran = true;
-        main_dialog.MaxLines = 100;
+        main_dialog.receiver().set_max_lines(100);
         command(dialog, IDM_VIEW_HEX);
-        ASSERT_TRUE(main_dialog.start_capture(wide(path).c_str()));
+        ASSERT_TRUE(main_dialog.receiver().start_capture(wide(path).c_str()));
         for (size_t at = 0; at < sent.size(); at += 15000) {
             ASSERT_TRUE(device.send_bytes(1, sent.substr(at, 15000))) << device.last_reply();
             wait_for_ticks(1, 3000);
         }
-        pump_until([&] { return main_dialog.capture_bytes >= sent.size(); }, 15000);
-        main_dialog.stop_capture();
+        pump_until([&] { return main_dialog.receiver().capture().bytes_written() >= sent.size(); }, 15000);
+        main_dialog.receiver().capture().stop();
         EXPECT_EQ(sent.size(), read_file(path).size());
         EXPECT_TRUE(sent == read_file(path)) << "the captured bytes differ from those sent";
         std::vector<std::string> lines = list_lines(dialog);
@@ -147,15 +146,15 @@ TEST(ReceivedList, OneTickTakesEverythingGathered)
         pump_messages(50);
         command(dialog, IDM_CLEAR_RECEIVED);
         command(dialog, IDM_VIEW_AS_RECEIVED);
-        ASSERT_TRUE(main_dialog.start_capture(wide(path).c_str()));
+        ASSERT_TRUE(main_dialog.receiver().start_capture(wide(path).c_str()));
         ASSERT_TRUE(device.send_bytes(1, sent)) << device.last_reply();
         ASSERT_TRUE(pump_until([&] { return serial_channel.bytes_waiting() >= size; }, 15000))
             << serial_channel.bytes_waiting() << " bytes gathered";
         SendMessageA(dialog, WM_TIMER, 1, 0);
         EXPECT_EQ(0, serial_channel.bytes_waiting()) << "bytes left for a later tick";
-        EXPECT_EQ(static_cast<DWORD>(size), main_dialog.capture_bytes);
+        EXPECT_EQ(static_cast<DWORD>(size), main_dialog.receiver().capture().bytes_written());
         EXPECT_EQ((size + 254) / 255, static_cast<int>(list_lines(dialog).size()));
-        main_dialog.stop_capture();
+        main_dialog.receiver().capture().stop();
     });
     EXPECT_TRUE(ran);
     EXPECT_TRUE(sent == read_file(path)) << "the captured bytes differ from those sent";

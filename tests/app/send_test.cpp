@@ -41,8 +41,8 @@ void send_file(HWND dialog, const std::string& path)
 std::string send_part()
 {
     char text[400] = {};
-    if (LOWORD(SendMessageA(main_dialog.status_bar, SB_GETTEXTLENGTHA, 4, 0)) < sizeof text)
-        SendMessageA(main_dialog.status_bar, SB_GETTEXTA, 4, reinterpret_cast<LPARAM>(text));
+    if (LOWORD(SendMessageA(main_dialog.status_bar(), SB_GETTEXTLENGTHA, 4, 0)) < sizeof text)
+        SendMessageA(main_dialog.status_bar(), SB_GETTEXTA, 4, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -62,13 +62,13 @@ std::string pattern_bytes(size_t count)
 // The progress bar's own visibility, whether or not the window is shown.
 bool bar_shown()
 {
-    HWND bar = GetDlgItem(main_dialog.status_bar, IDC_SEND_PROGRESS);
+    HWND bar = GetDlgItem(main_dialog.status_bar(), IDC_SEND_PROGRESS);
     return bar && (GetWindowLongPtrA(bar, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 bool grayed(int id)
 {
-    return (GetMenuState(main_dialog.menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    return (GetMenuState(main_dialog.menu(), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
 size_t occurrences(const std::string& text, const std::string& piece)
@@ -88,7 +88,7 @@ TEST(Send, AFileGoesOutWholeAndACommandWaitsBehindIt)
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
         send_file(dialog, folder + "image.bin");
-        EXPECT_TRUE(main_dialog.sending_file) << "no file after Open";
+        EXPECT_TRUE(main_dialog.sender().sending_file()) << "no file after Open";
         SetWindowTextA(command_combo.hwnd, "AT");
         command(dialog, IDC_SEND);
         std::string got = wait_for_received(device, 3003, 10000);
@@ -104,7 +104,7 @@ TEST(Send, AFileGoesOutWholeAndACommandWaitsBehindIt)
         ASSERT_NE(INVALID_HANDLE_VALUE, locked);
         send_file(dialog, folder + "image.bin");
         CloseHandle(locked);
-        EXPECT_FALSE(main_dialog.sending_file);
+        EXPECT_FALSE(main_dialog.sender().sending_file());
         EXPECT_EQ("Could not read image.bin", send_part());
     });
     remove_tree(folder);
@@ -148,7 +148,7 @@ TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
             ASSERT_TRUE(wait_for_open_attempt(5000));
             ASSERT_TRUE(device.hold(1)) << device.last_reply();
             send_file(dialog, folder + "big.bin");
-            ASSERT_TRUE(main_dialog.sending_file) << "end " << end;
+            ASSERT_TRUE(main_dialog.sender().sending_file()) << "end " << end;
             EXPECT_FALSE(grayed(IDM_STOP_SENDING));
             EXPECT_TRUE(grayed(IDM_SEND_FILE));
             wait_for_ticks(2, 3000);
@@ -186,7 +186,7 @@ TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
             std::string stopped = send_part();
             EXPECT_EQ(0u, stopped.find("Sending stopped: big.bin, ")) << stopped;
             EXPECT_NE(std::string::npos, stopped.find(" of 204,800 bytes")) << stopped;
-            EXPECT_FALSE(main_dialog.sending_file);
+            EXPECT_FALSE(main_dialog.sender().sending_file());
             EXPECT_FALSE(bar_shown());
         });
         device.release(1);
@@ -201,22 +201,22 @@ TEST(Send, ALostPortEndsTheFileAndTheRepeat)
     ASSERT_TRUE(write_file(folder + "lost.bin", pattern_bytes(204800)));
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
-        main_dialog.Reopen = 0;
+        main_dialog.settings().reopen = 0;
         ASSERT_TRUE(device.hold(1)) << device.last_reply();
-        send_settings.repeat_ms = 100;
+        main_dialog.settings().send.repeat_ms = 100;
         command(dialog, IDM_REPEAT);
         send_file(dialog, folder + "lost.bin");
-        ASSERT_TRUE(main_dialog.sending_file);
+        ASSERT_TRUE(main_dialog.sender().sending_file());
         ASSERT_TRUE(device.vanish(1)) << device.last_reply();
         EXPECT_TRUE(pump_until([] { return status_text() == "Port was lost"; }, 5000))
             << status_text();
         EXPECT_EQ(0u, send_part().find("Sending stopped: lost.bin, ")) << send_part();
-        EXPECT_EQ(0, main_dialog.repeat_on);
-        EXPECT_FALSE(main_dialog.sending_file);
+        EXPECT_EQ(0, main_dialog.sender().repeating());
+        EXPECT_FALSE(main_dialog.sender().sending_file());
     });
     ASSERT_TRUE(device.come_back(1)) << device.last_reply();
     device.release(1);
-    reset_send_settings(send_settings);
+    main_dialog.settings().send = SendSettings{};
     remove_tree(folder);
 }
 
@@ -235,9 +235,9 @@ TEST(Send, APacedCommandGoesOutByteByByte)
     with_open_port(device, "silent", [&](HWND dialog) {
         click(dialog, IDC_ESCAPES);
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-            send_settings.char_delay = cases[i].char_delay;
-            send_settings.line_delay = cases[i].line_delay;
-            main_dialog.apply_send_options();
+            main_dialog.settings().send.char_delay = cases[i].char_delay;
+            main_dialog.settings().send.line_delay = cases[i].line_delay;
+            main_dialog.sender().apply_timing();
             device.clear(1);
             SetWindowTextA(command_combo.hwnd, "AB\\rCD");
             spy.write_calls = 0;
@@ -251,8 +251,8 @@ TEST(Send, APacedCommandGoesOutByteByByte)
             EXPECT_EQ(cases[i].writes, spy.write_calls) << "case " << i;
         }
     });
-    reset_send_settings(send_settings);
-    main_dialog.apply_send_options();
+    main_dialog.settings().send = SendSettings{};
+    main_dialog.sender().apply_timing();
 }
 
 // Repeats go out until unchecked, stay out of the history, and are skipped,
@@ -261,11 +261,11 @@ TEST(Send, RepeatSendsTheFieldUntilUncheckedAndSkipsWhileHeld)
 {
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
-        send_settings.repeat_ms = 100;
+        main_dialog.settings().send.repeat_ms = 100;
         SetWindowTextA(command_combo.hwnd, "R1");
         command(dialog, IDM_REPEAT);
         EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
-                  GetMenuState(main_dialog.menu, IDM_REPEAT, MF_BYCOMMAND) & MF_CHECKED);
+                  GetMenuState(main_dialog.menu(), IDM_REPEAT, MF_BYCOMMAND) & MF_CHECKED);
         pump_messages(1000);
         command(dialog, IDM_REPEAT);
         pump_messages(200);
@@ -290,26 +290,26 @@ TEST(Send, RepeatSendsTheFieldUntilUncheckedAndSkipsWhileHeld)
         // Close ends the repeat.
         command(dialog, IDM_REPEAT);
         command(dialog, IDM_CLOSE);
-        EXPECT_EQ(0, main_dialog.repeat_on);
-        EXPECT_EQ(0u, GetMenuState(main_dialog.menu, IDM_REPEAT, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_EQ(0, main_dialog.sender().repeating());
+        EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_REPEAT, MF_BYCOMMAND) & MF_CHECKED);
 
         // Like Send, Repeat opens the closed port; a port that fails to open
         // leaves it unchecked.
         command(dialog, IDM_REPEAT);
         ASSERT_TRUE(wait_for_open_attempt(5000));
         EXPECT_EQ(1, serial_channel.is_open);
-        EXPECT_EQ(1, main_dialog.repeat_on);
+        EXPECT_EQ(1, main_dialog.sender().repeating());
         command(dialog, IDM_REPEAT);
         command(dialog, IDM_CLOSE);
         std::string reply;
         ASSERT_TRUE(device.command("VANISH COM1 nodevice", &reply)) << reply;
         command(dialog, IDM_REPEAT);
         ASSERT_TRUE(wait_for_open_attempt(5000));
-        EXPECT_EQ(0, main_dialog.repeat_on);
+        EXPECT_EQ(0, main_dialog.sender().repeating());
         EXPECT_EQ("Port failed to open", status_text());
         ASSERT_TRUE(device.come_back(1)) << device.last_reply();
     });
-    reset_send_settings(send_settings);
+    main_dialog.settings().send = SendSettings{};
 }
 
 // What a key press in the window's loop does: whether the filter took it.
@@ -325,8 +325,8 @@ TEST(Send, MacroKeysSendTheirTexts)
 {
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
-        lstrcpyA(send_settings.macros[0], "AT\\x41\\t");
-        lstrcpyA(send_settings.macros[9], "F10\\\\");
+        lstrcpyA(main_dialog.settings().send.macros[0], "AT\\x41\\t");
+        lstrcpyA(main_dialog.settings().send.macros[9], "F10\\\\");
         HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
         const struct {
             UINT message, key;
@@ -334,11 +334,11 @@ TEST(Send, MacroKeysSendTheirTexts)
             bool taken;
             const char* sent;
         } cases[] = {
-            {WM_KEYDOWN, VK_F1, main_dialog.command_edit, true, "ATA\t\r"},
+            {WM_KEYDOWN, VK_F1, main_dialog.command_edit(), true, "ATA\t\r"},
             {WM_KEYDOWN, VK_F1, list, true, "ATA\t\r"},
             {WM_KEYDOWN, VK_F2, list, false, ""},
-            {WM_SYSKEYDOWN, VK_F10, main_dialog.command_edit, true, "F10\\\r"},
-            {WM_KEYDOWN, 'A', main_dialog.command_edit, false, ""},
+            {WM_SYSKEYDOWN, VK_F10, main_dialog.command_edit(), true, "F10\\\r"},
+            {WM_KEYDOWN, 'A', main_dialog.command_edit(), false, ""},
         };
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             device.clear(1);
@@ -351,7 +351,7 @@ TEST(Send, MacroKeysSendTheirTexts)
                 pump_messages(200);
             EXPECT_EQ(cases[i].sent, device.received(1)) << "case " << i;
         }
-        send_settings.macros[9][0] = '\0';
+        main_dialog.settings().send.macros[9][0] = '\0';
         EXPECT_FALSE(press(WM_SYSKEYDOWN, VK_F10, dialog)) << "F10 without a macro";
         // A key of a dialog the window opened stays that dialog's.
         HWND other = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
@@ -359,7 +359,7 @@ TEST(Send, MacroKeysSendTheirTexts)
         EXPECT_FALSE(press(WM_KEYDOWN, VK_F1, other));
         DestroyWindow(other);
     });
-    reset_send_settings(send_settings);
+    main_dialog.settings().send = SendSettings{};
 }
 
 // A real key press goes through the window's own loop.
@@ -370,12 +370,12 @@ TEST(Send, F5PressedInTheWindowSendsItsMacro)
     run_main_window([&](HWND) {
         ASSERT_TRUE(wait_for_first_open_attempt(5000));
         device.clear(1);
-        lstrcpyA(send_settings.macros[4], "key");
-        PostMessageA(main_dialog.command_edit, WM_KEYDOWN, VK_F5, 0x003F0001);
-        PostMessageA(main_dialog.command_edit, WM_KEYUP, VK_F5, 0xC03F0001);
+        lstrcpyA(main_dialog.settings().send.macros[4], "key");
+        PostMessageA(main_dialog.command_edit(), WM_KEYDOWN, VK_F5, 0x003F0001);
+        PostMessageA(main_dialog.command_edit(), WM_KEYUP, VK_F5, 0xC03F0001);
     });
     EXPECT_EQ("key\r", wait_for_received(device, 4, 3000));
-    reset_send_settings(send_settings);
+    main_dialog.settings().send = SendSettings{};
 }
 
 // What holds the line back, and a command that could not go out whole.
@@ -444,21 +444,21 @@ TEST(Send, SendOptionsAndMacrosDialogsSetWhatTheyShow)
         main_dialog.settings_changed = 0;
         SetTimer(nullptr, 0, 100, fill_options);
         command(dialog, IDM_SEND_OPTIONS);
-        EXPECT_EQ(7, send_settings.char_delay) << "the second try";
-        EXPECT_EQ(250, send_settings.line_delay);
-        EXPECT_EQ(60, send_settings.repeat_ms);
+        EXPECT_EQ(7, main_dialog.settings().send.char_delay) << "the second try";
+        EXPECT_EQ(250, main_dialog.settings().send.line_delay);
+        EXPECT_EQ(60, main_dialog.settings().send.repeat_ms);
         EXPECT_EQ(7, serial_channel.writer.char_delay_ms);
         EXPECT_EQ(1, main_dialog.settings_changed);
 
         SetTimer(nullptr, 0, 100, fill_macros);
         command(dialog, IDM_MACROS);
-        EXPECT_STREQ("AT\\r", send_settings.macros[2]);
-        EXPECT_EQ(198u, strlen(send_settings.macros[11])) << "cut to the field's limit";
-        EXPECT_STREQ("", send_settings.macros[0]);
+        EXPECT_STREQ("AT\\r", main_dialog.settings().send.macros[2]);
+        EXPECT_EQ(198u, strlen(main_dialog.settings().send.macros[11])) << "cut to the field's limit";
+        EXPECT_STREQ("", main_dialog.settings().send.macros[0]);
         main_dialog.settings_changed = 0;
     });
-    reset_send_settings(send_settings);
-    main_dialog.apply_send_options();
+    main_dialog.settings().send = SendSettings{};
+    main_dialog.sender().apply_timing();
 }
 
 }  // namespace

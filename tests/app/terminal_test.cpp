@@ -20,7 +20,7 @@ TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
     DeviceClient device;
     with_open_port(device, "modem", [&](HWND dialog) {
         click(dialog, IDC_USE_UPPERCASE);
-        ASSERT_EQ(1, main_dialog.Upper);
+        ASSERT_EQ(1, main_dialog.settings().upper);
         type_text("at");
         EXPECT_EQ("AT", command_text(dialog));
         command(dialog, IDOK);  // what Enter produces
@@ -33,7 +33,7 @@ TEST(Terminal, TypedCommandInCapitalsGoesOutAndTheReplyBecomesOneSelectedLine)
         EXPECT_EQ(0, list_selection(dialog));
         EXPECT_EQ(std::vector<std::string>{"AT"}, history(dialog));
         EXPECT_EQ(1, main_dialog.settings_changed);
-        EXPECT_EQ(main_dialog.command_edit, GetFocus());
+        EXPECT_EQ(main_dialog.command_edit(), GetFocus());
     });
 }
 
@@ -54,10 +54,10 @@ TEST(Terminal, EnterInTheCommandFieldSendsTheLine)
             device.flush(1);
             device.clear(1);
             click(dialog, cases[i].line_end);
-            SetFocus(main_dialog.command_edit);
+            SetFocus(main_dialog.command_edit());
             type_text(cases[i].typed);
-            PostMessageA(main_dialog.command_edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-            PostMessageA(main_dialog.command_edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+            PostMessageA(main_dialog.command_edit(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            PostMessageA(main_dialog.command_edit(), WM_KEYUP, VK_RETURN, 0xC01C0001);
         });
         std::string sent = wait_for_received(device, strlen(cases[i].sent), 3000);
         EXPECT_EQ(cases[i].sent, sent) << "case " << i << ": sent " << printable(sent);
@@ -79,7 +79,7 @@ TEST(Terminal, UppercaseFilterChangesOnlyTypedLettersAToZ)
     run_main_window([&](HWND dialog) {
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             SetWindowTextA(command_combo.hwnd, "");
-            main_dialog.Upper = cases[i].upper;
+            main_dialog.settings().upper = cases[i].upper;
             type_text(cases[i].typed);
             EXPECT_EQ(cases[i].shown, command_text(dialog))
                 << "case " << i << ": typed " << cases[i].typed;
@@ -106,7 +106,7 @@ TEST(Terminal, TerminatorFollowsTheChosenLineEnd)
             if (cases[i].button)
                 click(dialog, cases[i].button);
             else
-                main_dialog.SendChar = cases[i].send_char;
+                main_dialog.settings().send_char = cases[i].send_char;
             SetWindowTextA(command_combo.hwnd, "x1");
             command(dialog, IDC_SEND);
             std::string sent = wait_for_received(device, 3, 5000);
@@ -307,7 +307,7 @@ TEST(Receiving, TrimmingKeepsTheNewestLinesSelected)
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
         KillTimer(dialog, 1);
-        main_dialog.MaxLines = 100;
+        main_dialog.receiver().set_max_lines(100);
         std::vector<std::string> added;  // every line ever added, oldest first
         for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
             const int count = steps[i].added_lines * 255;

@@ -107,10 +107,10 @@ TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             const Case& c = cases[i];
             command(dialog, c.view);
-            if (c.stamps != (main_dialog.options.time == 1))
+            if (c.stamps != (main_dialog.settings().view.time == 1))
                 command(dialog, IDM_TIME_STAMPS);
             command(dialog, IDM_CLEAR_RECEIVED);
-            EXPECT_TRUE(GetMenuState(main_dialog.menu, c.view, MF_BYCOMMAND) & MF_CHECKED)
+            EXPECT_TRUE(GetMenuState(main_dialog.menu(), c.view, MF_BYCOMMAND) & MF_CHECKED)
                 << "case " << i;
             send_pieces(device, dialog, c.pieces);
             EXPECT_EQ(c.expected, shown(dialog, c.stamps)) << "case " << i;
@@ -177,29 +177,29 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
                           [&](HWND save) { fill_save_dialog(save, capture_path); });
         command(dialog, IDM_CAPTURE);
         ASSERT_TRUE(window_was_driven()) << "Save As never came up";
-        ASSERT_NE(nullptr, main_dialog.capture_file) << "no capture after Save As";
-        EXPECT_EQ(MF_ENABLED, GetMenuState(main_dialog.menu, IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
+        ASSERT_TRUE(main_dialog.receiver().capture().active()) << "no capture after Save As";
+        EXPECT_EQ(MF_ENABLED, GetMenuState(main_dialog.menu(), IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
         send_pieces(device, dialog, {sent.substr(0, 100), sent.substr(100)});
         EXPECT_EQ("Capture: dump.bin, 256 bytes", status_text(2));
         command(dialog, IDM_STOP_CAPTURE);
         EXPECT_EQ(sent, read_file(capture_path)) << "the captured file";
-        EXPECT_EQ(MF_GRAYED, GetMenuState(main_dialog.menu, IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_EQ(MF_GRAYED, GetMenuState(main_dialog.menu(), IDM_STOP_CAPTURE, MF_BYCOMMAND) & MF_GRAYED);
 
         // Windows ending the session completes a running capture.
-        ASSERT_TRUE(main_dialog.start_capture(wide(capture_path).c_str()));
+        ASSERT_TRUE(main_dialog.receiver().start_capture(wide(capture_path).c_str()));
         send_pieces(device, dialog, {"xyz"});
-        ASSERT_EQ(3u, main_dialog.capture_bytes);
+        ASSERT_EQ(3u, main_dialog.receiver().capture().bytes_written());
         main_dialog.settings_changed = 0;  // no settings file from a test
         SendMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-        EXPECT_EQ(nullptr, main_dialog.capture_file) << "the session ended with the capture open";
+        EXPECT_FALSE(main_dialog.receiver().capture().active()) << "the session ended with the capture open";
         EXPECT_EQ("xyz", read_file(capture_path));
 
-        ASSERT_TRUE(main_dialog.start_capture(L"Z:\\dev\\full"));
+        ASSERT_TRUE(main_dialog.receiver().start_capture(L"Z:\\dev\\full"));
         command(dialog, IDM_CLEAR_RECEIVED);
         send_pieces(device, dialog, {"AB"});
         EXPECT_EQ("[41 42]", shown(dialog)) << "received bytes lost with the capture";
         EXPECT_EQ("Capture stopped: could not write full", status_text(2));
-        EXPECT_EQ(nullptr, main_dialog.capture_file);
+        EXPECT_FALSE(main_dialog.receiver().capture().active());
     });
     remove_tree(folder);
 }
@@ -258,9 +258,9 @@ TEST(ViewMenu, LineEndsAndEscapesShapeWhatIsSent)
             const Case& c = cases[i];
             device.clear(1);
             click(dialog, c.line_end);
-            if (c.escapes != (main_dialog.options.escapes == 1))
+            if (c.escapes != (main_dialog.settings().view.escapes == 1))
                 click(dialog, IDC_ESCAPES);
-            main_dialog.Upper = c.upper;
+            main_dialog.settings().upper = c.upper;
             SetWindowTextA(command_combo.hwnd, c.typed);
             command(dialog, IDC_SEND);
             EXPECT_EQ(c.sent, wait_for_received(device, c.sent.size(), 3000)) << "case " << i;

@@ -1,6 +1,7 @@
 // What the command line names holds for one run: the port, its line, the
 // capture file and the title; the settings file keeps its own values.
 #include <gtest/gtest.h>
+#include "app/command_line_run.h"
 #include <windows.h>
 #include <shlobj.h>
 #include <memory>
@@ -66,7 +67,7 @@ TEST_F(CommandLineRun, NamedPortAndLineHoldForThisRunAndAreNotSaved)
     MainWindowRun run = run_main_window(
         [&](HWND dialog) {
             GetWindowTextA(dialog, title, sizeof title);
-            capturing = main_dialog.capture_file != nullptr;
+            capturing = main_dialog.receiver().capture().active();
             wait_for_first_open_attempt(5000);
             line_text = status_text(1);
             line = device.termios(12);

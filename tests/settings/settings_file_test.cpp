@@ -12,8 +12,8 @@ TEST_F(SettingsWindowTest, LoadsTheExampleFileAndSavesItBackUnchanged)
 {
     load_from(example_file);
     EXPECT_EQ(describe(PortSettings{2, 1, 2, 1, 0}), describe(port_setup_dialog.settings));
-    EXPECT_EQ(1, window.Upper);
-    EXPECT_EQ(1, window.SendChar);
+    EXPECT_EQ(1, window.settings().upper);
+    EXPECT_EQ(1, window.settings().send_char);
     EXPECT_TRUE(checked(IDC_USE_UPPERCASE));
     EXPECT_FALSE(checked(IDC_SEND_CR));
     EXPECT_TRUE(checked(IDC_SEND_LF));
@@ -67,9 +67,9 @@ TEST_F(SettingsWindowTest, FilesLoadIntoWhatTheUserSees)
         load_from(c.file);
         EXPECT_EQ(describe(c.port), describe(port_setup_dialog.settings))
             << "case " << i << ": " << c.what;
-        EXPECT_EQ(c.upper, window.Upper) << "case " << i << ": " << c.what;
+        EXPECT_EQ(c.upper, window.settings().upper) << "case " << i << ": " << c.what;
         EXPECT_EQ(c.upper != 0, checked(IDC_USE_UPPERCASE)) << "case " << i << ": " << c.what;
-        EXPECT_EQ(c.send_char, window.SendChar) << "case " << i << ": " << c.what;
+        EXPECT_EQ(c.send_char, window.settings().send_char) << "case " << i << ": " << c.what;
         EXPECT_EQ(c.cr_checked, checked(IDC_SEND_CR)) << "case " << i << ": " << c.what;
         EXPECT_EQ(c.lf_checked, checked(IDC_SEND_LF)) << "case " << i << ": " << c.what;
         EXPECT_EQ(c.history, joined(history())) << "case " << i << ": " << c.what;
@@ -91,7 +91,7 @@ TEST_F(SettingsWindowTest, FilesLoadIntoWhatTheUserSees)
     }
 }
 
-TEST_F(SettingsWindowTest, AMissingOrUnreadableFileChangesNothingButTheLineEnd)
+TEST_F(SettingsWindowTest, AMissingOrUnreadableFileLeavesEveryDefault)
 {
     struct Case {
         const char* what;
@@ -110,14 +110,14 @@ TEST_F(SettingsWindowTest, AMissingOrUnreadableFileChangesNothingButTheLineEnd)
         reopen();
         cases[i].arrange(settings_file());
         port_setup_dialog.settings = PortSettings{1, 2, 1, 1, 1};
-        window.Upper = 1;
-        window.SendChar = 1;
+        window.settings().upper = 1;
+        window.settings().send_char = 1;
         CheckRadioButton(window.hwnd, IDC_SEND_CR, IDC_SEND_LF, IDC_SEND_LF);
         window.load_settings();
-        EXPECT_EQ(describe(PortSettings{1, 2, 1, 1, 1}), describe(port_setup_dialog.settings))
+        EXPECT_EQ(describe(PortSettings{}), describe(port_setup_dialog.settings))
             << "case " << i << ": " << cases[i].what;
-        EXPECT_EQ(1, window.Upper) << "case " << i << ": " << cases[i].what;
-        EXPECT_EQ(0, window.SendChar) << "case " << i << ": " << cases[i].what;
+        EXPECT_EQ(0, window.settings().upper) << "case " << i << ": " << cases[i].what;
+        EXPECT_EQ(0, window.settings().send_char) << "case " << i << ": " << cases[i].what;
         EXPECT_TRUE(checked(IDC_SEND_CR)) << "case " << i << ": " << cases[i].what;
         EXPECT_FALSE(checked(IDC_SEND_LF)) << "case " << i << ": " << cases[i].what;
         EXPECT_EQ("", joined(history())) << "case " << i << ": " << cases[i].what;
@@ -175,7 +175,7 @@ TEST_F(SettingsWindowTest, ALongHistoryEntryIsSavedCutTo199Characters)
 TEST_F(SettingsWindowTest, ASaveThatCannotWriteKeepsTheOldFile)
 {
     load_from(example_file);
-    window.Upper = 0;
+    window.settings().upper = 0;
     window.settings_changed = 1;
     // Another program holds the file without sharing it.
     HANDLE holder = CreateFileA(settings_file().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -190,52 +190,41 @@ TEST_F(SettingsWindowTest, ASaveThatCannotWriteKeepsTheOldFile)
 
 TEST_F(SettingsWindowTest, FirstRunCreatesTheFolderUnderApplicationData)
 {
-    std::string application_data = folder + "Roaming";
-    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
-    AppDataRedirect redirect(application_data);
-    ASSERT_TRUE(redirect.active());
-    std::string expected = application_data + "\\BrantholmFreeware\\Quorvex\\";
-
-    window.settings_folder[0] = L'\0';
-    window.locate_settings_folder();
-    EXPECT_EQ(expected, narrow(window.settings_folder));
+    std::string expected = application_data() + "\\BrantholmFreeware\\Quorvex\\";
+    EXPECT_EQ(expected, narrow(window.store().folder()));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(expected.c_str()));
-    window.load_settings();
-    EXPECT_EQ(expected + "Quorvex.ini", narrow(window.settings_path));
+    EXPECT_EQ(expected + "Quorvex.ini", narrow(window.store().path()));
     EXPECT_TRUE(checked(IDC_SEND_CR));
     EXPECT_FALSE(checked(IDC_USE_UPPERCASE));
     EXPECT_EQ(describe(PortSettings{}), describe(port_setup_dialog.settings));
 
     // Next run: the folder is there, and so is the file saved at exit.
+    window.settings().upper = 1;
     window.settings_changed = 1;
     window.save_settings();
     reopen();
-    window.settings_folder[0] = L'\0';
-    window.locate_settings_folder();
-    EXPECT_EQ(expected, narrow(window.settings_folder));
-    window.load_settings();
-    EXPECT_TRUE(checked(IDC_SEND_CR));
+    EXPECT_EQ(expected, narrow(window.store().folder()));
+    EXPECT_TRUE(checked(IDC_USE_UPPERCASE));
 }
 
 TEST_F(SettingsWindowTest, AnApplicationDataPathTooLongForTheFolderStoresNothing)
 {
     // Long enough that the settings folder would not fit 260 characters.
-    std::string application_data = folder + std::string(240 - folder.size(), 'd');
-    ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
-    AppDataRedirect redirect(application_data);
-    ASSERT_TRUE(redirect.active());
+    std::string long_folder = folder + std::string(240 - folder.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(long_folder.c_str(), nullptr));
+    AppDataRedirect long_redirect(long_folder);
+    ASSERT_TRUE(long_redirect.active());
 
-    window.locate_settings_folder();
-    EXPECT_EQ(L'\0', window.settings_folder[0]);
-    window.load_settings();
-    EXPECT_EQ(L'\0', window.settings_path[0]);
+    reopen();
+    EXPECT_EQ(L'\0', window.store().folder()[0]);
+    EXPECT_EQ(L'\0', window.store().path()[0]);
     EXPECT_TRUE(checked(IDC_SEND_CR));
     window.settings_changed = 1;
     window.save_settings();
     EXPECT_EQ(0, window.settings_changed);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(".tmp"));
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((application_data + "\\*").c_str(), &found);
+    HANDLE search = FindFirstFileA((long_folder + "\\*").c_str(), &found);
     ASSERT_NE(INVALID_HANDLE_VALUE, search);
     int entries = 0;
     do
@@ -318,8 +307,8 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         EXPECT_EQ(c.port, port.Port) << "case " << i << ": " << keys;
         EXPECT_EQ(c.baud, port.Baud) << "case " << i << ": " << keys;
         EXPECT_EQ(c.flow, port.Flow) << "case " << i << ": " << keys;
-        EXPECT_EQ(c.reopen, window.Reopen) << "case " << i << ": " << keys;
-        EXPECT_EQ(c.max_lines, window.MaxLines) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.reopen, window.settings().reopen) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.max_lines, window.settings().max_lines) << "case " << i << ": " << keys;
         EXPECT_TRUE(checked(c.checked_line_end)) << "case " << i << ": " << keys;
         window.settings_changed = 1;
         window.save_settings();
@@ -361,17 +350,17 @@ TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSe
         const Case& c = cases[i];
         load_from(file(c.misc_keys, c.macros));
         const std::string keys = std::string(c.misc_keys) + c.macros;
-        EXPECT_EQ(c.char_delay, send_settings.char_delay) << "case " << i << ": " << keys;
-        EXPECT_EQ(c.line_delay, send_settings.line_delay) << "case " << i << ": " << keys;
-        EXPECT_EQ(c.repeat_ms, send_settings.repeat_ms) << "case " << i << ": " << keys;
-        EXPECT_STREQ(c.f1, send_settings.macros[0]) << "case " << i << ": " << keys;
-        EXPECT_STREQ(c.f12, send_settings.macros[11]) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.char_delay, window.settings().send.char_delay) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.line_delay, window.settings().send.line_delay) << "case " << i << ": " << keys;
+        EXPECT_EQ(c.repeat_ms, window.settings().send.repeat_ms) << "case " << i << ": " << keys;
+        EXPECT_STREQ(c.f1, window.settings().send.macros[0]) << "case " << i << ": " << keys;
+        EXPECT_STREQ(c.f12, window.settings().send.macros[11]) << "case " << i << ": " << keys;
         window.settings_changed = 1;
         window.save_settings();
         EXPECT_EQ(file(c.saved_misc_keys, c.saved_macros), read_file(settings_file()))
             << "case " << i;
     }
-    reset_send_settings(send_settings);
+    window.settings().send = SendSettings{};
 }
 
 }  // namespace

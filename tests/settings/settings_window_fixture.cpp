@@ -49,6 +49,8 @@ void SettingsWindowTest::SetUp()
 {
     IniFileTest::SetUp();
     prepare_program_classes();
+    CreateDirectoryA(application_data().c_str(), nullptr);
+    redirect = new AppDataRedirect(application_data());
     reopen();
 }
 
@@ -57,16 +59,11 @@ void SettingsWindowTest::reopen()
     if (window.hwnd)
         DestroyWindow(window.hwnd);
     window.hwnd = nullptr;
-    window.settings_changed = 0;
-    window.Upper = 0;
-    window.SendChar = 0;
-    window.settings_path[0] = L'\0';
-    lstrcpynW(window.settings_folder, wide(folder).c_str(), MAX_PATH);
     port_setup_dialog.settings = PortSettings{};
     HWND dialog = CreateDialogParamA(program_instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
                                      base_dialog_proc, reinterpret_cast<LPARAM>(&window));
     ASSERT_NE(nullptr, dialog);
-    command_combo.hwnd = GetDlgItem(dialog, IDC_COMMAND);
+    KillTimer(dialog, receive_timer_id);
     ASSERT_NE(nullptr, command_combo.hwnd);
 }
 
@@ -75,6 +72,8 @@ void SettingsWindowTest::TearDown()
     if (window.hwnd)
         DestroyWindow(window.hwnd);
     window.hwnd = nullptr;
+    delete redirect;
+    redirect = nullptr;
     command_combo.hwnd = nullptr;
     port_setup_dialog.settings = PortSettings{};
     ini_reader.release();

@@ -25,23 +25,23 @@ private:
     bool had_value = false;
 };
 
-// The main window's settings operations on the real main window template,
-// with only the controls they use: the history combo box (as the global
-// command_combo), "Use uppercase" and the two line-end radio buttons. The
-// settings folder is the test's temporary folder.
+// The main window's settings operations on a real main window, made without
+// its modal loop, so that no tick opens a port. The application-data folder
+// lies in the test's temporary folder.
 class SettingsWindowTest : public IniFileTest {
 protected:
-    class SettingsWindow : public MainDialog {
-    public:
-        int on_init_dialog() override { return 1; }
-    };
+    using SettingsWindow = MainDialog;
 
     void SetUp() override;
     void TearDown() override;
 
     // Starts a window afresh, as the next run of the program would.
     void reopen();
-    std::string settings_file() const { return folder + "Quorvex.ini"; }
+    std::string application_data() const { return folder + "AppData"; }
+    std::string settings_file() const
+    {
+        return application_data() + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
+    }
     // A window loaded from a settings file holding `bytes`.
     void load_from(const std::string& bytes);
 
@@ -50,6 +50,7 @@ protected:
     bool checked(int control_id) const;
 
     SettingsWindow window;
+    AppDataRedirect* redirect = nullptr;
 };
 
 

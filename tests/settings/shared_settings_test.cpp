@@ -105,24 +105,24 @@ TEST_F(SettingsWindowTest, AFolderWithCharactersOutsideTheCodePageKeepsTheSettin
     // them all. The folder is set directly: under Wine another process was
     // seen putting an application-data folder of such a name back to its
     // default while the tests ran.
-    std::wstring unicode = wide(folder) + L"\u03a9\u0436\u4e2d\\BrantholmFreeware\\Quorvex\\";
+    std::wstring application_data = wide(folder) + L"\u03a9\u0436\u4e2d";
+    std::wstring unicode = application_data + L"\\BrantholmFreeware\\Quorvex\\";
     BOOL lossy = FALSE;
     char in_code_page[MAX_PATH * 3];
     WideCharToMultiByte(CP_ACP, 0, unicode.c_str(), -1, in_code_page, sizeof in_code_page,
                         nullptr, &lossy);
     EXPECT_TRUE(lossy) << "the name fits code page " << GetACP() << " after all";
     ASSERT_EQ(1, create_directory_path(unicode.c_str()));
-    lstrcpynW(window.settings_folder, unicode.c_str(), MAX_PATH);
-    window.load_settings();
-    window.Upper = 1;
+    AppDataRedirect redirect_here(application_data);
+    ASSERT_TRUE(redirect_here.active());
+    reopen();
+    window.settings().upper = 1;
     window.save_settings();
     EXPECT_EQ("[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=0\r\nStopBits=0\r\n"
               "[Misc Settings]\r\nUpper=1\r\nSendChar=0\r\n[Old commands]\r\n",
               read(unicode + L"Quorvex.ini"))
-        << "saved to " << narrow(window.settings_path);
+        << "saved to " << narrow(window.store().path());
     reopen();
-    lstrcpynW(window.settings_folder, unicode.c_str(), MAX_PATH);
-    window.load_settings();
     EXPECT_TRUE(checked(IDC_USE_UPPERCASE)) << "the next run did not read the file back";
 }
 

@@ -285,7 +285,7 @@ TEST_F(WindowPlacement, AMoveToAMonitorOfAnotherScaleIsLaidOutAndKept)
                 MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&after[i]), 2);
             }
             GetClientRect(dialog, &client);
-            parts = static_cast<int>(SendMessageA(main_dialog.status_bar, SB_GETPARTS, 8,
+            parts = static_cast<int>(SendMessageA(main_dialog.status_bar(), SB_GETPARTS, 8,
                                                   reinterpret_cast<LPARAM>(rights)));
             SendMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
         },

@@ -1,7 +1,7 @@
 // The command line: a port, its line settings and a capture file for this
 // run only. They stand in for the file's values and are saved only when
 // changed in the window, like any other value.
-#include "app/main_dialog.h"
+#include "app/command_line_run.h"
 #include <shellapi.h>
 #include "app/program_objects.h"
 #include "text/port_names.h"
@@ -43,19 +43,13 @@ void read_command_line(const wchar_t* text)
     named_on_command_line = named;
 }
 
-// Puts what the command line named over the file's values; with a port
-// named, the title says which, so that two windows can be told apart.
-void MainDialog::apply_command_line()
+// Com 1 to Com 4 have buttons of their own.
+void apply_named_port(PortSettings& port)
 {
     const CommandLine& named = named_on_command_line;
-    PortSettings& port = port_setup_dialog.settings;
     if (named.port) {
-        // Com 1 to Com 4 have buttons of their own.
         port.Comm = named.port <= 4 ? named.port - 1 : port.Comm;
         port.Port = named.port <= 4 ? 0 : named.port;
-        char title[24];
-        wsprintfA(title, "Quorvex - COM%d", named.port);
-        SetWindowTextA(hwnd, title);
     }
     if (named.baud)
         port.Baud = named.baud;
@@ -66,15 +60,13 @@ void MainDialog::apply_command_line()
     }
     if (named.flow >= 0)
         port.Flow = named.flow;
-    if (capture_on_command_line[0])
-        start_capture(capture_on_command_line);
 }
 
 // DTR and RTS off when the command line says so, each time the port opens:
 // the port already opened with them off; this also tells a driver that
 // ignores the opening line. Under RTS/CTS flow control RTS stays the
 // driver's.
-void MainDialog::set_named_line_signals()
+void set_named_line_signals()
 {
     if (named_on_command_line.dtr == 0)
         serial_channel.set_dtr(0);

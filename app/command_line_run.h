@@ -1,0 +1,17 @@
+#pragma once
+#include <windows.h>
+#include "serial/port_settings.h"
+#include "text/command_line.h"
+
+// What the command line named for this run, and the capture file it named
+// (empty when none); read_command_line fills them before the window starts.
+extern CommandLine named_on_command_line;
+extern wchar_t capture_on_command_line[MAX_PATH];
+// Reads `text` (a whole command line, the program's name first). An argument
+// it doesn't know shows the usage in a message box, and then nothing named
+// counts.
+void read_command_line(const wchar_t* text);
+// Puts what the command line named over the file's port settings.
+void apply_named_port(PortSettings& port);
+// DTR and RTS off when the command line says so, each time the port opens.
+void set_named_line_signals();

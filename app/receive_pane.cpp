@@ -1,0 +1,279 @@
+#include "app/receive_pane.h"
+#include <commctrl.h>
+#include "framework/dpi.h"
+#include "framework/file_dialog.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// The two kinds of stored text: the as-received view's bytes are shown in
+// the system's code page, the other views' text is UTF-8.
+constexpr char code_page_text = 0;
+constexpr char utf8_text = 1;
+
+void set_state(HWND list, int index, UINT state, UINT mask)
+{
+    LVITEMA item = {};
+    item.state = state;
+    item.stateMask = mask;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+int next_item(HWND list, int after, UINT flags)
+{
+    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(after),
+                                         MAKELPARAM(flags, 0)));
+}
+
+}  // namespace
+
+// One column the list's width, no header, text asked for as UTF-16; a line
+// is selected and shown selected across the whole row, as in a plain list,
+// and drawn through a buffer so streaming lines don't flicker.
+void ReceivePane::attach(HWND dialog, HMENU menu)
+{
+    dialog_ = dialog;
+    menu_ = menu;
+    HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+    list_ = list;
+    lines_.clear();
+    SendMessageA(list, CCM_SETUNICODEFORMAT, TRUE, 0);
+    DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
+    LVCOLUMNA column = {};
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+// The column fills the list but for a vertical scroll bar's room at the
+// list's own scale (which the client area may or may not include yet), so
+// that lines are cut at the edge as in a plain list rather than scrolled
+// sideways.
+void ReceivePane::fit_column()
+{
+    RECT client = {};
+    GetClientRect(list_, &client);
+    int width = client.right - system_metric_for_dpi(SM_CXVSCROLL, window_dpi(list_));
+    SendMessageA(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width > 0 ? width : 0, 0));
+}
+
+// A line's UTF-16 text is never longer than its bytes, so cutting the bytes
+// cuts the text (a UTF-8 sequence cut in two shows as one replacement
+// character at the end).
+int ReceivePane::line_text(int index, wchar_t* out, int room) const
+{
+    if (room <= 0)
+        return 0;
+    char bytes[receive_line_text_size];
+    int length = lines_.copy(index, bytes, room - 1 < static_cast<int>(sizeof bytes)
+                                               ? room - 1 : static_cast<int>(sizeof bytes));
+    int got = length > 0 ? MultiByteToWideChar(lines_.kind(index) == utf8_text ? CP_UTF8 : CP_ACP,
+                                               0, bytes, length, out, room - 1)
+                         : 0;
+    out[got] = L'\0';
+    return got;
+}
+
+// The list asks for a line's text when it draws it or is asked for it (also
+// from another process or a screen reader); Ctrl+C copies. A typed letter
+// makes the list look for a line starting with it: the answer "none" leaves
+// the selection, and the following of the newest line, as they were.
+LRESULT ReceivePane::on_notify(const NMHDR* header)
+{
+    if (header->code == LVN_GETDISPINFOW) {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header))->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText)
+            line_text(item.iItem, item.pszText, item.cchTextMax);
+    } else if (header->code == LVN_ODFINDITEMW || header->code == LVN_ODFINDITEMA) {
+        return -1;
+    } else if (header->code == LVN_KEYDOWN &&
+               reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey == 'C' &&
+               GetKeyState(VK_CONTROL) < 0) {
+        copy_selected_lines();
+    }
+    return 0;
+}
+
+void ReceivePane::begin_batch()
+{
+    int count = lines_.count();
+    // An older line selected, and the newest not, holds the view still.
+    lines_selected_ = static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0));
+    follow_newest_ = count <= 0 || lines_selected_ <= 0 ||
+                     SendMessageA(list_, LVM_GETITEMSTATE, count - 1, LVIS_SELECTED) != 0;
+    listed_lines_ = count;
+    lines_added_ = lines_dropped_ = 0;
+}
+
+// Each chunk goes to the capture first, so that it gets every byte.
+void ReceivePane::take(const char* bytes, int count)
+{
+    capture_.write(bytes, count);
+    view_.show(reinterpret_cast<const unsigned char*>(bytes), count, *this);
+}
+
+// When memory runs short the oldest tenth goes before the limit is reached.
+void ReceivePane::add_received_line(const char* text)
+{
+    char kind = view_.mode() == ReceiveMode::as_received ? code_page_text : utf8_text;
+    int length = lstrlenA(text);
+    if (!lines_.add(text, length, kind)) {
+        int drop = lines_.count() / 10 + 1;
+        lines_.drop_oldest(drop);
+        lines_dropped_ += drop;
+        if (!lines_.add(text, length, kind))
+            return;
+    }
+    ++lines_added_;
+}
+
+void ReceivePane::replace_newest_line(const char* text)
+{
+    char kind = view_.mode() == ReceiveMode::as_received ? code_page_text : utf8_text;
+    if (lines_.replace_newest(text, lstrlenA(text), kind))
+        ++lines_added_;
+}
+
+// Past the limit a tenth of the lines go at once, oldest first. The end of
+// the batch selects the newest line again when the list follows. The list
+// is told only of what changed: the list view of some systems visits every
+// line to change the state of all, and redraws all when drawing resumes.
+void ReceivePane::end_batch()
+{
+    int count = lines_.count();
+    if (lines_added_ && follow_newest_ && lines_selected_ > 0)
+        set_state(list_, lines_selected_ == 1 ? listed_lines_ - 1 : -1, 0, LVIS_SELECTED);
+    if (count > max_lines_) {
+        int drop = count - (max_lines_ - max_lines_ / 10);
+        lines_.drop_oldest(drop);
+        lines_dropped_ += drop;
+        count -= drop;
+    }
+    if (lines_dropped_ && !follow_newest_)
+        keep_held_lines(lines_dropped_);
+    else if (lines_added_ || lines_dropped_)
+        SendMessageA(list_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    if (lines_added_ && follow_newest_ && count > 0) {
+        set_state(list_, count - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        SendMessageA(list_, LVM_ENSUREVISIBLE, count - 1, FALSE);
+    }
+    if (lines_added_ || lines_dropped_)
+        InvalidateRect(list_, nullptr, FALSE);
+    lines_added_ = lines_dropped_ = 0;
+}
+
+// The selection stays on the same lines when `dropped` lines went from the
+// front: each selected line moves up by that many (lines visited in order,
+// so a moved one is never visited again), and the focused line and the
+// Shift+click anchor move with them.
+void ReceivePane::keep_held_lines(int dropped)
+{
+    for (int i = next_item(list_, -1, LVNI_SELECTED); i >= 0; i = next_item(list_, i, LVNI_SELECTED)) {
+        set_state(list_, i, 0, LVIS_SELECTED);
+        if (i >= dropped)
+            set_state(list_, i - dropped, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    int focused = next_item(list_, -1, LVNI_FOCUSED) - dropped;
+    int anchor = static_cast<int>(SendMessageA(list_, LVM_GETSELECTIONMARK, 0, 0)) - dropped;
+    SendMessageA(list_, LVM_SETITEMCOUNT, lines_.count(), LVSICF_NOSCROLL);
+    if (anchor >= 0)
+        SendMessageA(list_, LVM_SETSELECTIONMARK, 0, anchor);
+    if (focused >= 0) {
+        set_state(list_, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+        SendMessageA(list_, LVM_ENSUREVISIBLE, focused, FALSE);
+    }
+}
+
+void ReceivePane::clear()
+{
+    lines_.clear();
+    SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
+    view_.end_line();
+}
+
+// The selected lines as text, CR LF between them, as the list shows them.
+// Windows offers the clipboard's text in the 8-bit form too.
+void ReceivePane::copy_selected_lines()
+{
+    // A line's UTF-16 text is never longer than its stored bytes.
+    SIZE_T size = 1;
+    for (int i = next_item(list_, -1, LVNI_SELECTED); i >= 0; i = next_item(list_, i, LVNI_SELECTED))
+        size += static_cast<SIZE_T>(lines_.length(i)) + 2;
+    if (size == 1)
+        return;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size * sizeof(wchar_t));
+    if (!block)
+        return;
+    wchar_t* text = static_cast<wchar_t*>(GlobalLock(block));
+    wchar_t* at = text;
+    for (int i = next_item(list_, -1, LVNI_SELECTED); i >= 0; i = next_item(list_, i, LVNI_SELECTED)) {
+        if (at != text) {
+            *at++ = L'\r';
+            *at++ = L'\n';
+        }
+        at += line_text(i, at, static_cast<int>(size - (at - text)));
+    }
+    *at = L'\0';
+    GlobalUnlock(block);
+    if (OpenClipboard(GetParent(list_))) {
+        EmptyClipboard();
+        if (SetClipboardData(CF_UNICODETEXT, block))
+            block = nullptr;
+        CloseClipboard();
+    }
+    if (block)
+        GlobalFree(block);
+}
+
+void ReceivePane::show_settings()
+{
+    view_.set_mode(static_cast<ReceiveMode>(settings_.view));
+    view_.set_time_stamps(settings_.time == 1);
+    update_menu();
+}
+
+int ReceivePane::view_command(int id)
+{
+    switch (id) {
+    case IDM_VIEW_AS_RECEIVED:
+    case IDM_VIEW_LINES:
+    case IDM_VIEW_HEX:
+        view_.set_mode(static_cast<ReceiveMode>(id - IDM_VIEW_AS_RECEIVED));
+        settings_.view = id - IDM_VIEW_AS_RECEIVED;
+        changes_.mark_settings_changed();
+        break;
+    case IDM_TIME_STAMPS:
+        settings_.time = settings_.time == 1 ? 0 : 1;
+        view_.set_time_stamps(settings_.time == 1);
+        changes_.mark_settings_changed();
+        break;
+    case IDM_CAPTURE:        choose_capture_file(); break;
+    case IDM_STOP_CAPTURE:   capture_.stop(); break;
+    case IDM_COPY:           copy_selected_lines(); break;
+    case IDM_CLEAR_RECEIVED: clear(); break;
+    default:                 return 0;
+    }
+    update_menu();
+    return 1;
+}
+
+void ReceivePane::update_menu()
+{
+    CheckMenuRadioItem(menu_, IDM_VIEW_AS_RECEIVED, IDM_VIEW_HEX,
+                       IDM_VIEW_AS_RECEIVED + static_cast<int>(view_.mode()), MF_BYCOMMAND);
+    CheckMenuItem(menu_, IDM_TIME_STAMPS, settings_.time == 1 ? MF_CHECKED : MF_UNCHECKED);
+    EnableMenuItem(menu_, IDM_STOP_CAPTURE, capture_.active() ? MF_ENABLED : MF_GRAYED);
+}
+
+int ReceivePane::start_capture(const wchar_t* path)
+{
+    int started = capture_.start(path);
+    update_menu();
+    return started;
+}
+
+void ReceivePane::choose_capture_file()
+{
+    wchar_t path[MAX_PATH];
+    if (choose_file(dialog_, path, true))
+        capture_.start(path);
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <windows.h>
+
+// Who handles the keys that act in the whole window.
+class ShortcutHandler {
+public:
+    // 1 when the key was handled (the focused control then never sees it).
+    virtual int on_shortcut_key(UINT vk) = 0;
+
+protected:
+    ~ShortcutHandler() = default;
+};
+
+// Keys that act in the whole main window, whatever control has the focus: a
+// message filter sees them in the window's modal loop before the focused
+// control does, and swallows those the handler takes. Only the window's own
+// loop: a dialog it opened keeps its keys. One window at a time.
+void install_shortcut_keys(HWND window, ShortcutHandler* handler);
+void remove_shortcut_keys();
