@@ -19,8 +19,8 @@
 // line before the reply left): received bytes that form the whole reply are
 // skipped and match no rule. Bytes that begin the reply but turn out not to
 // be it are matched after all, in their order, as soon as that shows, or
-// when the time is up; so a device that does not echo loses no match, only
-// sees some of them a little later. An echo mixed with other output is not
+// when the time is up; so with a device that does not echo no match is lost,
+// though one may come a read or so later. An echo mixed with other output is not
 // recognised: the rate limit then bounds what follows.
 //
 // Rate: at most `per_second` replies in any 1000 ms (a sliding window over
@@ -38,10 +38,10 @@ public:
     // How long a reply's echo is waited for; 0 skips no echo.
     uint32_t echo_ms = 1000;
 
-    // Sets rule `index` (0 to 7). An empty match turns the rule off. A text
+    // Sets rule `index` (0 to 7); an empty match turns the rule off. A text
     // longer than auto_reply_max_bytes is refused: the rule is turned off and
-    // false returned. Every rule then starts matching afresh and no echo is
-    // waited for.
+    // false returned (as for an index out of range). Every rule then starts
+    // matching afresh and no echo is waited for.
     bool set_rule(int index, const unsigned char* match, int match_length,
                   const unsigned char* reply, int reply_length);
     const unsigned char* reply(int index) const { return rules[index].reply.bytes; }
