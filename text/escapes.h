@@ -8,3 +8,11 @@
 // always suffices (a smaller one cuts the result), and `out` may be `text`
 // itself: each byte is written no further on than the text read so far.
 int expand_escapes(const char* text, char* out, int out_size);
+
+// Reads one byte by the same rules from the `length` (at least 1) characters
+// at `text`: a character as typed or one escape. Stores it in `byte` and
+// returns how many characters it took (1 to 4).
+int read_escape(const char* text, int length, char* byte);
+
+// The value of a hex digit in either case; -1 for any other character.
+int hex_digit_value(char c);
