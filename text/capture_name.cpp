@@ -132,7 +132,7 @@ int numbered_capture_name(const PathChar* name, int number, PathChar* out, int o
 {
     if (!out || out_size <= 0)
         return 0;
-    PathWriter path = {out, out_size, 0, name != nullptr && number >= 1};
+    PathWriter path = {out, out_size, 0, name != nullptr && name[0] && number >= 1};
     int length = 0;
     int part = 0;   // where the last part of the path begins
     int dot = -1;   // the dot of its extension

@@ -43,7 +43,8 @@ int next_capture_folder(const PathChar* path, int after);
 // the extension of the last part (COM7.log, COM7-2.log) or append it when
 // that part has none (a dot in a folder's name or at the start of the file's
 // name is no extension). Writes to `out` (`out_size` units, terminated) and
-// returns the length; 0 when it does not fit (refused, `out` empty).
+// returns the length; 0 when it does not fit or `name` is empty (refused,
+// `out` empty).
 int numbered_capture_name(const PathChar* name, int number, PathChar* out, int out_size);
 
 // The names one capture session has already written, so that a new file

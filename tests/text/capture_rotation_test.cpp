@@ -1,4 +1,3 @@
-#include "text/capture_line.h"
 #include "text/capture_rotation.h"
 
 #include <gtest/gtest.h>
@@ -139,35 +138,5 @@ TEST(CaptureRotation, ByDayStartsANewFileAtLocalMidnight)
         rotation.daily = cases[i].daily;
         rotation.size_limit = cases[i].limit;
         EXPECT_EQ(cases[i].files, captured(rotation, cases[i].chunks)) << "case " << i;
-    }
-}
-
-TEST(CaptureLine, StampTextAndLineEnd)
-{
-    struct Case {
-        const char* stamp;
-        std::string text;
-        int out_size;
-        std::string line;  // "" when refused
-    } cases[] = {
-        {nullptr, "OK", 16, "OK\r\n"},
-        {"", "OK", 16, "OK\r\n"},
-        {"11:05:12.345 ", "OK", 32, "11:05:12.345 OK\r\n"},
-        {"11:05:12.345 ", "", 32, "11:05:12.345 \r\n"},
-        {nullptr, "", 2, "\r\n"},
-        {nullptr, "caf\xc3\xa9", 7, "caf\xc3\xa9\r\n"},
-        {nullptr, "caf\xc3\xa9", 6, ""},
-        {"11:05:12.345 ", "OK", 17, "11:05:12.345 OK\r\n"},
-        {"11:05:12.345 ", "OK", 16, ""},
-    };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        char out[40];
-        memset(out, 0x7f, sizeof out);
-        int length = format_capture_line(cases[i].stamp, cases[i].text.data(),
-                                         static_cast<int>(cases[i].text.size()), out,
-                                         cases[i].out_size);
-        EXPECT_EQ(printable(cases[i].line), printable(std::string(out, static_cast<size_t>(length))))
-            << "case " << i << ": into " << cases[i].out_size;
-        EXPECT_EQ(0x7f, out[cases[i].out_size]) << "case " << i << ": written past the buffer";
     }
 }
