@@ -1,4 +1,5 @@
 #include "text/ansi_text.h"
+#include <cstring>
 
 namespace {
 
@@ -171,11 +172,13 @@ int strip_colour_codes(const char* text, int length, char* out)
 {
     int shown = 0;
     for (int i = 0; i < length;) {
-        if (static_cast<unsigned char>(text[i]) == esc) {
+        const void* found = memchr(text + i, esc, static_cast<size_t>(length - i));
+        int plain = found ? static_cast<int>(static_cast<const char*>(found) - text) - i : length - i;
+        memcpy(out + shown, text + i, static_cast<size_t>(plain));
+        shown += plain;
+        i += plain;
+        if (i < length)
             i += colour_code_length(text + i, length - i);
-        } else {
-            out[shown++] = text[i++];
-        }
     }
     return shown;
 }

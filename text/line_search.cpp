@@ -6,35 +6,54 @@
 
 namespace {
 
-// The index of the first visible byte at or after `at`.
-int visible_from(const char* text, int length, int at)
-{
-    while (at < length && static_cast<unsigned char>(text[at]) == 0x1b)
-        at += colour_code_length(text + at, length - at);
-    return at;
-}
-
 char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether plain text (no colour markers) contains the needle (not empty).
+// Most places fail on their first byte, so that is tried alone first.
+bool plain_contains(const char* text, int length, const char* needle, int needle_length,
+                    bool match_case)
+{
+    char first = match_case ? needle[0] : folded(needle[0]);
+    char other = first >= 'a' && first <= 'z' && !match_case ? static_cast<char>(first - 'a' + 'A') : first;
+    for (int at = 0; at + needle_length <= length; ++at) {
+        if (text[at] != first && text[at] != other)
+            continue;
+        int k = 1;
+        if (match_case)
+            while (k < needle_length && text[at + k] == needle[k])
+                ++k;
+        else
+            while (k < needle_length && folded(text[at + k]) == folded(needle[k]))
+                ++k;
+        if (k == needle_length)
+            return true;
+    }
+    return false;
+}
 
 }  // namespace
 
+// A line with colours is searched as its visible text, copied aside: on the
+// stack for a line of the view's length, in memory of its own for a longer
+// one (not found when there is none).
 bool contains(const char* text, int length, const char* needle, int needle_length, bool match_case)
 {
     if (needle_length <= 0)
         return true;
-    for (int start = visible_from(text, length, 0); start < length;
-         start = visible_from(text, length, start + 1)) {
-        int at = start, matched = 0;
-        while (matched < needle_length && at < length &&
-               (match_case ? text[at] == needle[matched]
-                           : folded(text[at]) == folded(needle[matched]))) {
-            ++matched;
-            at = visible_from(text, length, at + 1);
-        }
-        if (matched == needle_length)
-            return true;
-    }
-    return false;
+    if (length <= 0)
+        return false;
+    if (!memchr(text, 0x1b, static_cast<size_t>(length)))
+        return plain_contains(text, length, needle, needle_length, match_case);
+    char nearby[4096];
+    char* visible = length <= static_cast<int>(sizeof nearby) ? nearby
+                                                             : static_cast<char*>(malloc(static_cast<size_t>(length)));
+    if (!visible)
+        return false;
+    bool found = plain_contains(visible, strip_colour_codes(text, length, visible), needle,
+                                needle_length, match_case);
+    if (visible != nearby)
+        free(visible);
+    return found;
 }
 
 LineCopy::~LineCopy()
