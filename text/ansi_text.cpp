@@ -174,7 +174,7 @@ int strip_colour_codes(const char* text, int length, char* out)
     for (int i = 0; i < length;) {
         const void* found = memchr(text + i, esc, static_cast<size_t>(length - i));
         int plain = found ? static_cast<int>(static_cast<const char*>(found) - text) - i : length - i;
-        memcpy(out + shown, text + i, static_cast<size_t>(plain));
+        memmove(out + shown, text + i, static_cast<size_t>(plain));
         shown += plain;
         i += plain;
         if (i < length)

@@ -50,7 +50,8 @@ int write_colour_marker(const AnsiState& state, char* out);
 int colour_code_length(const char* text, int length);
 
 // Copies the visible text of a stored line to `out` (at least `length`
-// bytes): the markers and any other ESC taken out. Returns its length.
+// bytes, or `text` itself): the markers and any other ESC taken out.
+// Returns its length.
 int strip_colour_codes(const char* text, int length, char* out);
 
 // What the list's drawing takes for "no colour of its own".

@@ -1,6 +1,5 @@
 // Adds, replaces and drops lines in the order the input says, and compares
-// the store with a plain list of strings after every step, and counts the
-// lines that went.
+// the store with a plain list of strings after every step.
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
@@ -11,7 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     LineStore store;
     std::deque<std::string> model;
-    uint64_t dropped = 0;
     for (size_t i = 0; i + 1 < size; i += 2) {
         uint8_t op = data[i] & 3, value = data[i + 1];
         // Lines of up to 4 KiB, so that the rings wrap and grow often.
@@ -27,14 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             model.push_back(kind + text);
         } else if (op == 2) {
             store.drop_oldest(value % 8);
-            for (int n = value % 8; n > 0 && !model.empty(); --n, ++dropped)
+            for (int n = value % 8; n > 0 && !model.empty(); --n)
                 model.pop_front();
         } else if (value == 0) {
             store.clear();
-            dropped += model.size();
             model.clear();
         }
-        if (store.count() != static_cast<int>(model.size()) || store.dropped() != dropped)
+        if (store.count() != static_cast<int>(model.size()))
             abort();
         for (int k = 0; k < store.count(); ++k) {
             std::string line(static_cast<size_t>(store.length(k)), '\0');

@@ -1,8 +1,6 @@
 // The same bytes cut into reads at different places show the same lines in
-// the Lines and Hex views, and the Hex view decodes back to the bytes; with
-// offsets, each Hex line begins with the number of bytes before it.
+// the Lines and Hex views, and the Hex view decodes back to the bytes.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -13,11 +11,10 @@ namespace {
 
 // The first byte picks the view and seeds where the reads are cut.
 std::vector<std::string> show(ReceiveMode mode, const uint8_t* data, size_t size,
-                              unsigned cut_seed, bool offsets = false)
+                              unsigned cut_seed)
 {
     ReceiveView view;
     view.set_mode(mode);
-    view.set_hex_offsets(offsets);
     ListSink sink;
     size_t at = 0;
     while (at < size) {
@@ -86,17 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     if (show(ReceiveMode::hex, data, size, 0xffffffffu) != hex)
         abort();
-    std::vector<std::string> with_offsets = show(ReceiveMode::hex, data, size, seed, true);
-    if (with_offsets.size() != hex.size())
-        abort();
-    size_t offset = 0;
-    for (size_t i = 0; i < hex.size(); ++i) {
-        char expected[16];
-        snprintf(expected, sizeof expected, "%08zX  ", offset);
-        if (with_offsets[i] != expected + hex[i])
-            abort();
-        offset += (hex[i].size() + 1) / 3;
-    }
     show(ReceiveMode::as_received, data, size, seed);
     return 0;
 }

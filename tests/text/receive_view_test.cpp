@@ -115,106 +115,85 @@ TEST(ReceiveView, SwitchingViewsEndsTheLineInProgress)
     EXPECT_EQ("[ab][63][d]", joined(sink.lines, "[", "]"));
 }
 
-// Scripts of reads as in run(), and "!" resets the offset.
+// Steps: 'r' a read, 's' bytes sent, 'm' a marker line, '#' a new tick, '!'
+// the offset reset. Lines come out as "R:", "S:" or "M:" and their text.
+namespace {
+
+struct Step {
+    char what;
+    std::string text;
+};
+
+std::string run_steps(ReceiveMode mode, int options, const std::vector<Step>& steps)
+{
+    ReceiveView view;
+    view.set_mode(mode);
+    view.set_time_stamps(options & 1);
+    view.set_colours(options & 2);
+    view.set_hex_offsets(options & 4);
+    ListSink sink;
+    int tick = 1;
+    view.begin_tick(0, 0, tick, 0);
+    for (const Step& step : steps) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(step.text.data());
+        int count = static_cast<int>(step.text.size());
+        if (step.what == 'r')
+            view.show(bytes, count, sink);
+        else if (step.what == 's')
+            view.show_sent(bytes, count, sink);
+        else if (step.what == 'm')
+            view.show_marker(step.text.c_str(), sink);
+        else if (step.what == '!')
+            view.reset_offset();
+        else
+            view.begin_tick(0, 0, ++tick, 0);
+    }
+    std::string all;
+    for (size_t k = 0; k < sink.lines.size(); ++k)
+        all += std::string("[") + "RSM"[static_cast<int>(sink.kinds[k])] + ":" + sink.lines[k] + "]";
+    return sink.replaced_own ? "a sent or marker line was replaced" : all;
+}
+
+}  // namespace
+
 TEST(ReceiveView, HexViewShowsEachLinesOffset)
 {
     struct Case {
-        bool stamps;
-        std::string reads;
-        std::string expected;
-    } cases[] = {
-        {false, "0123456789abcdef|g#h",
-         "[00000000  30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66][00000010  67][00000011  68]"},
-        {true, "a#b", "[00:00:01.000 00000000  61][00:00:02.000 00000001  62]"},
-        {false, "ab#!c#d", "[00000000  61 62][00000000  63][00000001  64]"},
-    };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        const Case& c = cases[i];
-        ReceiveView view;
-        view.set_mode(ReceiveMode::hex);
-        view.set_hex_offsets(true);
-        view.set_time_stamps(c.stamps);
-        ListSink sink;
-        int tick = 1;
-        view.begin_tick(0, 0, tick, 0);
-        std::string read;
-        for (size_t k = 0; k <= c.reads.size(); ++k) {
-            char at = k < c.reads.size() ? c.reads[k] : '|';
-            if (at == '|' || at == '#' || at == '!') {
-                view.show(reinterpret_cast<const unsigned char*>(read.data()),
-                          static_cast<int>(read.size()), sink);
-                read.clear();
-            }
-            if (at == '#')
-                view.begin_tick(0, 0, ++tick, 0);
-            else if (at == '!')
-                view.reset_offset();
-            else if (at != '|')
-                read += at;
-        }
-        EXPECT_EQ(c.expected, joined(sink.lines, "[", "]")) << "case " << i << ": reads " << c.reads;
-    }
-}
-
-// Steps: 'r' a read, 's' bytes sent, 'm' a marker line, '#' a new tick.
-// Lines come out as "R:", "S:" or "M:" and their text.
-TEST(ReceiveView, SentAndMarkerLinesNeverSplitAReceivedLine)
-{
-    struct Step {
-        char what;
-        std::string text;
-    };
-    const std::string a255(255, 'a');
-    struct Case {
-        ReceiveMode mode;
-        bool stamps, colours;
+        int options;  // 1 time stamps, 4 offsets
         std::vector<Step> steps;
         std::string expected;
     } cases[] = {
-        {ReceiveMode::lines, false, false, {{'s', "AT\r"}, {'r', "AT\r\nOK\r\n"}}, "[S:AT][R:AT][R:OK]"},
-        {ReceiveMode::lines, false, false, {{'r', "part"}, {'s', "X\r\n"}, {'r', "more\n"}}, "[R:part][S:X][R:more]"},
-        {ReceiveMode::lines, false, false, {{'r', "a\r"}, {'s', "X\n"}, {'r', "\nb"}}, "[R:a][S:X][R:b]"},
-        {ReceiveMode::lines, false, false, {{'s', "\r\n"}, {'s', ""}}, "[S:][S:]"},
-        {ReceiveMode::lines, false, false, {{'s', "a\tb\x01\xc3\xa9\xff\r\r"}}, "[S:a\tb<01>\xc3\xa9<FF><0D>]"},
-        {ReceiveMode::lines, false, false, {{'s', a255 + "\xe2\x82\xac"}}, "[S:" + a255 + "][S:\xe2\x82\xac]"},
-        {ReceiveMode::lines, false, false, {{'r', "\xe2\x82"}, {'s', "X"}, {'r', "\xac"}}, "[R:<E2><82>][S:X][R:<AC>]"},
-        {ReceiveMode::lines, true, false, {{'r', "ok"}, {'#', ""}, {'s', "AT"}, {'m', "-- lost --"}},
-         "[R:00:00:01.000 ok][S:00:00:02.000 AT][M:-- lost --]"},
-        {ReceiveMode::lines, false, true, {{'r', "\x1b[31mred"}, {'s', "\x1b[0m"}, {'r', "more"}},
-         "[R:\x1b[0;31mred][S:<1B>[0m][R:\x1b[0;31mmore]"},
-        {ReceiveMode::lines, false, true, {{'r', "\x1b[3"}, {'m', "--"}, {'r', "2mx"}}, "[M:--][R:\x1b[0;32mx]"},
-        {ReceiveMode::lines, false, false, {{'r', "ab"}, {'m', "--"}, {'r', "c"}}, "[R:ab][M:--][R:c]"},
-        {ReceiveMode::hex, false, false, {{'r', "ab"}, {'m', "--"}, {'s', "X"}, {'r', "c"}}, "[R:61 62][M:--][R:63]"},
-        {ReceiveMode::as_received, false, false, {{'r', "ab"}, {'s', "X"}, {'m', "--"}}, "[R:ab][M:--]"},
+        {4, {{'r', "0123456789abcdef"}, {'r', "g"}, {'#', ""}, {'r', "h"}},
+         "[R:00000000  30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66][R:00000010  67][R:00000011  68]"},
+        {5, {{'r', "a"}, {'#', ""}, {'r', "b"}}, "[R:00:00:01.000 00000000  61][R:00:00:02.000 00000001  62]"},
+        {4, {{'r', "ab"}, {'#', ""}, {'!', ""}, {'r', "c"}}, "[R:00000000  61 62][R:00000000  63]"},
     };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        const Case& c = cases[i];
-        ReceiveView view;
-        view.set_mode(c.mode);
-        view.set_time_stamps(c.stamps);
-        view.set_colours(c.colours);
-        ListSink sink;
-        int tick = 1;
-        view.begin_tick(0, 0, tick, 0);
-        for (const Step& step : c.steps) {
-            const auto* bytes = reinterpret_cast<const unsigned char*>(step.text.data());
-            int count = static_cast<int>(step.text.size());
-            if (step.what == 'r')
-                view.show(bytes, count, sink);
-            else if (step.what == 's')
-                view.show_sent(bytes, count, sink);
-            else if (step.what == 'm')
-                view.show_marker(step.text.c_str(), sink);
-            else
-                view.begin_tick(0, 0, ++tick, 0);
-        }
-        std::vector<std::string> lines;
-        for (size_t k = 0; k < sink.lines.size(); ++k)
-            lines.push_back(std::string(sink.kinds[k] == LineKind::sent     ? "S:"
-                                        : sink.kinds[k] == LineKind::marker ? "M:"
-                                                                            : "R:") +
-                            sink.lines[k]);
-        EXPECT_EQ(printable(c.expected), printable(joined(lines, "[", "]"))) << "case " << i;
-        EXPECT_FALSE(sink.replaced_own) << "case " << i;
-    }
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+        EXPECT_EQ(cases[i].expected, run_steps(ReceiveMode::hex, cases[i].options, cases[i].steps)) << "case " << i;
+}
+
+TEST(ReceiveView, SentAndMarkerLinesNeverSplitAReceivedLine)
+{
+    const std::string a255(255, 'a');
+    struct Case {
+        ReceiveMode mode;
+        int options;  // 1 time stamps, 2 colours
+        std::vector<Step> steps;
+        std::string expected;
+    } cases[] = {
+        {ReceiveMode::lines, 0, {{'s', "AT\r"}, {'r', "AT\r\nOK\r\n"}}, "[S:AT][R:AT][R:OK]"},
+        {ReceiveMode::lines, 0, {{'r', "a\r"}, {'s', "X\n"}, {'r', "\nb"}, {'s', "\r\n"}}, "[R:a][S:X][R:b][S:]"},
+        {ReceiveMode::lines, 0, {{'s', "a\tb\x01\xc3\xa9\xff\r\r"}}, "[S:a\tb<01>\xc3\xa9<FF><0D>]"},
+        {ReceiveMode::lines, 0, {{'s', a255 + "\xe2\x82\xac"}}, "[S:" + a255 + "][S:\xe2\x82\xac]"},
+        {ReceiveMode::lines, 0, {{'r', "\xe2\x82"}, {'s', "X"}, {'r', "\xac"}}, "[R:<E2><82>][S:X][R:<AC>]"},
+        {ReceiveMode::lines, 1, {{'r', "ok"}, {'#', ""}, {'s', "AT"}, {'m', "-- lost --"}},
+         "[R:00:00:01.000 ok][S:00:00:02.000 AT][M:-- lost --]"},
+        {ReceiveMode::lines, 2, {{'r', "\x1b[31mred\x1b[3"}, {'s', "\x1b[0m"}, {'m', "--"}, {'r', "2mx"}},
+         "[R:\x1b[0;31mred][S:<1B>[0m][M:--][R:\x1b[0;32mx]"},
+        {ReceiveMode::hex, 0, {{'r', "ab"}, {'m', "--"}, {'s', "X"}, {'r', "c"}}, "[R:61 62][M:--][R:63]"},
+        {ReceiveMode::as_received, 0, {{'r', "ab"}, {'s', "X"}, {'m', "--"}}, "[R:ab][M:--]"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+        EXPECT_EQ(printable(cases[i].expected), printable(run_steps(cases[i].mode, cases[i].options, cases[i].steps)))
+            << "case " << i;
 }
