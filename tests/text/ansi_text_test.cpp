@@ -89,23 +89,6 @@ TEST(AnsiText, RemovesOtherSequencesAndGivesUpOnBrokenOnes)
         EXPECT_EQ(cases[i].expected, coloured(cases[i].reads)) << "case " << i;
 }
 
-TEST(AnsiText, TakesSequencesSplitAcrossReadsWhole)
-{
-    const std::string inputs[] = {
-        "\x1b[1;38;2;10;20;30mA\x1b]0;t\x07" "B\x1b[0mC\r\nD",
-        "x\xe2\x1b[31m\x82\xac\x1b(0y\x1b]8;;u\x1b\\z",
-    };
-    for (size_t i = 0; i < 2; ++i) {
-        std::string whole = coloured(inputs[i]), bytes;
-        for (size_t cut = 1; cut < inputs[i].size(); ++cut) {
-            EXPECT_EQ(whole, coloured(inputs[i].substr(0, cut) + "|" + inputs[i].substr(cut)))
-                << "input " << i << " cut after " << cut;
-            bytes += inputs[i].substr(cut - 1, 1) + "|";
-        }
-        EXPECT_EQ(whole, coloured(bytes + inputs[i].back())) << "input " << i << " byte by byte";
-    }
-}
-
 TEST(AnsiText, StripsMarkersAndStrayEscapes)
 {
     struct Case {
