@@ -135,11 +135,13 @@ void LineStore::drop_oldest(int lines)
     if (lines <= 0)
         return;
     if (static_cast<uint32_t>(lines) >= count_) {
+        dropped_ += count_;
         first_ += count_;
         count_ = 0;
         text_head_ = text_tail_;
         return;
     }
+    dropped_ += static_cast<uint32_t>(lines);
     first_ += static_cast<uint32_t>(lines);
     count_ -= static_cast<uint32_t>(lines);
     text_head_ = start_of(first_);
@@ -147,6 +149,7 @@ void LineStore::drop_oldest(int lines)
 
 void LineStore::clear()
 {
+    dropped_ += count_;
     free(text_);
     free(starts_);
     text_ = nullptr;

@@ -16,6 +16,10 @@ public:
     ~LineStore();
 
     int count() const { return static_cast<int>(count_); }
+    // How many lines were dropped or cleared since the store was made: line
+    // `index` is line dropped() + index of all the store ever held, a number
+    // that stays with the line while older lines go.
+    uint64_t dropped() const { return dropped_; }
     // Adds a line after the newest. false when no memory could be had for it
     // (the store is then as it was).
     bool add(const char* text, int length, char kind);
@@ -51,4 +55,5 @@ private:
     uint32_t start_room_ = 0;
     uint32_t first_ = 0;        // the oldest line's number
     uint32_t count_ = 0;
+    uint64_t dropped_ = 0;
 };

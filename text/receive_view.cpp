@@ -30,6 +30,13 @@ void ReceiveView::set_mode(ReceiveMode mode)
     end_line();
 }
 
+void ReceiveView::set_colours(bool on)
+{
+    colours_ = on;
+    escapes_.reset();
+    end_line();
+}
+
 void ReceiveView::begin_tick(int hour, int minute, int second, int millisecond)
 {
     stamp_[2] = stamp_[5] = ':';
@@ -55,8 +62,49 @@ void ReceiveView::start_line()
     text_[0] = '\0';
     open_ = true;
     listed_ = changed_ = false;
+    written_ = AnsiState();
     if (stamps_)
         put_text(stamp_);
+    if (mode_ == ReceiveMode::hex && hex_offsets_) {
+        // Eight digits, more once the session passes 4 GiB.
+        char shown[16 + 3];
+        int digits = 8;
+        while (digits < 16 && offset_ >> (digits * 4))
+            ++digits;
+        for (int i = 0; i < digits; ++i)
+            shown[i] = hex_digits[offset_ >> ((digits - 1 - i) * 4) & 15];
+        shown[digits] = shown[digits + 1] = ' ';
+        shown[digits + 2] = '\0';
+        put_text(shown);
+    }
+}
+
+// Ends the line in progress, listed whole: a UTF-8 sequence still incomplete
+// stays <HH>. A CR just received still pairs with an LF that follows.
+void ReceiveView::finish_line(ReceiveSink& sink)
+{
+    if (!open_)
+        return;
+    if (partial_count_) {
+        put_partial();
+        partial_count_ = 0;
+    }
+    emit(sink);
+    bool after_cr = after_cr_;
+    end_line();
+    after_cr_ = after_cr;
+}
+
+// Before visible text in the Lines view, a marker when the colour differs
+// from the one the line is in so far.
+void ReceiveView::put_colour()
+{
+    if (!colours_ || mode_ != ReceiveMode::lines || escapes_.colour() == written_)
+        return;
+    char marker[colour_marker_max_bytes + 1];
+    write_colour_marker(escapes_.colour(), marker);
+    put_text(marker);
+    written_ = escapes_.colour();
 }
 
 // The text buffer holds a full line of bytes shown as <HH> after a stamp;
@@ -71,7 +119,7 @@ void ReceiveView::put_text(const char* text)
 
 // The lines view shows control bytes and bytes that are not part of a UTF-8
 // sequence as <HH>; every view shows NUL so.
-void ReceiveView::put_byte(unsigned char byte, bool lines_view)
+void ReceiveView::put_shown(unsigned char byte, bool lines_view)
 {
     bool control = byte < 0x20 || byte == 0x7f;
     if (byte == 0 || (lines_view && ((control && byte != '\t') || byte >= 0x80))) {
@@ -80,6 +128,12 @@ void ReceiveView::put_byte(unsigned char byte, bool lines_view)
         char shown[2] = {static_cast<char>(byte), '\0'};
         put_text(shown);
     }
+}
+
+void ReceiveView::put_byte(unsigned char byte, bool lines_view)
+{
+    put_colour();
+    put_shown(byte, lines_view);
     ++bytes_;
 }
 
@@ -89,9 +143,17 @@ void ReceiveView::put_escaped(unsigned char byte)
     put_text(shown);
 }
 
-// The bytes of a UTF-8 sequence begun, as <HH>: for good when it breaks
-// off, for now while it is incomplete. They were counted when they came.
+// The bytes of a UTF-8 sequence begun, as <HH>, for good when it breaks
+// off, in the colour now. They were counted when they came.
 void ReceiveView::put_partial()
+{
+    if (partial_count_)
+        put_colour();
+    put_partial_bytes();
+}
+
+// ...for now while it is incomplete, in the colour of the text before it.
+void ReceiveView::put_partial_bytes()
 {
     for (int i = 0; i < partial_count_; ++i)
         put_escaped(partial_[i]);
@@ -103,10 +165,12 @@ void ReceiveView::emit(ReceiveSink& sink)
 {
     if (!open_ || !changed_)
         return;
-    // A sequence still incomplete shows as <HH> for now; the line is
-    // replaced once it completes.
+    // A sequence still incomplete shows as <HH> for now, in the colour of
+    // the text before it, so that the line depends only on the bytes so far
+    // and not on where reads ended; the line is replaced once it completes
+    // or breaks off.
     int length = length_;
-    put_partial();
+    put_partial_bytes();
     if (listed_)
         sink.replace_newest_line(text_);
     else
@@ -142,6 +206,14 @@ void ReceiveView::show_lines(const unsigned char* bytes, int count, ReceiveSink&
 {
     for (int i = 0; i < count; ++i) {
         unsigned char byte = bytes[i];
+        // A sequence's bytes are not text, but count towards the line in
+        // progress; one never starts a line nor ends one at the limit, and a
+        // full line ends at the next text instead.
+        if (colours_ && !escapes_.take(byte)) {
+            if (open_ && bytes_ < receive_line_max_bytes)
+                ++bytes_;
+            continue;
+        }
         if (byte == '\n' && after_cr_) {
             after_cr_ = false;  // the LF of a CR LF, perhaps split across reads
             continue;
@@ -155,6 +227,7 @@ void ReceiveView::show_lines(const unsigned char* bytes, int count, ReceiveSink&
                 if (partial_count_ == partial_length_) {
                     partial_[partial_count_] = 0;
                     partial_count_ = 0;
+                    put_colour();
                     put_text(reinterpret_cast<const char*>(partial_));
                 }
                 continue;
@@ -207,6 +280,51 @@ void ReceiveView::show_hex(const unsigned char* bytes, int count, ReceiveSink& s
         char shown[4] = {' ', hex_digits[bytes[i] >> 4], hex_digits[bytes[i] & 15], '\0'};
         put_text(bytes_ ? shown : shown + 1);
         ++bytes_;
+        ++offset_;
     }
     emit(sink);
+}
+
+void ReceiveView::show_sent(const unsigned char* bytes, int count, ReceiveSink& sink)
+{
+    if (mode_ != ReceiveMode::lines || !bytes || count < 0)
+        return;
+    finish_line(sink);
+    bool after_cr = after_cr_;
+    if (count > 0 && bytes[count - 1] == '\n')
+        --count;
+    if (count > 0 && bytes[count - 1] == '\r')
+        --count;
+    int i = 0;
+    do {
+        start_line();
+        while (i < count) {
+            int length = utf8_sequence_length(bytes[i]);
+            for (int k = 1; k < length; ++k)
+                if (i + k >= count || !utf8_continues(bytes[i], k, bytes[i + k]))
+                    length = 0;
+            if (bytes_ + (length > 1 ? length : 1) > receive_line_max_bytes)
+                break;
+            if (length > 1) {
+                char sequence[5] = {};
+                for (int k = 0; k < length; ++k)
+                    sequence[k] = static_cast<char>(bytes[i + k]);
+                put_text(sequence);
+                i += length;
+                bytes_ += length;
+            } else {
+                put_shown(bytes[i++], true);
+                ++bytes_;
+            }
+        }
+        sink.add_own_line(text_, LineKind::sent);
+    } while (i < count);
+    end_line();
+    after_cr_ = after_cr;
+}
+
+void ReceiveView::show_marker(const char* text, ReceiveSink& sink)
+{
+    finish_line(sink);
+    sink.add_own_line(text ? text : "", LineKind::marker);
 }

@@ -7,14 +7,27 @@
 
 struct ListSink : ReceiveSink {
     std::vector<std::string> lines;
+    std::vector<LineKind> kinds;     // each line's
     bool replaced_on_empty = false;  // a view replaced a line that isn't there
-    void add_received_line(const char* text) override { lines.emplace_back(text); }
+    bool replaced_own = false;       // ...or a sent or marker line
+    void add_received_line(const char* text) override
+    {
+        lines.emplace_back(text);
+        kinds.push_back(LineKind::received);
+    }
+    void add_own_line(const char* text, LineKind kind) override
+    {
+        lines.emplace_back(text);
+        kinds.push_back(kind);
+    }
     void replace_newest_line(const char* text) override
     {
         if (lines.empty()) {
             replaced_on_empty = true;
-            lines.emplace_back("<replace on empty list>");
+            add_received_line("<replace on empty list>");
         }
+        if (kinds.back() != LineKind::received)
+            replaced_own = true;
         lines.back() = text;
     }
 };

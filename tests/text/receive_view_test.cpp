@@ -114,3 +114,86 @@ TEST(ReceiveView, SwitchingViewsEndsTheLineInProgress)
     view.show(reinterpret_cast<const unsigned char*>("d"), 1, sink);
     EXPECT_EQ("[ab][63][d]", joined(sink.lines, "[", "]"));
 }
+
+// Steps: 'r' a read, 's' bytes sent, 'm' a marker line, '#' a new tick, '!'
+// the offset reset. Lines come out as "R:", "S:" or "M:" and their text.
+namespace {
+
+struct Step {
+    char what;
+    std::string text;
+};
+
+std::string run_steps(ReceiveMode mode, int options, const std::vector<Step>& steps)
+{
+    ReceiveView view;
+    view.set_mode(mode);
+    view.set_time_stamps(options & 1);
+    view.set_colours(options & 2);
+    view.set_hex_offsets(options & 4);
+    ListSink sink;
+    int tick = 1;
+    view.begin_tick(0, 0, tick, 0);
+    for (const Step& step : steps) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(step.text.data());
+        int count = static_cast<int>(step.text.size());
+        if (step.what == 'r')
+            view.show(bytes, count, sink);
+        else if (step.what == 's')
+            view.show_sent(bytes, count, sink);
+        else if (step.what == 'm')
+            view.show_marker(step.text.c_str(), sink);
+        else if (step.what == '!')
+            view.reset_offset();
+        else
+            view.begin_tick(0, 0, ++tick, 0);
+    }
+    std::string all;
+    for (size_t k = 0; k < sink.lines.size(); ++k)
+        all += std::string("[") + "RSM"[static_cast<int>(sink.kinds[k])] + ":" + sink.lines[k] + "]";
+    return sink.replaced_own ? "a sent or marker line was replaced" : all;
+}
+
+}  // namespace
+
+TEST(ReceiveView, HexViewShowsEachLinesOffset)
+{
+    struct Case {
+        int options;  // 1 time stamps, 4 offsets
+        std::vector<Step> steps;
+        std::string expected;
+    } cases[] = {
+        {4, {{'r', "0123456789abcdef"}, {'r', "g"}, {'#', ""}, {'r', "h"}},
+         "[R:00000000  30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66][R:00000010  67][R:00000011  68]"},
+        {5, {{'r', "a"}, {'#', ""}, {'r', "b"}}, "[R:00:00:01.000 00000000  61][R:00:00:02.000 00000001  62]"},
+        {4, {{'r', "ab"}, {'#', ""}, {'!', ""}, {'r', "c"}}, "[R:00000000  61 62][R:00000000  63]"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+        EXPECT_EQ(cases[i].expected, run_steps(ReceiveMode::hex, cases[i].options, cases[i].steps)) << "case " << i;
+}
+
+TEST(ReceiveView, SentAndMarkerLinesNeverSplitAReceivedLine)
+{
+    const std::string a255(255, 'a');
+    struct Case {
+        ReceiveMode mode;
+        int options;  // 1 time stamps, 2 colours
+        std::vector<Step> steps;
+        std::string expected;
+    } cases[] = {
+        {ReceiveMode::lines, 0, {{'s', "AT\r"}, {'r', "AT\r\nOK\r\n"}}, "[S:AT][R:AT][R:OK]"},
+        {ReceiveMode::lines, 0, {{'r', "a\r"}, {'s', "X\n"}, {'r', "\nb"}, {'s', "\r\n"}}, "[R:a][S:X][R:b][S:]"},
+        {ReceiveMode::lines, 0, {{'s', "a\tb\x01\xc3\xa9\xff\r\r"}}, "[S:a\tb<01>\xc3\xa9<FF><0D>]"},
+        {ReceiveMode::lines, 0, {{'s', a255 + "\xe2\x82\xac"}}, "[S:" + a255 + "][S:\xe2\x82\xac]"},
+        {ReceiveMode::lines, 0, {{'r', "\xe2\x82"}, {'s', "X"}, {'r', "\xac"}}, "[R:<E2><82>][S:X][R:<AC>]"},
+        {ReceiveMode::lines, 1, {{'r', "ok"}, {'#', ""}, {'s', "AT"}, {'m', "-- lost --"}},
+         "[R:00:00:01.000 ok][S:00:00:02.000 AT][M:-- lost --]"},
+        {ReceiveMode::lines, 2, {{'r', "\x1b[31mred\x1b[3"}, {'s', "\x1b[0m"}, {'m', "--"}, {'r', "2mx"}},
+         "[R:\x1b[0;31mred][S:<1B>[0m][M:--][R:\x1b[0;32mx]"},
+        {ReceiveMode::hex, 0, {{'r', "ab"}, {'m', "--"}, {'s', "X"}, {'r', "c"}}, "[R:61 62][M:--][R:63]"},
+        {ReceiveMode::as_received, 0, {{'r', "ab"}, {'s', "X"}, {'m', "--"}}, "[R:ab][M:--]"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+        EXPECT_EQ(printable(cases[i].expected), printable(run_steps(cases[i].mode, cases[i].options, cases[i].steps)))
+            << "case " << i;
+}
