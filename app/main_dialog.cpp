@@ -238,7 +238,8 @@ void MainDialog::poll_receive()
 {
     if (!first_tick_done) {
         first_tick_done = 1;
-        open_port();
+        if (!command_line_refused)
+            open_port();
     }
     PortState before = session_.state();
     session_.tick(GetTickCount());
@@ -336,12 +337,24 @@ void MainDialog::show_plot(bool shown)
 }
 
 // F1..F12 send their macros; a key without one (F10 opens the menu bar) and
-// any key with Alt held (Alt+F4 closes) go on as usual. Ctrl+B holds a break.
+// any key with Alt held (Alt+F4 closes) go on as usual. The menus' Ctrl
+// keys act from any control. Escape with text in the command field empties
+// the field; with the field empty it closes the program as before.
 int MainDialog::on_shortcut_key(UINT vk)
 {
-    if (vk == 'B' && GetKeyState(VK_CONTROL) < 0) {
-        line_panel_.send_break();
-        return 1;
+    if (vk == VK_ESCAPE)
+        return send_panel_.clear_field();
+    if (GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+        const struct {
+            UINT vk;
+            int command;
+        } keys[] = {{'B', IDM_SEND_BREAK}, {'O', IDM_OPEN}, {'W', IDM_CLOSE},
+                    {'K', IDM_CLEAR_RECEIVED}, {VK_CANCEL, IDM_STOP_SENDING}};
+        for (const auto& key : keys)
+            if (key.vk == vk) {
+                on_command(key.command, 0);
+                return 1;
+            }
     }
     if (vk < VK_F1 || vk > VK_F12 || GetKeyState(VK_MENU) < 0)
         return 0;
@@ -419,8 +432,17 @@ void MainDialog::show_port_state()
         status_.set_text(status_line, text);
         break;
     }
-    if ((state == PortState::open) != (before == PortState::open))
+    if ((state == PortState::open) != (before == PortState::open)) {
         line_panel_.port_changed();
+        EnableMenuItem(menu_, IDM_OPEN, state == PortState::open ? MF_GRAYED : MF_ENABLED);
+        EnableMenuItem(menu_, IDM_CLOSE, state == PortState::open ? MF_ENABLED : MF_GRAYED);
+    }
+    // A loss and the return, marked in the list so that a log read later
+    // shows the gap.
+    if (before == PortState::open && state == PortState::waiting_to_reopen)
+        receive_pane_.show_marker("lost", port);
+    if (before == PortState::reopening && state == PortState::open)
+        receive_pane_.show_marker("reopened", port);
     if (before == PortState::open && state != PortState::open)
         send_panel_.port_ended();
     if (state == PortState::failed || state == PortState::closed)

@@ -183,6 +183,19 @@ void ReceivePane::keep_held_lines(int dropped)
     }
 }
 
+void ReceivePane::show_marker(const char* what, int port)
+{
+    if (view_.mode() != ReceiveMode::lines)
+        return;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[64];
+    wsprintfA(text, "-- COM%d %s %02u:%02u:%02u --", port, what, now.wHour, now.wMinute, now.wSecond);
+    begin_batch();
+    view_.show_marker(text, *this);
+    end_batch();
+}
+
 void ReceivePane::clear()
 {
     lines_.clear();

@@ -219,6 +219,14 @@ void SendPanel::refocus()
     SendMessageA(edit_, EM_SETSEL, static_cast<WPARAM>(-1), -1);
 }
 
+int SendPanel::clear_field()
+{
+    if (GetWindowTextLengthA(combo_) == 0 || SendMessageA(combo_, CB_GETDROPPEDSTATE, 0, 0))
+        return 0;
+    SetWindowTextA(combo_, "");
+    return 1;
+}
+
 void SendPanel::show_not_sent(const wchar_t* reason)
 {
     wsprintfW(note_, L"Not sent: %s", reason);

@@ -59,6 +59,8 @@ public:
     // Send and Enter: the field's text into the history, then to the port.
     void send_command();
     void refocus();
+    // Empties the field; 0 when it was empty already (or its list is down).
+    int clear_field();
     // F1..F12: the key's macro; 0 when the key has none.
     int send_macro(int index);
     void toggle_repeat();
