@@ -17,25 +17,16 @@
 
 namespace {
 
-std::string open_path;
-
-// Fills in the Open dialog once it is up.
-void CALLBACK fill_open_dialog(HWND, UINT, UINT_PTR id, DWORD)
-{
-    HWND open = FindWindowA("#32770", nullptr);
-    if (!open)
-        return;
-    KillTimer(nullptr, id);
-    SetDlgItemTextA(open, 0x47c, open_path.c_str());
-    SetDlgItemTextA(open, 0x480, open_path.c_str());
-    PostMessageA(open, WM_COMMAND, IDOK, 0);
-}
-
+// Chooses `path` in the Send file dialog, found by its class and its owner.
 void send_file(HWND dialog, const std::string& path)
 {
-    open_path = path;
-    SetTimer(nullptr, 0, 200, fill_open_dialog);
+    when_window_opens(WindowQuery{"#32770", nullptr, dialog}, [path](HWND open) {
+        SetDlgItemTextA(open, 0x47c, path.c_str());
+        SetDlgItemTextA(open, 0x480, path.c_str());
+        PostMessageA(open, WM_COMMAND, IDOK, 0);
+    });
     command(dialog, IDM_SEND_FILE);
+    EXPECT_TRUE(window_was_driven()) << "the Open dialog never came up";
 }
 
 std::string send_part()
@@ -106,6 +97,27 @@ TEST(Send, AFileGoesOutWholeAndACommandWaitsBehindIt)
         CloseHandle(locked);
         EXPECT_FALSE(main_dialog.sender().sending_file());
         EXPECT_EQ("Could not read image.bin", send_part());
+    });
+    remove_tree(folder);
+}
+
+// A rate changed on the open port is the rate a file keeps to: at 9600 the
+// file would take 52 s, at 921600 half a second.
+TEST(Send, AFileKeepsToTheRateSetOnTheOpenPort)
+{
+    std::string folder = make_temp_folder("send");
+    const std::string bytes = pattern_bytes(50000);
+    ASSERT_TRUE(write_file(folder + "fast.bin", bytes));
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        ASSERT_EQ(9600u, serial_channel.applied_line.BaudRate);
+        port_setup_dialog.settings.Baud = 921600;
+        main_dialog.session().line_changed(port_setup_dialog.settings);
+        ASSERT_EQ(921600u, serial_channel.applied_line.BaudRate);
+        DWORD start = GetTickCount();
+        send_file(dialog, folder + "fast.bin");
+        std::string got = wait_for_received(device, bytes.size(), 5000);
+        EXPECT_EQ(bytes.size(), got.size()) << "after " << GetTickCount() - start << " ms";
     });
     remove_tree(folder);
 }
