@@ -7,10 +7,10 @@ typedef HANDLE(WINAPI* CreateTimerEx)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWO
 typedef UINT(WINAPI* TimerPeriod)(UINT);
 constexpr DWORD high_resolution_timer = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 
-FARPROC lookup(const char* dll, const char* name)
+void* lookup(const char* dll, const char* name)
 {
     HMODULE module = LoadLibraryA(dll);
-    return module ? GetProcAddress(module, name) : nullptr;
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
 }
 
 }  // namespace
