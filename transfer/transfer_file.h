@@ -50,7 +50,7 @@ public:
     // A file begins. Its name is safe to put in the chosen folder: no folder,
     // drive or device part, never "." or "..". XMODEM gives no name and no
     // size, once, when the receiver starts. false refuses the file, which
-    // ends the transfer.
+    // ends the transfer (no end_file follows).
     virtual bool begin_file(const TransferFile& file) = 0;
     // The file's next bytes (never past its size when the sender gave one).
     // false when they could not be kept, which ends the transfer.
