@@ -37,10 +37,8 @@ SIZE text_size(HDC dc, const char* text, int length)
     return size;
 }
 
-// Draws `text` (`length` characters) in colour `colour` at x, y. Called
-// rather than copied into each place: the program file is smaller.
-__attribute__((noinline)) void put_text(HDC dc, int x, int y, const char* text, int length,
-                                        int colour)
+// Draws `text` (`length` characters) in colour `colour` at x, y.
+void put_text(HDC dc, int x, int y, const char* text, int length, int colour)
 {
     SetTextColor(dc, colours[colour]);
     TextOutA(dc, x, y, text, length);

@@ -26,8 +26,10 @@ void PlotSamples::set_capacity(int32_t points)
 
 void PlotSamples::clear()
 {
-    for (int i = 0; i < series_count; ++i)
+    for (int i = 0; i < series_count; ++i) {
         free(points_[i]);
+        points_[i] = nullptr;
+    }
     series_count = 0;
     slot_ = 0;
     end_ = 0;
@@ -81,8 +83,7 @@ void PlotSamples::set_value(int series, const char* text, int length, double val
     newest[series][length] = '\0';
 }
 
-// Called rather than copied into each reader: the program file is smaller.
-__attribute__((noinline)) const PlotPoint& PlotSamples::point(int series, uint32_t n) const
+const PlotPoint& PlotSamples::point(int series, uint32_t n) const
 {
     uint32_t back = static_cast<uint32_t>(end_ - 1 - n);
     return points_[series][slot_ >= back ? slot_ - back : slot_ + capacity_ - back];

@@ -54,17 +54,15 @@ public:
     // the sample is no longer kept.
     int text_of(int series, uint32_t n, char* out) const;
 
-    // Only the first series_count labels, texts and rings are in use, and
-    // only they are read, so the arrays need no initializers (which would
-    // cost the program code that zeroes them at start).
+    // Only the first series_count labels, texts and rings are in use.
     int series_count = 0;
-    char labels[plot_series_max][plot_label_max + 1];
+    char labels[plot_series_max][plot_label_max + 1] = {};
     // Each series' newest value as received, terminated; a series is made
     // with its first value.
-    char newest[plot_series_max][plot_text_max + 1];
+    char newest[plot_series_max][plot_text_max + 1] = {};
 
 private:
-    PlotPoint* points_[plot_series_max];
+    PlotPoint* points_[plot_series_max] = {};
     uint32_t capacity_ = plot_points_default;
     uint32_t slot_ = 0;  // the newest sample's place in the rings
     uint32_t end_ = 0;
