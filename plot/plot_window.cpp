@@ -1,6 +1,7 @@
 // The plot window's life, input and commands; the drawing is in
 // plot_frame.cpp.
 #include "plot/plot_window.h"
+#include "plot/beside_window.h"
 #include "plot/y_range_dialog.h"
 #include "framework/file_dialog.h"
 #include "framework/dpi.h"
@@ -88,15 +89,11 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
     register_class();
     dpi_ = window_dpi(owner);
     pad_ = scale_to_dpi(6, dpi_);
-    int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
-    int width = scale_to_dpi(560, dpi_), height = scale_to_dpi(360, dpi_);
-    if (place) {
-        x = place->left;
-        y = place->top;
-        width = place->right - place->left;
-        height = place->bottom - place->top;
-    }
-    if (!create_window(plot_class, owner, nullptr, plot_class, x, y, width, height))
+    // Where it was last, else beside the main window rather than over it.
+    RECT rect = place ? *place
+                      : beside_window(owner, scale_to_dpi(560, dpi_), scale_to_dpi(360, dpi_));
+    if (!create_window(plot_class, owner, nullptr, plot_class, rect.left, rect.top,
+                       rect.right - rect.left, rect.bottom - rect.top))
         return 0;
     menu_ = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_PLOT_WINDOW));
     SetMenu(hwnd, menu_);
@@ -123,10 +120,15 @@ void PlotWindow::on_destroy()
 
 void PlotWindow::feed(const char* bytes, int count)
 {
+    feed(bytes, count, GetTickCount());
+}
+
+void PlotWindow::feed(const char* bytes, int count, uint32_t time_ms)
+{
     if (!hwnd)
         return;
     uint32_t before = samples.end();
-    reader.feed(bytes, count, samples);
+    reader.feed(bytes, count, samples, time_ms);
     if (samples.end() == before)
         return;
     fresh_ = 1;
@@ -261,12 +263,17 @@ void PlotWindow::on_mouse_move(WPARAM, LPARAM lparam)
     redraw();
 }
 
-// The Y range dialog starts from the range as typed; OK takes the new one.
+// The Y range dialog starts from the range shown, fixed or fitted; OK takes
+// the new one.
 void PlotWindow::choose_y_range()
 {
     YRangeDialog dialog;
+    double range[2];
+    char texts[2][sizeof range_texts[0] + 3];
+    int lengths[2];
+    y_range(range, texts, lengths);
     for (int i = 0; i < 2; ++i)
-        lstrcpynA(dialog.texts[i], range_texts[i], sizeof dialog.texts[i]);
+        lstrcpynA(dialog.texts[i], texts[i], sizeof dialog.texts[i]);
     if (dialog.run(hwnd) != 1)
         return;
     fixed_y = dialog.fixed;

@@ -19,8 +19,11 @@ public:
     // `place` (screen pixels) or where Windows puts it; 1 when it is up.
     // Later moves and sizes go into `settings` and set `changed`.
     int show(HWND owner, PlotSettings& settings, const RECT* place, int32_t& changed);
-    // Reads received bytes; nothing while the window is down.
+    // Reads received bytes, which arrived now; nothing while the window is
+    // down.
     void feed(const char* bytes, int count);
+    // Reads bytes that arrived at `time_ms` on GetTickCount's clock.
+    void feed(const char* bytes, int count, uint32_t time_ms);
     // Draws a new frame when samples came since the last, unless paused.
     void refresh();
     // Forgets every sample; the next line plotted is number 1.
@@ -67,9 +70,10 @@ private:
     void redraw();
     // Draws the whole picture into `dc` (plot_frame.cpp).
     void draw_frame(HDC dc, int width, int height);
-    int draw_legend(HDC dc, int width, int line);
+    int draw_legend(HDC dc, int width, int line, int rows);
     void draw_series(HDC dc, const RECT& area, double low, double high);
-    static LONG y_of(double value, const RECT& area, double low, double high);
+    void y_range(double range[2], char texts[][sizeof range_texts[0] + 3], int lengths[2]) const;
+    static double y_of(double value, const RECT& area, double low, double high);
 
     PlotSettings* settings_ = nullptr;
     int32_t* changed_ = nullptr;

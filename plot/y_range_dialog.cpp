@@ -1,4 +1,5 @@
 #include "plot/y_range_dialog.h"
+#include "plot/beside_window.h"
 #include "resources/resource_ids.h"
 #include "text/plot_number.h"
 
@@ -7,10 +8,16 @@ INT_PTR YRangeDialog::run(HWND owner)
     return run_modal(owner, IDD_Y_RANGE);
 }
 
+// The fields start from the range shown, and the dialog sits beside the
+// plot that it changes.
 int YRangeDialog::on_init_dialog()
 {
     for (int i = 0; i < 2; ++i)
         SetDlgItemTextA(hwnd, IDC_Y_BOTTOM + i, texts[i]);
+    RECT now = {};
+    GetWindowRect(hwnd, &now);
+    RECT place = beside_window(GetWindow(hwnd, GW_OWNER), now.right - now.left, now.bottom - now.top);
+    SetWindowPos(hwnd, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return 1;
 }
 
@@ -50,8 +57,10 @@ void YRangeDialog::take_fields()
         return;
     }
     fixed = lengths[0] != 0;
+    // Values beyond a float's range are taken at its edge, as the samples'.
+    const double edge = 3.4e38;
     for (int i = 0; i < 2; ++i) {
-        values[i] = numbers[i];
+        values[i] = numbers[i] > edge ? edge : numbers[i] < -edge ? -edge : numbers[i];
         lstrcpynA(texts[i], typed[i], sizeof texts[i]);
     }
     EndDialog(hwnd, 1);
