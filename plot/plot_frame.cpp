@@ -127,6 +127,15 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
     double low = range[0], high = range[1];
     if (area.right > area.left && area.bottom > area.top + 2 * line)
         draw_series(dc, area, low, high);
+    // "Paused" in the top right corner, beside the top Y label.
+    const char paused_text[] = "Paused";
+    const int paused_length = sizeof paused_text - 1;
+    int paused_width = paused ? text_size(dc, paused_text, paused_length).cx + pad : 0;
+    if (paused) {
+        int x = area.right - paused_width;
+        put_text(dc, x < area.left ? area.left : x, area.top + pad / 2, paused_text, paused_length,
+                 black);
+    }
     // The axes' numbers: Y inside the plot's left edge, X below it, each
     // within the plot area's width and the window.
     for (int i = 0; i < 2; ++i) {
@@ -134,7 +143,8 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
         int y = static_cast<int>(y_of(range[i], area, low, high)) - line / 2;
         y = y > area.bottom - line ? area.bottom - line : y;
         y = y < area.top ? area.top : y;
-        lengths[i] = fit_text(dc, texts[i], lengths[i], area.right - area.left - 2 * pad);
+        int room = area.right - area.left - 2 * pad - (i == 1 ? paused_width : 0);
+        lengths[i] = fit_text(dc, texts[i], lengths[i], room);
         put_text(dc, area.left + pad, y, texts[i], lengths[i], grey);
     }
     if (columns.count()) {
@@ -147,11 +157,6 @@ void PlotWindow::draw_frame(HDC dc, int width, int height)
         if (area.left + first_width + pad <= last_x)
             put_text(dc, area.left, area.bottom, first, first_length, grey);
         put_text(dc, last_x < 0 ? 0 : last_x, area.bottom, last, last_length, grey);
-    }
-    if (paused) {
-        const char text[] = "Paused";
-        int x = area.right - pad - text_size(dc, text, sizeof text - 1).cx;
-        put_text(dc, x < area.left ? area.left : x, area.top + pad / 2, text, sizeof text - 1, black);
     }
     SelectObject(dc, old_font);
 }

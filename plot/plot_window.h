@@ -16,7 +16,7 @@ public:
     PlotWindow();
 
     // Shows an empty plot keeping `settings.points` samples a series, at
-    // `place` (screen pixels) or where Windows puts it; 1 when it is up.
+    // `place` (screen pixels) or else beside `owner`; 1 when it is up.
     // Later moves and sizes go into `settings` and set `changed`.
     int show(HWND owner, PlotSettings& settings, const RECT* place, int32_t& changed);
     // Reads received bytes, which arrived now; nothing while the window is
@@ -31,8 +31,9 @@ public:
     // Writes the kept samples to a CSV file; 1 when it was written whole.
     int save_csv(const wchar_t* path);
     void toggle_pause();
-    // Destroys the window, which forgets the samples (WindowBase::destroy).
+    // destroy(), WindowBase's, destroys the window, which forgets the samples.
 
+    // The messages the window handles, from the framework's table.
     int register_class() override;
     int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
     int on_create() override;
