@@ -264,42 +264,6 @@ TEST(Plot, TheTextsOfAFrameFitAndNoneCoversAnother)
     EXPECT_TRUE(ran);
 }
 
-std::vector<std::vector<POINT>> polylines;
-BOOL WINAPI recording_polyline(HDC, const POINT* points, int count)
-{
-    polylines.emplace_back(points, points + count);
-    return TRUE;
-}
-
-// A value above a fixed range: the line runs up to the plot area's top and
-// comes back down from it, two pieces, rather than running along the edge.
-TEST(Plot, AValueBeyondAFixedRangeLeavesThePlot)
-{
-    ImportPatch patch("gdi32.dll", "Polyline", reinterpret_cast<void*>(recording_polyline));
-    ASSERT_TRUE(patch.active());
-    bool ran = false;
-    run_main_window([&](HWND dialog) {
-        command(dialog, IDM_PLOT);
-        ASSERT_TRUE(plot_window.hwnd != nullptr);
-        plot_window.fixed_y = 1;
-        plot_window.bottom = 0;
-        plot_window.top = 10;
-        feed_lines("5\n100\n5\n");
-        plot_window.refresh();
-        polylines.clear();
-        UpdateWindow(plot_window.hwnd);
-        ASSERT_EQ(3u, polylines.size()) << "the frame and two pieces";
-        LONG top = polylines[0][0].y + 1;
-        EXPECT_EQ(top, polylines[1].back().y) << "the first piece ends at the top";
-        EXPECT_EQ(top, polylines[2].front().y) << "the second starts there";
-        EXPECT_GT(polylines[2].front().x, polylines[1].back().x) << "not along the edge";
-        plot_window.fixed_y = 0;
-        command(dialog, IDM_PLOT);
-        ran = true;
-    });
-    EXPECT_TRUE(ran);
-}
-
 int polyline_points = 0;
 BOOL WINAPI counting_polyline(HDC, const POINT*, int count)
 {
