@@ -73,7 +73,10 @@ void load_auto_reply_settings(IniText& reader, AutoReplySettings& rules)
     rules = AutoReplySettings{};
     if (!reader.find_section(auto_reply_section))
         return;
-    reader.get_bool("On", &rules.on, 0);
+    // Only "1" turns the rules on: a key left empty by a merge reads as off.
+    int32_t on = 0;
+    reader.get_int("On", &on, 0);
+    rules.on = on == 1 ? 1 : 0;
     for (int i = 0; i < auto_reply_rules; ++i) {
         char key[8];
         wsprintfA(key, "Match%d", i + 1);
