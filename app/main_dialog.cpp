@@ -49,6 +49,7 @@ MainDialog::MainDialog()
       session_(*this),
       receive_pane_(status_, settings_.view, *this),
       send_panel_(*this, status_, settings_),
+      auto_responder_(*this, status_, settings_),
       line_panel_(status_)
 {
 }
@@ -69,6 +70,7 @@ int MainDialog::on_init_dialog()
     SetMenu(hwnd, menu_);
     status_.create(hwnd, IDC_STATUS_BAR);
     send_panel_.attach(hwnd, menu_);
+    auto_responder_.attach(hwnd, menu_);
     receive_pane_.attach(hwnd, menu_);
     line_panel_.attach(hwnd, menu_);
     serial_channel.notifier.attach(hwnd, port_event_message);
@@ -112,6 +114,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDC_SEND_CRLF:      if (clicked) send_panel_.line_end_clicked(LineEnd::crlf); break;
     case IDC_SEND_NONE:      if (clicked) send_panel_.line_end_clicked(LineEnd::none); break;
     case IDC_ESCAPES:        if (clicked) send_panel_.escapes_clicked(); break;
+    case IDC_HEX:            if (clicked) send_panel_.hex_clicked(); break;
     case IDM_PORT_SETUP:     run_port_setup(); break;
     case IDM_OPEN:           open_port(); break;
     case IDM_CLOSE:          close_port(); break;
@@ -128,6 +131,8 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
     case IDM_SEND_OPTIONS:   send_panel_.run_options_dialog(); break;
     case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
+    case IDM_AUTO_REPLY_RULES: auto_responder_.run_rules_dialog(); send_panel_.refocus(); break;
+    case IDM_AUTO_REPLY:     auto_responder_.toggle(); break;
     case IDM_PLOT:           show_plot(!plot_window.hwnd); settings_changed = 1; break;
     case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); break;
     case IDM_CAPTURE:        receive_pane_.view_command(id); send_panel_.refocus(); break;
@@ -256,6 +261,7 @@ void MainDialog::poll_receive()
         if (got <= 0)
             break;
         receive_pane_.take(chunk, got);
+        auto_responder_.take(chunk, got, GetTickCount());
         plot_window.feed(chunk, got);
         moved += got;
     }
@@ -276,6 +282,7 @@ void MainDialog::load_settings()
     receive_pane_.set_max_lines(settings_.max_lines);
     receive_pane_.show_settings();
     send_panel_.show_settings();
+    auto_responder_.show_settings();
 }
 
 void MainDialog::save_settings()
@@ -443,6 +450,8 @@ void MainDialog::show_port_state()
         receive_pane_.show_marker("lost", port);
     if (before == PortState::reopening && state == PortState::open)
         receive_pane_.show_marker("reopened", port);
+    if (state == PortState::open && before != PortState::open)
+        auto_responder_.restart();
     if (before == PortState::open && state != PortState::open)
         send_panel_.port_ended();
     if (state == PortState::failed || state == PortState::closed)

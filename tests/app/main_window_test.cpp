@@ -209,6 +209,27 @@ TEST(MainWindowScale, MovedToAMonitorOfAnotherScaleItTakesTheSuggestedRectangle)
             SendMessageA(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
             EXPECT_NEAR(MulDiv(at_96.ptMinTrackSize.y, c.dpi, 96), limits.ptMinTrackSize.y, 2)
                 << "case " << i;
+            // Escapes and Hex sit side by side before the line-end buttons,
+            // each with room for its box and its text in its own font.
+            const int row[] = {IDC_ESCAPES, IDC_HEX, IDC_SEND_CR};
+            RECT rects[3];
+            for (int k = 0; k < 3; ++k)
+                GetWindowRect(GetDlgItem(dialog, row[k]), &rects[k]);
+            EXPECT_LE(rects[0].right, rects[1].left) << "case " << i;
+            EXPECT_LE(rects[1].right, rects[2].left) << "case " << i;
+            for (int k = 0; k < 2; ++k) {
+                HWND box = GetDlgItem(dialog, row[k]);
+                char text[16] = {};
+                GetWindowTextA(box, text, sizeof text);
+                HDC dc = GetDC(box);
+                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
+                SIZE size = {};
+                GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+                SelectObject(dc, old);
+                ReleaseDC(box, dc);
+                EXPECT_LE(size.cx + MulDiv(16, c.dpi, 96), rects[k].right - rects[k].left)
+                    << "case " << i << ": " << text;
+            }
         }
     });
 }
