@@ -84,3 +84,17 @@ void set_named_line_signals()
     if (named_on_command_line.rts == 0)
         serial_channel.set_rts(0);
 }
+
+// The channel takes a speed table index: the four speed buttons are entries
+// 3 to 6 of its table. A hand-edited huge value wraps instead of
+// overflowing, and the channel maps it to 9600 like any unknown index.
+PortSettings channel_line(const PortSettings& settings)
+{
+    PortSettings line = settings;
+    line.Speed = static_cast<int32_t>(static_cast<uint32_t>(line.Speed) + 3u);
+    if (named_on_command_line.dtr == 0)
+        line.Dtr = 0;
+    if (named_on_command_line.rts == 0)
+        line.Rts = 0;
+    return line;
+}

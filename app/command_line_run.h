@@ -17,3 +17,6 @@ void read_command_line(const wchar_t* text);
 void apply_named_port(PortSettings& port);
 // DTR and RTS off when the command line says so, each time the port opens.
 void set_named_line_signals();
+// The line the channel opens: the settings with the speed as its table's
+// index, and DTR or RTS off when the command line keeps them off this run.
+PortSettings channel_line(const PortSettings& settings);

@@ -12,36 +12,6 @@
 #include "serial/line_settings.h"
 #include "text/port_names.h"
 
-namespace {
-
-// The channel takes a speed table index: the four speed buttons are entries
-// 3 to 6 of its table. A hand-edited huge value wraps instead of
-// overflowing, and the channel maps it to 9600 like any unknown index. The
-// command line may keep DTR or RTS off for this run.
-PortSettings channel_settings(const PortSettings& settings)
-{
-    PortSettings line = settings;
-    line.Speed = static_cast<int32_t>(static_cast<uint32_t>(line.Speed) + 3u);
-    if (named_on_command_line.dtr == 0)
-        line.Dtr = 0;
-    if (named_on_command_line.rts == 0)
-        line.Rts = 0;
-    return line;
-}
-
-// Why an open failed, for the line part of the status bar.
-void format_open_failure(char* text, OpenFailure failure, int port, DWORD error)
-{
-    switch (failure) {
-    case OpenFailure::in_use:       wsprintfA(text, "COM%d is in use by another program", port); break;
-    case OpenFailure::missing:      wsprintfA(text, "COM%d does not exist", port); break;
-    case OpenFailure::line_refused: wsprintfA(text, "COM%d refused these line settings", port); break;
-    case OpenFailure::other:        wsprintfA(text, "COM%d did not open (error %lu)", port, error); break;
-    default:                        text[0] = '\0'; break;
-    }
-}
-
-}  // namespace
 
 MainDialog::MainDialog()
     : store_(status_),
@@ -476,7 +446,7 @@ bool MainDialog::port_wanted()
 
 int MainDialog::start_open(const PortSettings& line)
 {
-    return opener_.start(channel_settings(line), &serial_channel.notifier);
+    return opener_.start(channel_line(line), &serial_channel.notifier);
 }
 
 void MainDialog::abandon_open()
@@ -496,7 +466,7 @@ int MainDialog::adopt_opened(OpenFailure& failure, DWORD& error)
 
 int MainDialog::apply_line(const PortSettings& line)
 {
-    return serial_channel.apply_line(channel_settings(line));
+    return serial_channel.apply_line(channel_line(line));
 }
 
 void MainDialog::close_channel()

@@ -139,3 +139,14 @@ int PortSession::take_dropped_on_open()
     dropped_on_open_ = 0;
     return dropped;
 }
+
+void format_open_failure(char* text, OpenFailure failure, int port, DWORD error)
+{
+    switch (failure) {
+    case OpenFailure::in_use:       wsprintfA(text, "COM%d is in use by another program", port); break;
+    case OpenFailure::missing:      wsprintfA(text, "COM%d does not exist", port); break;
+    case OpenFailure::line_refused: wsprintfA(text, "COM%d refused these line settings", port); break;
+    case OpenFailure::other:        wsprintfA(text, "COM%d did not open (error %lu)", port, error); break;
+    default:                        text[0] = '\0'; break;
+    }
+}

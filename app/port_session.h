@@ -103,3 +103,8 @@ private:
     int held_used_ = 0;
     int dropped_on_open_ = 0;
 };
+
+// Why an open failed, for the status bar: "COM7 is in use by another
+// program", "... does not exist", "... refused these line settings", "...
+// did not open (error N)"; empty for none. `text` takes 64 bytes.
+void format_open_failure(char* text, OpenFailure failure, int port, DWORD error);
