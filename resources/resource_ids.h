@@ -8,6 +8,7 @@
 #define IDD_MACROS            105
 #define IDM_PLOT_WINDOW       110
 #define IDD_Y_RANGE           111
+#define IDD_CAPTURE_OPTIONS   120
 #define IDD_SELECT_PORT       21999
 
 /* Main window controls */
@@ -27,6 +28,14 @@
 #define IDC_ESCAPES           22004
 #define IDC_STATUS_BAR        50000
 #define IDC_SEND_PROGRESS     50001
+
+/* Capture options dialog controls */
+#define IDC_CAPTURE_LIMIT     1120
+#define IDC_CAPTURE_DAILY     1121
+#define IDC_CAPTURE_APPEND    1122
+#define IDC_CAPTURE_AS_SHOWN  1123
+#define IDC_CAPTURE_AUTO      1124
+#define IDC_CAPTURE_PATTERN   1125
 
 /* Y range dialog controls */
 #define IDC_Y_BOTTOM          1101
@@ -59,6 +68,7 @@
 #define IDM_SEND_OPTIONS      40033
 #define IDM_MACROS            40034
 #define IDM_PLOT_SAVE_CSV     40041
+#define IDM_CAPTURE_OPTIONS   40056
 #define IDM_PLOT_PAUSE        40042
 #define IDM_PLOT_Y_RANGE      40043
 #define IDM_ABOUT             65535
