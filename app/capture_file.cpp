@@ -14,6 +14,26 @@ const wchar_t* file_name_of(const wchar_t* path)
     return name;
 }
 
+// Windows takes a file named CON, PRN, AUX, NUL, COM1 to COM9 or LPT1 to
+// LPT9, with any extension, for that device: "%p.log" would name the port.
+bool names_a_device(const wchar_t* path)
+{
+    const wchar_t* name = file_name_of(path);
+    int length = 0;
+    while (name[length] && name[length] != L'.')
+        ++length;
+    if (length != 3 && length != 4)
+        return false;
+    wchar_t base[5] = {};
+    lstrcpynW(base, name, length + 1);
+    CharUpperW(base);
+    if (length == 3)
+        return !lstrcmpW(base, L"CON") || !lstrcmpW(base, L"PRN") || !lstrcmpW(base, L"AUX") ||
+               !lstrcmpW(base, L"NUL");
+    base[3] = base[3] >= L'1' && base[3] <= L'9' ? L'\0' : L'?';
+    return !lstrcmpW(base, L"COM") || !lstrcmpW(base, L"LPT");
+}
+
 void local_time(CaptureTime& now)
 {
     SYSTEMTIME time;
@@ -87,6 +107,10 @@ HANDLE CaptureFile::make_file(const wchar_t* pattern, int port, const CaptureTim
         !numbered_capture_name(expanded, number = names.number_for(expanded),
                                reinterpret_cast<PathChar*>(path), MAX_PATH)) {
         show_text(L"Capture stopped: the file name is too long", L"");
+        return nullptr;
+    }
+    if (names_a_device(path)) {
+        show_text(L"Capture stopped: %s names a device", path);
         return nullptr;
     }
     // Each folder is made in turn; one that is there already fails harmlessly.
