@@ -8,6 +8,7 @@
 
 CommandLine named_on_command_line;
 wchar_t capture_on_command_line[MAX_PATH];
+bool command_line_refused = false;
 
 void read_command_line(const wchar_t* text)
 {
@@ -17,7 +18,10 @@ void read_command_line(const wchar_t* text)
         return;
     CommandLine named;
     capture_on_command_line[0] = L'\0';
+    command_line_refused = false;
     int32_t kind = argument_setting;
+    // The argument refused, cut for the message.
+    wchar_t refused[64] = {};
     for (int i = 1; i < count && kind != argument_unknown; ++i) {
         // The parser reads ASCII: any other character can't be part of a
         // known word, and no known word is longer than the copy.
@@ -33,11 +37,18 @@ void read_command_line(const wchar_t* text)
             lstrcpyW(capture_on_command_line, arguments[i] + capture_path_offset);
         else if (kind == argument_capture)
             kind = argument_unknown;
+        if (kind == argument_unknown)
+            lstrcpynW(refused, arguments[i], sizeof refused / sizeof refused[0]);
     }
     LocalFree(arguments);
+    // The window then opens no port: the settings file's may be another
+    // window's.
     if (kind == argument_unknown) {
         capture_on_command_line[0] = L'\0';
-        MessageBoxA(nullptr, command_line_usage, "Quorvex", MB_OK | MB_ICONINFORMATION);
+        command_line_refused = true;
+        wchar_t text[2048];
+        wsprintfW(text, L"Unknown argument: %s\r\n\r\n%S", refused, command_line_usage);
+        MessageBoxW(nullptr, text, L"Quorvex", MB_OK | MB_ICONINFORMATION);
         return;
     }
     named_on_command_line = named;

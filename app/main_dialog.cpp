@@ -49,6 +49,7 @@ MainDialog::MainDialog()
       session_(*this),
       receive_pane_(status_, settings_.view, *this),
       send_panel_(*this, status_, settings_),
+      auto_responder_(*this, status_, settings_),
       line_panel_(status_)
 {
 }
@@ -69,6 +70,7 @@ int MainDialog::on_init_dialog()
     SetMenu(hwnd, menu_);
     status_.create(hwnd, IDC_STATUS_BAR);
     send_panel_.attach(hwnd, menu_);
+    auto_responder_.attach(hwnd, menu_);
     receive_pane_.attach(hwnd, menu_);
     line_panel_.attach(hwnd, menu_);
     serial_channel.notifier.attach(hwnd, port_event_message);
@@ -111,6 +113,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDC_SEND_CRLF:      if (clicked) send_panel_.line_end_clicked(LineEnd::crlf); break;
     case IDC_SEND_NONE:      if (clicked) send_panel_.line_end_clicked(LineEnd::none); break;
     case IDC_ESCAPES:        if (clicked) send_panel_.escapes_clicked(); break;
+    case IDC_HEX:            if (clicked) send_panel_.hex_clicked(); break;
     case IDM_PORT_SETUP:     run_port_setup(); break;
     case IDM_OPEN:           open_port(); break;
     case IDM_CLOSE:          close_port(); break;
@@ -127,6 +130,8 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
     case IDM_SEND_OPTIONS:   send_panel_.run_options_dialog(); break;
     case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
+    case IDM_AUTO_REPLY_RULES: auto_responder_.run_rules_dialog(); send_panel_.refocus(); break;
+    case IDM_AUTO_REPLY:     auto_responder_.toggle(); break;
     case IDM_PLOT:           show_plot(!plot_window.hwnd); settings_changed = 1; break;
     case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); break;
     case IDM_CAPTURE:        receive_pane_.view_command(id); send_panel_.refocus(); break;
@@ -237,7 +242,8 @@ void MainDialog::poll_receive()
 {
     if (!first_tick_done) {
         first_tick_done = 1;
-        open_port();
+        if (!command_line_refused)
+            open_port();
     }
     PortState before = session_.state();
     session_.tick(GetTickCount());
@@ -254,6 +260,7 @@ void MainDialog::poll_receive()
         if (got <= 0)
             break;
         receive_pane_.take(chunk, got);
+        auto_responder_.take(chunk, got, GetTickCount());
         plot_window.feed(chunk, got);
         moved += got;
     }
@@ -274,6 +281,7 @@ void MainDialog::load_settings()
     receive_pane_.set_max_lines(settings_.max_lines);
     receive_pane_.show_settings();
     send_panel_.show_settings();
+    auto_responder_.show_settings();
 }
 
 void MainDialog::save_settings()
@@ -335,12 +343,24 @@ void MainDialog::show_plot(bool shown)
 }
 
 // F1..F12 send their macros; a key without one (F10 opens the menu bar) and
-// any key with Alt held (Alt+F4 closes) go on as usual. Ctrl+B holds a break.
+// any key with Alt held (Alt+F4 closes) go on as usual. The menus' Ctrl
+// keys act from any control. Escape with text in the command field empties
+// the field; with the field empty it closes the program as before.
 int MainDialog::on_shortcut_key(UINT vk)
 {
-    if (vk == 'B' && GetKeyState(VK_CONTROL) < 0) {
-        line_panel_.send_break();
-        return 1;
+    if (vk == VK_ESCAPE)
+        return send_panel_.clear_field();
+    if (GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+        const struct {
+            UINT vk;
+            int command;
+        } keys[] = {{'B', IDM_SEND_BREAK}, {'O', IDM_OPEN}, {'W', IDM_CLOSE},
+                    {'K', IDM_CLEAR_RECEIVED}, {VK_CANCEL, IDM_STOP_SENDING}};
+        for (const auto& key : keys)
+            if (key.vk == vk) {
+                on_command(key.command, 0);
+                return 1;
+            }
     }
     if (vk < VK_F1 || vk > VK_F12 || GetKeyState(VK_MENU) < 0)
         return 0;
@@ -419,8 +439,19 @@ void MainDialog::show_port_state()
         status_.set_text(status_line, text);
         break;
     }
-    if ((state == PortState::open) != (before == PortState::open))
+    if ((state == PortState::open) != (before == PortState::open)) {
         line_panel_.port_changed();
+        EnableMenuItem(menu_, IDM_OPEN, state == PortState::open ? MF_GRAYED : MF_ENABLED);
+        EnableMenuItem(menu_, IDM_CLOSE, state == PortState::open ? MF_ENABLED : MF_GRAYED);
+    }
+    // A loss and the return, marked in the list so that a log read later
+    // shows the gap.
+    if (before == PortState::open && state == PortState::waiting_to_reopen)
+        receive_pane_.show_marker("lost", port);
+    if (before == PortState::reopening && state == PortState::open)
+        receive_pane_.show_marker("reopened", port);
+    if (state == PortState::open && before != PortState::open)
+        auto_responder_.restart();
     if (before == PortState::open && state != PortState::open)
         send_panel_.port_ended();
     if (state == PortState::failed || state == PortState::closed)

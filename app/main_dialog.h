@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include "app/auto_responder.h"
 #include "app/line_panel.h"
 #include "app/port_session.h"
 #include "app/receive_pane.h"
@@ -21,8 +22,8 @@ constexpr UINT port_event_message = WM_APP + 1;
 // The main window. It creates the parts, routes messages, commands and
 // notifications to them, and coordinates the port's life, sending,
 // receiving and the settings file. Each part owns its state: the port
-// session, the received list, the send panel, the line panel, the layout,
-// the status bar and the settings store.
+// session, the received list, the send panel, the automatic replies, the
+// line panel, the layout, the status bar and the settings store.
 class MainDialog : public DialogBase,
                    private SendHost,
                    private PortDriver,
@@ -57,6 +58,7 @@ public:
     Settings& settings() { return settings_; }
     ReceivePane& receiver() { return receive_pane_; }
     SendPanel& sender() { return send_panel_; }
+    AutoResponder& responder() { return auto_responder_; }
     PortSession& session() { return session_; }
     const SettingsStore& store() const { return store_; }
     HWND command_edit() const { return send_panel_.edit(); }
@@ -92,6 +94,7 @@ private:
     PortSession session_;
     ReceivePane receive_pane_;
     SendPanel send_panel_;
+    AutoResponder auto_responder_;
     LinePanel line_panel_;
     PortOpener opener_;
     HMENU menu_ = nullptr;

@@ -40,6 +40,9 @@ void ReceivePane::attach(HWND dialog, HMENU menu)
     HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
     list_ = list;
     lines_.clear();
+    // The Hex view's lines begin with the offset of their first byte.
+    view_.set_hex_offsets(true);
+    view_.reset_offset();
     SendMessageA(list, CCM_SETUNICODEFORMAT, TRUE, 0);
     DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
@@ -188,11 +191,25 @@ void ReceivePane::keep_held_lines(int dropped)
     }
 }
 
+void ReceivePane::show_marker(const char* what, int port)
+{
+    if (view_.mode() != ReceiveMode::lines)
+        return;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[64];
+    wsprintfA(text, "-- COM%d %s %02u:%02u:%02u --", port, what, now.wHour, now.wMinute, now.wSecond);
+    begin_batch();
+    view_.show_marker(text, *this);
+    end_batch();
+}
+
 void ReceivePane::clear()
 {
     lines_.clear();
     SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
     view_.end_line();
+    view_.reset_offset();
 }
 
 // The selected lines as text, CR LF between them, as the list shows them.

@@ -54,6 +54,9 @@ public:
     // The list's own notifications; the result for the dialog.
     LRESULT on_notify(const NMHDR* header);
     void copy_selected_lines();
+    // "-- COM7 lost 11:05:02 --" in the Lines view, after any line in
+    // progress; never in the capture.
+    void show_marker(const char* what, int port);
     void clear();
     // Line `index` as the list shows it, cut to `room` - 1 characters and
     // ended with a NUL; returns its length.

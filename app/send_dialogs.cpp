@@ -3,8 +3,24 @@
 #include "framework/dialog_base.h"
 #include "resources/resource_ids.h"
 #include "text/byte_count.h"
+#include "text/frame.h"
 
 namespace {
+
+// Selects the field and shows `text` in a tip at it, which goes away with
+// the next key; the dialog stays usable meanwhile.
+void refuse_field(HWND dialog, int id, const wchar_t* text)
+{
+    // The dialog selects an edit field's text as it gives it the focus.
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+    EDITBALLOONTIP tip = {};
+    tip.cbStruct = sizeof tip;
+    tip.pszTitle = L"";
+    tip.pszText = text;
+    tip.ttiIcon = TTI_NONE;
+    MessageBeep(MB_ICONEXCLAMATION);
+    SendDlgItemMessageW(dialog, id, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+}
 
 const struct {
     int id;
@@ -48,9 +64,6 @@ private:
             UINT value = GetDlgItemInt(hwnd, field.id, &valid, FALSE);
             if (!valid || value < static_cast<UINT>(field.low) ||
                 value > static_cast<UINT>(field.high)) {
-                // The dialog selects an edit field's text as it gives it the focus.
-                SendMessageA(hwnd, WM_NEXTDLGCTL,
-                             reinterpret_cast<WPARAM>(GetDlgItem(hwnd, field.id)), TRUE);
                 say_range(field.id, field.name, field.low, field.high);
                 return 0;
             }
@@ -61,8 +74,7 @@ private:
         return 1;
     }
 
-    // A tip at the field, "Repeat every: 50 to 3,600,000 ms", which goes
-    // away with the next key; the dialog stays usable meanwhile.
+    // A tip at the field, "Repeat every: 50 to 3,600,000 ms".
     void say_range(int id, const char* name, int32_t low, int32_t high)
     {
         char low_text[27], high_text[27];
@@ -70,13 +82,7 @@ private:
         format_byte_count(high_text, static_cast<uint64_t>(high));
         wchar_t text[96];
         wsprintfW(text, L"%S: %S to %S ms", name, low_text, high_text);
-        EDITBALLOONTIP tip = {};
-        tip.cbStruct = sizeof tip;
-        tip.pszTitle = L"";
-        tip.pszText = text;
-        tip.ttiIcon = TTI_NONE;
-        MessageBeep(MB_ICONEXCLAMATION);
-        SendDlgItemMessageW(hwnd, id, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+        refuse_field(hwnd, id, text);
     }
 
     SendSettings& send_;
@@ -112,7 +118,65 @@ private:
     SendSettings& send_;
 };
 
+constexpr int rule_text_length = auto_reply_text_size - 1;
+
+// The rules' texts, a row each. OK takes them only when every reply can be
+// sent; otherwise it selects the first that cannot and says why.
+class AutoReplyDialog : public DialogBase {
+public:
+    explicit AutoReplyDialog(AutoReplySettings& rules) : rules_(rules) {}
+
+    int on_init_dialog() override
+    {
+        for (int i = 0; i < auto_reply_rules; ++i) {
+            SendDlgItemMessageA(hwnd, IDC_AUTO_MATCH1 + i, EM_LIMITTEXT, rule_text_length, 0);
+            SendDlgItemMessageA(hwnd, IDC_AUTO_REPLY1 + i, EM_LIMITTEXT, rule_text_length, 0);
+            SetDlgItemTextA(hwnd, IDC_AUTO_MATCH1 + i, rules_.match[i]);
+            SetDlgItemTextA(hwnd, IDC_AUTO_REPLY1 + i, rules_.reply[i]);
+        }
+        return 1;
+    }
+
+    void on_command(WPARAM wparam, LPARAM) override
+    {
+        if (LOWORD(wparam) == IDCANCEL)
+            EndDialog(hwnd, 0);
+        else if (LOWORD(wparam) == IDOK && take_rules())
+            EndDialog(hwnd, 1);
+    }
+
+private:
+    int take_rules()
+    {
+        AutoReplySettings typed;
+        for (int i = 0; i < auto_reply_rules; ++i) {
+            GetDlgItemTextA(hwnd, IDC_AUTO_MATCH1 + i, typed.match[i], auto_reply_text_size);
+            GetDlgItemTextA(hwnd, IDC_AUTO_REPLY1 + i, typed.reply[i], auto_reply_text_size);
+            unsigned char bytes[auto_reply_max_bytes];
+            FrameError error;
+            if (build_frame(typed.reply[i], lstrlenA(typed.reply[i]), frame_escapes, bytes,
+                            sizeof bytes, &error) < 0) {
+                wchar_t text[64];
+                wsprintfW(text, L"%S", error.text);
+                refuse_field(hwnd, IDC_AUTO_REPLY1 + i, text);
+                return 0;
+            }
+        }
+        typed.on = rules_.on;
+        rules_ = typed;
+        return 1;
+    }
+
+    AutoReplySettings& rules_;
+};
+
 }  // namespace
+
+int run_auto_reply_dialog(HWND owner, AutoReplySettings& rules)
+{
+    AutoReplyDialog dialog(rules);
+    return dialog.run_modal(owner, IDD_AUTO_REPLY) == 1;
+}
 
 int run_send_options_dialog(HWND owner, SendSettings& send)
 {

@@ -7,7 +7,6 @@
 #include "framework/radio_group.h"
 #include "resources/resource_ids.h"
 #include "text/byte_count.h"
-#include "text/escapes.h"
 #include "text/upper_ascii.h"
 
 namespace {
@@ -52,6 +51,17 @@ int history_entry(HWND combo, int index, char* command)
 
 }  // namespace
 
+int put_line_end(LineEnd end, char* at)
+{
+    switch (end) {
+    case LineEnd::cr:   at[0] = '\r'; return 1;
+    case LineEnd::lf:   at[0] = '\n'; return 1;
+    case LineEnd::crlf: at[0] = '\r'; at[1] = '\n'; return 2;
+    case LineEnd::none: return 0;
+    }
+    return 0;
+}
+
 LineEnd line_end_of(const Settings& settings)
 {
     if (settings.view.line_end == 1)
@@ -79,13 +89,15 @@ void SendPanel::attach(HWND dialog, HMENU menu)
     }
 }
 
-// With "Use uppercase" on, the field turns each typed letter into its capital.
+// With "Use uppercase" on, the field turns each typed letter into its
+// capital, unless it takes hex pairs.
 LRESULT CALLBACK SendPanel::uppercase_filter(HWND edit, UINT msg, WPARAM wparam, LPARAM lparam)
 {
     auto* panel = reinterpret_cast<SendPanel*>(GetWindowLongPtrA(edit, GWLP_USERDATA));
     if (!panel || !panel->edit_proc_)
         return DefWindowProcA(edit, msg, wparam, lparam);
-    if (msg == WM_CHAR && panel->settings_.upper == 1 && wparam >= 'a' && wparam <= 'z')
+    if (msg == WM_CHAR && panel->settings_.upper == 1 && panel->settings_.view.hex != 1 &&
+        wparam >= 'a' && wparam <= 'z')
         wparam -= 'a' - 'A';
     return CallWindowProcA(panel->edit_proc_, edit, msg, wparam, lparam);
 }
@@ -94,6 +106,8 @@ void SendPanel::show_settings()
 {
     CheckDlgButton(dialog_, IDC_USE_UPPERCASE, settings_.upper ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, IDC_ESCAPES, settings_.view.escapes ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog_, IDC_HEX, settings_.view.hex ? BST_CHECKED : BST_UNCHECKED);
+    show_line_end_buttons();
     // A SendChar other than 0 or 1 checks no button (sends then use LF).
     check_radio_index(dialog_, IDC_SEND_CR, IDC_SEND_NONE,
                       settings_.view.line_end ? settings_.view.line_end + 1 : settings_.send_char);
@@ -152,48 +166,78 @@ void SendPanel::escapes_clicked()
     refocus();
 }
 
-int SendPanel::append_line_end(char* at)
+void SendPanel::hex_clicked()
 {
-    switch (line_end_of(settings_)) {
-    case LineEnd::cr:   at[0] = '\r'; return 1;
-    case LineEnd::lf:   at[0] = '\n'; return 1;
-    case LineEnd::crlf: at[0] = '\r'; at[1] = '\n'; return 2;
-    case LineEnd::none: return 0;
-    }
-    return 0;
+    settings_.view.hex = IsDlgButtonChecked(dialog_, IDC_HEX) == BST_CHECKED ? 1 : 0;
+    show_line_end_buttons();
+    host_.mark_settings_changed();
+    refocus();
 }
 
-// The field's text (command_max_length + 2 bytes at `line`), in capitals
-// when that option is on; returns its length. A longer text (only set from
-// outside, never typed) is cut at the limit.
+// Hex pairs get no line end, so its buttons are greyed meanwhile.
+void SendPanel::show_line_end_buttons()
+{
+    for (int id = IDC_SEND_CR; id <= IDC_SEND_NONE; ++id)
+        EnableWindow(GetDlgItem(dialog_, id), settings_.view.hex != 1);
+}
+
+// The field's text (command_max_length + 1 bytes at `line`), in capitals
+// when that option is on and the field does not take hex; returns its
+// length. A longer text (only set from outside, never typed) is cut at the
+// limit.
 int SendPanel::read_field(char* line)
 {
     line[0] = '\0';
     GetWindowTextA(combo_, line, command_max_length + 1);
-    if (settings_.upper == 1)
+    if (settings_.upper == 1 && settings_.view.hex != 1)
         upper_ascii(line);
     return lstrlenA(line);
 }
 
-// Turns the text at `line` into the bytes that go out: escapes expanded in
-// place when that option is on (they only ever shorten the text), then the
-// line end. Returns the count.
-int SendPanel::command_bytes(char* line, int length)
+// Turns the text at `line` into the bytes that go out (command_max_length +
+// 2 at `bytes`): hex pairs as they are, or the text as typed or with its
+// escapes and checksums, then the line end. Returns the count, or -1 with
+// `error` saying why.
+int SendPanel::command_bytes(const char* line, int length, char* bytes, FrameError& error)
 {
-    int count = length;
-    if (settings_.view.escapes == 1)
-        count = expand_escapes(line, line, length);
-    return count + append_line_end(line + count);
+    FrameMode mode = settings_.view.hex == 1       ? frame_hex
+                     : settings_.view.escapes == 1 ? frame_escapes
+                                                   : frame_plain;
+    int count = build_frame(line, length, mode, reinterpret_cast<unsigned char*>(bytes),
+                            command_max_length, &error);
+    if (count < 0 || mode == frame_hex)
+        return count;
+    return count + put_line_end(line_end_of(settings_), bytes + count);
+}
+
+// A text that cannot be sent stays in the field, selected, and the send
+// part says why.
+void SendPanel::refuse_field(const FrameError& error)
+{
+    MessageBeep(MB_ICONEXCLAMATION);
+    status_.set_text(status_send, error.text);
+    SetFocus(combo_);
+    SendMessageA(edit_, EM_SETSEL, 0, -1);
 }
 
 void SendPanel::send_command()
 {
-    char line[command_max_length + 3];
-    int length = read_field(line);
-    char typed[command_max_length + 3];
-    lstrcpynA(typed, line, sizeof typed);
-    int count = command_bytes(line, length);
-    if (host_.send_bytes(line, count) == SendOutcome::refused) {
+    char typed[command_max_length + 1];
+    int length = read_field(typed);
+    char bytes[command_max_length + 2];
+    FrameError error;
+    int count = command_bytes(typed, length, bytes, error);
+    if (count < 0) {
+        refuse_field(error);
+        return;
+    }
+    // Nothing to send (an empty field without a line end) still opens the port.
+    if (count == 0) {
+        host_.port_wanted();
+        refocus();
+        return;
+    }
+    if (host_.send_bytes(bytes, count) == SendOutcome::refused) {
         show_not_sent(L"the send queue is full");
         refocus();
         return;
@@ -219,21 +263,37 @@ void SendPanel::refocus()
     SendMessageA(edit_, EM_SETSEL, static_cast<WPARAM>(-1), -1);
 }
 
+int SendPanel::clear_field()
+{
+    if (GetWindowTextLengthA(combo_) == 0 || SendMessageA(combo_, CB_GETDROPPEDSTATE, 0, 0))
+        return 0;
+    SetWindowTextA(combo_, "");
+    return 1;
+}
+
 void SendPanel::show_not_sent(const wchar_t* reason)
 {
     wsprintfW(note_, L"Not sent: %s", reason);
     status_.set_text(status_send, note_);
 }
 
-// The key's text with its escapes expanded, then the line end.
+// The key's text with its escapes and checksums, then the line end; a text
+// that cannot be built is said in the send part and not sent.
 int SendPanel::send_macro(int index)
 {
     const char* text = settings_.send.macros[index];
     if (!text[0])
         return 0;
     char bytes[sizeof settings_.send.macros[0] + 2];
-    int count = expand_escapes(text, bytes, lstrlenA(text));
-    count += append_line_end(bytes + count);
+    FrameError error;
+    int count = build_frame(text, lstrlenA(text), frame_escapes,
+                            reinterpret_cast<unsigned char*>(bytes), sizeof bytes - 2, &error);
+    if (count < 0) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        status_.set_text(status_send, error.text);
+        return 1;
+    }
+    count += put_line_end(line_end_of(settings_), bytes + count);
     if (host_.send_bytes(bytes, count) == SendOutcome::refused)
         show_not_sent(L"the send queue is full");
     return 1;
@@ -258,15 +318,20 @@ void SendPanel::end_repeat()
         toggle_repeat();
 }
 
-// Sends the field's text as Send would, without entering it in the history.
-// The writer skips it while the last repeat is still queued or going out.
+// Sends the field's text as Send would, without entering it in the history;
+// a text that cannot be built is skipped. The writer skips it while the
+// last repeat is still queued or going out.
 void SendPanel::repeat_due()
 {
     if (!serial_channel.is_open)
         return;
-    char line[command_max_length + 3];
-    int length = read_field(line);
-    serial_channel.writer.queue(line, command_bytes(line, length), 1);
+    char typed[command_max_length + 1];
+    int length = read_field(typed);
+    char bytes[command_max_length + 2];
+    FrameError error;
+    int count = command_bytes(typed, length, bytes, error);
+    if (count >= 0)
+        serial_channel.writer.queue(bytes, count, 1);
 }
 
 void SendPanel::apply_timing()

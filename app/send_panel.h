@@ -5,6 +5,7 @@
 #include "app/settings_changes.h"
 #include "app/status_bar.h"
 #include "settings/settings_file.h"
+#include "text/frame.h"
 
 // The longest command line the field takes.
 constexpr int command_max_length = 199;
@@ -16,6 +17,8 @@ enum class LineEnd { cr, lf, crlf, none };
 // The line end the settings file's keys give: SendChar's CR or LF, unless
 // LineEnd says CR LF or none (a SendChar other than 0 or 1 sends LF).
 LineEnd line_end_of(const Settings& settings);
+// Writes the bytes of `end` at `at` (room for 2); returns how many.
+int put_line_end(LineEnd end, char* at);
 
 // What the send panel asks of the window it sits in.
 class SendHost : public SettingsChanges {
@@ -55,10 +58,14 @@ public:
     void line_end_clicked(LineEnd end);
     void uppercase_clicked();
     void escapes_clicked();
+    // Hex pairs in the field: no line end (its buttons greyed), no capitals.
+    void hex_clicked();
 
     // Send and Enter: the field's text into the history, then to the port.
     void send_command();
     void refocus();
+    // Empties the field; 0 when it was empty already (or its list is down).
+    int clear_field();
     // F1..F12: the key's macro; 0 when the key has none.
     int send_macro(int index);
     void toggle_repeat();
@@ -80,8 +87,9 @@ public:
 
 private:
     int read_field(char* line);
-    int command_bytes(char* line, int length);
-    int append_line_end(char* at);
+    int command_bytes(const char* line, int length, char* bytes, FrameError& error);
+    void refuse_field(const FrameError& error);
+    void show_line_end_buttons();
 
     void update_menu();
     void show_not_sent(const wchar_t* reason);

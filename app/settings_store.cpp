@@ -65,12 +65,21 @@ void SettingsStore::remember_base(const Settings& settings)
 
 // Saves only a complete text; when the file itself cannot be written the
 // change is dropped all the same, as nothing could be done about it.
+// Windows of the program save one after another (a sign-out ends them all
+// at once): each reads what the others saved and writes over it in turn.
 void SettingsStore::save(Settings& settings)
 {
-    if (!build_settings_text(ini_writer, settings))
+    if (!build_settings_text(ini_writer, settings) || !path_[0])
         return;
-    if (path_[0] && take_other_windows_changes(settings))
-        ini_writer.write_to_file(path_);
+    HANDLE turn = CreateMutexW(nullptr, FALSE, L"Local\\Quorvex settings file");
+    if (turn)
+        WaitForSingleObject(turn, 10000);
+    if (take_other_windows_changes(settings) && !ini_writer.write_to_file(path_))
+        show_failure(GetLastError());
+    if (turn) {
+        ReleaseMutex(turn);
+        CloseHandle(turn);
+    }
 }
 
 // With this window's text in ini_writer: when the file no longer holds what

@@ -77,6 +77,9 @@ RECT StatusBar::part_rect(int part) const
     return rect;
 }
 
+// The line, capture and signal parts keep their whole texts; the state part
+// takes the room that is left, and when there is too little for all, the
+// send part (the last, which runs to the edge) is cut first.
 void StatusBar::fit_parts()
 {
     RECT client = {};
@@ -84,21 +87,29 @@ void StatusBar::fit_parts()
     HDC dc = GetDC(bar_);
     HGDIOBJ old_font =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(bar_, WM_GETFONT, 0, 0)));
-    int rights[status_part_count];
-    int right = client.right;
-    for (int part = status_part_count - 1; part > 0; --part) {
-        rights[part] = part == status_part_count - 1 ? -1 : right;
+    int widths[status_part_count];
+    for (int part = 0; part < status_part_count; ++part) {
         int width = text_width(bar_, dc, part);
         if (width < 0)
             width = client.right / 3;
         width += scale_to_dpi(width ? 14 : 6, dpi_);  // the part's borders and margins
         if (part == status_send && progress_room_)
             width += width / 2;  // the progress bar takes a third of the part
-        right -= width;
+        widths[part] = width;
     }
-    rights[0] = right > client.right / 4 ? right : client.right / 4;
     SelectObject(dc, old_font);
     ReleaseDC(bar_, dc);
+    int kept = widths[status_line] + widths[status_capture] + widths[status_signals];
+    int state = client.right - kept - widths[status_send];
+    if (state < widths[status_state])
+        state = client.right - kept < widths[status_state] ? client.right - kept : widths[status_state];
+    if (state < 0)
+        state = 0;
+    int rights[status_part_count];
+    rights[status_state] = state;
+    for (int part = status_line; part < status_send; ++part)
+        rights[part] = rights[part - 1] + widths[part];
+    rights[status_send] = -1;
     if (memcmp(rights, rights_, sizeof rights) == 0)
         return;
     memcpy(rights_, rights, sizeof rights);

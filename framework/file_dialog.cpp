@@ -14,7 +14,13 @@ int run_file_dialog(HWND owner, wchar_t* path, bool save, DWORD flags, const wch
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = default_extension;
     dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | flags;
+    // The Open dialog moves the current folder whatever OFN_NOCHANGEDIR
+    // says: it is put back by hand.
+    wchar_t folder[MAX_PATH];
+    DWORD kept = GetCurrentDirectoryW(MAX_PATH, folder);
     BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    if (kept > 0 && kept < MAX_PATH)
+        SetCurrentDirectoryW(folder);
     // A name always follows a folder, so a chosen file's offset is never 0.
     return chosen ? dialog.nFileOffset : 0;
 }

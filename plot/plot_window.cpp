@@ -1,6 +1,8 @@
 // The plot window's life, input and commands; the drawing is in
 // plot_frame.cpp.
 #include "plot/plot_window.h"
+#include "plot/beside_window.h"
+#include "plot/y_range_dialog.h"
 #include "framework/file_dialog.h"
 #include "framework/dpi.h"
 #include "framework/program_instance.h"
@@ -19,39 +21,59 @@ int write_to_file(void* file, const char* bytes, int count)
            written == static_cast<DWORD>(count);
 }
 
-LRESULT CALLBACK plot_window_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
-{
-    if (msg == WM_NCCREATE) {
-        auto* object = static_cast<PlotWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
-        object->hwnd = window;
-    }
-    auto* object = reinterpret_cast<PlotWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (object && object->window_message(msg, wparam, lparam))
-        return 0;
-    return DefWindowProcA(window, msg, wparam, lparam);
-}
+int plot_class_registered = 0;
 
 }  // namespace
 
-int PlotWindow::window_message(UINT msg, WPARAM wparam, LPARAM lparam)
+PlotWindow::PlotWindow()
+{
+    style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+}
+
+int PlotWindow::register_class()
+{
+    return register_window_kind_class(plot_class, plot_class_registered);
+}
+
+// The messages the framework's table leaves to this function; 1 when one is
+// handled here, 0 to leave it to Windows.
+int PlotWindow::on_default_message(UINT msg, WPARAM wparam, LPARAM lparam)
 {
     switch (msg) {
-    case WM_PAINT:            on_paint(); return 1;
-    case WM_ERASEBKGND:       return 1;
-    case WM_SIZE:             on_size(wparam); return 1;
+    case WM_ERASEBKGND:       return 1;  // each frame covers the whole window
     case WM_WINDOWPOSCHANGED: place_changed(); return 0;  // Windows then sends WM_SIZE
     case WM_GETMINMAXINFO:    on_min_max_info(reinterpret_cast<MINMAXINFO*>(lparam)); return 1;
     case WM_DPICHANGED:       on_dpi_changed(wparam, reinterpret_cast<const RECT*>(lparam)); return 1;
-    case WM_COMMAND:          on_command(wparam); return 1;
-    case WM_KEYDOWN:          on_key_down(wparam); return 1;
-    case WM_LBUTTONDOWN:      toggle_pause(); return 1;
-    case WM_MOUSEMOVE:        on_mouse_move(lparam); return 1;
     case WM_MOUSELEAVE:       hover_x = -1; redraw(); return 1;
-    case WM_CLOSE:            on_close(); return 1;
-    case WM_DESTROY:          on_destroy(); return 1;
     default:                  return 0;
     }
+}
+
+int PlotWindow::on_create()
+{
+    return 1;
+}
+
+// Windows' own handling of these keeps the menu's keys (Alt, F10), Alt+F4
+// and the caption's right-click menu.
+void PlotWindow::on_context_menu(WPARAM wparam, LPARAM lparam)
+{
+    DefWindowProcA(hwnd, WM_CONTEXTMENU, wparam, lparam);
+}
+
+void PlotWindow::on_sys_key_down(WPARAM wparam, LPARAM lparam)
+{
+    DefWindowProcA(hwnd, WM_SYSKEYDOWN, wparam, lparam);
+}
+
+void PlotWindow::on_sys_key_up(WPARAM wparam, LPARAM lparam)
+{
+    DefWindowProcA(hwnd, WM_SYSKEYUP, wparam, lparam);
+}
+
+void PlotWindow::on_lbutton_down(WPARAM, LPARAM)
+{
+    toggle_pause();
 }
 
 int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int32_t& changed)
@@ -64,26 +86,14 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
     hover_x = -1;
     frames = 0;
     tracking_ = 0;
-    WNDCLASSA window_class = {};
-    window_class.style = CS_HREDRAW | CS_VREDRAW;
-    window_class.lpfnWndProc = plot_window_proc;
-    window_class.hInstance = program_instance;
-    window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    window_class.lpszClassName = plot_class;
-    // Registered once: a second time fails, which changes nothing.
-    RegisterClassA(&window_class);
+    register_class();
     dpi_ = window_dpi(owner);
     pad_ = scale_to_dpi(6, dpi_);
-    int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
-    int width = scale_to_dpi(560, dpi_), height = scale_to_dpi(360, dpi_);
-    if (place) {
-        x = place->left;
-        y = place->top;
-        width = place->right - place->left;
-        height = place->bottom - place->top;
-    }
-    if (!CreateWindowExA(0, plot_class, plot_class, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y,
-                         width, height, owner, nullptr, program_instance, this))
+    // Where it was last, else beside the main window rather than over it.
+    RECT rect = place ? *place
+                      : beside_window(owner, scale_to_dpi(560, dpi_), scale_to_dpi(360, dpi_));
+    if (!create_window(plot_class, owner, nullptr, plot_class, rect.left, rect.top,
+                       rect.right - rect.left, rect.bottom - rect.top))
         return 0;
     menu_ = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_PLOT_WINDOW));
     SetMenu(hwnd, menu_);
@@ -91,11 +101,6 @@ int PlotWindow::show(HWND owner, PlotSettings& settings, const RECT* place, int3
     GetWindowRect(hwnd, &last_place_);
     tracking_ = 1;
     return 1;
-}
-
-void PlotWindow::destroy()
-{
-    DestroyWindow(hwnd);
 }
 
 void PlotWindow::on_destroy()
@@ -115,10 +120,15 @@ void PlotWindow::on_destroy()
 
 void PlotWindow::feed(const char* bytes, int count)
 {
+    feed(bytes, count, GetTickCount());
+}
+
+void PlotWindow::feed(const char* bytes, int count, uint32_t time_ms)
+{
     if (!hwnd)
         return;
     uint32_t before = samples.end();
-    reader.feed(bytes, count, samples);
+    reader.feed(bytes, count, samples, time_ms);
     if (samples.end() == before)
         return;
     fresh_ = 1;
@@ -169,7 +179,7 @@ void PlotWindow::columns_for_width()
     columns.rebuild(samples, first, paused ? columns.end() : samples.end(), area_width_);
 }
 
-void PlotWindow::on_size(WPARAM kind)
+void PlotWindow::on_size(WPARAM kind, LPARAM)
 {
     if (kind == SIZE_MINIMIZED)
         return;
@@ -222,7 +232,7 @@ void PlotWindow::on_close()
     SendMessageA(GetWindow(hwnd, GW_OWNER), WM_COMMAND, IDM_PLOT, 0);
 }
 
-void PlotWindow::on_command(WPARAM wparam)
+void PlotWindow::on_command(WPARAM wparam, LPARAM)
 {
     switch (LOWORD(wparam)) {
     case IDM_PLOT_SAVE_CSV: choose_csv_file(); break;
@@ -233,7 +243,7 @@ void PlotWindow::on_command(WPARAM wparam)
 }
 
 // The window's keys: its menu's Ctrl+S and Space, and Escape to close it.
-void PlotWindow::on_key_down(WPARAM key)
+void PlotWindow::on_key_down(WPARAM key, LPARAM)
 {
     if (key == VK_ESCAPE)
         on_close();
@@ -243,13 +253,34 @@ void PlotWindow::on_key_down(WPARAM key)
         choose_csv_file();
 }
 
-void PlotWindow::on_mouse_move(LPARAM lparam)
+void PlotWindow::on_mouse_move(WPARAM, LPARAM lparam)
 {
     if (hover_x < 0) {
         TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, 0};
         TrackMouseEvent(&track);
     }
     hover_x = static_cast<short>(LOWORD(lparam));
+    redraw();
+}
+
+// The Y range dialog starts from the range shown, fixed or fitted; OK takes
+// the new one.
+void PlotWindow::choose_y_range()
+{
+    YRangeDialog dialog;
+    double range[2];
+    char texts[2][sizeof range_texts[0] + 3];
+    int lengths[2];
+    y_range(range, texts, lengths);
+    for (int i = 0; i < 2; ++i)
+        lstrcpynA(dialog.texts[i], texts[i], sizeof dialog.texts[i]);
+    if (dialog.run(hwnd) != 1)
+        return;
+    fixed_y = dialog.fixed;
+    bottom = dialog.values[0];
+    top = dialog.values[1];
+    for (int i = 0; i < 2; ++i)
+        lstrcpynA(range_texts[i], dialog.texts[i], sizeof range_texts[i]);
     redraw();
 }
 

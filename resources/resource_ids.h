@@ -6,6 +6,7 @@
 #define IDM_MAIN              103
 #define IDD_SEND_OPTIONS      104
 #define IDD_MACROS            105
+#define IDD_AUTO_REPLY        106
 #define IDM_PLOT_WINDOW       110
 #define IDD_Y_RANGE           111
 #define IDD_CAPTURE_OPTIONS   120
@@ -21,11 +22,14 @@
 #define IDC_LINE_DELAY        1021
 #define IDC_REPEAT_MS         1022
 #define IDC_MACRO_F1          1030  /* to 1041 for F12 */
+#define IDC_AUTO_MATCH1       1050  /* to 1057 for rule 8 */
+#define IDC_AUTO_REPLY1       1060  /* to 1067 for rule 8 */
 #define IDC_SEND_CR           22000
 #define IDC_SEND_LF           22001
 #define IDC_SEND_CRLF         22002
 #define IDC_SEND_NONE         22003
 #define IDC_ESCAPES           22004
+#define IDC_HEX               22005
 #define IDC_STATUS_BAR        50000
 #define IDC_SEND_PROGRESS     50001
 
@@ -67,6 +71,8 @@
 #define IDM_REPEAT            40032
 #define IDM_SEND_OPTIONS      40033
 #define IDM_MACROS            40034
+#define IDM_AUTO_REPLY_RULES  40036
+#define IDM_AUTO_REPLY        40037
 #define IDM_PLOT_SAVE_CSV     40041
 #define IDM_CAPTURE_OPTIONS   40056
 #define IDM_PLOT_PAUSE        40042

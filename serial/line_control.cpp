@@ -18,6 +18,7 @@ int SerialChannel::apply_line(const PortSettings& settings)
     if (!SetCommState(handle, &line))
         return 0;
     applied_line = line;
+    writer.follow_line(line);
     return 1;
 }
 

@@ -2,6 +2,7 @@
 // arrives in the ring, watches the line's signals and errors, and tells the
 // window when the device is gone. It touches no window.
 #include "serial/serial_channel.h"
+#include "serial/line_errors.h"
 
 namespace {
 
@@ -19,9 +20,6 @@ const DWORD largest_read = 65536;
 // Reads that fail while the port still answers are tried again, waiting
 // twice as long each time up to this.
 const DWORD longest_retry_ms = 1000;
-// The driver's error flags behind each counted line error: framing, parity,
-// overrun (the UART's or the driver's queue), break.
-const BYTE error_flags[4] = {CE_FRAME, CE_RXPARITY, CE_OVERRUN | CE_RXOVER, CE_BREAK};
 
 }  // namespace
 
@@ -80,12 +78,10 @@ int SerialChannel::watch_line(DWORD* queued)
         return 0;
     if (queued)
         *queued = status.cbInQue;
-    for (int i = 0; i < 4; ++i)
-        if (errors & error_flags[i]) {
-            InterlockedIncrement(&line_errors[i]);
-            ++line_changes;
-            notifier.post(port_event_line);
-        }
+    if (count_line_errors(errors, line_errors)) {
+        ++line_changes;
+        notifier.post(port_event_line);
+    }
     DWORD signals = 0;
     if (!GetCommModemStatus(handle, &signals))
         return !modem_status_works;

@@ -1,4 +1,5 @@
 #include "serial/port_writer.h"
+#include "serial/line_errors.h"
 
 namespace {
 
@@ -55,15 +56,7 @@ int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DC
     overlapped = write_overlapped;
     lost = lost_flag;
     notifier = port_notifier;
-    baud = line.BaudRate ? line.BaudRate : 9600;
-    frame_bits = 1u + line.ByteSize + (line.Parity != NOPARITY ? 1u : 0u) +
-                 (line.StopBits == ONESTOPBIT ? 1u : 2u);
-    // The driver never gives up on a write before its bytes' time on the line.
-    COMMTIMEOUTS timeouts;
-    if (GetCommTimeouts(port, &timeouts)) {
-        timeouts.WriteTotalTimeoutMultiplier = (frame_bits * 1000u + baud - 1u) / baud;
-        SetCommTimeouts(port, &timeouts);
-    }
+    follow_line(line);
     // The state goes on from the last session: the window has seen its
     // counts.
     quitting = 0;
@@ -75,6 +68,21 @@ int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DC
         return 1;
     stop();
     return 0;
+}
+
+void PortWriter::follow_line(const DCB& line)
+{
+    DWORD rate = line.BaudRate ? line.BaudRate : 9600;
+    DWORD bits = 1u + line.ByteSize + (line.Parity != NOPARITY ? 1u : 0u) +
+                 (line.StopBits == ONESTOPBIT ? 1u : 2u);
+    baud = rate;
+    frame_bits = bits;
+    // The driver never gives up on a write before its bytes' time on the line.
+    COMMTIMEOUTS timeouts;
+    if (GetCommTimeouts(port, &timeouts)) {
+        timeouts.WriteTotalTimeoutMultiplier = (bits * 1000u + rate - 1u) / rate;
+        SetCommTimeouts(port, &timeouts);
+    }
 }
 
 void PortWriter::stop()
@@ -264,10 +272,13 @@ DWORD PortWriter::send_bytes(const char* data, DWORD length, bool whole)
 {
     DWORD sent = 0;
     bool paced = char_delay_ms || line_delay_ms;
+    if (paced)
+        pacer.begin();
     while (sent < length && !halted) {
         DWORD count = paced ? 1 : length - sent;
-        if (paced && (last_byte == '\n' || (last_byte == '\r' && data[sent] != '\n')))
-            pause(line_delay_ms);
+        if (paced && (last_byte == '\n' || (last_byte == '\r' && data[sent] != '\n')) &&
+            !pacer.wait(line_delay_ms, abort_event))
+            halted = 1;
         if (halted)
             break;
         DWORD limit = whole ? INFINITE : write_grace_ms + count * frame_bits * 1000u / baud;
@@ -279,9 +290,11 @@ DWORD PortWriter::send_bytes(const char* data, DWORD length, bool whole)
             break;
         if (went)
             last_byte = data[sent - 1];
-        if (paced && went)
-            pause(char_delay_ms);
+        if (paced && went && !pacer.wait(char_delay_ms, abort_event))
+            halted = 1;
     }
+    if (paced)
+        pacer.end();
     return sent;
 }
 
@@ -322,12 +335,18 @@ DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
         done = 0;
         halted = 1;
     }
-    // A device found gone ends this job; the window then closes the port,
-    // which empties the queue.
+    // A failed write ends this job. It means the device is gone only when
+    // the port no longer answers either (the window then closes the port,
+    // which empties the queue): closing for a driver's passing refusal
+    // would pulse DTR and reset boards.
     if (means_device_gone(GetLastError())) {
-        InterlockedExchange(lost, 1);
-        tell(port_event_lost);
         halted = 1;
+        DWORD errors = 0;
+        COMSTAT status;
+        if (!ClearCommError(port, &errors, &status)) {
+            InterlockedExchange(lost, 1);
+            tell(port_event_lost);
+        }
     }
     return done;
 }
@@ -344,6 +363,8 @@ void PortWriter::show_hold()
     COMSTAT status;
     if (!ClearCommError(port, &errors, &status))
         return;
+    if (line_errors && count_line_errors(errors, line_errors))
+        tell(port_event_line);
     int32_t held = status.fCtsHold ? hold_cts
                    : status.fXoffHold ? hold_xoff
                    : status.fDsrHold  ? hold_dsr

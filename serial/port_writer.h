@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "serial/pacer.h"
 #include "serial/port_notifier.h"
 #include "serial/send_queue.h"
 
@@ -38,6 +39,9 @@ public:
     // length at the line's rate. 0 when the thread could not start.
     int start(HANDLE port, OVERLAPPED* overlapped, const DCB& line, volatile LONG* lost,
               PortNotifier* notifier);
+    // The open port's line changed in place: pacing, the rate a file keeps to
+    // and the write time-outs follow the new rate.
+    void follow_line(const DCB& line);
     // Ends the transfer under way and empties the queue, then ends the
     // thread. Safe to call when not started.
     void stop();
@@ -57,6 +61,9 @@ public:
     // set, bytes go to the driver one at a time.
     volatile int32_t char_delay_ms = 0;
     volatile int32_t line_delay_ms = 0;
+    // Where the line errors the writer's own status calls report are
+    // counted (the driver clears them as it reports them).
+    volatile LONG* line_errors = nullptr;
 
 private:
     static DWORD WINAPI thread_main(LPVOID writer);
@@ -93,8 +100,9 @@ private:
     int32_t repeat_busy = 0;  // a repeat is queued or going out
     int32_t sending_file = 0;
     char last_byte = 0;       // of the job under way, for line-end pauses
-    DWORD frame_bits = 10;
-    DWORD baud = 9600;
+    volatile DWORD frame_bits = 10;
+    volatile DWORD baud = 9600;
     SendProgress state = {};
+    Pacer pacer;
     char piece[16384];
 };

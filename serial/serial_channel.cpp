@@ -45,6 +45,7 @@ int SerialChannel::adopt(OpenedLine& opened)
     bytes_dropped = 0;
     read_errors = 0;
     modem_status_works = 0;
+    writer.line_errors = line_errors;
     reader = ring ? CreateThread(nullptr, 0, reader_main, this, 0, nullptr) : nullptr;
     if (reader && writer.start(handle, &write_overlapped, applied_line, &lost_state, &notifier)) {
         is_open = 1;

@@ -8,7 +8,17 @@ IniReader::IniReader(int max_section_name_length, int max_line_length)
 int32_t IniReader::load(const wchar_t* path, DWORD extra_bytes)
 {
     section_start = nullptr;
-    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Read beside whoever else has it open; a program that holds it without
+    // sharing (a backup or sync tool) usually lets go within a moment.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (DWORD start = GetTickCount();;) {
+        file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+            GetTickCount() - start >= sharing_wait_ms)
+            break;
+        Sleep(50);
+    }
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     DWORD size_high = 0;

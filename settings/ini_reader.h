@@ -9,6 +9,8 @@ class IniReader : public IniText {
 public:
     // Files larger than this are no settings file of ours: they load as absent.
     static constexpr DWORD max_file_size = settings_max_file_size;
+    // How long a file another program holds without sharing is waited for.
+    static constexpr DWORD sharing_wait_ms = 2000;
 
     IniReader(int max_section_name_length, int max_line_length);
     IniReader(const IniReader&) = delete;

@@ -20,16 +20,39 @@ IniWriter::IniWriter(int max_section_name_length, int max_line_length)
 {
 }
 
+namespace {
+
+// Another program holding the file for a moment (a backup or sync tool, or
+// another window of this one) makes a call fail with a sharing violation or
+// a denied access; it is tried again for up to sharing_wait_ms.
+bool held_by_another(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_LOCK_VIOLATION;
+}
+
+}  // namespace
+
 int32_t IniWriter::write_to_file(const wchar_t* path)
 {
-    if (!buffer || error || !path[0])
+    if (!buffer || error || !path[0]) {
+        SetLastError(ERROR_INVALID_DATA);
         return 0;
+    }
+    // Each process writes a temporary file of its own beside the file.
+    wchar_t suffix[24];
+    wsprintfW(suffix, L".%lu.tmp", GetCurrentProcessId());
     wchar_t temporary[MAX_PATH];
-    if (!join_path(path, L".tmp", temporary))
+    if (!join_path(path, suffix, temporary)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
-
-    HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    DWORD start = GetTickCount();
+    HANDLE file;
+    while ((file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr)) == INVALID_HANDLE_VALUE &&
+           held_by_another(GetLastError()) && GetTickCount() - start < sharing_wait_ms)
+        Sleep(50);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     DWORD written = 0;
@@ -37,9 +60,18 @@ int32_t IniWriter::write_to_file(const wchar_t* path)
     // The text must be on the disk before the file takes the old one's place.
     complete = FlushFileBuffers(file) && complete;
     complete = CloseHandle(file) && complete;
-    if (complete)
-        complete = MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!complete)
+    DWORD failure = complete ? 0 : GetLastError();
+    start = GetTickCount();
+    while (complete && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        failure = GetLastError();
+        if (!held_by_another(failure) || GetTickCount() - start >= sharing_wait_ms)
+            complete = FALSE;
+        else
+            Sleep(50);
+    }
+    if (!complete) {
         DeleteFileW(temporary);
+        SetLastError(failure);
+    }
     return complete ? 1 : 0;
 }

@@ -7,14 +7,18 @@
 // IniTextBuilder) and writes it to a file in one piece.
 class IniWriter : public IniTextBuilder {
 public:
+    static constexpr DWORD sharing_wait_ms = 2000;
+
     IniWriter(int max_section_name_length, int max_line_length);
     IniWriter(const IniWriter&) = delete;
     IniWriter& operator=(const IniWriter&) = delete;
 
     // Replaces the file at `path` with the text, so that the file is always
-    // either the old one or the new one whole: the text goes to "<path>.tmp"
-    // first, which then takes the file's place. Nonzero when the file was
-    // replaced; 0 when there is no complete text or any step failed (the old
-    // file then stays as it was).
+    // either the old one or the new one whole: the text goes to
+    // "<path>.<process id>.tmp" first, which then takes the file's place.
+    // A file another program holds for a moment is waited for, up to
+    // sharing_wait_ms. Nonzero when the file was replaced; 0 when there is no
+    // complete text or any step failed (the old file then stays as it was,
+    // and GetLastError says why).
     int32_t write_to_file(const wchar_t* path);
 };

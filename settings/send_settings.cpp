@@ -3,6 +3,7 @@
 #include "text/ini_text.h"
 
 const char macros_section[] = "Macros";
+const char auto_reply_section[] = "Auto Reply";
 
 namespace {
 
@@ -64,5 +65,46 @@ void write_macros(IniTextBuilder& writer, const SendSettings& send)
         char key[4];
         macro_key(key, i);
         writer.write_text(key, send.macros[i]);
+    }
+}
+
+void load_auto_reply_settings(IniText& reader, AutoReplySettings& rules)
+{
+    rules = AutoReplySettings{};
+    if (!reader.find_section(auto_reply_section))
+        return;
+    // Only "1" turns the rules on: a key left empty by a merge reads as off.
+    int32_t on = 0;
+    reader.get_int("On", &on, 0);
+    rules.on = on == 1 ? 1 : 0;
+    for (int i = 0; i < auto_reply_rules; ++i) {
+        char key[8];
+        wsprintfA(key, "Match%d", i + 1);
+        if (!reader.find_key(key, rules.match[i], sizeof rules.match[i]))
+            rules.match[i][0] = '\0';
+        wsprintfA(key, "Reply%d", i + 1);
+        if (!reader.find_key(key, rules.reply[i], sizeof rules.reply[i]))
+            rules.reply[i][0] = '\0';
+    }
+}
+
+void write_auto_reply_settings(IniTextBuilder& writer, const AutoReplySettings& rules)
+{
+    bool any = rules.on != 0;
+    for (int i = 0; i < auto_reply_rules; ++i)
+        any = any || rules.match[i][0] || rules.reply[i][0];
+    if (!any)
+        return;
+    writer.write_section(auto_reply_section);
+    if (rules.on)
+        writer.write_int("On", 1);
+    for (int i = 0; i < auto_reply_rules; ++i) {
+        char key[8];
+        wsprintfA(key, "Match%d", i + 1);
+        if (rules.match[i][0])
+            writer.write_text(key, rules.match[i]);
+        wsprintfA(key, "Reply%d", i + 1);
+        if (rules.reply[i][0])
+            writer.write_text(key, rules.reply[i]);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include "text/auto_reply.h"
 
 class IniText;
 class IniTextBuilder;
@@ -21,6 +22,16 @@ const int32_t min_repeat_ms = 50;
 const int32_t max_repeat_ms = 3600000;
 extern const char macros_section[];  // "Macros"
 
+// The automatic replies' rules as typed: for each, the text to wait for and
+// the text to send, "" where a rule is unused. Saved only when set.
+const int auto_reply_text_size = 199;
+struct AutoReplySettings {
+    int32_t on = 0;  // "On"
+    char match[auto_reply_rules][auto_reply_text_size] = {};  // "Match1".."Match8"
+    char reply[auto_reply_rules][auto_reply_text_size] = {};  // "Reply1".."Reply8"
+};
+extern const char auto_reply_section[];  // "Auto Reply"
+
 // The value when it lies in [low, high], else `fallback`.
 int32_t within(int32_t value, int32_t low, int32_t high, int32_t fallback);
 
@@ -31,3 +42,7 @@ void load_send_settings(IniText& reader, SendSettings& send);
 void write_send_timing(IniTextBuilder& writer, const SendSettings& send);
 // The [Macros] section, when any key has a text.
 void write_macros(IniTextBuilder& writer, const SendSettings& send);
+// The [Auto Reply] section; a missing one turns every rule off.
+void load_auto_reply_settings(IniText& reader, AutoReplySettings& rules);
+// The [Auto Reply] section with the keys that are set, when any is.
+void write_auto_reply_settings(IniTextBuilder& writer, const AutoReplySettings& rules);

@@ -34,6 +34,7 @@ struct NamedOption {
 const NamedOption named_options[] = {
     {"LineEnd", {"", "CRLF", "None"}, &ViewSettings::line_end},
     {"Escapes", {"0", "1", ""}, &ViewSettings::escapes},
+    {"Hex", {"0", "1", ""}, &ViewSettings::hex},
     {"View", {"", "Lines", "Hex"}, &ViewSettings::view},
     {"Time", {"0", "1", ""}, &ViewSettings::time},
     {"WindowMax", {"0", "1", ""}, &ViewSettings::maximized},
@@ -150,6 +151,7 @@ void reset_settings(Settings& settings)
     settings.max_lines = default_max_lines;
     settings.view = ViewSettings{};
     settings.send = SendSettings{};
+    settings.auto_reply = AutoReplySettings{};
     settings.history.clear();
 }
 
@@ -181,6 +183,7 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, Settings& set
         lines >= min_max_lines && lines <= max_max_lines ? lines : default_max_lines;
     load_view_settings(reader, settings.view);
     load_send_settings(reader, settings.send);
+    load_auto_reply_settings(reader, settings.auto_reply);
 
     // Longer lines are cut to the history's 199 characters.
     settings.history.clear();
@@ -227,5 +230,6 @@ int32_t build_settings_text(IniWriter& writer, const Settings& settings)
     for (int index = 0; index < settings.history.count() && index < saved_command_count; ++index)
         writer.write_line(settings.history.at(index));
     write_macros(writer, settings.send);
+    write_auto_reply_settings(writer, settings.auto_reply);
     return writer.error ? 0 : 1;
 }

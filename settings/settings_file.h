@@ -36,6 +36,7 @@ const int32_t max_max_lines = 10000000;
 struct ViewSettings {
     int32_t line_end = 0;  // 0: SendChar decides, 1: "CRLF", 2: "None"
     int32_t escapes = 0;
+    int32_t hex = 0;       // the command field takes hex pairs
     int32_t view = 0;      // 0: as received, 1: "Lines", 2: "Hex"
     int32_t time = 0;
     int32_t has_window = 0;
@@ -82,6 +83,7 @@ struct Settings {
     int32_t max_lines = default_max_lines;
     ViewSettings view;
     SendSettings send;
+    AutoReplySettings auto_reply;
     CommandHistory history;
 };
 

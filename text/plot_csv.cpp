@@ -9,9 +9,9 @@ struct CsvBuffer {
     void* context;
     int length;
     int ok;
-    // Room for a block and one more row, the longest of which is a number,
-    // 16 values and their commas, and CR LF.
-    char bytes[8192 + 20 + plot_series_max * (plot_label_max + 1) + 2];
+    // Room for a block and one more row, the longest of which is a time, a
+    // number, 16 values and their commas, and CR LF.
+    char bytes[8192 + 2 * 11 + plot_series_max * (plot_label_max + 1) + 2];
 
     void flush()
     {
@@ -37,7 +37,7 @@ int write_plot_csv(const PlotSamples& samples, PlotCsvWrite write, void* context
     buffer.context = context;
     buffer.length = 0;
     buffer.ok = 1;
-    const char header[] = "sample";
+    const char header[] = "ms,sample";
     for (const char* c = header; *c; ++c)
         buffer.bytes[buffer.length++] = *c;
     for (int s = 0; s < samples.series_count; ++s) {
@@ -47,6 +47,8 @@ int write_plot_csv(const PlotSamples& samples, PlotCsvWrite write, void* context
     }
     buffer.end_row();
     for (uint32_t n = samples.first(); n < samples.end() && buffer.ok; ++n) {
+        buffer.length += format_count(samples.time_of(n), buffer.bytes + buffer.length);
+        buffer.bytes[buffer.length++] = ',';
         buffer.length += format_count(n + 1, buffer.bytes + buffer.length);
         for (int s = 0; s < samples.series_count; ++s) {
             buffer.bytes[buffer.length++] = ',';

@@ -58,7 +58,7 @@ const char* read_field(const char* p, const char* end, Field& field)
 
 }  // namespace
 
-int read_plot_line(const char* line, int length, PlotSamples& samples)
+int read_plot_line(const char* line, int length, PlotSamples& samples, uint32_t time_ms)
 {
     const char* end = line + length;
     Field field;
@@ -94,21 +94,21 @@ int read_plot_line(const char* line, int length, PlotSamples& samples)
     }
     if (!used)
         return 0;
-    samples.begin_sample();
+    samples.begin_sample(time_ms);
     for (int i = 0; i < used; ++i)
         samples.set_value(series_used[i], values[i].text, values[i].text_length,
                           decimal_number_value(values[i].text, values[i].text_length));
     return 1;
 }
 
-void PlotReader::feed(const char* bytes, int count, PlotSamples& samples)
+void PlotReader::feed(const char* bytes, int count, PlotSamples& samples, uint32_t time_ms)
 {
     for (int i = 0; i < count; ++i) {
         char c = bytes[i];
         if (c == '\r' || c == '\n') {
             // CR LF ends one line: the empty one after the CR is skipped.
             if (!too_long_)
-                read_plot_line(line_, length_, samples);
+                read_plot_line(line_, length_, samples, time_ms);
             reset();
         } else if (length_ < plot_line_max) {
             line_[length_++] = c;

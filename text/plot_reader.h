@@ -13,14 +13,16 @@
 
 constexpr int plot_line_max = 1024;
 
-// Adds one line (without its line end) to `samples`; 1 when it made a
-// sample, 0 when it was skipped.
-int read_plot_line(const char* line, int length, PlotSamples& samples);
+// Adds one line (without its line end), arrived at `time_ms`, to `samples`;
+// 1 when it made a sample, 0 when it was skipped.
+int read_plot_line(const char* line, int length, PlotSamples& samples, uint32_t time_ms);
 
 class PlotReader {
 public:
-    // Reads received bytes; a line not yet ended waits for the next call.
-    void feed(const char* bytes, int count, PlotSamples& samples);
+    // Reads bytes received at `time_ms` (milliseconds on any clock); a line
+    // not yet ended waits for the next call, and takes the time of the bytes
+    // that end it.
+    void feed(const char* bytes, int count, PlotSamples& samples, uint32_t time_ms);
     // Forgets the line in progress.
     void reset() { length_ = 0; too_long_ = false; }
 

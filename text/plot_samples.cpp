@@ -26,8 +26,12 @@ void PlotSamples::set_capacity(int32_t points)
 
 void PlotSamples::clear()
 {
-    for (int i = 0; i < series_count; ++i)
+    for (int i = 0; i < series_count; ++i) {
         free(points_[i]);
+        points_[i] = nullptr;
+    }
+    free(times_);
+    times_ = nullptr;
     series_count = 0;
     slot_ = 0;
     end_ = 0;
@@ -58,12 +62,18 @@ int PlotSamples::series_for(const char* label, int length)
     return series_count++;
 }
 
-void PlotSamples::begin_sample()
+void PlotSamples::begin_sample(uint32_t time_ms)
 {
+    if (!end_) {
+        first_time_ = time_ms;
+        times_ = static_cast<uint32_t*>(malloc(capacity_ * sizeof(uint32_t)));
+    }
     if (end_++)
         slot_ = slot_ + 1 == capacity_ ? 0 : slot_ + 1;
     for (int i = 0; i < series_count; ++i)
         points_[i][slot_].text[0] = 0;
+    if (times_)
+        times_[slot_] = time_ms - first_time_;
 }
 
 void PlotSamples::set_value(int series, const char* text, int length, double value)
@@ -81,11 +91,20 @@ void PlotSamples::set_value(int series, const char* text, int length, double val
     newest[series][length] = '\0';
 }
 
-// Called rather than copied into each reader: the program file is smaller.
-__attribute__((noinline)) const PlotPoint& PlotSamples::point(int series, uint32_t n) const
+uint32_t PlotSamples::ring_slot(uint32_t n) const
 {
     uint32_t back = static_cast<uint32_t>(end_ - 1 - n);
-    return points_[series][slot_ >= back ? slot_ - back : slot_ + capacity_ - back];
+    return slot_ >= back ? slot_ - back : slot_ + capacity_ - back;
+}
+
+const PlotPoint& PlotSamples::point(int series, uint32_t n) const
+{
+    return points_[series][ring_slot(n)];
+}
+
+uint32_t PlotSamples::time_of(uint32_t n) const
+{
+    return times_ && n >= first() && n < end_ ? times_[ring_slot(n)] : 0;
 }
 
 int PlotSamples::text_of(int series, uint32_t n, char* out) const

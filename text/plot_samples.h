@@ -3,7 +3,8 @@
 
 // The samples a plot keeps: for each series (up to 16, in the order they
 // first appeared) the newest `capacity` values, one a sample, in a ring of
-// 16 bytes a point. A series with no value in a sample has a gap there.
+// 16 bytes a point, and the time each sample arrived, 4 bytes a sample. A
+// series with no value in a sample has a gap there.
 
 constexpr int plot_series_max = 16;
 constexpr int plot_label_max = 31;  // characters of a series' label
@@ -35,8 +36,9 @@ public:
     // The series labelled `label` (`length` characters), added when it is
     // new; -1 when 16 exist or its memory could not be had.
     int series_for(const char* label, int length);
-    // Starts the next sample, every series a gap in it.
-    void begin_sample();
+    // Starts the next sample, arrived at `time_ms` on a millisecond clock
+    // (which may wrap), every series a gap in it.
+    void begin_sample(uint32_t time_ms);
     // Sets a series' value in the newest sample: its text (1 to 24
     // characters of a decimal number) and its value.
     void set_value(int series, const char* text, int length, double value);
@@ -53,18 +55,25 @@ public:
     // Writes a series' text in sample `n` as point_text does; 0 also when
     // the sample is no longer kept.
     int text_of(int series, uint32_t n, char* out) const;
+    // When kept sample `n` arrived: milliseconds since the first sample
+    // after the last clear.
+    uint32_t time_of(uint32_t n) const;
 
-    // Only the first series_count labels, texts and rings are in use, and
-    // only they are read, so the arrays need no initializers (which would
-    // cost the program code that zeroes them at start).
+    // Only the first series_count labels, texts and rings are in use.
     int series_count = 0;
-    char labels[plot_series_max][plot_label_max + 1];
+    char labels[plot_series_max][plot_label_max + 1] = {};
     // Each series' newest value as received, terminated; a series is made
     // with its first value.
-    char newest[plot_series_max][plot_text_max + 1];
+    char newest[plot_series_max][plot_text_max + 1] = {};
 
 private:
-    PlotPoint* points_[plot_series_max];
+    uint32_t ring_slot(uint32_t n) const;
+
+    PlotPoint* points_[plot_series_max] = {};
+    // Each sample's time, in the same ring; null until the first sample, or
+    // when its memory could not be had (the times then read 0).
+    uint32_t* times_ = nullptr;
+    uint32_t first_time_ = 0;  // the clock at the first sample
     uint32_t capacity_ = plot_points_default;
     uint32_t slot_ = 0;  // the newest sample's place in the rings
     uint32_t end_ = 0;

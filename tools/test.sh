@@ -7,7 +7,7 @@ sh tools/setup.sh
 
 # The text logic natively under sanitizers: its unit tests, then each fuzz
 # target for a bounded time.
-sh tools/native_tests.sh
+sh tools/native_tests.sh "${QUORVEX_FUZZ_SECONDS:-5}"
 
 # The code must also build for 64-bit Windows, and the tests of the lower
 # floors pass there too, so that pointer-size faults show.

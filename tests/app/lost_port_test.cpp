@@ -57,6 +57,7 @@ TEST(LostPort, IsShownAndReopenedOnlyWhenWanted)
     };
     for (const Case& c : cases) {
         run_main_window([&](HWND dialog) {
+            command(dialog, IDM_VIEW_LINES);
             if (c.option_off) {
                 command(dialog, IDM_REOPEN_LOST);
                 EXPECT_FALSE(reopen_checked()) << c.name << ": the option still shows checked";
@@ -91,6 +92,12 @@ TEST(LostPort, IsShownAndReopenedOnlyWhenWanted)
                 EXPECT_EQ(ConnectionLight::open, connection_light.state) << c.name;
                 EXPECT_EQ("Port is open", status_text()) << c.name;
             }
+            // The Lines view marks the gap, in that order.
+            std::string marks;
+            for (const std::string& line : list_lines(dialog))
+                if (line.compare(0, 8, "-- COM1 ") == 0)
+                    marks += line.substr(8, line.find(' ', 8) - 8) + " ";
+            EXPECT_EQ(c.reopened ? "lost reopened " : "lost ", marks) << c.name;
         });
         device.come_back(1);
     }

@@ -132,6 +132,8 @@ TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
                      reinterpret_cast<LPARAM>("left by the test"));
         command(dialog, IDM_OPEN);
         EXPECT_EQ(port, serial_channel.handle) << "the open port was opened again";
+        EXPECT_EQ(UINT(MF_GRAYED), GetMenuState(main_dialog.menu(), IDM_OPEN, MF_BYCOMMAND) & MF_GRAYED);
+        EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
         EXPECT_EQ("left by the test", status_text());
         EXPECT_EQ(ConnectionLight::open, connection_light.state);
 
@@ -142,6 +144,9 @@ TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
             EXPECT_EQ(0, serial_channel.is_open) << "round " << round;
             EXPECT_EQ(ConnectionLight::closed, connection_light.state) << "round " << round;
             EXPECT_EQ("Port is closed", status_text()) << "round " << round;
+            EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_OPEN, MF_BYCOMMAND) & MF_GRAYED);
+            EXPECT_EQ(UINT(MF_GRAYED),
+                      GetMenuState(main_dialog.menu(), IDM_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
         }
     });
 }
@@ -204,6 +209,27 @@ TEST(MainWindowScale, MovedToAMonitorOfAnotherScaleItTakesTheSuggestedRectangle)
             SendMessageA(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
             EXPECT_NEAR(MulDiv(at_96.ptMinTrackSize.y, c.dpi, 96), limits.ptMinTrackSize.y, 2)
                 << "case " << i;
+            // Escapes and Hex sit side by side before the line-end buttons,
+            // each with room for its box and its text in its own font.
+            const int row[] = {IDC_ESCAPES, IDC_HEX, IDC_SEND_CR};
+            RECT rects[3];
+            for (int k = 0; k < 3; ++k)
+                GetWindowRect(GetDlgItem(dialog, row[k]), &rects[k]);
+            EXPECT_LE(rects[0].right, rects[1].left) << "case " << i;
+            EXPECT_LE(rects[1].right, rects[2].left) << "case " << i;
+            for (int k = 0; k < 2; ++k) {
+                HWND box = GetDlgItem(dialog, row[k]);
+                char text[16] = {};
+                GetWindowTextA(box, text, sizeof text);
+                HDC dc = GetDC(box);
+                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
+                SIZE size = {};
+                GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+                SelectObject(dc, old);
+                ReleaseDC(box, dc);
+                EXPECT_LE(size.cx + MulDiv(16, c.dpi, 96), rects[k].right - rects[k].left)
+                    << "case " << i << ": " << text;
+            }
         }
     });
 }
@@ -234,29 +260,51 @@ TEST(MainWindowMenu, CheckForUpdatesHandsTheProductPageToTheShell)
     clear_opened_log();
 }
 
+std::string field_seen;
+
+void CALLBACK look_at_field(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    field_seen = command_text(main_dialog.hwnd);
+}
+
 TEST(MainWindowExit, EscapeTheCloseBoxAndExitEndTheWindowWithZero)
 {
     struct Case {
         const char* way;
-        void (*act)(HWND dialog);
+        const char* typed;  // in the command field first
+        bool stays;         // the window stays, with the field emptied
     } cases[] = {
-        {"Escape", [](HWND) {
-             PostMessageA(main_dialog.command_edit(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-         }},
-        {"close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"Exit", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDM_EXIT, 0); }},
+        {"Escape", "", false},
+        {"Escape with a command typed", "AT+CSQ", true},
+        {"close box", "AT", false},
+        {"Exit", "AT", false},
     };
     DeviceClient device;
     use_modem_on_com1(device);
     for (const Case& c : cases) {
+        std::string field;
+        field_seen = "not looked at";
         MainWindowRun run = run_main_window([&](HWND dialog) {
             ASSERT_TRUE(wait_for_first_open_attempt(5000));
             ASSERT_EQ(1, serial_channel.is_open);
-            c.act(dialog);
+            SetWindowTextA(command_combo.hwnd, c.typed);
+            if (c.way[0] == 'E' && c.way[1] == 's')
+                PostMessageA(main_dialog.command_edit(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            else if (c.way[0] == 'c')
+                PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            else
+                PostMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
+            // The window's own loop handles the key; the field is looked at
+            // from that loop too.
+            SetTimer(nullptr, 0, 50, look_at_field);
         });
+        field = field_seen;
         EXPECT_EQ(0, run.result) << c.way;
-        EXPECT_FALSE(run.ended_by_driver) << c.way << " did not end the window";
-        EXPECT_FALSE(run.port_open_after) << c.way << " left the port open";
+        EXPECT_EQ(c.stays, run.ended_by_driver) << c.way;
+        EXPECT_FALSE(run.port_open_after) << c.way;
+        if (c.stays)
+            EXPECT_EQ("", field) << c.way;
     }
 }
 

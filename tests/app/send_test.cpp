@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "settings/send_settings.h"
@@ -17,25 +18,16 @@
 
 namespace {
 
-std::string open_path;
-
-// Fills in the Open dialog once it is up.
-void CALLBACK fill_open_dialog(HWND, UINT, UINT_PTR id, DWORD)
-{
-    HWND open = FindWindowA("#32770", nullptr);
-    if (!open)
-        return;
-    KillTimer(nullptr, id);
-    SetDlgItemTextA(open, 0x47c, open_path.c_str());
-    SetDlgItemTextA(open, 0x480, open_path.c_str());
-    PostMessageA(open, WM_COMMAND, IDOK, 0);
-}
-
+// Chooses `path` in the Send file dialog, found by its class and its owner.
 void send_file(HWND dialog, const std::string& path)
 {
-    open_path = path;
-    SetTimer(nullptr, 0, 200, fill_open_dialog);
+    when_window_opens(WindowQuery{"#32770", nullptr, dialog}, [path](HWND open) {
+        SetDlgItemTextA(open, 0x47c, path.c_str());
+        SetDlgItemTextA(open, 0x480, path.c_str());
+        PostMessageA(open, WM_COMMAND, IDOK, 0);
+    });
     command(dialog, IDM_SEND_FILE);
+    EXPECT_TRUE(window_was_driven()) << "the Open dialog never came up";
 }
 
 std::string send_part()
@@ -106,6 +98,27 @@ TEST(Send, AFileGoesOutWholeAndACommandWaitsBehindIt)
         CloseHandle(locked);
         EXPECT_FALSE(main_dialog.sender().sending_file());
         EXPECT_EQ("Could not read image.bin", send_part());
+    });
+    remove_tree(folder);
+}
+
+// A rate changed on the open port is the rate a file keeps to: at 9600 the
+// file would take 52 s, at 921600 half a second.
+TEST(Send, AFileKeepsToTheRateSetOnTheOpenPort)
+{
+    std::string folder = make_temp_folder("send");
+    const std::string bytes = pattern_bytes(50000);
+    ASSERT_TRUE(write_file(folder + "fast.bin", bytes));
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        ASSERT_EQ(9600u, serial_channel.applied_line.BaudRate);
+        port_setup_dialog.settings.Baud = 921600;
+        main_dialog.session().line_changed(port_setup_dialog.settings);
+        ASSERT_EQ(921600u, serial_channel.applied_line.BaudRate);
+        DWORD start = GetTickCount();
+        send_file(dialog, folder + "fast.bin");
+        std::string got = wait_for_received(device, bytes.size(), 5000);
+        EXPECT_EQ(bytes.size(), got.size()) << "after " << GetTickCount() - start << " ms";
     });
     remove_tree(folder);
 }
@@ -459,6 +472,149 @@ TEST(Send, SendOptionsAndMacrosDialogsSetWhatTheyShow)
     });
     main_dialog.settings().send = SendSettings{};
     main_dialog.sender().apply_timing();
+}
+
+// A text that cannot be built beeps, says why in the send part, sends
+// nothing and stays in the field, selected, out of the history; the same
+// text refused by a macro key is said the same way.
+TEST(Send, ARefusedFrameSendsNothingAndStaysInTheField)
+{
+    const struct {
+        bool hex, escapes;
+        const char* typed;
+        const char* said;
+    } cases[] = {
+        {true, false, "01 0G", "Not hex: 0G"},
+        {true, false, "01 0", "Not hex: 0"},
+        {true, false, "01 {crc99}", "Unknown checksum: {crc99}"},
+        {false, true, "AT{crc99}", "Unknown checksum: {crc99}"},
+    };
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            const auto& c = cases[i];
+            if (c.hex != (main_dialog.settings().view.hex == 1))
+                click(dialog, IDC_HEX);
+            if (c.escapes != (main_dialog.settings().view.escapes == 1))
+                click(dialog, IDC_ESCAPES);
+            device.clear(1);
+            SetWindowTextA(command_combo.hwnd, c.typed);
+            command(dialog, IDC_SEND);
+            EXPECT_EQ(c.said, send_part()) << "case " << i;
+            EXPECT_EQ(c.typed, command_text(dialog)) << "case " << i;
+            DWORD start = 1, end = 0;
+            SendMessageA(main_dialog.command_edit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                         reinterpret_cast<LPARAM>(&end));
+            EXPECT_EQ(0u, start) << "case " << i;
+            EXPECT_EQ(strlen(c.typed), end) << "case " << i;
+            EXPECT_TRUE(history(dialog).empty()) << "case " << i;
+            wait_for_ticks(2, 3000);
+            EXPECT_EQ("", device.received(1)) << "case " << i;
+        }
+        lstrcpyA(main_dialog.settings().send.macros[0], "AT{nope}");
+        EXPECT_TRUE(press(WM_KEYDOWN, VK_F1, main_dialog.command_edit()));
+        EXPECT_EQ("Unknown checksum: {nope}", send_part());
+
+        // A good hex text repeats as it is sent, without a line end.
+        click(dialog, IDC_HEX);
+        ASSERT_EQ(1, main_dialog.settings().view.hex);
+        main_dialog.settings().send.repeat_ms = 100;
+        SetWindowTextA(command_combo.hwnd, "0102");
+        command(dialog, IDM_REPEAT);
+        std::string got = wait_for_received(device, 6, 3000);
+        command(dialog, IDM_REPEAT);
+        EXPECT_EQ(std::string("\x01\x02\x01\x02\x01\x02"), got.substr(0, 6)) << got.size();
+        click(dialog, IDC_HEX);
+        click(dialog, IDC_ESCAPES);
+    });
+    main_dialog.settings().send = SendSettings{};
+}
+
+// Fills in the Auto reply dialog: a reply that cannot be built is refused
+// with the dialog left open and its field focused; then a good one is taken.
+bool refused_field_focused = false;
+
+void fill_auto_reply(HWND rules)
+{
+    SetDlgItemTextA(rules, IDC_AUTO_MATCH1, "ping");
+    SetDlgItemTextA(rules, IDC_AUTO_REPLY1, "{crc99}");
+    SendMessageA(rules, WM_COMMAND, IDOK, 0);
+    refused_field_focused =
+        IsWindow(rules) && GetFocus() == GetDlgItem(rules, IDC_AUTO_REPLY1);
+    SetDlgItemTextA(rules, IDC_AUTO_REPLY1, "ping");
+    SendMessageA(rules, WM_COMMAND, IDOK, 0);
+}
+
+// A rule answers its text however the device's writes split it, binary
+// markers included; a device that echoes the reply does not set it off
+// again; matches beyond ten replies a second are counted as skipped.
+TEST(Send, AutoReplyAnswersWhatArrivesOnceEach)
+{
+    const struct {
+        const char* mode;
+        const char* match;
+        const char* reply;
+        std::vector<std::string> pieces;
+        std::string sent;
+        const char* said;  // the send part afterwards; null: not looked at
+    } cases[] = {
+        {"modem", "ping", "ping", {"pi", "ng"}, "ping\r", nullptr},
+        {"silent", "\\x02?", "\\x06{sum8}", {"\x02", "?"}, "\x06\x06\r", nullptr},
+        {"silent", "x", "y", {"xxxxxxxxxxxx"}, "y\ry\ry\ry\ry\ry\ry\ry\ry\ry\r",
+         "Auto reply: 2 skipped"},
+    };
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        when_window_opens(WindowQuery{"#32770", "Auto reply", dialog}, fill_auto_reply);
+        main_dialog.settings_changed = 0;
+        command(dialog, IDM_AUTO_REPLY_RULES);
+        ASSERT_TRUE(window_was_driven());
+        EXPECT_TRUE(refused_field_focused);
+        EXPECT_STREQ("ping", main_dialog.settings().auto_reply.reply[0]);
+        EXPECT_EQ(1, main_dialog.settings_changed);
+        command(dialog, IDM_AUTO_REPLY);
+        EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
+                  GetMenuState(main_dialog.menu(), IDM_AUTO_REPLY, MF_BYCOMMAND) & MF_CHECKED);
+        command(dialog, IDM_VIEW_LINES);
+        DWORD replied_at = GetTickCount() - 1000;
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            const auto& c = cases[i];
+            // The last case's replies leave the rate's one-second window.
+            pump_until([&] { return GetTickCount() - replied_at > 1000; }, 2000);
+            AutoReplySettings& rules = main_dialog.settings().auto_reply;
+            lstrcpyA(rules.match[0], c.match);
+            lstrcpyA(rules.reply[0], c.reply);
+            main_dialog.responder().show_settings();
+            ASSERT_TRUE(device.set_mode(1, c.mode));
+            device.clear(1);
+            command(dialog, IDM_CLEAR_RECEIVED);
+            for (const std::string& piece : c.pieces) {
+                ASSERT_TRUE(device.send_bytes(1, piece)) << device.last_reply();
+                wait_for_ticks(2, 3000);
+            }
+            EXPECT_EQ(c.sent, wait_for_received(device, c.sent.size(), 3000)) << "case " << i;
+            replied_at = GetTickCount();
+            // The modem's echo and its OK have come back and been read.
+            if (!strcmp(c.mode, "modem"))
+                EXPECT_TRUE(pump_until([&] {
+                    std::vector<std::string> lines = list_lines(dialog);
+                    return !lines.empty() && lines.back() == "OK";
+                }, 3000)) << "case " << i;
+            wait_for_ticks(2, 3000);
+            EXPECT_EQ(c.sent, device.received(1)) << "case " << i << ": replied again";
+            if (c.said)
+                EXPECT_EQ(c.said, send_part()) << "case " << i;
+        }
+        command(dialog, IDM_AUTO_REPLY);
+        EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_AUTO_REPLY, MF_BYCOMMAND) & MF_CHECKED);
+        device.clear(1);
+        ASSERT_TRUE(device.send_bytes(1, "x"));
+        wait_for_ticks(3, 3000);
+        EXPECT_EQ("", device.received(1)) << "replied while off";
+        main_dialog.settings_changed = 0;
+    });
+    main_dialog.settings().auto_reply = AutoReplySettings{};
+    main_dialog.responder().show_settings();
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
         {IDM_VIEW_LINES, false, {std::string("\x1b[1m\t\0\x7f\n", 8)}, "[<1B>[1m\t<00><7F>]"},
         {IDM_VIEW_LINES, false, {"caf\xc3\xa9 \xe2\x82", "\xac \xe9\n"}, "[caf\xc3\xa9 \xe2\x82\xac <E9>]"},
         {IDM_VIEW_AS_RECEIVED, false, {"caf\xe9"}, "[caf\xc3\xa9]"},
-        {IDM_VIEW_HEX, false, {std::string("\0A\xff", 3), "B"}, "[00 41 FF][42]"},
+        {IDM_VIEW_HEX, false, {std::string("\0A\xff", 3), "B"}, "[00000000  00 41 FF][00000003  42]"},
         {IDM_VIEW_LINES, true, {"AT\r\n", "OK"}, "[dd:dd:dd.ddd AT][dd:dd:dd.ddd OK]"},
     };
     DeviceClient device;
@@ -198,7 +198,7 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
         ASSERT_TRUE(main_dialog.receiver().start_capture(L"Z:\\dev\\full"));
         command(dialog, IDM_CLEAR_RECEIVED);
         send_pieces(device, dialog, {"AB"});
-        EXPECT_EQ("[41 42]", shown(dialog)) << "received bytes lost with the capture";
+        EXPECT_EQ("[00000000  41 42]", shown(dialog)) << "received bytes lost with the capture";
         EXPECT_EQ("Capture stopped: could not write full", status_text(2));
         EXPECT_FALSE(main_dialog.receiver().capture().active());
     });
@@ -438,18 +438,23 @@ TEST(ViewMenu, CopyPutsTheSelectedLinesOnTheClipboard)
     });
 }
 
-TEST(ViewMenu, LineEndsAndEscapesShapeWhatIsSent)
+TEST(ViewMenu, LineEndsEscapesAndHexShapeWhatIsSent)
 {
     struct Case {
         int line_end;
-        bool escapes, upper;
+        bool escapes, upper, hex;
         const char* typed;
         std::string sent;
     } cases[] = {
-        {IDC_SEND_CRLF, false, false, "x", "x\r\n"},
-        {IDC_SEND_NONE, false, false, "x\\r", "x\\r"},
-        {IDC_SEND_CR, true, false, "a\\tb\\\\\\q", "a\tb\\\\q\r"},
-        {IDC_SEND_LF, true, true, "at\\r\\x00\\xff", std::string("AT\r\0\xff\n", 6)},
+        {IDC_SEND_CRLF, false, false, false, "x", "x\r\n"},
+        {IDC_SEND_NONE, false, false, false, "x\\r", "x\\r"},
+        {IDC_SEND_NONE, false, false, false, "a{sum8}", "a{sum8}"},
+        {IDC_SEND_CR, true, false, false, "a\\tb\\\\\\q", "a\tb\\\\q\r"},
+        {IDC_SEND_CR, true, false, false, "AB{sum8}", "AB\x83\r"},
+        {IDC_SEND_LF, true, true, false, "at\\r\\x00\\xff", std::string("AT\r\0\xff\n", 6)},
+        {IDC_SEND_LF, false, true, true, "41 0d0A", "A\r\n"},
+        {IDC_SEND_LF, true, true, true, "01 03 00 00 00 0a {crc16modbus}",
+         std::string("\x01\x03\0\0\0\x0A\xC5\xCD", 8)},
     };
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
@@ -459,13 +464,24 @@ TEST(ViewMenu, LineEndsAndEscapesShapeWhatIsSent)
             click(dialog, c.line_end);
             if (c.escapes != (main_dialog.settings().view.escapes == 1))
                 click(dialog, IDC_ESCAPES);
+            if (c.hex != (main_dialog.settings().view.hex == 1))
+                click(dialog, IDC_HEX);
             main_dialog.settings().upper = c.upper;
             SetWindowTextA(command_combo.hwnd, c.typed);
             command(dialog, IDC_SEND);
             EXPECT_EQ(c.sent, wait_for_received(device, c.sent.size(), 3000)) << "case " << i;
             EXPECT_EQ(IsDlgButtonChecked(dialog, c.line_end), BST_CHECKED) << "case " << i;
+            EXPECT_EQ(!c.hex, !!IsWindowEnabled(GetDlgItem(dialog, IDC_SEND_CR))) << "case " << i;
+            EXPECT_EQ(!c.hex, !!IsWindowEnabled(GetDlgItem(dialog, IDC_SEND_NONE))) << "case " << i;
         }
-        EXPECT_EQ("AT\\R\\X00\\XFF", history(dialog)[0]) << "the history keeps the text as typed";
+        // Hex pairs get no capitals; the history keeps each text as typed.
+        std::vector<std::string> kept = history(dialog);
+        ASSERT_GE(kept.size(), 3u);
+        EXPECT_EQ("01 03 00 00 00 0a {crc16modbus}", kept[0]);
+        EXPECT_EQ("41 0d0A", kept[1]);
+        EXPECT_EQ("AT\\R\\X00\\XFF", kept[2]);
+        click(dialog, IDC_HEX);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SEND_CR))) << "Hex unchecked";
     });
 }
 

@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char* bytes = reinterpret_cast<const char*>(data);
     static PlotColumns columns;
     int width = size ? data[size - 1] % 40 + 1 : 1;
-    reader.feed(bytes, static_cast<int>(split), samples);
+    reader.feed(bytes, static_cast<int>(split), samples, 7);
     columns.rebuild(samples, samples.first(), samples.end(), width);
-    reader.feed(bytes + split, static_cast<int>(size - split), samples);
+    reader.feed(bytes + split, static_cast<int>(size - split), samples, 9);
     columns.follow(samples);
     if (columns.count() > width || columns.end() != samples.end())
         abort();

@@ -136,8 +136,13 @@ TEST_F(CommandLineRun, TheKeptCaptureStartsWithTheProgramAndWhenThePortOpens)
 
 TEST_F(CommandLineRun, AnUnknownArgumentShowsTheUsageOnceAndNamesNothing)
 {
-    const wchar_t* lines[] = {
-        L"Quorvex.exe COM7 /bogus", L"Quorvex.exe 115200 COM7", L"Quorvex.exe COM7 9N1",
+    const struct {
+        const wchar_t* line;
+        const char* named;  // the argument the box names
+    } lines[] = {
+        {L"Quorvex.exe COM7 /bogus", "/bogus"},
+        {L"Quorvex.exe 115200 COM7", "COM7"},  // the port comes first
+        {L"Quorvex.exe COM7 9N1", "9N1"},
     };
     for (size_t i = 0; i < sizeof lines / sizeof lines[0]; ++i) {
         named_on_command_line = CommandLine{};
@@ -151,18 +156,29 @@ TEST_F(CommandLineRun, AnUnknownArgumentShowsTheUsageOnceAndNamesNothing)
             box_text = text;
             PostMessageA(window, WM_COMMAND, IDOK, 0);
         });
-        read_command_line(lines[i]);
+        read_command_line(lines[i].line);
         EXPECT_TRUE(window_was_driven()) << "case " << i << ": no message box";
-        EXPECT_EQ(0u, box_text.find("Quorvex.exe [COMn] [rate] [frame]")) << "case " << i << ": "
-                                                                           << box_text;
+        EXPECT_EQ(0u, box_text.find(std::string("Unknown argument: ") + lines[i].named))
+            << "case " << i << ": " << box_text;
+        EXPECT_NE(std::string::npos, box_text.find("Quorvex.exe [COMn] [rate] [frame]"))
+            << "case " << i << ": " << box_text;
         EXPECT_EQ(0, named_on_command_line.port) << "case " << i;
         EXPECT_EQ(0, named_on_command_line.baud) << "case " << i;
     }
-    // Nothing named: the title is the program's name alone.
+    // Nothing named: the title is the program's name alone, and no port
+    // opens (the settings file's may be another window's).
     char title[64] = {};
-    run_main_window([&](HWND dialog) { GetWindowTextA(dialog, title, sizeof title); },
-                    WindowStart::settings_file);
+    bool opened = true;
+    run_main_window(
+        [&](HWND dialog) {
+            GetWindowTextA(dialog, title, sizeof title);
+            wait_for_ticks(3, 3000);
+            opened = serial_channel.is_open || main_dialog.session().state() != PortState::closed;
+        },
+        WindowStart::settings_file);
     EXPECT_STREQ("Quorvex", title);
+    EXPECT_FALSE(opened) << "a port opened after a refused command line";
+    command_line_refused = false;
 }
 
 }  // namespace

@@ -172,7 +172,7 @@ TEST_F(WriterTest, ASaveThatFailsLeavesTheOldFileWhole)
 {
     const std::string old_text = "[Port Settings]\r\nComm=3\r\n[Old commands]\r\nATI\r\n";
     std::string path = path_of("Quorvex.ini");
-    std::string temporary = path + ".tmp";
+    std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
     // Another program's handle without sharing, held while the save runs.
     static HANDLE holder;
     struct Case {
@@ -217,6 +217,35 @@ TEST_F(WriterTest, ASaveThatFailsLeavesTheOldFileWhole)
         EXPECT_EQ(c.at_temporary, what_is_at(temporary)) << "case " << i << ": " << c.what;
         c.undo(path, temporary);
         EXPECT_EQ(old_text, read_file(path)) << "case " << i << ": " << c.what;
+    }
+}
+
+DWORD WINAPI release_after_half_a_second(LPVOID handle)
+{
+    Sleep(500);
+    CloseHandle(static_cast<HANDLE>(handle));
+    return 0;
+}
+
+// A file another program holds for a moment (a backup or sync tool) is
+// waited for: the save goes through once it lets go.
+TEST_F(WriterTest, AFileHeldForAMomentIsWaitedFor)
+{
+    std::string path = path_of("Quorvex.ini");
+    const std::string names[] = {path, path + "." + std::to_string(GetCurrentProcessId()) + ".tmp"};
+    for (const std::string& held : names) {
+        ASSERT_TRUE(write_file(path, "old"));
+        HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, holder) << held;
+        HANDLE releaser = CreateThread(nullptr, 0, release_after_half_a_second, holder, 0, nullptr);
+        ASSERT_NE(nullptr, releaser);
+        ASSERT_EQ(1, writer.begin(4000, 4000));
+        writer.write_line("new");
+        EXPECT_EQ(1, writer.write_to_file(wide(path).c_str())) << held << " held";
+        WaitForSingleObject(releaser, INFINITE);
+        CloseHandle(releaser);
+        EXPECT_EQ("new\r\n", read_file(path)) << held << " held";
     }
 }
 

@@ -272,6 +272,10 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         {"", "Escapes=1\r\nView=Hex\r\nTime=1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
          "Escapes=1\r\nView=Hex\r\nTime=1\r\n"},
         {"", "View=lines\r\nTime=0\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", "View=Lines\r\n"},
+        {"", "View=Hex\r\nHex=1\r\nEscapes=1\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "Escapes=1\r\nHex=1\r\nView=Hex\r\n"},
+        {"", "Hex=0\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "hex=yes\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "Window=-8,20,700,460\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
          "Window=-8,20,700,460\r\n"},
         {"", "Window=1,2,3\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
@@ -331,8 +335,9 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
     }
 }
 
-// The pacing, the repeat's period and the macros: read when valid, written
-// after the other keys and in a section of their own only when set.
+// The pacing, the repeat's period, the macros and the automatic replies:
+// read when valid, written after the other keys and in sections of their
+// own only when set.
 TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSet)
 {
     struct Case {
@@ -354,6 +359,13 @@ TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSe
         {"", "[Macros]\r\nF12=ATZ\\r\r\nf1=AT+CSQ\r\nF13=no\r\n", 0, 0, 1000, "AT+CSQ",
          "ATZ\\r", "", "[Macros]\r\nF1=AT+CSQ\r\nF12=ATZ\\r\r\n"},
         {"", "[Macros]\r\nF1=\r\n", 0, 0, 1000, "", "", "", ""},
+        {"", "[Auto Reply]\r\nOn=1\r\nMatch1=login:\r\nReply1=root\r\n", 0, 0, 1000, "", "",
+         "", "[Auto Reply]\r\nOn=1\r\nMatch1=login:\r\nReply1=root\r\n"},
+        {"", "[auto reply]\r\nreply8=\\x06{sum8}\r\nmatch8=\\x05\r\nOn=0\r\n", 0, 0, 1000, "",
+         "", "", "[Auto Reply]\r\nMatch8=\\x05\r\nReply8=\\x06{sum8}\r\n"},
+        {"", "[Auto Reply]\r\nOn=0\r\nMatch9=x\r\nMatch1=\r\n", 0, 0, 1000, "", "", "", ""},
+        {"", "[Macros]\r\nF1=A\r\n[Auto Reply]\r\nOn=yes\r\nReply2=\\x06\r\n", 0, 0, 1000, "A",
+         "", "", "[Macros]\r\nF1=A\r\n[Auto Reply]\r\nReply2=\\x06\r\n"},
     };
     const auto file = [](const char* misc_keys, const char* macros) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
@@ -375,6 +387,7 @@ TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSe
             << "case " << i;
     }
     window.settings().send = SendSettings{};
+    window.settings().auto_reply = AutoReplySettings{};
 }
 
 }  // namespace

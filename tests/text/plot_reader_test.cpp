@@ -8,15 +8,19 @@
 
 namespace {
 
-// Rows joined by '|' instead of CR LF, for short expectations.
+// Rows joined by '|' instead of CR LF, for short expectations, without the
+// time column (TheExampleLines looks at that).
 std::string rows(const PlotSamples& samples)
 {
     std::string text = csv_text(samples);
     std::string joined;
-    for (size_t i = 0; i < text.size(); ++i) {
+    // Each row from after its first comma to its end.
+    for (size_t i = text.find(',') + 1; i < text.size(); ++i) {
         if (text.compare(i, 2, "\r\n") == 0) {
             joined += '|';
-            ++i;
+            i = text.find(',', i);
+            if (i == std::string::npos)
+                break;
         } else {
             joined += text[i];
         }
@@ -28,7 +32,7 @@ std::string fed(const std::string& bytes)
 {
     PlotSamples samples;
     PlotReader reader;
-    reader.feed(bytes.data(), static_cast<int>(bytes.size()), samples);
+    reader.feed(bytes.data(), static_cast<int>(bytes.size()), samples, 0);
     return rows(samples);
 }
 
@@ -93,32 +97,45 @@ TEST(PlotReader, LinesSplitAcrossReadsAndTheViewDoNotMatter)
     PlotReader reader;
     const char* pieces[] = {"te", "mp:2", "1.5\r", "\nhum", ":48\r", "\n"};
     for (const char* piece : pieces)
-        reader.feed(piece, static_cast<int>(strlen(piece)), samples);
+        reader.feed(piece, static_cast<int>(strlen(piece)), samples, 0);
     EXPECT_EQ("sample,temp,hum|1,21.5,|2,,48|", rows(samples));
-    reader.feed("5", 1, samples);
+    reader.feed("5", 1, samples, 0);
     reader.reset();
-    reader.feed("6\n", 2, samples);
+    reader.feed("6\n", 2, samples, 0);
     EXPECT_EQ(3u, samples.end()) << "a reset forgets the line in progress";
     EXPECT_STREQ("6", samples.newest[2]);
 }
 
-TEST(PlotCsv, TheExampleLines)
+// The first column is when each line arrived, in ms since the first sample:
+// a line takes the time of the bytes that end it, whatever the clock's
+// start, and across the clock's wrap.
+TEST(PlotCsv, TheExampleLinesWithTheirTimes)
 {
+    struct Piece {
+        const char* bytes;
+        uint32_t time;
+    } pieces[] = {
+        {"temp:21.5,hum: 48\r\ntemp:22,", 0xfffffff0u},
+        {"hum:47.25\r\nboot text\r\n", 0xfffffffau},
+        {"temp=-3.5 hum=46\r\n", 0x20u},
+    };
     PlotSamples samples;
     PlotReader reader;
-    const char text[] = "temp:21.5,hum: 48\r\ntemp:22,hum:47.25\r\nboot text\r\ntemp=-3.5 hum=46\r\n";
-    reader.feed(text, sizeof text - 1, samples);
-    EXPECT_EQ("sample,temp,hum\r\n1,21.5,48\r\n2,22,47.25\r\n3,-3.5,46\r\n", csv_text(samples));
+    for (const Piece& piece : pieces)
+        reader.feed(piece.bytes, static_cast<int>(strlen(piece.bytes)), samples, piece.time);
+    EXPECT_EQ("ms,sample,temp,hum\r\n0,1,21.5,48\r\n10,2,22,47.25\r\n48,3,-3.5,46\r\n",
+              csv_text(samples));
     samples.clear();
-    reader.feed("7\n", 2, samples);
-    EXPECT_EQ("sample,1\r\n1,7\r\n", csv_text(samples)) << "numbering starts again after a clear";
+    reader.feed("7\n8\n", 4, samples, 5000);
+    EXPECT_EQ("ms,sample,1\r\n0,1,7\r\n0,2,8\r\n", csv_text(samples))
+        << "numbering and times start again after a clear";
 }
 
 TEST(PlotCsv, AFailedWriteStopsTheFile)
 {
     PlotSamples samples;
     for (int i = 0; i < 2000; ++i)
-        read_plot_line("123456,7", 8, samples);
+        read_plot_line("123456,7", 8, samples, 0);
     int calls = 0;
     auto refuse = [](void* context, const char*, int) {
         ++*static_cast<int*>(context);

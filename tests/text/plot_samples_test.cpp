@@ -13,9 +13,9 @@
 
 namespace {
 
-void add_line(PlotSamples& samples, const std::string& line)
+void add_line(PlotSamples& samples, const std::string& line, uint32_t time_ms = 0)
 {
-    read_plot_line(line.data(), static_cast<int>(line.size()), samples);
+    read_plot_line(line.data(), static_cast<int>(line.size()), samples, time_ms);
 }
 
 }  // namespace
@@ -34,12 +34,14 @@ TEST(PlotSamples, KeepsTheNewestAtItsLimit)
     PlotSamples samples;
     samples.set_capacity(100);
     for (int n = 1; n <= 250; ++n)
-        add_line(samples, n % 3 ? "a:" + std::to_string(n) : "b:" + std::to_string(n) + "e0");
+        add_line(samples, n % 3 ? "a:" + std::to_string(n) : "b:" + std::to_string(n) + "e0",
+                 static_cast<uint32_t>(1000 + 10 * n));
     EXPECT_EQ(150u, samples.first());
     EXPECT_EQ(250u, samples.end());
     std::string csv = csv_text(samples);
-    EXPECT_EQ(0u, csv.find("sample,a,b\r\n151,151,\r\n152,152,\r\n153,,153e0\r\n")) << csv.substr(0, 60);
-    EXPECT_EQ(csv.size() - 12, csv.rfind("\r\n250,250,\r\n")) << csv.substr(csv.size() - 40);
+    EXPECT_EQ(0u, csv.find("ms,sample,a,b\r\n1500,151,151,\r\n1510,152,152,\r\n1520,153,,153e0\r\n"))
+        << csv.substr(0, 70);
+    EXPECT_EQ(csv.size() - 17, csv.rfind("\r\n2490,250,250,\r\n")) << csv.substr(csv.size() - 40);
     EXPECT_EQ(101u, static_cast<size_t>(std::count(csv.begin(), csv.end(), '\n')));
     EXPECT_EQ(250.0f, samples.point(0, 249).value);
     EXPECT_STREQ("249e0", samples.newest[1]);
@@ -53,7 +55,7 @@ TEST(PlotSamples, ValuesOutOfRangeAreDrawnAtTheEdge)
     EXPECT_EQ(-3.4e38f, samples.point(1, 0).value);
     EXPECT_EQ(0.0f, samples.point(2, 0).value);
     EXPECT_EQ(0.0f, samples.point(3, 0).value);
-    EXPECT_EQ("sample,1,2,3,4\r\n1,1e999,-1e999,1e-999,0e999\r\n", csv_text(samples));
+    EXPECT_EQ("ms,sample,1,2,3,4\r\n0,1,1e999,-1e999,1e-999,0e999\r\n", csv_text(samples));
 }
 
 TEST(PlotNumber, Values)
