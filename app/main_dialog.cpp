@@ -60,8 +60,7 @@ int MainDialog::on_init_dialog()
         wsprintfA(title, "Quorvex - COM%d", named_on_command_line.port);
     SetWindowTextA(hwnd, title);
     apply_named_port(port_setup_dialog.settings);
-    if (capture_on_command_line[0])
-        receive_pane_.start_capture(capture_on_command_line);
+    receive_pane_.start_first_capture(capture_on_command_line);
     settings_.port = port_setup_dialog.settings;
     send_panel_.take_history();
     store_.remember_base(settings_);
@@ -382,6 +381,7 @@ void MainDialog::show_port_state()
             connection_light.set_open();
             set_status("Port is open");
             set_named_line_signals();
+            receive_pane_.port_opened();
         }
         if (session_.failure() == OpenFailure::none) {
             const DCB& line = serial_channel.applied_line;

@@ -1,8 +1,11 @@
 #include "app/receive_pane.h"
 #include <commctrl.h>
 #include "framework/dpi.h"
+#include "app/capture_options_dialog.h"
+#include "app/program_objects.h"
 #include "framework/file_dialog.h"
 #include "resources/resource_ids.h"
+#include "serial/line_settings.h"
 
 namespace {
 
@@ -118,6 +121,7 @@ void ReceivePane::take(const char* bytes, int count)
 void ReceivePane::add_received_line(const char* text)
 {
     char kind = view_.mode() == ReceiveMode::as_received ? code_page_text : utf8_text;
+    capture_.line_added(text, kind == utf8_text);
     int length = lstrlenA(text);
     if (!lines_.add(text, length, kind)) {
         int drop = lines_.count() / 10 + 1;
@@ -132,6 +136,7 @@ void ReceivePane::add_received_line(const char* text)
 void ReceivePane::replace_newest_line(const char* text)
 {
     char kind = view_.mode() == ReceiveMode::as_received ? code_page_text : utf8_text;
+    capture_.line_replaced(text, kind == utf8_text);
     if (lines_.replace_newest(text, lstrlenA(text), kind))
         ++lines_added_;
 }
@@ -265,6 +270,7 @@ int ReceivePane::view_command(int id)
         break;
     case IDM_CAPTURE:        choose_capture_file(); break;
     case IDM_STOP_CAPTURE:   capture_.stop(); break;
+    case IDM_CAPTURE_OPTIONS: run_capture_options(); break;
     case IDM_COPY:           copy_selected_lines(); break;
     case IDM_CLEAR_RECEIVED: clear(); break;
     default:                 return 0;
@@ -281,16 +287,51 @@ void ReceivePane::update_menu()
     EnableMenuItem(menu_, IDM_STOP_CAPTURE, capture_.active() ? MF_ENABLED : MF_GRAYED);
 }
 
-int ReceivePane::start_capture(const wchar_t* path)
+// %p names the port the settings choose, the one that opens.
+int ReceivePane::start_capture(const wchar_t* pattern)
 {
-    int started = capture_.start(path);
+    int started = capture_.start(pattern, port_number_for(port_setup_dialog.settings));
     update_menu();
     return started;
 }
 
+void ReceivePane::start_first_capture(const wchar_t* named)
+{
+    if (named[0])
+        start_capture(named);
+    else if (settings_.capture.automatic && settings_.capture.pattern[0])
+        start_capture(settings_.capture.pattern);
+}
+
+void ReceivePane::port_opened()
+{
+    if (settings_.capture.automatic && settings_.capture.pattern[0] && !capture_.active())
+        start_capture(settings_.capture.pattern);
+}
+
+// The name suggested is the port and the time now; the name chosen may hold
+// the pattern's % codes itself.
 void ReceivePane::choose_capture_file()
 {
+    wchar_t suggested[MAX_PATH];
+    capture_.expand(L"%p_%Y-%m-%d_%H%M%S.log", port_number_for(port_setup_dialog.settings),
+                    suggested);
     wchar_t path[MAX_PATH];
-    if (choose_file(dialog_, path, true))
-        capture_.start(path);
+    if (choose_new_file(dialog_, path, suggested, settings_.capture.append == 0,
+                        L"Log files (*.log)\0*.log\0Text files (*.txt)\0*.txt\0"
+                        L"All files\0*.*\0",
+                        L"log"))
+        capture_.start(path, port_number_for(port_setup_dialog.settings));
+}
+
+// The capture running or last started is the one offered to start with the
+// program, else the one kept.
+void ReceivePane::run_capture_options()
+{
+    const wchar_t* pattern =
+        capture_.pattern()[0] ? capture_.pattern() : settings_.capture.pattern;
+    wchar_t shown[MAX_PATH];
+    lstrcpynW(shown, pattern, MAX_PATH);
+    if (run_capture_options_dialog(dialog_, settings_.capture, shown))
+        changes_.mark_settings_changed();
 }

@@ -16,7 +16,7 @@
 class ReceivePane : private ReceiveSink {
 public:
     ReceivePane(StatusBar& status, ViewSettings& settings, SettingsChanges& changes)
-        : capture_(status), settings_(settings), changes_(changes)
+        : capture_(status, settings.capture), settings_(settings), changes_(changes)
     {
     }
     ReceivePane(const ReceivePane&) = delete;
@@ -26,12 +26,19 @@ public:
     HWND list() const { return list_; }
     // The view and time stamps as the settings say.
     void show_settings();
-    // As received, Lines, Hex, Time stamps, Capture, Stop capture, Copy,
-    // Clear received; 0 for any other command.
+    // As received, Lines, Hex, Time stamps, Capture, Stop capture, Capture
+    // options, Copy, Clear received; 0 for any other command.
     int view_command(int id);
     void update_menu();
-    // Starts a capture to `path` (the menu's, or the command line's).
-    int start_capture(const wchar_t* path);
+    // Starts a capture to the files `pattern` names (the menu's, the command
+    // line's or the one kept in the settings).
+    int start_capture(const wchar_t* pattern);
+    // At start: the command line's capture when it names one, else the one
+    // the settings start with the program.
+    void start_first_capture(const wchar_t* named);
+    // The port opened after it was closed: the capture that starts with the
+    // program starts again when none is running.
+    void port_opened();
     // The column fills the list but for a vertical scroll bar's room.
     void fit_column();
     void set_max_lines(int lines) { max_lines_ = lines; }
@@ -62,6 +69,7 @@ private:
     void keep_held_lines(int dropped);
 
     void choose_capture_file();
+    void run_capture_options();
 
     HWND dialog_ = nullptr;
     HMENU menu_ = nullptr;

@@ -10,3 +10,9 @@
 // the user cancelled.
 int choose_file(HWND owner, wchar_t* path, bool save, const wchar_t* filter = nullptr,
                 const wchar_t* default_extension = nullptr);
+
+// Save As for a name whose folders may not exist yet (the caller makes
+// them), starting with the name `suggested` in the box; it asks before
+// overwriting only when `ask_to_replace`. Otherwise as choose_file.
+int choose_new_file(HWND owner, wchar_t* path, const wchar_t* suggested, bool ask_to_replace,
+                    const wchar_t* filter, const wchar_t* default_extension);

@@ -9,6 +9,7 @@
 #define IDD_AUTO_REPLY        106
 #define IDM_PLOT_WINDOW       110
 #define IDD_Y_RANGE           111
+#define IDD_CAPTURE_OPTIONS   120
 #define IDD_SELECT_PORT       21999
 
 /* Main window controls */
@@ -31,6 +32,14 @@
 #define IDC_HEX               22005
 #define IDC_STATUS_BAR        50000
 #define IDC_SEND_PROGRESS     50001
+
+/* Capture options dialog controls */
+#define IDC_CAPTURE_LIMIT     1120
+#define IDC_CAPTURE_DAILY     1121
+#define IDC_CAPTURE_APPEND    1122
+#define IDC_CAPTURE_AS_SHOWN  1123
+#define IDC_CAPTURE_AUTO      1124
+#define IDC_CAPTURE_PATTERN   1125
 
 /* Y range dialog controls */
 #define IDC_Y_BOTTOM          1101
@@ -65,6 +74,7 @@
 #define IDM_AUTO_REPLY_RULES  40036
 #define IDM_AUTO_REPLY        40037
 #define IDM_PLOT_SAVE_CSV     40041
+#define IDM_CAPTURE_OPTIONS   40056
 #define IDM_PLOT_PAUSE        40042
 #define IDM_PLOT_Y_RANGE      40043
 #define IDM_ABOUT             65535

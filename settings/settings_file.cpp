@@ -92,6 +92,7 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
         parse_window(value, view.window, view.window_dpi))
         view.has_window = 1;
     load_plot_settings(reader, view.plot);
+    load_capture_settings(reader, view.capture);
 }
 
 void write_view_settings(IniWriter& writer, const ViewSettings& view)
@@ -110,6 +111,7 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
         writer.write_text("Window", rect);
     }
     write_plot_settings(writer, view.plot);
+    write_capture_settings(writer, view.capture);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 #include "serial/port_settings.h"
+#include "settings/capture_settings.h"
 #include "settings/plot_settings.h"
 #include "settings/send_settings.h"
 
@@ -29,7 +30,8 @@ const int32_t default_max_lines = 100000;
 const int32_t min_max_lines = 100;
 const int32_t max_max_lines = 10000000;
 
-// The options of the receive view, the line end and the window's place.
+// The options of the receive view, the line end, the window's place, the
+// plot and the capture.
 // Each is saved only when it is not its default.
 struct ViewSettings {
     int32_t line_end = 0;  // 0: SendChar decides, 1: "CRLF", 2: "None"
@@ -42,6 +44,7 @@ struct ViewSettings {
     int32_t window_dpi = 0;  // the scale `window` was taken at; 0 unknown
     int32_t maximized = 0;
     PlotSettings plot;
+    CaptureSettings capture;
 };
 
 // Reads a window's place "left,top,right,bottom" and an optional ",dpi" (0

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
@@ -200,6 +201,204 @@ TEST(ViewMenu, CaptureKeepsEveryByteAndAFailedWriteEndsIt)
         EXPECT_EQ("[00000000  41 42]", shown(dialog)) << "received bytes lost with the capture";
         EXPECT_EQ("Capture stopped: could not write full", status_text(2));
         EXPECT_FALSE(main_dialog.receiver().capture().active());
+    });
+    remove_tree(folder);
+}
+
+// The clock the capture names and rotates its files by, in the tests.
+CaptureTime test_time = {2026, 12, 9, 11, 5, 12};
+void test_clock(CaptureTime& now) { now = test_time; }
+
+// A file's text with every digit as 'd', for lines with time stamps.
+std::string digits_hidden(std::string text)
+{
+    for (char& c : text)
+        if (c >= '0' && c <= '9')
+            c = 'd';
+    return text;
+}
+
+// The options, the file there before, what the device sends (from piece
+// `next_day_from` on, the clock says the next day has begun) and the files
+// the capture leaves, named from "cap_%p_%Y-%m-%d.log" in a folder still to
+// be made; their bytes joined are what was sent, or the lines as shown.
+TEST(ViewMenu, CaptureFilesRotateByTheirSizeAndDay)
+{
+    struct Case {
+        const char* what;
+        uint64_t limit;
+        bool daily, append, as_shown, stamps;
+        const char* before;  // in the first file's place, or null
+        std::vector<std::string> pieces;
+        int next_day_from;
+        std::vector<std::pair<const char*, std::string>> files;
+        const char* status;
+    } cases[] = {
+        {"split exactly at the limit", 100, false, false, false, false, nullptr,
+         {std::string(70, 'a'), std::string(186, 'b')}, -1,
+         {{"cap_COM1_2026-12-09.log", std::string(70, 'a') + std::string(30, 'b')},
+          {"cap_COM1_2026-12-09-2.log", std::string(100, 'b')},
+          {"cap_COM1_2026-12-09-3.log", std::string(56, 'b')}},
+         "Capture: cap_COM1_2026-12-09-3.log, 56 bytes"},
+        {"no limit, replacing", 0, false, false, false, false, "old text\r\n", {"new", "er"}, -1,
+         {{"cap_COM1_2026-12-09.log", "newer"}}, "Capture: cap_COM1_2026-12-09.log, 5 bytes"},
+        {"appending", 0, false, true, false, false, "old text\r\n", {"new", "er"}, -1,
+         {{"cap_COM1_2026-12-09.log", "old text\r\nnewer"}},
+         "Capture: cap_COM1_2026-12-09.log, 5 bytes"},
+        {"appending to a file at the limit", 10, false, true, false, false, "old text\r\n",
+         {"0123456789"}, -1,
+         {{"cap_COM1_2026-12-09.log", "old text\r\n"}, {"cap_COM1_2026-12-09-2.log", "0123456789"}},
+         "Capture: cap_COM1_2026-12-09-2.log, 10 bytes"},
+        {"a new day", 0, true, false, false, false, nullptr, {"late\n", "early\n"}, 1,
+         {{"cap_COM1_2026-12-09.log", "late\n"}, {"cap_COM1_2026-12-10.log", "early\n"}},
+         "Capture: cap_COM1_2026-12-10.log, 6 bytes"},
+        {"lines as shown, never split", 20, false, false, true, false, nullptr,
+         {"1111\n2222\n33", "33\n4444\r\n5555"}, -1,
+         {{"cap_COM1_2026-12-09.log", "1111\r\n2222\r\n3333\r\n"},
+          {"cap_COM1_2026-12-09-2.log", "4444\r\n5555\r\n"}},
+         "Capture: cap_COM1_2026-12-09-2.log, 6 bytes"},
+        {"lines as shown with stamps and colours", 0, false, false, true, true, nullptr,
+         {"\x1b[31mERR\x1b[0m ok\r\n", "caf\xc3\xa9\r\n> "}, -1,
+         {{"cap_COM1_2026-12-09.log",
+           "dd:dd:dd.ddd ERR ok\r\ndd:dd:dd.ddd caf\xc3\xa9\r\ndd:dd:dd.ddd > \r\n"}},
+         "Capture: cap_COM1_2026-12-09.log, 41 bytes"},
+    };
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        CaptureFile& capture = main_dialog.receiver().capture();
+        CaptureSettings& options = main_dialog.settings().view.capture;
+        capture.set_clock(test_clock);
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            const Case& c = cases[i];
+            std::string folder = make_temp_folder("rotate");
+            test_time = CaptureTime{2026, 12, 9, 23, 59, 59};
+            options.size_limit = c.limit;
+            options.daily = c.daily;
+            options.append = c.append;
+            options.as_shown = c.as_shown;
+            command(dialog, c.as_shown ? IDM_VIEW_LINES : IDM_VIEW_HEX);
+            command(dialog, IDM_CLEAR_RECEIVED);
+            if (c.stamps != (main_dialog.settings().view.time == 1))
+                command(dialog, IDM_TIME_STAMPS);
+            main_dialog.receiver().view().set_colours(c.stamps);
+            if (c.before) {
+                CreateDirectoryA((folder + "logs").c_str(), nullptr);
+                ASSERT_TRUE(write_file(folder + "logs\\" + c.files[0].first, c.before));
+            }
+            ASSERT_TRUE(main_dialog.receiver().start_capture(
+                wide(folder + "logs\\cap_%p_%Y-%m-%d.log").c_str()))
+                << "case " << i << ": " << status_text(2);
+            for (size_t piece = 0; piece < c.pieces.size(); ++piece) {
+                if (static_cast<int>(piece) == c.next_day_from)
+                    test_time = CaptureTime{2026, 12, 10, 0, 0, 1};
+                send_pieces(device, dialog, {c.pieces[piece]});
+            }
+            EXPECT_EQ(c.status, status_text(2)) << "case " << i << ": " << c.what;
+            command(dialog, IDM_STOP_CAPTURE);
+            main_dialog.receiver().view().set_colours(false);
+            for (size_t f = 0; f < c.files.size(); ++f) {
+                std::string text = read_file(folder + "logs\\" + c.files[f].first);
+                EXPECT_EQ(c.files[f].second, c.stamps ? digits_hidden(text) : text)
+                    << "case " << i << ": " << c.what << ", " << c.files[f].first;
+            }
+            std::string next = c.files.size() == 1 ? "cap_COM1_2026-12-09-2.log"
+                                                   : "cap_COM1_2026-12-09-" +
+                                                         std::to_string(c.files.size() + 1) + ".log";
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+                      GetFileAttributesA((folder + "logs\\" + next).c_str()))
+                << "case " << i << ": " << c.what << ", one file too many";
+            remove_tree(folder);
+        }
+        options = CaptureSettings{};
+        capture.set_clock(nullptr);
+
+        // A name past MAX_PATH is refused and says so, and so is a device's.
+        std::string long_name = "C:\\" + std::string(250, 'n') + "%Y%m%d.log";
+        EXPECT_FALSE(main_dialog.receiver().start_capture(wide(long_name).c_str()));
+        EXPECT_EQ("Capture stopped: the file name is too long", status_text(2));
+        EXPECT_FALSE(capture.active());
+        // "COM1.log" would be the port itself.
+        EXPECT_FALSE(main_dialog.receiver().start_capture(L"C:\\logs\\%p.log"));
+        EXPECT_EQ("Capture stopped: COM1.log names a device", status_text(2));
+        EXPECT_FALSE(capture.active());
+    });
+}
+
+// Save As offers the port and the time as the name, and the log types; a
+// name with the pattern's codes is expanded.
+TEST(ViewMenu, CaptureSaveAsSuggestsANameAndTakesAPattern)
+{
+    std::string folder = make_temp_folder("capture_name");
+    std::string suggested;
+    std::vector<std::string> types;
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        test_time = CaptureTime{2026, 12, 9, 11, 5, 12};
+        main_dialog.receiver().capture().set_clock(test_clock);
+        when_window_opens(WindowQuery{"#32770", nullptr, dialog}, [&](HWND save) {
+            char name[MAX_PATH] = {};
+            GetDlgItemTextA(save, 0x47c, name, sizeof name);
+            if (!name[0])
+                GetDlgItemTextA(save, 0x480, name, sizeof name);
+            suggested = name;
+            types = combo_entries(GetDlgItem(save, 0x470));
+            fill_save_dialog(save, folder + "%p_%H%M.txt");
+        });
+        command(dialog, IDM_CAPTURE);
+        ASSERT_TRUE(window_was_driven()) << "Save As never came up";
+        send_pieces(device, dialog, {"abc"});
+        EXPECT_EQ("Capture: COM1_1105.txt, 3 bytes", status_text(2));
+        command(dialog, IDM_STOP_CAPTURE);
+        main_dialog.receiver().capture().set_clock(nullptr);
+    });
+    EXPECT_EQ("COM1_2026-12-09_110512.log", suggested);
+    std::string joined;
+    for (const std::string& type : types)
+        joined += "[" + type + "]";
+    EXPECT_EQ("[Log files (*.log)][Text files (*.txt)][All files]", joined);
+    EXPECT_EQ("abc", read_file(folder + "COM1_1105.txt"));
+    remove_tree(folder);
+}
+
+// The options dialog takes the settings on OK; a limit out of range keeps it
+// open. The capture running is the one kept to start with the program.
+TEST(ViewMenu, CaptureOptionsAreTakenOnOk)
+{
+    std::string folder = make_temp_folder("capture_options");
+    run_main_window([&](HWND dialog) {
+        CaptureSettings& options = main_dialog.settings().view.capture;
+        std::string shown_pattern;
+        const std::string pattern = folder + "%p_%Y.log";
+        ASSERT_TRUE(main_dialog.receiver().start_capture(wide(pattern).c_str()));
+        main_dialog.settings_changed = 0;
+        bool stayed_open = false;
+        when_window_opens(WindowQuery{"#32770", "Capture options", dialog}, [&](HWND box) {
+            char text[MAX_PATH] = {};
+            GetDlgItemTextA(box, IDC_CAPTURE_PATTERN, text, sizeof text);
+            shown_pattern = text;
+            SetDlgItemTextA(box, IDC_CAPTURE_LIMIT, "1048577");
+            SendMessageA(box, WM_COMMAND, IDOK, 0);
+            stayed_open = IsWindow(box) && IsWindowVisible(box);
+            SetDlgItemTextA(box, IDC_CAPTURE_LIMIT, "5");
+            for (int id : {IDC_CAPTURE_DAILY, IDC_CAPTURE_APPEND, IDC_CAPTURE_AS_SHOWN,
+                           IDC_CAPTURE_AUTO})
+                SendDlgItemMessageA(box, id, BM_CLICK, 0, 0);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        command(dialog, IDM_CAPTURE_OPTIONS);
+        ASSERT_TRUE(window_was_driven()) << "no options dialog";
+        EXPECT_TRUE(stayed_open) << "a limit out of range was taken";
+        EXPECT_EQ(pattern, shown_pattern);
+        EXPECT_EQ(5 * capture_mib, options.size_limit);
+        EXPECT_EQ(1, options.daily);
+        EXPECT_EQ(1, options.append);
+        EXPECT_EQ(1, options.as_shown);
+        EXPECT_EQ(1, options.automatic);
+        EXPECT_EQ(pattern, narrow(options.pattern));
+        EXPECT_EQ(1, main_dialog.settings_changed);
+        command(dialog, IDM_STOP_CAPTURE);
+        options = CaptureSettings{};
+        main_dialog.settings_changed = 0;
     });
     remove_tree(folder);
 }

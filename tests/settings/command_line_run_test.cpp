@@ -53,7 +53,7 @@ TEST_F(CommandLineRun, NamedPortAndLineHoldForThisRunAndAreNotSaved)
     DeviceClient device;
     ASSERT_TRUE(device.ping()) << device.last_reply();
     ASSERT_TRUE(write_file(file, example_file));
-    std::string capture = folder + "named capture.bin";
+    std::string capture = folder + "new\\named capture %p.bin";
     read_command_line(wide("\"C:\\Quorvex.exe\" com12 115200 8N2 /dtr:off /RTS:off \"/capture:" +
                            capture + "\"").c_str());
     ImportPatch escape("kernel32.dll", "EscapeCommFunction",
@@ -83,11 +83,55 @@ TEST_F(CommandLineRun, NamedPortAndLineHoldForThisRunAndAreNotSaved)
     EXPECT_EQ(2, line.stop);
     EXPECT_EQ("<" + std::to_string(CLRDTR) + "><" + std::to_string(CLRRTS) + ">", line_functions);
     EXPECT_TRUE(capturing) << "the named capture file was not started";
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(capture.c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesA((folder + "new\\named capture COM12.bin").c_str()))
+        << "the named capture's folder and name";
     // The file's own port and line stay; the change made in the window is saved.
     std::string expected = example_file;
     expected.insert(expected.find("[Old commands]"), "Escapes=1\r\n");
     EXPECT_EQ(expected, read_file(file));
+}
+
+// The capture kept in the settings starts with the program, and again when
+// the port opens after a close with no capture running; the settings file
+// stays as it was.
+TEST_F(CommandLineRun, TheKeptCaptureStartsWithTheProgramAndWhenThePortOpens)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    ASSERT_TRUE(device.set_mode(1, "silent")) << device.last_reply();
+    const std::string settings =
+        "[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=4\r\nStopBits=0\r\n"
+        "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\nCaptureAuto=1\r\nCapturePattern=" +
+        folder + "auto\\%p_log.txt\r\n[Old commands]\r\n";
+    ASSERT_TRUE(write_file(file, settings));
+    const std::string log = folder + "auto\\COM1_log.txt";
+    bool at_start = false, after_stop = true, after_reopen = false;
+    std::string status_after_reopen;
+    run_main_window(
+        [&](HWND dialog) {
+            at_start = main_dialog.receiver().capture().active();
+            ASSERT_TRUE(wait_for_first_open_attempt(5000));
+            command(dialog, IDM_STOP_CAPTURE);
+            command(dialog, IDM_CLOSE);
+            after_stop = main_dialog.receiver().capture().active();
+            ASSERT_TRUE(DeleteFileA(log.c_str()));
+            command(dialog, IDM_OPEN);
+            ASSERT_TRUE(wait_for_open_attempt(5000));
+            after_reopen = main_dialog.receiver().capture().active();
+            ASSERT_TRUE(device.send_bytes(1, "hi")) << device.last_reply();
+            pump_until([] { return main_dialog.receiver().capture().bytes_written() >= 2; }, 5000);
+            status_after_reopen = status_text(2);
+            SendMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
+        },
+        WindowStart::settings_file);
+    EXPECT_TRUE(at_start) << "no capture at start";
+    EXPECT_FALSE(after_stop);
+    EXPECT_TRUE(after_reopen) << "no capture when the port opened again";
+    EXPECT_EQ("Capture: COM1_log.txt, 2 bytes", status_after_reopen);
+    EXPECT_EQ("hi", read_file(log));
+    EXPECT_EQ(settings, read_file(file));
+    device.set_mode(1, "modem");
 }
 
 TEST_F(CommandLineRun, AnUnknownArgumentShowsTheUsageOnceAndNamesNothing)

@@ -295,6 +295,20 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         {"", "WindowMax=0\r\nWindow=1,2,30,40,-96\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "WindowMax=yes\r\nWindow=1,2,30,40,96,7\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
          ""},
+        {"", "CapturePattern=D:\\Daten\\caf\xc3\xa9 %H.log\r\nCaptureLimitMB=1048576\r\nPlot=1\r\n",
+         0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "Plot=1\r\nCaptureLimitMB=1048576\r\nCapturePattern=D:\\Daten\\caf\xc3\xa9 %H.log\r\n"},
+        {"", "CaptureLimitMB=0\r\nCaptureDaily=0\r\nCaptureAuto=0\r\nCapturePattern=\r\n", 0, 0,
+         0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "CaptureLimitMB=1048577\r\nCaptureDaily=yes\r\nCaptureAppend=2\r\nCaptureAsShown=\r\n",
+         0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "CaptureLimitMB=-1\r\nCaptureAuto=01\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        // Last: the next window opened would start this capture (on a drive not there).
+        {"", "CaptureLimitMB=5\r\nCaptureDaily=1\r\nCaptureAppend=1\r\nCaptureAsShown=1\r\n"
+             "CaptureAuto=1\r\nCapturePattern=Q:\\logs\\%p_%Y-%m-%d.log\r\n",
+         0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "CaptureLimitMB=5\r\nCaptureDaily=1\r\nCaptureAppend=1\r\nCaptureAsShown=1\r\n"
+         "CaptureAuto=1\r\nCapturePattern=Q:\\logs\\%p_%Y-%m-%d.log\r\n"},
     };
     const auto file = [](const char* port_keys, const char* misc_keys) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
