@@ -382,6 +382,9 @@ void MainDialog::show_port_state()
             set_status("Port is open");
             set_named_line_signals();
             receive_pane_.port_opened();
+            // The title names the port, so that two windows can be told apart.
+            wsprintfA(text, "Quorvex - COM%d", serial_channel.port_number);
+            SetWindowTextA(hwnd, text);
         }
         if (session_.failure() == OpenFailure::none) {
             const DCB& line = serial_channel.applied_line;

@@ -29,8 +29,10 @@ constexpr UINT call_timeout_ms = 5000;
 
 BOOL CALLBACK match_main_window(HWND window, LPARAM found)
 {
-    char title[16], kind[16];
-    if (GetWindowTextA(window, title, sizeof title) && strcmp(title, "Quorvex") == 0 &&
+    // "Quorvex", or "Quorvex - COM1" once a port is open.
+    char title[32], kind[16];
+    if (GetWindowTextA(window, title, sizeof title) && strncmp(title, "Quorvex", 7) == 0 &&
+        (title[7] == '\0' || title[7] == ' ') &&
         GetClassNameA(window, kind, sizeof kind) && strcmp(kind, "#32770") == 0) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;

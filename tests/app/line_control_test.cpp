@@ -84,6 +84,26 @@ TEST(LineControl, TheMenuSwitchesDtrAndRtsOfTheOpenPortOnly)
     }
 }
 
+// A switch the driver refuses says so, and the menu keeps the line's state.
+TEST(LineControl, ASwitchTheDriverRefusesIsShown)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    SpyPatch escapes("EscapeCommFunction");
+    ASSERT_TRUE(escapes.active());
+    run_main_window([&](HWND dialog) {
+        ASSERT_TRUE(wait_for_first_open_attempt(5000));
+        ASSERT_EQ(1, serial_channel.is_open);
+        spy.refuse_escape = true;
+        command(dialog, IDM_DTR);
+        EXPECT_EQ("COM1 refused DTR (error 31)", status_text(1));
+        EXPECT_EQ("EC EC E- ", line_menu()) << "the check follows the line, still on";
+        command(dialog, IDM_RTS);
+        EXPECT_EQ("COM1 refused RTS (error 31)", status_text(1));
+        spy.refuse_escape = false;
+    });
+}
+
 // The break lasts 250 ms on a timer; the window answers meanwhile.
 TEST(LineControl, CtrlBHoldsABreakWithoutHoldingTheWindow)
 {

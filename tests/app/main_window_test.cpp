@@ -58,11 +58,14 @@ TEST(MainWindowPort, FirstTickOpensCom1At9600With8N1ByDefault)
     other.close();
     ASSERT_EQ(19200, device.termios(1).speed);
 
-    run_main_window([&](HWND) {
+    run_main_window([&](HWND dialog) {
         ASSERT_TRUE(wait_for_first_open_attempt(5000));
         EXPECT_EQ(1, serial_channel.is_open);
         EXPECT_EQ(ConnectionLight::open, connection_light.state);
         EXPECT_EQ("Port is open", status_text());
+        char title[64] = {};
+        GetWindowTextA(dialog, title, sizeof title);
+        EXPECT_STREQ("Quorvex - COM1", title) << "the title names the port it opened";
         // Every part's text shows whole at the window's first size.
         HWND bar = main_dialog.status_bar();
         pump_messages(300);

@@ -98,6 +98,10 @@ BOOL WINAPI spy_escape_comm_function(HANDLE port, DWORD function)
     static auto escape = real<decltype(&EscapeCommFunction)>("EscapeCommFunction");
     const char* names[] = {"?", "SETXOFF", "SETXON", "SETRTS", "CLRRTS", "SETDTR", "CLRDTR"};
     spy.line_calls += std::string(function <= 6 ? names[function] : "?") + " ";
+    if (spy.refuse_escape) {
+        SetLastError(ERROR_GEN_FAILURE);
+        return FALSE;
+    }
     escape(port, function);
     return TRUE;  // a pseudo-terminal has no modem lines to switch
 }

@@ -37,6 +37,7 @@ struct Spy {
     OVERLAPPED* volatile pending_wait = nullptr;
     DWORD* wait_mask = nullptr;
     std::string line_calls;     // EscapeCommFunction and break calls, e.g. "CLRDTR BREAK+ "
+    bool refuse_escape = false; // EscapeCommFunction fails with ERROR_GEN_FAILURE
     DWORD break_on_tick = 0, break_off_tick = 0;
     volatile LONG read_calls = 0;
     DWORD largest_read = 0;     // the most bytes one ReadFile asked for

@@ -215,7 +215,10 @@ BOOL CALLBACK match_window(HWND window, LPARAM lparam)
     if (query.title) {
         text[0] = '\0';
         GetWindowTextA(window, text, sizeof text);
-        if (strcmp(text, query.title) != 0)
+        // "Quorvex" also finds "Quorvex - COM7", as a title names its port.
+        size_t length = strlen(query.title);
+        if (strncmp(text, query.title, length) != 0 ||
+            (text[length] != '\0' && strncmp(text + length, " - ", 3) != 0))
             return TRUE;
     }
     search->found = window;

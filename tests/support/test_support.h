@@ -67,7 +67,7 @@ std::string wait_for_received(DeviceClient& device, size_t count, DWORD millisec
 // its owner (null: any) and its process (0: this one).
 struct WindowQuery {
     const char* class_name = nullptr;
-    const char* title = nullptr;
+    const char* title = nullptr;  // also "TITLE - anything"
     HWND owner = nullptr;
     DWORD process_id = 0;
 };
