@@ -24,13 +24,18 @@ public:
     bool active() const { return file_ != nullptr; }
     DWORD bytes_written() const { return bytes_; }
     const wchar_t* path() const { return path_; }
+    // A text shown before the capture's own in its part (the filter's count).
+    void set_lead(const wchar_t* lead);
 
 private:
     // `format` with the file's name and the bytes written.
     void show_text(const wchar_t* format, const wchar_t* path);
+    void show();
 
     StatusBar& status_;
     HANDLE file_ = nullptr;
     DWORD bytes_ = 0;
     wchar_t path_[MAX_PATH] = {};
+    wchar_t lead_[80] = {};
+    wchar_t own_[MAX_PATH + 40] = {};  // the capture's text, which stays on show
 };

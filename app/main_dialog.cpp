@@ -48,7 +48,8 @@ MainDialog::MainDialog()
       layout_(status_, settings_.view),
       session_(*this),
       receive_pane_(status_, settings_.view, *this),
-      send_panel_(*this, status_, settings_),
+      find_(receive_pane_, status_),
+      send_panel_(*this, receive_pane_, status_, settings_),
       line_panel_(status_)
 {
 }
@@ -70,6 +71,7 @@ int MainDialog::on_init_dialog()
     status_.create(hwnd, IDC_STATUS_BAR);
     send_panel_.attach(hwnd, menu_);
     receive_pane_.attach(hwnd, menu_);
+    find_.attach(hwnd);
     line_panel_.attach(hwnd, menu_);
     serial_channel.notifier.attach(hwnd, port_event_message);
     layout_.take_template();
@@ -128,6 +130,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
     case IDM_SEND_OPTIONS:   send_panel_.run_options_dialog(); break;
     case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
+    case IDM_FIND:           find_.open_dialog(); break;
     case IDM_PLOT:           show_plot(!plot_window.hwnd); settings_changed = 1; break;
     case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); break;
     case IDM_CAPTURE:        receive_pane_.view_command(id); send_panel_.refocus(); break;
@@ -141,6 +144,8 @@ void MainDialog::on_timer(WPARAM timer_id)
     case receive_timer_id:  poll_receive(); break;
     case repeat_timer_id:   send_panel_.repeat_due(); break;
     case break_timer_id:    line_panel_.end_break(); break;
+    case filter_timer_id:   receive_pane_.filter_step(); break;
+    case find_timer_id:     find_.search_step(); break;
     default:                break;
     }
 }
@@ -179,6 +184,8 @@ LRESULT MainDialog::on_notify(WPARAM, LPARAM lparam)
 
 int MainDialog::on_default_message(UINT msg, WPARAM wparam, LPARAM lparam)
 {
+    if (msg == find_.message())
+        find_.on_find_message(lparam);
     switch (msg) {
     case port_event_message:    take_port_events(); return 0;
     case WM_ENDSESSION:         end_session(wparam); return 0;
@@ -336,16 +343,25 @@ void MainDialog::show_plot(bool shown)
 }
 
 // F1..F12 send their macros; a key without one (F10 opens the menu bar) and
-// any key with Alt held (Alt+F4 closes) go on as usual. Ctrl+B holds a break.
+// any key with Alt held (Alt+F4 closes) go on as usual, but F3 and Shift+F3
+// without a macro find again. Ctrl+B holds a break, Ctrl+F finds, Ctrl+L
+// filters.
 int MainDialog::on_shortcut_key(UINT vk)
 {
-    if (vk == 'B' && GetKeyState(VK_CONTROL) < 0) {
-        line_panel_.send_break();
-        return 1;
+    bool control = GetKeyState(VK_CONTROL) < 0;
+    switch (control ? vk : 0) {
+    case 'B': line_panel_.send_break(); return 1;
+    case 'F': find_.open_dialog(); return 1;
+    case 'L': receive_pane_.view_command(IDM_FILTER); return 1;
+    default:  break;
     }
     if (vk < VK_F1 || vk > VK_F12 || GetKeyState(VK_MENU) < 0)
         return 0;
-    return send_panel_.send_macro(static_cast<int>(vk - VK_F1));
+    if (send_panel_.send_macro(static_cast<int>(vk - VK_F1)))
+        return 1;
+    if (vk == VK_F3)
+        find_.find_again(GetKeyState(VK_SHIFT) >= 0);
+    return vk == VK_F3;
 }
 
 // What the port's threads told since the last look.

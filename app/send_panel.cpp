@@ -198,6 +198,7 @@ void SendPanel::send_command()
         refocus();
         return;
     }
+    sent_.show_sent(line, count);
     // The history keeps the text as typed. An entry equal but for letter
     // case is replaced, and the field then shows the text as it was sent.
     if (length > 0) {
@@ -236,6 +237,8 @@ int SendPanel::send_macro(int index)
     count += append_line_end(bytes + count);
     if (host_.send_bytes(bytes, count) == SendOutcome::refused)
         show_not_sent(L"the send queue is full");
+    else
+        sent_.show_sent(bytes, count);
     return 1;
 }
 
@@ -266,7 +269,9 @@ void SendPanel::repeat_due()
         return;
     char line[command_max_length + 3];
     int length = read_field(line);
-    serial_channel.writer.queue(line, command_bytes(line, length), 1);
+    int count = command_bytes(line, length);
+    if (serial_channel.writer.queue(line, count, 1))
+        sent_.show_sent(line, count);
 }
 
 void SendPanel::apply_timing()

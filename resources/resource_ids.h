@@ -8,6 +8,8 @@
 #define IDD_MACROS            105
 #define IDM_PLOT_WINDOW       110
 #define IDD_Y_RANGE           111
+#define IDD_FILTER            112
+#define IDD_HIGHLIGHT         113
 #define IDD_SELECT_PORT       21999
 
 /* Main window controls */
@@ -27,6 +29,11 @@
 #define IDC_ESCAPES           22004
 #define IDC_STATUS_BAR        50000
 #define IDC_SEND_PROGRESS     50001
+
+/* Filter and Highlight dialog controls */
+#define IDC_FILTER_TEXT       1110
+#define IDC_HIGHLIGHT_COLOUR1 1120  /* to 1127 */
+#define IDC_HIGHLIGHT_TEXT1   1130  /* to 1137 */
 
 /* Y range dialog controls */
 #define IDC_Y_BOTTOM          1101
@@ -53,6 +60,11 @@
 #define IDM_COPY              40026
 #define IDM_CLEAR_RECEIVED    40027
 #define IDM_PLOT              40028
+#define IDM_FIND              40050
+#define IDM_SHOW_SENT         40053
+#define IDM_COLOURS           40052
+#define IDM_FILTER            40054
+#define IDM_HIGHLIGHT         40055
 #define IDM_SEND_FILE         40030
 #define IDM_STOP_SENDING      40031
 #define IDM_REPEAT            40032
