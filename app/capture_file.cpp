@@ -68,6 +68,8 @@ void CaptureFile::show_text(const wchar_t* format, const wchar_t* path)
 
 void CaptureFile::set_lead(const wchar_t* lead)
 {
+    if (lstrcmpW(lead_, lead) == 0)
+        return;
     lstrcpynW(lead_, lead, sizeof lead_ / sizeof lead_[0]);
     show();
 }

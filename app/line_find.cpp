@@ -64,7 +64,7 @@ void LineFind::start(bool down)
     search_step();
 }
 
-// Steps of a few thousand lines for up to 50 ms; the rest on the timer.
+// Steps of a few thousand lines for up to 30 ms; the rest on the timer.
 // A line the filter hides is passed over until the search comes round to
 // the first such line again.
 void LineFind::search_step()
@@ -76,7 +76,7 @@ void LineFind::search_step()
     DWORD start = GetTickCount();
     int found;
     do {
-        found = finder_.step(lines, needle_, needle_length_, match_case_, 5000);
+        found = finder_.step(lines, needle_, needle_length_, match_case_, 2000);
         if (found < 0 || pane_.select_line(found))
             continue;
         uint64_t number = lines.dropped() + static_cast<uint64_t>(found) + 1;
@@ -88,7 +88,7 @@ void LineFind::search_step()
             first_hidden_ = number;
         finder_.begin(lines, found + (down_ ? 1 : -1), down_);
         found = line_search_going_on;
-    } while (found == line_search_going_on && GetTickCount() - start < 50);
+    } while (found == line_search_going_on && GetTickCount() - start < 30);
     if (found == line_search_going_on) {
         SetTimer(window_, find_timer_id, USER_TIMER_MINIMUM, nullptr);
         return;

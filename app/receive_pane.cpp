@@ -371,7 +371,7 @@ void ReceivePane::apply_filter()
     filter_step();
 }
 
-// Steps of a few thousand lines for up to 50 ms; the rest on the timer.
+// Steps of a few thousand lines for up to 30 ms; the rest on the timer.
 void ReceivePane::filter_step()
 {
     if (!filtering_) {
@@ -380,7 +380,7 @@ void ReceivePane::filter_step()
     }
     DWORD start = GetTickCount();
     bool done;
-    while (!(done = filter_.rebuild(lines_, 5000)) && GetTickCount() - start < 50) {
+    while (!(done = filter_.rebuild(lines_, 2000)) && GetTickCount() - start < 30) {
     }
     if (done)
         KillTimer(dialog_, filter_timer_id);
@@ -418,9 +418,26 @@ void ReceivePane::show_filter_status()
     capture_.set_lead(text);
 }
 
+// The selected line the list can tell at once: the line last clicked or
+// found, or the newest; only otherwise is the list asked to go through
+// its lines (which some list views do one by one).
+int ReceivePane::selected_shown() const
+{
+    if (SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0) <= 0)
+        return -1;
+    int mark = static_cast<int>(SendMessageA(list_, LVM_GETSELECTIONMARK, 0, 0));
+    if (mark >= 0 && SendMessageA(list_, LVM_GETITEMSTATE, mark, LVIS_SELECTED))
+        return mark;
+    int newest = shown_count() - 1;
+    if (newest >= 0 && SendMessageA(list_, LVM_GETITEMSTATE, newest, LVIS_SELECTED))
+        return newest;
+    return next_item(list_, -1, LVNI_SELECTED);
+}
+
 int ReceivePane::selected_line() const
 {
-    return store_index(next_item(list_, -1, LVNI_SELECTED));
+    int shown = selected_shown();
+    return shown < 0 ? -1 : store_index(shown);
 }
 
 bool ReceivePane::select_line(int index)
@@ -428,7 +445,11 @@ bool ReceivePane::select_line(int index)
     int shown = filtering_ ? filter_.shown_index(index) : index;
     if (shown < 0 || shown >= shown_count() || store_index(shown) != index)
         return false;
-    set_state(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    int before = selected_shown();
+    if (SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0) == 1 && before >= 0)
+        set_state(list_, before, 0, LVIS_SELECTED);
+    else
+        set_state(list_, -1, 0, LVIS_SELECTED);
     set_state(list_, shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SendMessageA(list_, LVM_SETSELECTIONMARK, 0, shown);
     SendMessageA(list_, LVM_ENSUREVISIBLE, shown, FALSE);

@@ -91,6 +91,7 @@ private:
     void store_line(const char* text, char kind, bool replace);
     void drop_lines(int lines);
     void keep_held_lines(int dropped);
+    int selected_shown() const;
     int shown_count() const { return filtering_ ? filter_.count() : lines_.count(); }
     int store_index(int shown) const { return filtering_ ? filter_.store_index(shown) : shown; }
     void apply_filter();
