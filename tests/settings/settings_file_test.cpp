@@ -291,6 +291,10 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         {"", "WindowMax=0\r\nWindow=1,2,30,40,-96\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
         {"", "WindowMax=yes\r\nWindow=1,2,30,40,96,7\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
          ""},
+        {"", "Filter=ERR 5\r\nShowSent=1\r\nColours=0\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "Colours=0\r\nShowSent=1\r\nFilter=ERR 5\r\n"},
+        {"", "Colours=1\r\nShowSent=0\r\nFilter=\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "Colours=off\r\nShowSent=yes\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
     };
     const auto file = [](const char* port_keys, const char* misc_keys) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
@@ -340,6 +344,10 @@ TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSe
         {"", "[Macros]\r\nF12=ATZ\\r\r\nf1=AT+CSQ\r\nF13=no\r\n", 0, 0, 1000, "AT+CSQ",
          "ATZ\\r", "", "[Macros]\r\nF1=AT+CSQ\r\nF12=ATZ\\r\r\n"},
         {"", "[Macros]\r\nF1=\r\n", 0, 0, 1000, "", "", "", ""},
+        {"", "[Highlight]\r\nH1=red,ERROR\r\nH3=Teal,x\r\nH4=Grey,\r\nH8=Blue,a,b\r\nH9=Red,no\r\n",
+         0, 0, 1000, "", "", "", "[Highlight]\r\nH1=Red,ERROR\r\nH8=Blue,a,b\r\n"},
+        {"", "[Macros]\r\nF1=x\r\n[Highlight]\r\nH2=Purple,OK\r\n", 0, 0, 1000, "x", "", "",
+         "[Macros]\r\nF1=x\r\n[Highlight]\r\nH2=Purple,OK\r\n"},
     };
     const auto file = [](const char* misc_keys, const char* macros) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
@@ -361,6 +369,7 @@ TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSe
             << "case " << i;
     }
     window.settings().send = SendSettings{};
+    window.settings().view = ViewSettings{};
 }
 
 }  // namespace
