@@ -102,6 +102,7 @@ TEST(LineControl, ASwitchTheDriverRefusesIsShown)
         EXPECT_EQ("COM1 refused RTS (error 31)", status_text(1));
         spy.refuse_escape = false;
     });
+    spy.line_calls.clear();
 }
 
 // The break lasts 250 ms on a timer; the window answers meanwhile.
