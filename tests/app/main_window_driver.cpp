@@ -157,6 +157,26 @@ std::string status_text(int part)
     return text.data();
 }
 
+std::string status_parts_cut_short(int parts)
+{
+    HWND bar = main_dialog.status_bar();
+    HDC dc = GetDC(bar);
+    HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(bar, WM_GETFONT, 0, 0)));
+    std::string cut;
+    for (int part = 0; part < parts; ++part) {
+        std::string text = status_text(part);
+        RECT rect = {};
+        SendMessageA(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&rect));
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        if (size.cx > rect.right - rect.left)
+            cut += "part " + std::to_string(part) + " \"" + text + "\" ";
+    }
+    SelectObject(dc, old_font);
+    ReleaseDC(bar, dc);
+    return cut;
+}
+
 void type_text(const char* text)
 {
     for (const char* p = text; *p; ++p)

@@ -46,6 +46,8 @@ std::string command_text(HWND dialog);
 std::string status_text(int part = 0);  // part 1: the line settings, 2: the capture
 
 // User input.
+// The first `parts` status parts whose text is wider than the part, or "".
+std::string status_parts_cut_short(int parts);
 void type_text(const char* text);           // WM_CHAR into the command field
 bool paste_text(const char* text);          // through the clipboard, WM_PASTE
 void command(HWND dialog, int id, int notification = 0);

@@ -173,6 +173,9 @@ TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
                 << "end " << end << ": " << progress;
             EXPECT_LT(percent, 100u) << "end " << end << ": " << progress;
             EXPECT_TRUE(bar_shown()) << "end " << end;
+            // The line settings and the signals keep their whole texts
+            // beside the file's progress at the window's first size.
+            EXPECT_EQ("", status_parts_cut_short(4)) << "end " << end;
 
             spy.invented_hold = 1;
             DWORD slowest = 0;
