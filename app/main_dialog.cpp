@@ -20,7 +20,8 @@ MainDialog::MainDialog()
       receive_pane_(status_, settings_.view, *this),
       send_panel_(*this, status_, settings_),
       auto_responder_(*this, status_, settings_),
-      line_panel_(status_)
+      line_panel_(status_),
+      transfer_(status_, receive_pane_, send_panel_)
 {
 }
 
@@ -43,6 +44,7 @@ int MainDialog::on_init_dialog()
     auto_responder_.attach(hwnd, menu_);
     receive_pane_.attach(hwnd, menu_);
     line_panel_.attach(hwnd, menu_);
+    transfer_.attach(hwnd, menu_);
     serial_channel.notifier.attach(hwnd, port_event_message);
     layout_.take_template();
     receive_pane_.fit_column();
@@ -96,7 +98,11 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_ABOUT:          show_about(about_box, hwnd); break;
     case IDM_CLEAR_COMMANDS: send_panel_.clear_history(); break;
     case IDM_SEND_FILE:      send_panel_.choose_file_to_send(); break;
-    case IDM_STOP_SENDING:   send_panel_.stop_sending(); break;
+    case IDM_STOP_SENDING:   if (!transfer_.cancel()) send_panel_.stop_sending(); break;
+    case IDM_SEND_XMODEM:    transfer_.choose_file_to_send(TransferProtocol::xmodem); break;
+    case IDM_SEND_YMODEM:    transfer_.choose_file_to_send(TransferProtocol::ymodem); break;
+    case IDM_RECEIVE_XMODEM: transfer_.choose_where_to_receive(TransferProtocol::xmodem); break;
+    case IDM_RECEIVE_YMODEM: transfer_.choose_where_to_receive(TransferProtocol::ymodem); break;
     case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
     case IDM_SEND_OPTIONS:   send_panel_.run_options_dialog(); break;
     case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
@@ -115,6 +121,7 @@ void MainDialog::on_timer(WPARAM timer_id)
     case receive_timer_id:  poll_receive(); break;
     case repeat_timer_id:   send_panel_.repeat_due(); break;
     case break_timer_id:    line_panel_.end_break(); break;
+    case transfer_timer_id: transfer_.tick(); break;
     default:                break;
     }
 }
@@ -225,7 +232,9 @@ void MainDialog::poll_receive()
     // The most bytes one received line holds.
     char chunk[receive_line_max_bytes];
     receive_pane_.begin_batch();
-    for (int moved = 0, gathered = serial_channel.bytes_waiting(); moved < gathered;) {
+    // While a transfer runs its own timer takes what comes.
+    int gathered = transfer_.running() ? 0 : serial_channel.bytes_waiting();
+    for (int moved = 0; moved < gathered;) {
         int got = serial_channel.read(chunk, sizeof chunk);
         if (got <= 0)
             break;
