@@ -49,13 +49,14 @@ void TransferPanel::attach(HWND dialog, HMENU menu)
 
 // One transfer at a time, never beside a file sent raw, and only on an open
 // port.
-bool TransferPanel::can_start()
+bool TransferPanel::can_start(bool sending)
 {
     if (running() || sender_panel_.sending_file())
         return false;
     if (serial_channel.is_open)
         return true;
-    status_.set_text(status_send, "Not sent: the port is not open");
+    status_.set_text(status_send, sending ? "Not sent: the port is not open"
+                                          : "Not received: the port is not open");
     return false;
 }
 
@@ -63,7 +64,7 @@ void TransferPanel::choose_file_to_send(TransferProtocol protocol)
 {
     wchar_t path[MAX_PATH];
     int name_at = 0;
-    if (!can_start() || !(name_at = choose_file(dialog_, path, false)) || !can_start())
+    if (!can_start(true) || !(name_at = choose_file(dialog_, path, false)) || !can_start(true))
         return;
     lstrcpyW(path_, path);
     lstrcpyW(name_, path + name_at);
@@ -96,7 +97,7 @@ void TransferPanel::choose_where_to_receive(TransferProtocol protocol)
 {
     wchar_t path[MAX_PATH];
     int name_at = 0;
-    if (!can_start() || !(name_at = choose_file(dialog_, path, true)) || !can_start())
+    if (!can_start(false) || !(name_at = choose_file(dialog_, path, true)) || !can_start(false))
         return;
     lstrcpyW(path_, path);
     if (protocol == TransferProtocol::xmodem) {

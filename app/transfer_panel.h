@@ -49,7 +49,7 @@ private:
     bool write(const uint8_t* bytes, int count) override;
     void end_file(bool whole) override;
 
-    bool can_start();
+    bool can_start(bool sending);
     void begin(TransferEngine* engine, const wchar_t* what);
     void pass_output();
     void finish();
