@@ -60,75 +60,66 @@ bool TransferPanel::can_start(bool sending)
     return false;
 }
 
-void TransferPanel::choose_file_to_send(TransferProtocol protocol)
+// Sending asks for the file to send. Receiving by XMODEM asks for the file
+// to write; by YMODEM for a file in the folder the files go to (they keep
+// the names the sender gives them).
+void TransferPanel::start(TransferProtocol protocol, bool sending)
 {
     wchar_t path[MAX_PATH];
     int name_at = 0;
-    if (!can_start(true) || !(name_at = choose_file(dialog_, path, false)) || !can_start(true))
+    if (!can_start(sending) || !(name_at = choose_file(dialog_, path, !sending)) ||
+        !can_start(sending))
         return;
     lstrcpyW(path_, path);
     lstrcpyW(name_, path + name_at);
-    file_ = CreateFileW(path_, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    LARGE_INTEGER size;
-    // The engines count in 32 bits: a file of 4 GB or more is refused.
-    if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size) || size.HighPart != 0) {
-        close_file();
-        wsprintfW(note_, L"Could not read %s", name_);
-        status_.set_text(status_send, note_);
-        return;
-    }
-    file_size_ = static_cast<uint64_t>(size.QuadPart);
-    file_given_ = false;
-    sending_ = true;
     protocol_ = protocol;
-    SenderOptions options;
-    options.protocol = protocol;
-    options.line_rate = serial_channel.applied_line.BaudRate;
-    sender_ = new FileSender(options, this);
-    begin(sender_, protocol == TransferProtocol::xmodem ? L"XMODEM send" : L"YMODEM send");
-    sender_->start(GetTickCount());
-    tick();
-}
-
-// XMODEM asks for the file to write; YMODEM for a file in the folder the
-// files go to (the files keep the names the sender gives them).
-void TransferPanel::choose_where_to_receive(TransferProtocol protocol)
-{
-    wchar_t path[MAX_PATH];
-    int name_at = 0;
-    if (!can_start(false) || !(name_at = choose_file(dialog_, path, true)) || !can_start(false))
-        return;
-    lstrcpyW(path_, path);
-    if (protocol == TransferProtocol::xmodem) {
-        lstrcpyW(name_, path + name_at);
+    sending_ = sending;
+    if (sending) {
+        file_ = CreateFileW(path_, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        LARGE_INTEGER size;
+        // The engines count in 32 bits: a file of 4 GB or more is refused.
+        if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size) || size.HighPart != 0) {
+            close_file();
+            wsprintfW(note_, L"Could not read %s", name_);
+            status_.set_text(status_send, note_);
+            return;
+        }
+        file_size_ = static_cast<uint64_t>(size.QuadPart);
+        file_given_ = false;
+        SenderOptions options;
+        options.protocol = protocol;
+        options.line_rate = serial_channel.applied_line.BaudRate;
+        engine_ = sender_ = new FileSender(options, this);
     } else {
-        path_[name_at] = 0;
-        name_[0] = 0;
+        if (protocol == TransferProtocol::ymodem)
+            path_[name_at] = name_[0] = 0;
+        ReceiverOptions options;
+        options.protocol = protocol;
+        engine_ = receiver_ = new FileReceiver(options, this);
     }
-    sending_ = false;
-    protocol_ = protocol;
-    ReceiverOptions options;
-    options.protocol = protocol;
-    receiver_ = new FileReceiver(options, this);
-    begin(receiver_, protocol == TransferProtocol::xmodem ? L"XMODEM receive" : L"YMODEM receive");
-    receiver_->start(GetTickCount());
-    tick();
-}
-
-void TransferPanel::begin(TransferEngine* engine, const wchar_t* what)
-{
-    engine_ = engine;
     bytes_moved_ = 0;
     pending_length_ = 0;
     started_ = GetTickCount();
     port_ = serial_channel.port_number;
-    char marker[40];
-    wsprintfA(marker, "%S began", what);
-    receive_.show_marker(marker, port_);
+    show_marker("began");
     status_.set_progress_room(true);
     SetTimer(dialog_, transfer_timer_id, transfer_timer_period_ms, nullptr);
     update_menu();
+    if (sender_)
+        sender_->start(started_);
+    else
+        receiver_->start(started_);
+    tick();
+}
+
+// "-- COM7 XMODEM send began 11:05:02 --" in the list.
+void TransferPanel::show_marker(const char* what)
+{
+    char marker[40];
+    wsprintfA(marker, "%S %s %s", protocol_names[static_cast<int>(protocol_)],
+              sending_ ? "send" : "receive", what);
+    receive_.show_marker(marker, port_);
 }
 
 bool TransferPanel::cancel()
@@ -228,9 +219,7 @@ void TransferPanel::finish()
     show_bar(-1);
     status_.set_progress_room(false);
     status_.set_text(status_send, note_);
-    char marker[40];
-    wsprintfA(marker, "%S %s ended", protocol, sending_ ? "send" : "receive");
-    receive_.show_marker(marker, port_);
+    show_marker("ended");
     update_menu();
 }
 

@@ -32,8 +32,8 @@ public:
     void attach(HWND dialog, HMENU menu);
     // The Send menu's items: choose a file to send, or where to put what
     // comes, then start.
-    void choose_file_to_send(TransferProtocol protocol);
-    void choose_where_to_receive(TransferProtocol protocol);
+    void choose_file_to_send(TransferProtocol protocol) { start(protocol, true); }
+    void choose_where_to_receive(TransferProtocol protocol) { start(protocol, false); }
     bool running() const { return engine_ != nullptr; }
     // Stop sending: ends the transfer and tells the far end; false when no
     // transfer runs.
@@ -50,7 +50,8 @@ private:
     void end_file(bool whole) override;
 
     bool can_start(bool sending);
-    void begin(TransferEngine* engine, const wchar_t* what);
+    void start(TransferProtocol protocol, bool sending);
+    void show_marker(const char* what);
     void pass_output();
     void finish();
     void close_file();
