@@ -1,6 +1,6 @@
 #include "transfer/file_receiver.h"
 #include <cstring>
-#include "transfer/block_check.h"
+#include "text/checksums.h"
 #include "transfer/file_header.h"
 
 namespace {
@@ -112,8 +112,8 @@ void FileReceiver::block_arrived(uint32_t now)
     int length = frame_[0] == transfer_byte::soh ? 128 : 1024;
     const uint8_t* data = frame_ + 3;
     const uint8_t* check = data + length;
-    bool good = crc_ ? block_crc16(data, length) == (check[0] << 8 | check[1])
-                     : block_sum8(data, length) == check[0];
+    bool good = crc_ ? crc16_xmodem(data, static_cast<size_t>(length)) == (check[0] << 8 | check[1])
+                     : checksum_sum8(data, static_cast<size_t>(length)) == check[0];
     if (!good) {
         asking_ = false;
         refuse(false, now);

@@ -1,6 +1,6 @@
 #include "transfer/file_sender.h"
 #include <cstring>
-#include "transfer/block_check.h"
+#include "text/checksums.h"
 #include "transfer/file_header.h"
 
 namespace {
@@ -181,12 +181,12 @@ void FileSender::send_frame(int data_length, uint8_t number)
         frame_[2] = static_cast<uint8_t>(~number);
         uint8_t* check = frame_ + 3 + data_length;
         if (crc_) {
-            uint16_t crc = block_crc16(frame_ + 3, data_length);
+            uint16_t crc = crc16_xmodem(frame_ + 3, static_cast<size_t>(data_length));
             check[0] = static_cast<uint8_t>(crc >> 8);
             check[1] = static_cast<uint8_t>(crc);
             frame_length_ = data_length + 5;
         } else {
-            check[0] = block_sum8(frame_ + 3, data_length);
+            check[0] = checksum_sum8(frame_ + 3, static_cast<size_t>(data_length));
             frame_length_ = data_length + 4;
         }
     }

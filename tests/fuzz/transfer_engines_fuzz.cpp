@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include "transfer/block_check.h"
+#include "text/checksums.h"
 #include "transfer/file_receiver.h"
 #include "transfer/file_sender.h"
 
@@ -105,10 +105,10 @@ int make_block(const uint8_t*& at, const uint8_t* end, uint8_t* out)
     memcpy(out + 3, at, static_cast<size_t>(given));
     at += given;
     if (how & 4) {
-        out[3 + length] = block_sum8(out + 3, length);
+        out[3 + length] = checksum_sum8(out + 3, static_cast<size_t>(length));
         return length + 4;
     }
-    uint16_t crc = block_crc16(out + 3, length);
+    uint16_t crc = crc16_xmodem(out + 3, static_cast<size_t>(length));
     out[3 + length] = static_cast<uint8_t>(crc >> 8);
     out[4 + length] = static_cast<uint8_t>(crc);
     return length + 5;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 #include "tests/transfer/memory_files.h"
-#include "transfer/block_check.h"
+#include "text/checksums.h"
 #include "transfer/file_receiver.h"
 #include "transfer/file_sender.h"
 
@@ -27,11 +27,11 @@ std::string block(uint8_t number, const std::string& data, bool crc = true, int 
     b += data + std::string(static_cast<size_t>(length) - data.size(), '\x1a');
     const auto* bytes = reinterpret_cast<const uint8_t*>(b.data() + 3);
     if (crc) {
-        uint16_t value = block_crc16(bytes, length);
+        uint16_t value = crc16_xmodem(bytes, static_cast<size_t>(length));
         b += static_cast<char>(value >> 8);
         b += static_cast<char>(value);
     } else {
-        b += static_cast<char>(block_sum8(bytes, length));
+        b += static_cast<char>(checksum_sum8(bytes, static_cast<size_t>(length)));
     }
     return b;
 }

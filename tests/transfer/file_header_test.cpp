@@ -3,15 +3,6 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
-#include "transfer/block_check.h"
-
-TEST(BlockCheck, MatchesTheKnownValues)
-{
-    const uint8_t digits[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
-    EXPECT_EQ(0x31c3, block_crc16(digits, 9));
-    EXPECT_EQ(0, block_crc16(digits, 0));
-    EXPECT_EQ(0xdd, block_sum8(digits, 9));  // 477 less 256
-}
 
 TEST(FileHeader, MakesEveryNameSafeForTheChosenFolder)
 {
