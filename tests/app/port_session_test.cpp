@@ -171,6 +171,20 @@ TEST(PortSession, ReopeningOffLeavesALostPortClosed)
     EXPECT_EQ("", driver.calls);
 }
 
+TEST(PortSession, TheUsersCloseAfterALossEndsTheTries)
+{
+    const Step steps[] = {
+        {Event::open, 0, ok, port(6), "", PortState::opening, "start(COM6) "},
+        {Event::finished, 0, ok, {}, "", PortState::open, "adopt "},
+        {Event::lost, 5000, ok, {}, "", PortState::waiting_to_reopen, "close "},
+        {Event::close, 0, ok, {}, "", PortState::closed, "abandon close "},
+        {Event::tick, 600000, ok, {}, "", PortState::closed, ""},
+    };
+    FakeDriver driver;
+    PortSession session(driver);
+    run_table("closed after a loss", steps, sizeof steps / sizeof steps[0], driver, session);
+}
+
 // Commands sent before the port is open go out in order once it is; a failed
 // open drops them; the user's Close drops them.
 TEST(PortSession, CommandsSentWhileOpeningGoOutInOrder)
