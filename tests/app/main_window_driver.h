@@ -32,7 +32,8 @@ MainWindowRun run_main_window(const std::function<void(HWND)>& script,
 // Runs `script` in the main window once the port (COM1, the device in
 // `mode`) is open, with nothing left over from an earlier test in the line
 // or the received list. The test fails, naming with_open_port, when the
-// script did not run to its end.
+// port did not open; run_main_window names itself when the script did not
+// run to its end.
 void with_open_port(DeviceClient& device, const char* mode,
                     const std::function<void(HWND)>& script);
 

@@ -207,7 +207,6 @@ TEST(Plot, TheTextsOfAFrameFitAndNoneCoversAnother)
     ImportPatch patch("gdi32.dll", "TextOutA", reinterpret_cast<void*>(recording_text_out));
     ASSERT_TRUE(patch.active());
     const SIZE sizes[] = {{240, 160}, {560, 360}, {1000, 220}};
-    bool ran = false;
     run_main_window([&](HWND dialog) {
         command(dialog, IDM_PLOT);
         ASSERT_TRUE(plot_window.hwnd != nullptr);
@@ -250,9 +249,7 @@ TEST(Plot, TheTextsOfAFrameFitAndNoneCoversAnother)
         }
         plot_window.toggle_pause();
         command(dialog, IDM_PLOT);
-        ran = true;
     });
-    EXPECT_TRUE(ran);
 }
 
 int polyline_points = 0;

@@ -21,7 +21,6 @@ void run_program_once(const std::function<void(HWND)>& script)
 {
     MainWindowRun run = run_main_window(script, WindowStart::settings_file);
     EXPECT_EQ(0, run.result) << "run_program_once: what the window ended with";
-    EXPECT_TRUE(run.script_finished) << "run_program_once: the script did not run to its end";
     EXPECT_FALSE(run.ended_by_driver) << "run_program_once: the script left the window open";
 }
 
