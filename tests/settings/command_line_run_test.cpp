@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include "app/command_line_run.h"
 #include <windows.h>
-#include <shlobj.h>
-#include <memory>
 #include <string>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
@@ -23,36 +21,26 @@ BOOL WINAPI record_line_function(HANDLE, DWORD function)
     return TRUE;
 }
 
-class CommandLineRun : public IniFileTest {
+class CommandLineRun : public ApplicationDataTest {
 protected:
     void SetUp() override
     {
-        IniFileTest::SetUp();
-        std::string application_data = folder + "Roaming";
-        ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
-        redirect.reset(new AppDataRedirect(application_data));
-        ASSERT_TRUE(redirect->active());
-        std::string settings = application_data + "\\BrantholmFreeware\\Quorvex";
-        ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExA(nullptr, settings.c_str(), nullptr));
-        file = settings + "\\Quorvex.ini";
+        ApplicationDataTest::SetUp();
+        ASSERT_TRUE(make_settings_folder());
     }
     void TearDown() override
     {
         named_on_command_line = CommandLine{};
         capture_on_command_line[0] = L'\0';
-        redirect.reset();
-        IniFileTest::TearDown();
+        ApplicationDataTest::TearDown();
     }
-
-    std::string file;
-    std::unique_ptr<AppDataRedirect> redirect;
 };
 
 TEST_F(CommandLineRun, NamedPortAndLineHoldForThisRunAndAreNotSaved)
 {
     DeviceClient device;
     ASSERT_TRUE(device.ping()) << device.last_reply();
-    ASSERT_TRUE(write_file(file, example_file));
+    ASSERT_TRUE(write_file(settings_file(), example_file));
     std::string capture = folder + "new\\named capture %p.bin";
     read_command_line(wide("\"C:\\Quorvex.exe\" com12 115200 8N2 /dtr:off /RTS:off \"/capture:" +
                            capture + "\"").c_str());
@@ -89,7 +77,7 @@ TEST_F(CommandLineRun, NamedPortAndLineHoldForThisRunAndAreNotSaved)
     // The file's own port and line stay; the change made in the window is saved.
     std::string expected = example_file;
     expected.insert(expected.find("[Old commands]"), "Escapes=1\r\n");
-    EXPECT_EQ(expected, read_file(file));
+    EXPECT_EQ(expected, read_file(settings_file()));
 }
 
 // The capture kept in the settings starts with the program, and again when
@@ -104,7 +92,7 @@ TEST_F(CommandLineRun, TheKeptCaptureStartsWithTheProgramAndWhenThePortOpens)
         "[Port Settings]\r\nByteSize=0\r\nComm=0\r\nParity=0\r\nSpeed=4\r\nStopBits=0\r\n"
         "[Misc Settings]\r\nUpper=0\r\nSendChar=0\r\nCaptureAuto=1\r\nCapturePattern=" +
         folder + "auto\\%p_log.txt\r\n[Old commands]\r\n";
-    ASSERT_TRUE(write_file(file, settings));
+    ASSERT_TRUE(write_file(settings_file(), settings));
     const std::string log = folder + "auto\\COM1_log.txt";
     bool at_start = false, after_stop = true, after_reopen = false;
     std::string status_after_reopen;
@@ -130,7 +118,7 @@ TEST_F(CommandLineRun, TheKeptCaptureStartsWithTheProgramAndWhenThePortOpens)
     EXPECT_TRUE(after_reopen) << "no capture when the port opened again";
     EXPECT_EQ("Capture: COM1_log.txt, 2 bytes", status_after_reopen);
     EXPECT_EQ("hi", read_file(log));
-    EXPECT_EQ(settings, read_file(file));
+    EXPECT_EQ(settings, read_file(settings_file()));
     device.set_mode(1, "modem");
 }
 

@@ -2,9 +2,7 @@
 // the user changes things, exits, and the next run shows them again.
 #include <gtest/gtest.h>
 #include <functional>
-#include <memory>
 #include <string>
-#include <shlobj.h>
 #include "app/program_objects.h"
 #include "framework/dpi.h"
 #include "resources/resource_ids.h"
@@ -32,31 +30,11 @@ void send_line(HWND dialog, const char* text)
 
 // Each run of the program finds its settings under an application-data
 // folder of the test's own.
-class ProgramRestart : public IniFileTest {
-protected:
-    void SetUp() override
-    {
-        IniFileTest::SetUp();
-        application_data = folder + "Roaming";
-        ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
-        redirect.reset(new AppDataRedirect(application_data));
-        ASSERT_TRUE(redirect->active());
-        file = application_data + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
-    }
-    void TearDown() override
-    {
-        redirect.reset();
-        IniFileTest::TearDown();
-    }
-
-    std::string application_data;
-    std::string file;  // the settings file
-    std::unique_ptr<AppDataRedirect> redirect;
-};
+using ProgramRestart = ApplicationDataTest;
 
 TEST_F(ProgramRestart, SettingsAndHistorySurviveAndUnchangedRunsLeaveTheFileAlone)
 {
-
+    const std::string file = settings_file();
     run_program_once([](HWND dialog) {
         click(dialog, IDC_USE_UPPERCASE);
         click(dialog, IDC_SEND_LF);
@@ -111,14 +89,13 @@ TEST_F(ProgramRestart, AHandEditedSpeedReachesTheLine)
 {
     DeviceClient device;
     ASSERT_TRUE(device.ping()) << device.last_reply();
-    std::string settings = application_data + "\\BrantholmFreeware\\Quorvex";
-    ASSERT_TRUE(SHCreateDirectoryExA(nullptr, settings.c_str(), nullptr) == ERROR_SUCCESS);
+    ASSERT_TRUE(make_settings_folder());
     const struct {
         const char* speed;
         int baud;
     } cases[] = {{"4", 115200}, {"-1", 4800}, {"99", 9600}, {"2147483647", 9600}};
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        ASSERT_TRUE(write_file(settings + "\\Quorvex.ini",
+        ASSERT_TRUE(write_file(settings_file(),
                                std::string("[Port Settings]\r\nComm=0\r\nSpeed=") +
                                    cases[i].speed + "\r\n"));
         DeviceLineSettings line;
@@ -149,7 +126,7 @@ bool menu_checked(HWND dialog, int id)
 // Windows ending the session gets a yes and the changed settings are saved.
 TEST_F(ProgramRestart, WindowPlaceAndViewSurviveAndTheSessionMayEnd)
 {
-
+    const std::string file = settings_file();
     RECT placed = {}, template_size = {};
     LRESULT query = 0;
     bool saved_on_cancelled_end = true;
@@ -209,6 +186,7 @@ TEST_F(ProgramRestart, WindowPlaceAndViewSurviveAndTheSessionMayEnd)
 // closed by its close box, it stays down and its place is still kept.
 TEST_F(ProgramRestart, ThePlotWindowComesBackWhereItWas)
 {
+    const std::string file = settings_file();
     RECT placed = {};
     run_program_once([&](HWND dialog) {
         SendMessageA(dialog, WM_COMMAND, IDM_PLOT, 0);

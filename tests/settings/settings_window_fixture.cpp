@@ -1,5 +1,6 @@
 #include "settings_window_fixture.h"
 #include <commctrl.h>
+#include <shlobj.h>
 #include "app/program_objects.h"
 #include "framework/custom_control.h"
 #include "framework/program_instance.h"
@@ -45,12 +46,31 @@ AppDataRedirect::~AppDataRedirect()
     RegCloseKey(key);
 }
 
-void SettingsWindowTest::SetUp()
+void ApplicationDataTest::SetUp()
 {
     IniFileTest::SetUp();
+    ASSERT_TRUE(CreateDirectoryA(application_data().c_str(), nullptr));
+    redirect.reset(new AppDataRedirect(application_data()));
+    ASSERT_TRUE(redirect->active());
+}
+
+void ApplicationDataTest::TearDown()
+{
+    redirect.reset();
+    IniFileTest::TearDown();
+}
+
+bool ApplicationDataTest::make_settings_folder() const
+{
+    return SHCreateDirectoryExA(nullptr, settings_folder().c_str(), nullptr) == ERROR_SUCCESS;
+}
+
+void SettingsWindowTest::SetUp()
+{
+    ApplicationDataTest::SetUp();
+    if (HasFatalFailure())
+        return;
     prepare_program_classes();
-    CreateDirectoryA(application_data().c_str(), nullptr);
-    redirect = new AppDataRedirect(application_data());
     reopen();
 }
 
@@ -72,13 +92,11 @@ void SettingsWindowTest::TearDown()
     if (window.hwnd)
         DestroyWindow(window.hwnd);
     window.hwnd = nullptr;
-    delete redirect;
-    redirect = nullptr;
     command_combo.hwnd = nullptr;
     port_setup_dialog.settings = PortSettings{};
     ini_reader.release();
     ini_writer.release();
-    IniFileTest::TearDown();
+    ApplicationDataTest::TearDown();
 }
 
 void SettingsWindowTest::load_from(const std::string& bytes)

@@ -2,6 +2,7 @@
 #include "tests/support/test_support.h"
 #include "tests/support/text_helpers.h"
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 #include "app/main_dialog.h"
@@ -25,10 +26,30 @@ private:
     bool had_value = false;
 };
 
+// A test with an application-data folder of its own, in its temporary
+// folder: the program finds its settings there for the test's length.
+class ApplicationDataTest : public IniFileTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::string application_data() const { return folder + "AppData"; }
+    std::string settings_folder() const
+    {
+        return application_data() + "\\BrantholmFreeware\\Quorvex";
+    }
+    std::string settings_file() const { return settings_folder() + "\\Quorvex.ini"; }
+    // Makes the settings folder, as an earlier run of the program would;
+    // whether it was made.
+    bool make_settings_folder() const;
+
+private:
+    std::unique_ptr<AppDataRedirect> redirect;
+};
+
 // The main window's settings operations on a real main window, made without
-// its modal loop, so that no tick opens a port. The application-data folder
-// lies in the test's temporary folder.
-class SettingsWindowTest : public IniFileTest {
+// its modal loop, so that no tick opens a port.
+class SettingsWindowTest : public ApplicationDataTest {
 protected:
     using SettingsWindow = MainDialog;
 
@@ -37,11 +58,6 @@ protected:
 
     // Starts a window afresh, as the next run of the program would.
     void reopen();
-    std::string application_data() const { return folder + "AppData"; }
-    std::string settings_file() const
-    {
-        return application_data() + "\\BrantholmFreeware\\Quorvex\\Quorvex.ini";
-    }
     // A window loaded from a settings file holding `bytes`.
     void load_from(const std::string& bytes);
 
@@ -50,7 +66,6 @@ protected:
     bool checked(int control_id) const;
 
     SettingsWindow window;
-    AppDataRedirect* redirect = nullptr;
 };
 
 

@@ -2,9 +2,7 @@
 // in a folder whose name holds characters of any language.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
 #include <functional>
-#include <memory>
 #include <string>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
@@ -44,27 +42,7 @@ bool write(const std::wstring& path, const std::string& bytes)
     return ok;
 }
 
-// The settings below an application-data folder of the test's own, whose
-// name ends with `tail`.
-class SharedSettings : public IniFileTest {
-protected:
-    void start(const std::wstring& tail)
-    {
-        application_data = wide(folder) + tail;
-        ASSERT_TRUE(CreateDirectoryW(application_data.c_str(), nullptr));
-        redirect.reset(new AppDataRedirect(application_data));
-        ASSERT_TRUE(redirect->active());
-        settings_folder = application_data + L"\\BrantholmFreeware\\Quorvex";
-        file = settings_folder + L"\\Quorvex.ini";
-    }
-    void TearDown() override
-    {
-        redirect.reset();
-        IniFileTest::TearDown();
-    }
-    std::wstring application_data, settings_folder, file;
-    std::unique_ptr<AppDataRedirect> redirect;
-};
+using SharedSettings = ApplicationDataTest;
 
 // The program's own main window in another process.
 struct ProgramWindow {
@@ -128,9 +106,8 @@ TEST_F(SettingsWindowTest, AFolderWithCharactersOutsideTheCodePageKeepsTheSettin
 
 TEST_F(SharedSettings, AFolderThatCannotBeMadeIsSaidInTheStatusBar)
 {
-    start(L"Roaming");
     // A file where the program's folder would go.
-    ASSERT_TRUE(write(application_data + L"\\BrantholmFreeware", "x"));
+    ASSERT_TRUE(write_file(application_data() + "\\BrantholmFreeware", "x"));
     std::string said;
     run_main_window([&](HWND) { said = status_text(0); }, WindowStart::settings_file);
     EXPECT_EQ(0u, said.find("Settings can't be saved: ")) << said;
@@ -140,8 +117,8 @@ TEST_F(SharedSettings, AFolderThatCannotBeMadeIsSaidInTheStatusBar)
 
 TEST_F(SharedSettings, TwoWindowsKeepEachOnesChangesInEitherOrderOfClosing)
 {
-    start(L"Roaming");
-    ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExW(nullptr, settings_folder.c_str(), nullptr));
+    ASSERT_TRUE(make_settings_folder());
+    const std::wstring file = wide(settings_file());
     for (int order = 0; order < 2; ++order) {
         ASSERT_TRUE(write(file, example_file)) << "order " << order;
         ProgramWindow first, second;

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -167,29 +166,16 @@ std::string window_lines(const std::string& text)
     return lines;
 }
 
-class WindowPlacement : public IniFileTest {
+class WindowPlacement : public ApplicationDataTest {
 protected:
     void SetUp() override
     {
-        IniFileTest::SetUp();
-        std::string application_data = folder + "Roaming";
-        ASSERT_TRUE(CreateDirectoryA(application_data.c_str(), nullptr));
-        redirect.reset(new AppDataRedirect(application_data));
-        ASSERT_TRUE(redirect->active());
-        std::string settings = application_data + "\\BrantholmFreeware\\Quorvex";
-        ASSERT_EQ(ERROR_SUCCESS, SHCreateDirectoryExA(nullptr, settings.c_str(), nullptr));
-        file = settings + "\\Quorvex.ini";
+        ApplicationDataTest::SetUp();
+        ASSERT_TRUE(make_settings_folder());
         for (auto& patch : patches)
             ASSERT_TRUE(patch->active());
     }
-    void TearDown() override
-    {
-        redirect.reset();
-        IniFileTest::TearDown();
-    }
 
-    std::string file;
-    std::unique_ptr<AppDataRedirect> redirect;
     std::unique_ptr<ImportPatch> patches[4] = {
         std::unique_ptr<ImportPatch>(new ImportPatch(
             "user32.dll", "MonitorFromRect", reinterpret_cast<void*>(stand_in_monitor_from_rect))),
@@ -233,7 +219,7 @@ TEST_F(WindowPlacement, ComesBackWhereItWasAtItsMonitorsScaleAndUnmovedKeepsWind
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
-        ASSERT_TRUE(write_file(file, "[Misc Settings]\r\n" + c.keys));
+        ASSERT_TRUE(write_file(settings_file(), "[Misc Settings]\r\n" + c.keys));
         RECT seen = {};
         bool zoomed = false;
         int32_t changed = -1;
@@ -253,7 +239,7 @@ TEST_F(WindowPlacement, ComesBackWhereItWasAtItsMonitorsScaleAndUnmovedKeepsWind
             EXPECT_NE(c.expected, rect_text(seen)) << "case " << i << ": " << c.what;
         else if (!c.maximized)
             EXPECT_EQ(c.expected, rect_text(seen)) << "case " << i << ": " << c.what;
-        std::string written = read_file(file);
+        std::string written = read_file(settings_file());
         if (!c.centred)
             EXPECT_EQ(window_lines("\n" + c.keys), window_lines(written))
                 << "case " << i << ": " << c.what << ": Window= changed without a move";
@@ -262,7 +248,7 @@ TEST_F(WindowPlacement, ComesBackWhereItWasAtItsMonitorsScaleAndUnmovedKeepsWind
 
 TEST_F(WindowPlacement, AMoveToAMonitorOfAnotherScaleIsLaidOutAndKept)
 {
-    ASSERT_TRUE(write_file(file, "[Misc Settings]\r\nWindow=100,100,700,600,96\r\n"));
+    ASSERT_TRUE(write_file(settings_file(), "[Misc Settings]\r\nWindow=100,100,700,600,96\r\n"));
     dialog_behavior.clear();
     control_behavior_calls = 0;
     RECT before[2] = {}, after[2] = {}, moved = {};
@@ -294,7 +280,7 @@ TEST_F(WindowPlacement, AMoveToAMonitorOfAnotherScaleIsLaidOutAndKept)
     EXPECT_EQ(children - 1, control_behavior_calls) << "controls left to the dialog manager";
     // Windows suggested the same size in the new scale's pixels.
     EXPECT_EQ("1100,100,2000,700", rect_text(moved));
-    EXPECT_EQ("Window=1100,100,2000,700,144;", window_lines(read_file(file)));
+    EXPECT_EQ("Window=1100,100,2000,700,144;", window_lines(read_file(settings_file())));
     for (int i = 0; i < 2; ++i) {
         EXPECT_NEAR(MulDiv(before[i].left, 144, 96), after[i].left, 1) << "control " << i;
         EXPECT_NEAR(MulDiv(before[i].top, 144, 96), after[i].top, 1) << "control " << i;
