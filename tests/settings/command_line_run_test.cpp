@@ -56,7 +56,7 @@ TEST_F(CommandLineRun, NamedPortAndLineHoldForThisRunAndAreNotSaved)
         [&](HWND dialog) {
             GetWindowTextA(dialog, title, sizeof title);
             capturing = main_dialog.receiver().capture().active();
-            wait_for_first_open_attempt(5000);
+            EXPECT_TRUE(wait_for_first_open_attempt(5000));
             line_text = status_text(1);
             line = device.termios(12);
             click(dialog, IDC_ESCAPES);  // a change of the user's own
@@ -108,7 +108,8 @@ TEST_F(CommandLineRun, TheKeptCaptureStartsWithTheProgramAndWhenThePortOpens)
             ASSERT_TRUE(wait_for_open_attempt(5000));
             after_reopen = main_dialog.receiver().capture().active();
             ASSERT_TRUE(device.send_bytes(1, "hi")) << device.last_reply();
-            pump_until([] { return main_dialog.receiver().capture().bytes_written() >= 2; }, 5000);
+            EXPECT_TRUE(pump_until(
+                [] { return main_dialog.receiver().capture().bytes_written() >= 2; }, 5000));
             status_after_reopen = status_text(2);
             SendMessageA(dialog, WM_COMMAND, IDM_EXIT, 0);
         },
@@ -160,7 +161,7 @@ TEST_F(CommandLineRun, AnUnknownArgumentShowsTheUsageOnceAndNamesNothing)
     run_main_window(
         [&](HWND dialog) {
             GetWindowTextA(dialog, title, sizeof title);
-            wait_for_ticks(3, 3000);
+            EXPECT_TRUE(wait_for_ticks(3, 3000));
             opened = serial_channel.is_open || main_dialog.session().state() != PortState::closed;
         },
         WindowStart::settings_file);
