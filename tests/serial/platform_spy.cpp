@@ -180,7 +180,8 @@ BOOL WINAPI spy_setup_comm(HANDLE port, DWORD in_queue, DWORD out_queue)
 BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
 {
     static auto clear_comm_error = real<decltype(&ClearCommError)>("ClearCommError");
-    if (spy.fail_clear) {
+    bool told = !spy.status_to_writer || GetCurrentThreadId() == spy.write_thread;
+    if (spy.fail_clear && told) {
         memset(status, 0x7f, sizeof *status);
         SetLastError(ERROR_NOT_READY);
         return FALSE;
@@ -191,7 +192,7 @@ BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
         status->fXoffHold = spy.invented_hold == 2;
         status->fDsrHold = spy.invented_hold == 3;
     }
-    if (ok && errors) {
+    if (ok && errors && told) {
         *errors |= spy.line_error_flags;
         spy.line_error_flags = 0;
     }
@@ -230,6 +231,12 @@ BOOL WINAPI spy_write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD count,
 {
     static auto write_file = real<decltype(&WriteFile)>("WriteFile");
     ++spy.write_calls;
+    spy.write_thread = GetCurrentThreadId();
+    if (spy.failing_writes > 0) {
+        --spy.failing_writes;
+        SetLastError(spy.write_error);
+        return FALSE;
+    }
     return write_file(file, data, size, count, overlapped);
 }
 

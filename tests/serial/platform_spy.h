@@ -30,6 +30,8 @@ struct Spy {
     bool fail_setup = false;
     bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
     DWORD line_error_flags = 0; // ClearCommError reports these once
+    bool status_to_writer = false; // line_error_flags and fail_clear are for the
+                                   // writing thread's ClearCommError only
     bool stand_in_modem = false;// GetCommModemStatus reports modem_bits
     bool fail_modem = false;    //   or fails
     DWORD modem_bits = 0;
@@ -47,6 +49,9 @@ struct Spy {
     bool empty_reads_at_once = false;  // as Windows does: a read finds nothing at once
     int invented_hold = 0;      // 1, 2, 3: ClearCommError reports CTS, XOFF or DSR holding
     int write_calls = 0;        // WriteFile calls
+    DWORD write_thread = 0;     // the thread of the last WriteFile
+    int failing_writes = 0;     // the next WriteFile calls fail with write_error
+    DWORD write_error = 0;
 };
 extern Spy spy;
 
