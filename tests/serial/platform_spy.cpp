@@ -240,6 +240,26 @@ BOOL WINAPI spy_write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD count,
     return write_file(file, data, size, count, overlapped);
 }
 
+// Waits as Windows does at its default timer resolution: a finite time-out
+// ends only on a tick, 15.625 ms apart. Waitable timers keep their own,
+// high resolution.
+DWORD whole_ticks(DWORD ms)
+{
+    return ms == 0 || ms == INFINITE ? ms : ((ms * 8 + 124) / 125 * 125 + 7) / 8;
+}
+
+DWORD WINAPI spy_wait_for_single_object(HANDLE handle, DWORD ms)
+{
+    static auto wait = real<decltype(&WaitForSingleObject)>("WaitForSingleObject");
+    return wait(handle, whole_ticks(ms));
+}
+
+DWORD WINAPI spy_wait_for_multiple_objects(DWORD count, const HANDLE* handles, BOOL all, DWORD ms)
+{
+    static auto wait = real<decltype(&WaitForMultipleObjects)>("WaitForMultipleObjects");
+    return wait(count, handles, all, whole_ticks(ms));
+}
+
 void* stand_in_for(const char* function)
 {
     const struct {
@@ -262,6 +282,8 @@ void* stand_in_for(const char* function)
         {"ClearCommError", reinterpret_cast<void*>(spy_clear_comm_error)},
         {"ReadFile", reinterpret_cast<void*>(spy_read_file)},
         {"WriteFile", reinterpret_cast<void*>(spy_write_file)},
+        {"WaitForSingleObject", reinterpret_cast<void*>(spy_wait_for_single_object)},
+        {"WaitForMultipleObjects", reinterpret_cast<void*>(spy_wait_for_multiple_objects)},
     };
     for (const auto& entry : stand_ins)
         if (strcmp(entry.name, function) == 0)

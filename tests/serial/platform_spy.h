@@ -1,6 +1,7 @@
 // Stand-ins for the platform calls the serial channel makes, installed with
 // ImportPatch: they record what the channel asked for, pass the call on to
-// the real function, and can make one step fail.
+// the real function, and can make one step fail. The wait stand-ins end a
+// finite wait only on a clock tick, as Windows does and Wine does not.
 #pragma once
 #include <windows.h>
 #include <string>
