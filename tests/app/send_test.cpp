@@ -436,6 +436,41 @@ TEST(Send, TheSendPartSaysWhatHoldsTheLine)
     });
 }
 
+// While the line is held the writer holds one command and its queue sixteen
+// more: all seventeen go out in order once the line moves again; the next is
+// refused, said, and kept out of the history.
+TEST(Send, SeventeenCommandsWaitForAHeldLineAndTheNextIsRefused)
+{
+    SpyPatch writes("WriteFile");
+    ASSERT_TRUE(writes.active());
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        ASSERT_TRUE(device.hold(1)) << device.last_reply();
+        spy.write_calls = 0;
+        std::string sent;
+        for (int i = 1; i <= 18; ++i) {
+            char typed[8];
+            wsprintfA(typed, "C%02d", i);
+            SetWindowTextA(command_combo.hwnd, typed);
+            command(dialog, IDC_SEND);
+            if (i == 1)
+                ASSERT_TRUE(pump_until([] { return spy.write_calls == 1; }, 3000));
+            if (i <= 17)
+                sent += std::string(typed) + "\r";
+        }
+        EXPECT_EQ("Not sent: the send queue is full", send_part());
+        std::vector<std::string> kept = history(dialog);
+        EXPECT_EQ(17u, kept.size());
+        EXPECT_EQ("C17", kept.empty() ? "" : kept.front());
+        ASSERT_TRUE(device.release(1)) << device.last_reply();
+        EXPECT_EQ(sent, wait_for_received(device, sent.size(), 3000));
+        // Whatever follows comes next: the refused command never goes out.
+        SetWindowTextA(command_combo.hwnd, "END");
+        command(dialog, IDC_SEND);
+        EXPECT_EQ(sent + "END\r", wait_for_received(device, sent.size() + 4, 3000));
+    });
+}
+
 // The dialogs change the settings only with OK and valid numbers.
 void CALLBACK fill_options(HWND, UINT, UINT_PTR id, DWORD)
 {
