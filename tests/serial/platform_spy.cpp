@@ -22,16 +22,23 @@ HANDLE WINAPI spy_create_file(LPCSTR name, DWORD access, DWORD share, LPSECURITY
     // Files (the settings file) pass unseen.
     if (!name || strncmp(name, "\\\\.\\COM", 7) != 0)
         return create_file(name, access, share, sa, disposition, flags, templ);
+    if (spy.exclusive && InterlockedCompareExchange(&spy.claimed, 1, 0) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
     ++spy.create_calls;
     spy.opened_name = name;
     if (spy.create_delay_ms)
         Sleep(spy.create_delay_ms);
     if (spy.create_error) {
+        InterlockedExchange(&spy.claimed, 0);
         SetLastError(spy.create_error);
         return INVALID_HANDLE_VALUE;
     }
     spy.port = create_file(name, access, share, sa, disposition, flags, templ);
     spy.open_port = spy.port;
+    if (spy.port == INVALID_HANDLE_VALUE)
+        InterlockedExchange(&spy.claimed, 0);
     return spy.port;
 }
 
@@ -42,6 +49,7 @@ BOOL WINAPI spy_close_handle(HANDLE handle)
     if (handle && handle == spy.open_port) {
         ++spy.port_closes;
         spy.open_port = nullptr;
+        InterlockedExchange(&spy.claimed, 0);
     }
     return close_handle(handle);
 }
@@ -157,6 +165,8 @@ BOOL WINAPI spy_set_comm_state(HANDLE port, LPDCB dcb)
     static auto set_comm_state = real<decltype(&SetCommState)>("SetCommState");
     ++spy.set_calls;
     spy.applied = *dcb;
+    const char* dtr[] = {"off ", "on ", "handshake "};
+    spy.dtr_applied += dcb->fDtrControl <= 2 ? dtr[dcb->fDtrControl] : "? ";
     if (spy.fail_set) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

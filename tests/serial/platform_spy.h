@@ -13,6 +13,10 @@ struct Spy {
     int create_calls = 0;
     DWORD create_error = 0;     // when nonzero, CreateFileA fails with it
     DWORD create_delay_ms = 0;  // CreateFileA takes this long
+    bool exclusive = false;     // as on Windows: a port is its opener's from the start of
+                                // CreateFileA until closed (CloseHandle's stand-in sees
+                                // that); another open meanwhile gets ERROR_ACCESS_DENIED
+    volatile LONG claimed = 0;
     int port_closes = 0;        // CloseHandle calls on `port`
     HANDLE open_port = nullptr; // `port` until it is closed
     bool fail_timeouts = false; // SetCommTimeouts fails
@@ -24,6 +28,7 @@ struct Spy {
     DWORD get_length_given = 0; // DCBlength handed to GetCommState
     DCB reported = {};          // what GetCommState reported
     DCB applied = {};           // what SetCommState was given
+    std::string dtr_applied;    // the DTR of each SetCommState, e.g. "off on "
     int set_calls = 0;
     bool fail_set = false;
     int setup_calls = 0;
