@@ -341,9 +341,8 @@ DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
     // would pulse DTR and reset boards.
     if (means_device_gone(GetLastError())) {
         halted = 1;
-        DWORD errors = 0;
         COMSTAT status;
-        if (!ClearCommError(port, &errors, &status)) {
+        if (!read_status(status)) {
             InterlockedExchange(lost, 1);
             tell(port_event_lost);
         }
@@ -357,14 +356,23 @@ void PortWriter::pause(int32_t ms)
         halted = 1;
 }
 
-void PortWriter::show_hold()
+// Asks the driver how the line is; the errors it reports, which that
+// clears, are counted here. False when the port did not answer.
+bool PortWriter::read_status(COMSTAT& status)
 {
     DWORD errors = 0;
-    COMSTAT status;
     if (!ClearCommError(port, &errors, &status))
-        return;
+        return false;
     if (line_errors && count_line_errors(errors, line_errors))
         tell(port_event_line);
+    return true;
+}
+
+void PortWriter::show_hold()
+{
+    COMSTAT status;
+    if (!read_status(status))
+        return;
     int32_t held = status.fCtsHold ? hold_cts
                    : status.fXoffHold ? hold_xoff
                    : status.fDsrHold  ? hold_dsr

@@ -74,6 +74,7 @@ private:
     DWORD transfer(const char* data, DWORD length, DWORD limit_ms);
     void pause(int32_t ms);
     void keep_to_line_rate(uint64_t sent, DWORD start);
+    bool read_status(COMSTAT& status);
     void show_hold();
     void drop_queue();
     void end_transfer(int32_t quit);

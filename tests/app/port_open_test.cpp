@@ -48,6 +48,44 @@ TEST(PortOpen, ASlowOpenLeavesTheWindowAnsweringAndCloseEndsTheWait)
     });
 }
 
+// An open left while the driver is slow (by Close, or by a new rate from
+// Port Setup) holds the port until it ends: the next open of that port waits
+// for it instead of finding the port in use, and the port the left one got
+// is closed again without DTR ever raised.
+TEST(PortOpen, ANewOpenWaitsForTheSlowOneItReplaces)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.ping()) << device.last_reply();
+    SpyPatch files("CreateFileA");
+    SpyPatch closes("CloseHandle");
+    SpyPatch states("SetCommState");
+    ASSERT_TRUE(files.active() && closes.active() && states.active());
+    for (bool by_close : {true, false}) {
+        run_main_window([&](HWND dialog) {
+            ASSERT_TRUE(wait_for_first_open_attempt(5000));
+            command(dialog, IDM_CLOSE);
+            spy = Spy();
+            spy.exclusive = true;
+            spy.create_delay_ms = 1500;
+            command(dialog, IDM_OPEN);
+            ASSERT_TRUE(pump_until([] { return spy.create_calls == 1; }, 3000));
+            spy.create_delay_ms = 0;
+            if (by_close) {
+                command(dialog, IDM_CLOSE);
+                command(dialog, IDM_OPEN);
+            } else {
+                port_setup_dialog.settings.Baud = 19200;
+                main_dialog.session().line_changed(port_setup_dialog.settings);
+            }
+            EXPECT_TRUE(pump_until([] { return serial_channel.is_open != 0; }, 5000))
+                << "by close " << by_close << ": " << status_text(1);
+            EXPECT_EQ("Port is open", status_text()) << "by close " << by_close;
+            EXPECT_EQ("off on ", spy.dtr_applied) << "by close " << by_close;
+        });
+    }
+    spy = Spy();
+}
+
 // Each reason shows beside "Port failed to open", with the light red.
 TEST(PortOpen, AFailedOpenSaysWhy)
 {

@@ -237,34 +237,47 @@ TEST(Send, ALostPortEndsTheFileAndTheRepeat)
 }
 
 // With a delay the bytes go one write at a time and take at least the
-// delays; without one a command is one write.
+// delays; without one a command is one write. Even where a wait ends only on
+// the system's clock tick (15.6 ms), 2 ms a byte keeps close to 2 ms a byte.
 TEST(Send, APacedCommandGoesOutByteByByte)
 {
+    const std::string long_command(199, 'x');
     const struct {
         int32_t char_delay, line_delay;
+        std::string typed, sent;
         int writes;
-        DWORD at_least_ms;  // until the last byte arrives
-    } cases[] = {{0, 0, 1, 0}, {40, 0, 6, 200}, {0, 400, 6, 400}};
+        DWORD at_least_ms, at_most_ms;  // until the last byte arrives; 0: no bound
+    } cases[] = {{0, 0, "AB\\rCD", "AB\rCD\r", 1, 0, 0},
+                 {40, 0, "AB\\rCD", "AB\rCD\r", 6, 200, 0},
+                 {0, 400, "AB\\rCD", "AB\rCD\r", 6, 400, 0},
+                 // 0.4 s of delays, which waits rounded to the tick make 3.2 s.
+                 {2, 0, long_command, long_command + "\r", 200, 398, 2000}};
     SpyPatch writes("WriteFile");
-    ASSERT_TRUE(writes.active());
+    SpyPatch single_waits("WaitForSingleObject");
+    SpyPatch multiple_waits("WaitForMultipleObjects");
+    ASSERT_TRUE(writes.active() && single_waits.active() && multiple_waits.active());
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
         click(dialog, IDC_ESCAPES);
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-            main_dialog.settings().send.char_delay = cases[i].char_delay;
-            main_dialog.settings().send.line_delay = cases[i].line_delay;
+            const auto& c = cases[i];
+            main_dialog.settings().send.char_delay = c.char_delay;
+            main_dialog.settings().send.line_delay = c.line_delay;
             main_dialog.sender().apply_timing();
             device.clear(1);
-            SetWindowTextA(command_combo.hwnd, "AB\\rCD");
+            SetWindowTextA(command_combo.hwnd, c.typed.c_str());
             spy.write_calls = 0;
             DWORD start = GetTickCount();
             command(dialog, IDC_SEND);
-            std::string got = wait_for_received(device, 6, 5000);
+            std::string got = wait_for_received(device, c.sent.size(), 5000);
             DWORD took = GetTickCount() - start;
-            EXPECT_EQ("AB\rCD\r", got) << "case " << i;
-            EXPECT_GE(took, cases[i].at_least_ms) << "case " << i;
-            pump_messages(cases[i].line_delay + 100);
-            EXPECT_EQ(cases[i].writes, spy.write_calls) << "case " << i;
+            printf("case %u: the last byte arrived after %lu ms\n", static_cast<unsigned>(i), took);
+            EXPECT_EQ(c.sent, got) << "case " << i;
+            EXPECT_GE(took, c.at_least_ms) << "case " << i;
+            if (c.at_most_ms)
+                EXPECT_LE(took, c.at_most_ms) << "case " << i;
+            pump_messages(c.line_delay + 100);
+            EXPECT_EQ(c.writes, spy.write_calls) << "case " << i;
         }
     });
     main_dialog.settings().send = SendSettings{};
@@ -420,6 +433,41 @@ TEST(Send, TheSendPartSaysWhatHoldsTheLine)
         command(dialog, IDM_OPEN);
         wait_for_ticks(2, 3000);
         EXPECT_EQ("Sent 0 of 5 bytes", send_part());
+    });
+}
+
+// While the line is held the writer holds one command and its queue sixteen
+// more: all seventeen go out in order once the line moves again; the next is
+// refused, said, and kept out of the history.
+TEST(Send, SeventeenCommandsWaitForAHeldLineAndTheNextIsRefused)
+{
+    SpyPatch writes("WriteFile");
+    ASSERT_TRUE(writes.active());
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        ASSERT_TRUE(device.hold(1)) << device.last_reply();
+        spy.write_calls = 0;
+        std::string sent;
+        for (int i = 1; i <= 18; ++i) {
+            char typed[8];
+            wsprintfA(typed, "C%02d", i);
+            SetWindowTextA(command_combo.hwnd, typed);
+            command(dialog, IDC_SEND);
+            if (i == 1)
+                ASSERT_TRUE(pump_until([] { return spy.write_calls == 1; }, 3000));
+            if (i <= 17)
+                sent += std::string(typed) + "\r";
+        }
+        EXPECT_EQ("Not sent: the send queue is full", send_part());
+        std::vector<std::string> kept = history(dialog);
+        EXPECT_EQ(17u, kept.size());
+        EXPECT_EQ("C17", kept.empty() ? "" : kept.front());
+        ASSERT_TRUE(device.release(1)) << device.last_reply();
+        EXPECT_EQ(sent, wait_for_received(device, sent.size(), 3000));
+        // Whatever follows comes next: the refused command never goes out.
+        SetWindowTextA(command_combo.hwnd, "END");
+        command(dialog, IDC_SEND);
+        EXPECT_EQ(sent + "END\r", wait_for_received(device, sent.size() + 4, 3000));
     });
 }
 

@@ -22,16 +22,23 @@ HANDLE WINAPI spy_create_file(LPCSTR name, DWORD access, DWORD share, LPSECURITY
     // Files (the settings file) pass unseen.
     if (!name || strncmp(name, "\\\\.\\COM", 7) != 0)
         return create_file(name, access, share, sa, disposition, flags, templ);
+    if (spy.exclusive && InterlockedCompareExchange(&spy.claimed, 1, 0) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
     ++spy.create_calls;
     spy.opened_name = name;
     if (spy.create_delay_ms)
         Sleep(spy.create_delay_ms);
     if (spy.create_error) {
+        InterlockedExchange(&spy.claimed, 0);
         SetLastError(spy.create_error);
         return INVALID_HANDLE_VALUE;
     }
     spy.port = create_file(name, access, share, sa, disposition, flags, templ);
     spy.open_port = spy.port;
+    if (spy.port == INVALID_HANDLE_VALUE)
+        InterlockedExchange(&spy.claimed, 0);
     return spy.port;
 }
 
@@ -42,6 +49,7 @@ BOOL WINAPI spy_close_handle(HANDLE handle)
     if (handle && handle == spy.open_port) {
         ++spy.port_closes;
         spy.open_port = nullptr;
+        InterlockedExchange(&spy.claimed, 0);
     }
     return close_handle(handle);
 }
@@ -157,6 +165,8 @@ BOOL WINAPI spy_set_comm_state(HANDLE port, LPDCB dcb)
     static auto set_comm_state = real<decltype(&SetCommState)>("SetCommState");
     ++spy.set_calls;
     spy.applied = *dcb;
+    const char* dtr[] = {"off ", "on ", "handshake "};
+    spy.dtr_applied += dcb->fDtrControl <= 2 ? dtr[dcb->fDtrControl] : "? ";
     if (spy.fail_set) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -180,7 +190,8 @@ BOOL WINAPI spy_setup_comm(HANDLE port, DWORD in_queue, DWORD out_queue)
 BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
 {
     static auto clear_comm_error = real<decltype(&ClearCommError)>("ClearCommError");
-    if (spy.fail_clear) {
+    bool told = !spy.status_to_writer || GetCurrentThreadId() == spy.write_thread;
+    if (spy.fail_clear && told) {
         memset(status, 0x7f, sizeof *status);
         SetLastError(ERROR_NOT_READY);
         return FALSE;
@@ -191,7 +202,7 @@ BOOL WINAPI spy_clear_comm_error(HANDLE port, LPDWORD errors, LPCOMSTAT status)
         status->fXoffHold = spy.invented_hold == 2;
         status->fDsrHold = spy.invented_hold == 3;
     }
-    if (ok && errors) {
+    if (ok && errors && told) {
         *errors |= spy.line_error_flags;
         spy.line_error_flags = 0;
     }
@@ -230,7 +241,33 @@ BOOL WINAPI spy_write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD count,
 {
     static auto write_file = real<decltype(&WriteFile)>("WriteFile");
     ++spy.write_calls;
+    spy.write_thread = GetCurrentThreadId();
+    if (spy.failing_writes > 0) {
+        --spy.failing_writes;
+        SetLastError(spy.write_error);
+        return FALSE;
+    }
     return write_file(file, data, size, count, overlapped);
+}
+
+// Waits as Windows does at its default timer resolution: a finite time-out
+// ends only on a tick, 15.625 ms apart. Waitable timers keep their own,
+// high resolution.
+DWORD whole_ticks(DWORD ms)
+{
+    return ms == 0 || ms == INFINITE ? ms : ((ms * 8 + 124) / 125 * 125 + 7) / 8;
+}
+
+DWORD WINAPI spy_wait_for_single_object(HANDLE handle, DWORD ms)
+{
+    static auto wait = real<decltype(&WaitForSingleObject)>("WaitForSingleObject");
+    return wait(handle, whole_ticks(ms));
+}
+
+DWORD WINAPI spy_wait_for_multiple_objects(DWORD count, const HANDLE* handles, BOOL all, DWORD ms)
+{
+    static auto wait = real<decltype(&WaitForMultipleObjects)>("WaitForMultipleObjects");
+    return wait(count, handles, all, whole_ticks(ms));
 }
 
 void* stand_in_for(const char* function)
@@ -255,6 +292,8 @@ void* stand_in_for(const char* function)
         {"ClearCommError", reinterpret_cast<void*>(spy_clear_comm_error)},
         {"ReadFile", reinterpret_cast<void*>(spy_read_file)},
         {"WriteFile", reinterpret_cast<void*>(spy_write_file)},
+        {"WaitForSingleObject", reinterpret_cast<void*>(spy_wait_for_single_object)},
+        {"WaitForMultipleObjects", reinterpret_cast<void*>(spy_wait_for_multiple_objects)},
     };
     for (const auto& entry : stand_ins)
         if (strcmp(entry.name, function) == 0)

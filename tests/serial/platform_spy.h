@@ -1,6 +1,7 @@
 // Stand-ins for the platform calls the serial channel makes, installed with
 // ImportPatch: they record what the channel asked for, pass the call on to
-// the real function, and can make one step fail.
+// the real function, and can make one step fail. The wait stand-ins end a
+// finite wait only on a clock tick, as Windows does and Wine does not.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -12,6 +13,10 @@ struct Spy {
     int create_calls = 0;
     DWORD create_error = 0;     // when nonzero, CreateFileA fails with it
     DWORD create_delay_ms = 0;  // CreateFileA takes this long
+    bool exclusive = false;     // as on Windows: a port is its opener's from the start of
+                                // CreateFileA until closed (CloseHandle's stand-in sees
+                                // that); another open meanwhile gets ERROR_ACCESS_DENIED
+    volatile LONG claimed = 0;
     int port_closes = 0;        // CloseHandle calls on `port`
     HANDLE open_port = nullptr; // `port` until it is closed
     bool fail_timeouts = false; // SetCommTimeouts fails
@@ -23,6 +28,7 @@ struct Spy {
     DWORD get_length_given = 0; // DCBlength handed to GetCommState
     DCB reported = {};          // what GetCommState reported
     DCB applied = {};           // what SetCommState was given
+    std::string dtr_applied;    // the DTR of each SetCommState, e.g. "off on "
     int set_calls = 0;
     bool fail_set = false;
     int setup_calls = 0;
@@ -30,6 +36,8 @@ struct Spy {
     bool fail_setup = false;
     bool fail_clear = false;    // ClearCommError fails, leaving garbage in its record
     DWORD line_error_flags = 0; // ClearCommError reports these once
+    bool status_to_writer = false; // line_error_flags and fail_clear are for the
+                                   // writing thread's ClearCommError only
     bool stand_in_modem = false;// GetCommModemStatus reports modem_bits
     bool fail_modem = false;    //   or fails
     DWORD modem_bits = 0;
@@ -47,6 +55,9 @@ struct Spy {
     bool empty_reads_at_once = false;  // as Windows does: a read finds nothing at once
     int invented_hold = 0;      // 1, 2, 3: ClearCommError reports CTS, XOFF or DSR holding
     int write_calls = 0;        // WriteFile calls
+    DWORD write_thread = 0;     // the thread of the last WriteFile
+    int failing_writes = 0;     // the next WriteFile calls fail with write_error
+    DWORD write_error = 0;
 };
 extern Spy spy;
 

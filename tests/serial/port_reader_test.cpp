@@ -1,6 +1,8 @@
-// The reader thread and the opener on lines that misbehave the way real
-// drivers do and a pseudo-terminal never does, through stand-ins of the
-// Windows calls: failed reads, a full ring, a quiet line, refused set-ups.
+// The reader and writer threads and the opener on lines that misbehave the
+// way real drivers do and a pseudo-terminal never does, through stand-ins of
+// the Windows calls: failed reads and writes, a full ring, a quiet line,
+// refused set-ups.
+#include <cstring>
 #include <string>
 #include "tests/serial/platform_spy.h"
 #include "tests/serial/serial_line.h"
@@ -62,6 +64,64 @@ TEST_F(ReaderLine, ReadErrorsAreRetriedOrALossAsThePortAnswers)
             char bytes[8];
             channel.read(bytes, sizeof bytes);
         }
+        channel.close();
+    }
+}
+
+// Each failure the writer meets and what comes of it: line errors its own
+// status call reads (clearing them in the driver) are counted once, with the
+// window told; a failed write is a loss only when the port no longer answers.
+TEST_F(ReaderLine, WriteErrorsAreCountedOrALossAsThePortAnswers)
+{
+    SpyPatch writes("WriteFile");
+    SpyPatch clears("ClearCommError");
+    SpyPatch modem("GetCommModemStatus");
+    ASSERT_TRUE(writes.active() && clears.active() && modem.active());
+    const struct {
+        const char* name;
+        bool held;          // the device holds the line back meanwhile
+        DWORD write_error;  // the write fails with it
+        DWORD flags;        // what the writer's status call reports
+        bool clear_fails, lost;
+        const char* counted;  // framing, parity, overrun, break
+        const char* arrived;
+    } cases[] = {
+        {"held: overrun and framing", true, 0, CE_OVERRUN | CE_FRAME, false, false, "1 0 1 0",
+         "DATA\rNEXT\r"},
+        {"failed: the port answers, with a break", false, ERROR_GEN_FAILURE, CE_BREAK, false,
+         false, "0 0 0 1", "NEXT\r"},
+        {"failed: the port no longer answers", false, ERROR_GEN_FAILURE, 0, true, true,
+         "0 0 0 0", ""},
+    };
+    for (const auto& c : cases) {
+        spy = Spy();
+        spy.stand_in_modem = true;
+        spy.status_to_writer = true;
+        ASSERT_EQ(1, channel.open(line(0, 7))) << c.name;
+        device.clear(1);
+        if (c.held)
+            ASSERT_TRUE(device.hold(1)) << device.last_reply();
+        spy.line_error_flags = c.flags;
+        spy.fail_clear = c.clear_fails;
+        spy.failing_writes = c.write_error ? 1 : 0;
+        spy.write_error = c.write_error;
+        channel.notifier.take();
+        ASSERT_EQ(5, channel.write("DATA\r", 5)) << c.name;
+        EXPECT_TRUE(wait_until([] { return !spy.line_error_flags && !spy.failing_writes; }, 3000))
+            << c.name;
+        if (c.held)
+            ASSERT_TRUE(device.release(1)) << device.last_reply();
+        if (c.lost)
+            EXPECT_TRUE(wait_until([&] { return channel.lost() != 0; }, 3000)) << c.name;
+        else
+            EXPECT_EQ(5, channel.write("NEXT\r", 5)) << c.name;
+        EXPECT_EQ(c.arrived, wait_for_received(device, strlen(c.arrived), 3000)) << c.name;
+        EXPECT_EQ(c.lost ? 1 : 0, channel.lost()) << c.name;
+        std::string counted;
+        for (LONG count : channel.line_errors)
+            counted += std::to_string(count) + " ";
+        EXPECT_EQ(std::string(c.counted) + " ", counted) << c.name;
+        EXPECT_EQ(c.flags != 0, (channel.notifier.take() & port_event_line) != 0) << c.name;
         channel.close();
     }
 }

@@ -115,28 +115,35 @@ TEST_F(SharedSettings, AFolderThatCannotBeMadeIsSaidInTheStatusBar)
     EXPECT_EQ(std::string::npos, said.find_first_of("\r\n")) << "more than one line: " << said;
 }
 
-TEST_F(SharedSettings, TwoWindowsKeepEachOnesChangesInEitherOrderOfClosing)
+// Closed one after the other in either order, then ten times at the same
+// moment: the file keeps what each window changed, every time.
+TEST_F(SharedSettings, TwoWindowsKeepEachOnesChangesHoweverTheyClose)
 {
     ASSERT_TRUE(make_settings_folder());
     const std::wstring file = wide(settings_file());
-    for (int order = 0; order < 2; ++order) {
-        ASSERT_TRUE(write(file, example_file)) << "order " << order;
+    for (int round = 0; round < 12; ++round) {
+        ASSERT_TRUE(write(file, example_file)) << "round " << round;
         ProgramWindow first, second;
-        ASSERT_TRUE(start_program(first)) << "order " << order;
-        ASSERT_TRUE(start_program(second)) << "order " << order;
+        ASSERT_TRUE(start_program(first)) << "round " << round;
+        ASSERT_TRUE(start_program(second)) << "round " << round;
         // One turns uppercase off, the other turns escapes on and clears
         // the history.
         SendDlgItemMessageA(first.window, IDC_USE_UPPERCASE, BM_CLICK, 0, 0);
         SendMessageA(second.window, WM_COMMAND, IDM_CLEAR_COMMANDS, 0);
         SendDlgItemMessageA(second.window, IDC_ESCAPES, BM_CLICK, 0, 0);
-        ProgramWindow& closing_first = order == 0 ? first : second;
-        ProgramWindow& closing_last = order == 0 ? second : first;
-        EXPECT_EQ(0, close_program(closing_first)) << "order " << order;
-        EXPECT_EQ(0, close_program(closing_last)) << "order " << order;
+        if (round < 2) {
+            EXPECT_EQ(0, close_program(round == 0 ? first : second)) << "round " << round;
+            EXPECT_EQ(0, close_program(round == 0 ? second : first)) << "round " << round;
+        } else {
+            PostMessageA(first.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            PostMessageA(second.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            EXPECT_EQ(0, finish_process(first.process, 20000)) << "round " << round;
+            EXPECT_EQ(0, finish_process(second.process, 20000)) << "round " << round;
+        }
         EXPECT_EQ("[Port Settings]\r\nByteSize=1\r\nComm=2\r\nParity=2\r\nSpeed=1\r\nStopBits=0\r\n"
                   "[Misc Settings]\r\nUpper=0\r\nSendChar=1\r\nEscapes=1\r\n[Old commands]\r\n",
                   read(file))
-            << "order " << order;
+            << "round " << round;
     }
 }
 
