@@ -120,14 +120,11 @@ TEST(LineControl, CtrlBHoldsABreakWithoutHoldingTheWindow)
         ASSERT_EQ(1, serial_channel.is_open);
         for (int way = 0; way < 2; ++way) {
             spy.line_calls.clear();
-            DWORD start = GetTickCount();
             if (way == 0)
                 press_ctrl_b();
             else
                 command(dialog, IDM_SEND_BREAK);
-            DWORD took = GetTickCount() - start;
-            EXPECT_LT(took, 200u) << "way " << way << ": the window was held";
-            EXPECT_EQ("BREAK+ ", spy.line_calls) << "way " << way;
+            EXPECT_EQ("BREAK+ ", spy.line_calls) << "way " << way << ": the window held the break";
             EXPECT_TRUE(pump_until([] { return spy.line_calls == "BREAK+ BREAK- "; }, 3000))
                 << "way " << way << ": " << spy.line_calls;
             DWORD held = spy.break_off_tick - spy.break_on_tick;
@@ -172,17 +169,16 @@ TEST(LineControl, StatusShowsTheInputSignalsAndTheLineErrors)
         run_main_window([&](HWND dialog) {
             EXPECT_EQ("", status_text(3)) << "case " << i << ": closed";
             ASSERT_TRUE(wait_for_first_open_attempt(5000)) << "case " << i;
-            // The reader rests on the line's events after a quiet second.
-            pump_messages(1300);
-            // All but the last report are consumed first; the time counts
-            // from the last change.
+            // All but the last report are consumed first.
             for (size_t e = 0; e + 1 < c.errors.size(); ++e) {
                 spy.line_error_flags = c.errors[e];
                 line_changed(EV_ERR);
                 ASSERT_TRUE(pump_until([] { return spy.line_error_flags == 0; }, 2000));
             }
-            pump_messages(200);
-            DWORD start = GetTickCount();
+            // The last comes while the reader rests on the line's events, as
+            // it does once the line has been quiet for a second.
+            ASSERT_TRUE(pump_until([] { return spy.pending_wait != nullptr; }, 5000))
+                << "case " << i << ": the reader never waited for the line's events";
             spy.modem_bits = c.signals;
             if (!c.errors.empty())
                 spy.line_error_flags = c.errors.back();
@@ -190,9 +186,6 @@ TEST(LineControl, StatusShowsTheInputSignalsAndTheLineErrors)
             EXPECT_TRUE(pump_until([&] { return status_text(3) == c.shown; }, 2000))
                 << "case " << i << ": shown \"" << status_text(3) << "\", expected \"" << c.shown
                 << "\"";
-            DWORD took = GetTickCount() - start;
-            printf("case %u shown after %lu ms\n", static_cast<unsigned>(i), took);
-            EXPECT_LE(took, 100u) << "case " << i;
             command(dialog, IDM_CLOSE);
             EXPECT_EQ("", status_text(3)) << "case " << i << ": after Close";
         });
