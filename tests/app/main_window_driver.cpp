@@ -239,7 +239,8 @@ void with_open_port(DeviceClient& device, const char* mode,
         ASSERT_EQ(1, serial_channel.is_open) << "with_open_port: " << status_text();
         ASSERT_TRUE(device.flush(1)) << device.last_reply();
         ASSERT_TRUE(device.clear(1)) << device.last_reply();
-        pump_messages(300);
+        // Whatever the reader had already gathered reaches the list first.
+        ASSERT_TRUE(wait_for_ticks(1, 5000)) << "with_open_port: no tick";
         command(dialog, IDM_CLEAR_RECEIVED);
         script(dialog);
     });
