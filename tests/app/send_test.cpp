@@ -300,26 +300,31 @@ TEST(Send, RepeatSendsTheFieldUntilUncheckedAndSkipsWhileHeld)
         command(dialog, IDM_REPEAT);
         EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
                   GetMenuState(main_dialog.menu(), IDM_REPEAT, MF_BYCOMMAND) & MF_CHECKED);
-        pump_messages(1000);
+        EXPECT_TRUE(pump_until([&] { return occurrences(device.received(1), "R1\r") >= 4; }, 5000))
+            << "fewer than four repeats: " << device.received(1);
         command(dialog, IDM_REPEAT);
-        pump_messages(200);
-        std::string got = device.received(1);
-        size_t count = occurrences(got, "R1\r");
-        EXPECT_GE(count, 4u) << got;
-        EXPECT_EQ(count * 3, got.size()) << got;
         EXPECT_TRUE(history(dialog).empty());
+        // A command sent now goes out after the last repeat, and none follows it.
+        SetWindowTextA(command_combo.hwnd, "M");
+        command(dialog, IDC_SEND);
+        ASSERT_TRUE(pump_until([&] { return device.received(1).find("M\r") != std::string::npos; },
+                               5000)) << "the command after the repeats never went out";
         pump_messages(300);
-        EXPECT_EQ(got, device.received(1)) << "sent after Repeat was unchecked";
+        std::string got = device.received(1);
+        EXPECT_EQ(occurrences(got, "R1\r") * 3 + 2, got.size()) << got;
+        EXPECT_EQ(got.size() - 2, got.find("M\r")) << "sent after Repeat was unchecked: " << got;
 
         // Held for a while: one repeat waits, the others are skipped.
         device.clear(1);
         ASSERT_TRUE(device.hold(1));
+        SetWindowTextA(command_combo.hwnd, "R1");
         command(dialog, IDM_REPEAT);
         pump_messages(800);
         command(dialog, IDM_REPEAT);
         ASSERT_TRUE(device.release(1));
-        pump_messages(500);
-        EXPECT_EQ("R1\r", device.received(1));
+        SetWindowTextA(command_combo.hwnd, "M");
+        command(dialog, IDC_SEND);
+        EXPECT_EQ("R1\rM\r", wait_for_received(device, 5, 5000)) << "more than one held repeat";
 
         // Close ends the repeat.
         command(dialog, IDM_REPEAT);
