@@ -481,30 +481,20 @@ TEST(Send, SeventeenCommandsWaitForAHeldLineAndTheNextIsRefused)
     });
 }
 
-// The dialogs change the settings only with OK and valid numbers.
-void CALLBACK fill_options(HWND, UINT, UINT_PTR id, DWORD)
+// The dialogs change the settings only with OK and valid numbers: a delay
+// out of range leaves Send options open for a second try.
+void fill_options(HWND options)
 {
-    HWND options = FindWindowA("#32770", "Send options");
-    if (!options)
-        return;
-    static int step = 0;
-    const char* const char_delays[] = {"1001", "7"};
-    SetDlgItemTextA(options, IDC_CHAR_DELAY, char_delays[step]);
-    SetDlgItemTextA(options, IDC_LINE_DELAY, "250");
-    SetDlgItemTextA(options, IDC_REPEAT_MS, "60");
-    SendMessageA(options, WM_COMMAND, IDOK, 0);
-    if (++step == 2) {
-        step = 0;
-        KillTimer(nullptr, id);
+    for (const char* char_delay : {"1001", "7"}) {
+        SetDlgItemTextA(options, IDC_CHAR_DELAY, char_delay);
+        SetDlgItemTextA(options, IDC_LINE_DELAY, "250");
+        SetDlgItemTextA(options, IDC_REPEAT_MS, "60");
+        SendMessageA(options, WM_COMMAND, IDOK, 0);
     }
 }
 
-void CALLBACK fill_macros(HWND, UINT, UINT_PTR id, DWORD)
+void fill_macros(HWND macros)
 {
-    HWND macros = FindWindowA("#32770", "Macros");
-    if (!macros)
-        return;
-    KillTimer(nullptr, id);
     std::string long_text(250, 'm');
     SetDlgItemTextA(macros, IDC_MACRO_F1 + 2, "AT\\r");
     SendDlgItemMessageA(macros, IDC_MACRO_F1 + 11, WM_SETTEXT, 0,
@@ -516,8 +506,9 @@ TEST(Send, SendOptionsAndMacrosDialogsSetWhatTheyShow)
 {
     run_main_window([&](HWND dialog) {
         main_dialog.settings_changed = 0;
-        SetTimer(nullptr, 0, 100, fill_options);
+        when_window_opens(WindowQuery{"#32770", "Send options", dialog}, fill_options);
         command(dialog, IDM_SEND_OPTIONS);
+        ASSERT_TRUE(window_was_driven()) << "Send options never came up";
         EXPECT_EQ(7, main_dialog.settings().send.char_delay) << "the second try";
         EXPECT_EQ(250, main_dialog.settings().send.line_delay);
         EXPECT_EQ(60, main_dialog.settings().send.repeat_ms);
