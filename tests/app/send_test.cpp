@@ -441,7 +441,7 @@ TEST(Send, TheSendPartSaysWhatHoldsTheLine)
         // The result stays through a new session of the port.
         command(dialog, IDM_CLOSE);
         command(dialog, IDM_OPEN);
-        wait_for_ticks(2, 3000);
+        ASSERT_TRUE(wait_for_open_attempt(5000) && wait_for_ticks(2, 3000)) << "no new session";
         EXPECT_EQ("Sent 0 of 5 bytes", send_part());
     });
 }
@@ -515,8 +515,9 @@ TEST(Send, SendOptionsAndMacrosDialogsSetWhatTheyShow)
         EXPECT_EQ(7, serial_channel.writer.char_delay_ms);
         EXPECT_EQ(1, main_dialog.settings_changed);
 
-        SetTimer(nullptr, 0, 100, fill_macros);
+        when_window_opens(WindowQuery{"#32770", "Macros", dialog}, fill_macros);
         command(dialog, IDM_MACROS);
+        ASSERT_TRUE(window_was_driven()) << "Macros never came up";
         EXPECT_STREQ("AT\\r", main_dialog.settings().send.macros[2]);
         EXPECT_EQ(198u, strlen(main_dialog.settings().send.macros[11])) << "cut to the field's limit";
         EXPECT_STREQ("", main_dialog.settings().send.macros[0]);
@@ -560,7 +561,7 @@ TEST(Send, ARefusedFrameSendsNothingAndStaysInTheField)
             EXPECT_EQ(0u, start) << "case " << i;
             EXPECT_EQ(strlen(c.typed), end) << "case " << i;
             EXPECT_TRUE(history(dialog).empty()) << "case " << i;
-            wait_for_ticks(2, 3000);
+            ASSERT_TRUE(wait_for_ticks(2, 3000)) << "case " << i << ": no ticks";
             EXPECT_EQ("", device.received(1)) << "case " << i;
         }
         lstrcpyA(main_dialog.settings().send.macros[0], "AT{nope}");
@@ -642,7 +643,7 @@ TEST(Send, AutoReplyAnswersWhatArrivesOnceEach)
             command(dialog, IDM_CLEAR_RECEIVED);
             for (const std::string& piece : c.pieces) {
                 ASSERT_TRUE(device.send_bytes(1, piece)) << device.last_reply();
-                wait_for_ticks(2, 3000);
+                ASSERT_TRUE(wait_for_ticks(2, 3000)) << "case " << i << ": no ticks";
             }
             EXPECT_EQ(c.sent, wait_for_received(device, c.sent.size(), 3000)) << "case " << i;
             replied_at = GetTickCount();
@@ -652,7 +653,7 @@ TEST(Send, AutoReplyAnswersWhatArrivesOnceEach)
                     std::vector<std::string> lines = list_lines(dialog);
                     return !lines.empty() && lines.back() == "OK";
                 }, 3000)) << "case " << i;
-            wait_for_ticks(2, 3000);
+            ASSERT_TRUE(wait_for_ticks(2, 3000)) << "case " << i << ": no ticks";
             EXPECT_EQ(c.sent, device.received(1)) << "case " << i << ": replied again";
             if (c.said)
                 EXPECT_EQ(c.said, send_part()) << "case " << i;
@@ -661,7 +662,7 @@ TEST(Send, AutoReplyAnswersWhatArrivesOnceEach)
         EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_AUTO_REPLY, MF_BYCOMMAND) & MF_CHECKED);
         device.clear(1);
         ASSERT_TRUE(device.send_bytes(1, "x"));
-        wait_for_ticks(3, 3000);
+        ASSERT_TRUE(wait_for_ticks(3, 3000)) << "no ticks";
         EXPECT_EQ("", device.received(1)) << "replied while off";
         main_dialog.settings_changed = 0;
     });
