@@ -17,22 +17,40 @@ cmake --build $out -j2 >/dev/null
 ctest --test-dir $out -j4 --output-on-failure --no-tests=error
 
 mkdir -p $out/fuzz-findings
-failed=""
-for source in tests/fuzz/*_fuzz.cpp; do
-    [ -e "$source" ] || continue
-    target=$(basename "$source" .cpp)
-    name=${target%_fuzz}
+rm -f $out/fuzz-findings/*.status
+# Runs one fuzz target for its time; its output and exit status land in
+# fuzz-findings/NAME.log and NAME.status.
+fuzz_target() {
+    name=$1
     # Inputs found to be new are kept between runs, apart from the seeds.
     corpus=$out/fuzz-corpus/$name
     mkdir -p "$corpus"
     seeds=tests/fuzz/corpus/$name
     [ -d "$seeds" ] || seeds=""
-    log=$out/fuzz-findings/$name.log
     rm -f "$out/fuzz-findings/$name"-*
     # The outer limit only catches a target that hangs past its own limit.
-    if timeout $((seconds * 4 + 60)) "$out/$target" -max_total_time="$seconds" -timeout=20 \
-           -print_final_stats=1 -artifact_prefix="$out/fuzz-findings/$name-" \
-           "$corpus" $seeds >"$log" 2>&1; then
+    status=0
+    timeout $((seconds * 4 + 60)) "$out/${name}_fuzz" -max_total_time="$seconds" -timeout=20 \
+        -print_final_stats=1 -artifact_prefix="$out/fuzz-findings/$name-" \
+        "$corpus" $seeds >"$out/fuzz-findings/$name.log" 2>&1 || status=$?
+    echo $status >"$out/fuzz-findings/$name.status"
+}
+fuzz_targets() { for name; do fuzz_target "$name"; done; }
+
+names=$(for source in tests/fuzz/*_fuzz.cpp; do
+    [ -e "$source" ] || continue
+    basename "$source" _fuzz.cpp
+done)
+# Two rows of targets side by side, each target for its whole time: a target
+# keeps one core busy, and the machine has two.
+fuzz_targets $(printf '%s\n' $names | sed -n 'p;n') &
+fuzz_targets $(printf '%s\n' $names | sed -n 'n;p')
+wait $!
+
+failed=""
+for name in $names; do
+    log=$out/fuzz-findings/$name.log
+    if [ "$(cat "$out/fuzz-findings/$name.status")" = 0 ]; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         echo "fuzz $name: $runs executions in $seconds s"
     else
