@@ -9,6 +9,26 @@ step_done() { echo "test.sh: $1 done at $(( $(date +%s) - started )) s"; }
 sh tools/setup.sh
 step_done "set-up"
 
+cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
+cmake --build build -j2
+step_done "build"
+
+# The virtual device's own tests, then the program's tests under Wine. They
+# spend most of their minutes waiting on windows, timers and the device, so
+# they run in the background while the other steps use the cores; their
+# output follows at the end.
+wine_log=build/wine-tests.log
+(
+    ctest --test-dir build/native --output-on-failure --no-tests=error
+    ctest --test-dir build --output-on-failure --no-tests=error
+) >$wine_log 2>&1 &
+wine_tests=$!
+# A step that fails ends this script only once the Wine tests have finished,
+# so that they leave no wineserver or device behind.
+trap 'echo "test.sh: waiting for the Wine tests (output in $wine_log)" >&2
+      wait $wine_tests || true' EXIT
+echo "test.sh: device and Wine tests started (output in $wine_log)"
+
 # The text logic natively under sanitizers: its unit tests, then each fuzz
 # target for a bounded time.
 sh tools/native_tests.sh "${QUORVEX_FUZZ_SECONDS:-5}"
@@ -31,10 +51,9 @@ cmake --build build-release -j2 --target package >/dev/null
 sh tools/check_release.sh build-release
 step_done "release package"
 
-cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
-cmake --build build -j2
-step_done "build"
-
-# The virtual device's own tests, then the program's tests under Wine.
-ctest --test-dir build/native --output-on-failure --no-tests=error
-ctest --test-dir build --output-on-failure --no-tests=error
+trap - EXIT
+status=0
+wait $wine_tests || status=$?
+cat $wine_log
+[ $status = 0 ]
+step_done "device and Wine tests"
