@@ -309,6 +309,10 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
          0, 0, 0, 1, 100000, IDC_SEND_CR, "",
          "CaptureLimitMB=5\r\nCaptureDaily=1\r\nCaptureAppend=1\r\nCaptureAsShown=1\r\n"
          "CaptureAuto=1\r\nCapturePattern=Q:\\logs\\%p_%Y-%m-%d.log\r\n"},
+        {"", "Filter=ERR 5\r\nShowSent=1\r\nColours=0\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "",
+         "Colours=0\r\nShowSent=1\r\nFilter=ERR 5\r\n"},
+        {"", "Colours=1\r\nShowSent=0\r\nFilter=\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
+        {"", "Colours=off\r\nShowSent=yes\r\n", 0, 0, 0, 1, 100000, IDC_SEND_CR, "", ""},
     };
     const auto file = [](const char* port_keys, const char* misc_keys) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
@@ -366,6 +370,10 @@ TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSe
         {"", "[Auto Reply]\r\nOn=0\r\nMatch9=x\r\nMatch1=\r\n", 0, 0, 1000, "", "", "", ""},
         {"", "[Macros]\r\nF1=A\r\n[Auto Reply]\r\nOn=yes\r\nReply2=\\x06\r\n", 0, 0, 1000, "A",
          "", "", "[Macros]\r\nF1=A\r\n[Auto Reply]\r\nReply2=\\x06\r\n"},
+        {"", "[Highlight]\r\nH1=red,ERROR\r\nH3=Teal,x\r\nH4=Grey,\r\nH8=Blue,a,b\r\nH9=Red,no\r\n",
+         0, 0, 1000, "", "", "", "[Highlight]\r\nH1=Red,ERROR\r\nH8=Blue,a,b\r\n"},
+        {"", "[Macros]\r\nF1=x\r\n[Highlight]\r\nH2=Purple,OK\r\n", 0, 0, 1000, "x", "", "",
+         "[Macros]\r\nF1=x\r\n[Highlight]\r\nH2=Purple,OK\r\n"},
     };
     const auto file = [](const char* misc_keys, const char* macros) {
         return std::string("[Port Settings]\r\nByteSize=0\r\nComm=1\r\nParity=0\r\nSpeed=4\r\n"
@@ -388,6 +396,7 @@ TEST_F(SettingsWindowTest, SendKeysAndMacrosAreReadWhenValidAndWrittenOnlyWhenSe
     }
     window.settings().send = SendSettings{};
     window.settings().auto_reply = AutoReplySettings{};
+    window.settings().view = ViewSettings{};
 }
 
 }  // namespace
