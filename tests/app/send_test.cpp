@@ -79,10 +79,14 @@ TEST(Send, AFileGoesOutWholeAndACommandWaitsBehindIt)
     ASSERT_TRUE(write_file(folder + "image.bin", bytes));
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
+        // Held, the line keeps the file going: unheld, the writer can send
+        // all 3,000 bytes before the window has looked at it.
+        ASSERT_TRUE(device.hold(1)) << device.last_reply();
         send_file(dialog, folder + "image.bin");
         EXPECT_TRUE(main_dialog.sender().sending_file()) << "no file after Open";
         SetWindowTextA(command_combo.hwnd, "AT");
         command(dialog, IDC_SEND);
+        ASSERT_TRUE(device.release(1)) << device.last_reply();
         std::string got = wait_for_received(device, 3003, 10000);
         EXPECT_EQ(bytes + "AT\r", got) << got.size() << " bytes";
         EXPECT_TRUE(wait_for_send_part("Sent image.bin: 3,000 bytes", 3000)) << send_part();
