@@ -183,7 +183,8 @@ void CaptureFile::stop()
     if (!file_)
         return;
     close_file();
-    status_.set_text(status_capture, L"");
+    own_[0] = L'\0';
+    show();
 }
 
 void CaptureFile::close_file()
@@ -247,7 +248,21 @@ void CaptureFile::show_status()
 
 void CaptureFile::show_text(const wchar_t* format, const wchar_t* path)
 {
-    wchar_t text[MAX_PATH + 60];
-    wsprintfW(text, format, file_name_of(path), bytes_);
+    wsprintfW(own_, format, file_name_of(path), bytes_);
+    show();
+}
+
+void CaptureFile::set_lead(const wchar_t* lead)
+{
+    if (lstrcmpW(lead_, lead) == 0)
+        return;
+    lstrcpynW(lead_, lead, sizeof lead_ / sizeof lead_[0]);
+    show();
+}
+
+void CaptureFile::show()
+{
+    wchar_t text[sizeof lead_ / sizeof lead_[0] + sizeof own_ / sizeof own_[0] + 4];
+    wsprintfW(text, L"%s%s%s", lead_, lead_[0] && own_[0] ? L"; " : L"", own_);
     status_.set_text(status_capture, text);
 }

@@ -53,6 +53,8 @@ public:
     const wchar_t* path() const { return path_; }
     // The pattern of the capture running or last started.
     const wchar_t* pattern() const { return pattern_; }
+    // A text shown before the capture's own in its part (the filter's count).
+    void set_lead(const wchar_t* lead);
 
 private:
     // Makes the file the pattern names at `now`, numbered past the names
@@ -69,6 +71,7 @@ private:
     void close_file();
     // `format` with the file's name and the bytes written.
     void show_text(const wchar_t* format, const wchar_t* path);
+    void show();
 
     StatusBar& status_;
     const CaptureSettings& settings_;
@@ -86,4 +89,6 @@ private:
     bool pending_ = false;
     bool pending_utf8_ = false;
     char pending_line_[receive_line_text_size] = {};
+    wchar_t lead_[80] = {};
+    wchar_t own_[MAX_PATH + 60] = {};  // the capture's text, which stays on show
 };

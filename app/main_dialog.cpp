@@ -18,7 +18,8 @@ MainDialog::MainDialog()
       layout_(status_, settings_.view),
       session_(*this),
       receive_pane_(status_, settings_.view, *this),
-      send_panel_(*this, status_, settings_),
+      find_(receive_pane_, status_),
+      send_panel_(*this, receive_pane_, status_, settings_),
       auto_responder_(*this, status_, settings_),
       line_panel_(status_)
 {
@@ -42,6 +43,7 @@ int MainDialog::on_init_dialog()
     send_panel_.attach(hwnd, menu_);
     auto_responder_.attach(hwnd, menu_);
     receive_pane_.attach(hwnd, menu_);
+    find_.attach(hwnd);
     line_panel_.attach(hwnd, menu_);
     serial_channel.notifier.attach(hwnd, port_event_message);
     layout_.take_template();
@@ -102,6 +104,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
     case IDM_AUTO_REPLY_RULES: auto_responder_.run_rules_dialog(); send_panel_.refocus(); break;
     case IDM_AUTO_REPLY:     auto_responder_.toggle(); break;
+    case IDM_FIND:           find_.open_dialog(); break;
     case IDM_PLOT:           show_plot(!plot_window.hwnd); settings_changed = 1; break;
     case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); break;
     case IDM_CAPTURE:        receive_pane_.view_command(id); send_panel_.refocus(); break;
@@ -115,6 +118,8 @@ void MainDialog::on_timer(WPARAM timer_id)
     case receive_timer_id:  poll_receive(); break;
     case repeat_timer_id:   send_panel_.repeat_due(); break;
     case break_timer_id:    line_panel_.end_break(); break;
+    case filter_timer_id:   receive_pane_.filter_step(); break;
+    case find_timer_id:     find_.search_step(); break;
     default:                break;
     }
 }
@@ -153,6 +158,8 @@ LRESULT MainDialog::on_notify(WPARAM, LPARAM lparam)
 
 int MainDialog::on_default_message(UINT msg, WPARAM wparam, LPARAM lparam)
 {
+    if (msg == find_.message())
+        find_.on_find_message(lparam);
     switch (msg) {
     case port_event_message:    take_port_events(); return 0;
     case WM_ENDSESSION:         end_session(wparam); return 0;
@@ -313,9 +320,10 @@ void MainDialog::show_plot(bool shown)
 }
 
 // F1..F12 send their macros; a key without one (F10 opens the menu bar) and
-// any key with Alt held (Alt+F4 closes) go on as usual. The menus' Ctrl
-// keys act from any control. Escape with text in the command field empties
-// the field; with the field empty it closes the program as before.
+// any key with Alt held (Alt+F4 closes) go on as usual, but F3 and Shift+F3
+// without a macro find again. The menus' Ctrl keys act from any control.
+// Escape with text in the command field empties the field; with the field
+// empty it closes the program as before.
 int MainDialog::on_shortcut_key(UINT vk)
 {
     if (vk == VK_ESCAPE)
@@ -325,7 +333,8 @@ int MainDialog::on_shortcut_key(UINT vk)
             UINT vk;
             int command;
         } keys[] = {{'B', IDM_SEND_BREAK}, {'O', IDM_OPEN}, {'W', IDM_CLOSE},
-                    {'K', IDM_CLEAR_RECEIVED}, {VK_CANCEL, IDM_STOP_SENDING}};
+                    {'K', IDM_CLEAR_RECEIVED}, {VK_CANCEL, IDM_STOP_SENDING},
+                    {'F', IDM_FIND}, {'L', IDM_FILTER}};
         for (const auto& key : keys)
             if (key.vk == vk) {
                 on_command(key.command, 0);
@@ -334,7 +343,11 @@ int MainDialog::on_shortcut_key(UINT vk)
     }
     if (vk < VK_F1 || vk > VK_F12 || GetKeyState(VK_MENU) < 0)
         return 0;
-    return send_panel_.send_macro(static_cast<int>(vk - VK_F1));
+    if (send_panel_.send_macro(static_cast<int>(vk - VK_F1)))
+        return 1;
+    if (vk == VK_F3)
+        find_.find_again(GetKeyState(VK_SHIFT) >= 0);
+    return vk == VK_F3;
 }
 
 // What the port's threads told since the last look.

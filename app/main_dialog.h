@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "app/auto_responder.h"
+#include "app/line_find.h"
 #include "app/line_panel.h"
 #include "app/port_session.h"
 #include "app/receive_pane.h"
@@ -22,8 +23,8 @@ constexpr UINT port_event_message = WM_APP + 1;
 // The main window. It creates the parts, routes messages, commands and
 // notifications to them, and coordinates the port's life, sending,
 // receiving and the settings file. Each part owns its state: the port
-// session, the received list, the send panel, the automatic replies, the
-// line panel, the layout, the status bar and the settings store.
+// session, the received list, finding in it, the send panel, the automatic
+// replies, the line panel, the layout, the status bar and the settings store.
 class MainDialog : public DialogBase,
                    private SendHost,
                    private PortDriver,
@@ -93,6 +94,7 @@ private:
     WindowLayout layout_;
     PortSession session_;
     ReceivePane receive_pane_;
+    LineFind find_;
     SendPanel send_panel_;
     AutoResponder auto_responder_;
     LinePanel line_panel_;

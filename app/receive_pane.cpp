@@ -4,15 +4,13 @@
 #include "app/capture_options_dialog.h"
 #include "app/program_objects.h"
 #include "framework/file_dialog.h"
+#include "app/view_dialogs.h"
 #include "resources/resource_ids.h"
 #include "serial/line_settings.h"
+#include "text/ansi_text.h"
+#include "text/byte_count.h"
 
 namespace {
-
-// The two kinds of stored text: the as-received view's bytes are shown in
-// the system's code page, the other views' text is UTF-8.
-constexpr char code_page_text = 0;
-constexpr char utf8_text = 1;
 
 void set_state(HWND list, int index, UINT state, UINT mask)
 {
@@ -43,6 +41,8 @@ void ReceivePane::attach(HWND dialog, HMENU menu)
     // The Hex view's lines begin with the offset of their first byte.
     view_.set_hex_offsets(true);
     view_.reset_offset();
+    filter_.set_text(lines_, "", 0);
+    filtering_ = false;
     SendMessageA(list, CCM_SETUNICODEFORMAT, TRUE, 0);
     DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
@@ -64,15 +64,21 @@ void ReceivePane::fit_column()
 
 // A line's UTF-16 text is never longer than its bytes, so cutting the bytes
 // cuts the text (a UTF-8 sequence cut in two shows as one replacement
-// character at the end).
-int ReceivePane::line_text(int index, wchar_t* out, int room) const
+// character at the end). The colour markers are taken out: whoever reads
+// the list gets the text alone.
+int ReceivePane::line_text(int shown, wchar_t* out, int room) const
 {
     if (room <= 0)
         return 0;
+    int index = store_index(shown);
     char bytes[receive_line_text_size];
-    int length = lines_.copy(index, bytes, room - 1 < static_cast<int>(sizeof bytes)
-                                               ? room - 1 : static_cast<int>(sizeof bytes));
-    int got = length > 0 ? MultiByteToWideChar(lines_.kind(index) == utf8_text ? CP_UTF8 : CP_ACP,
+    int length = index < 0 ? 0 : lines_.copy(index, bytes, sizeof bytes);
+    char kind = length > 0 ? lines_.kind(index) : code_page_text;
+    if (kind != code_page_text)
+        length = strip_colour_codes(bytes, length, bytes);
+    if (length > room - 1)
+        length = room - 1;
+    int got = length > 0 ? MultiByteToWideChar(kind == code_page_text ? CP_ACP : CP_UTF8,
                                                0, bytes, length, out, room - 1)
                          : 0;
     out[got] = L'\0';
@@ -89,6 +95,16 @@ LRESULT ReceivePane::on_notify(const NMHDR* header)
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header))->item;
         if ((item.mask & LVIF_TEXT) && item.pszText)
             line_text(item.iItem, item.pszText, item.cchTextMax);
+    } else if (header->code == NM_CUSTOMDRAW) {
+        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+        if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
+            return painter_.active() ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+        int index = store_index(static_cast<int>(draw->nmcd.dwItemSpec));
+        if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || index < 0 || index >= lines_.count())
+            return CDRF_DODEFAULT;
+        char text[receive_line_text_size];
+        int length = lines_.copy(index, text, sizeof text);
+        return painter_.draw_item(draw, text, length, lines_.kind(index));
     } else if (header->code == LVN_ODFINDITEMW || header->code == LVN_ODFINDITEMA) {
         return -1;
     } else if (header->code == LVN_KEYDOWN &&
@@ -101,7 +117,7 @@ LRESULT ReceivePane::on_notify(const NMHDR* header)
 
 void ReceivePane::begin_batch()
 {
-    int count = lines_.count();
+    int count = shown_count();
     // An older line selected, and the newest not, holds the view still.
     lines_selected_ = static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0));
     follow_newest_ = count <= 0 || lines_selected_ <= 0 ||
@@ -117,28 +133,70 @@ void ReceivePane::take(const char* bytes, int count)
     view_.show(reinterpret_cast<const unsigned char*>(bytes), count, *this);
 }
 
-// When memory runs short the oldest tenth goes before the limit is reached.
 void ReceivePane::add_received_line(const char* text)
 {
     char kind = view_.mode() == ReceiveMode::as_received ? code_page_text : utf8_text;
     capture_.line_added(text, kind == utf8_text);
-    int length = lstrlenA(text);
-    if (!lines_.add(text, length, kind)) {
-        int drop = lines_.count() / 10 + 1;
-        lines_.drop_oldest(drop);
-        lines_dropped_ += drop;
-        if (!lines_.add(text, length, kind))
-            return;
-    }
-    ++lines_added_;
+    store_line(text, kind, false);
 }
 
 void ReceivePane::replace_newest_line(const char* text)
 {
     char kind = view_.mode() == ReceiveMode::as_received ? code_page_text : utf8_text;
     capture_.line_replaced(text, kind == utf8_text);
-    if (lines_.replace_newest(text, lstrlenA(text), kind))
-        ++lines_added_;
+    store_line(text, kind, true);
+}
+
+// Sent lines and markers are the list's own: the capture never has them.
+void ReceivePane::add_own_line(const char* text, LineKind kind)
+{
+    store_line(text, kind == LineKind::sent ? sent_text : marker_text, false);
+}
+
+// When memory runs short the oldest tenth goes before the limit is reached.
+// A line counts as added when the list shows it (a filter may hide it).
+void ReceivePane::store_line(const char* text, char kind, bool replace)
+{
+    int length = lstrlenA(text);
+    int shown = shown_count();
+    bool stored = replace ? lines_.replace_newest(text, length, kind) : lines_.add(text, length, kind);
+    if (!stored && !replace) {
+        drop_lines(lines_.count() / 10 + 1);
+        shown = shown_count();
+        stored = lines_.add(text, length, kind);
+    }
+    if (!stored)
+        return;
+    if (filtering_) {
+        if (replace)
+            filter_.newest_replaced(lines_);
+        else
+            filter_.line_added(lines_);
+        int count = filter_.count();
+        if (count == shown && (count == 0 || filter_.store_index(count - 1) != lines_.count() - 1))
+            return;
+    }
+    ++lines_added_;
+}
+
+// The oldest `lines` go; lines_dropped_ counts those the list showed.
+void ReceivePane::drop_lines(int lines)
+{
+    int shown = filtering_ ? filter_.shown_index(lines < lines_.count() ? lines : lines_.count())
+                           : (lines < lines_.count() ? lines : lines_.count());
+    lines_.drop_oldest(lines);
+    if (filtering_)
+        filter_.lines_dropped(lines_);
+    lines_dropped_ += shown;
+}
+
+void ReceivePane::show_sent(const char* bytes, int count)
+{
+    if (!settings_.show_sent)
+        return;
+    begin_batch();
+    view_.show_sent(reinterpret_cast<const unsigned char*>(bytes), count, *this);
+    end_batch();
 }
 
 // Past the limit a tenth of the lines go at once, oldest first. The end of
@@ -147,15 +205,11 @@ void ReceivePane::replace_newest_line(const char* text)
 // line to change the state of all, and redraws all when drawing resumes.
 void ReceivePane::end_batch()
 {
-    int count = lines_.count();
     if (lines_added_ && follow_newest_ && lines_selected_ > 0)
         set_state(list_, lines_selected_ == 1 ? listed_lines_ - 1 : -1, 0, LVIS_SELECTED);
-    if (count > max_lines_) {
-        int drop = count - (max_lines_ - max_lines_ / 10);
-        lines_.drop_oldest(drop);
-        lines_dropped_ += drop;
-        count -= drop;
-    }
+    if (lines_.count() > max_lines_)
+        drop_lines(lines_.count() - (max_lines_ - max_lines_ / 10));
+    int count = shown_count();
     if (lines_dropped_ && !follow_newest_)
         keep_held_lines(lines_dropped_);
     else if (lines_added_ || lines_dropped_)
@@ -167,6 +221,8 @@ void ReceivePane::end_batch()
     if (lines_added_ || lines_dropped_)
         InvalidateRect(list_, nullptr, FALSE);
     lines_added_ = lines_dropped_ = 0;
+    if (filtering_)
+        show_filter_status();
 }
 
 // The selection stays on the same lines when `dropped` lines went from the
@@ -182,7 +238,7 @@ void ReceivePane::keep_held_lines(int dropped)
     }
     int focused = next_item(list_, -1, LVNI_FOCUSED) - dropped;
     int anchor = static_cast<int>(SendMessageA(list_, LVM_GETSELECTIONMARK, 0, 0)) - dropped;
-    SendMessageA(list_, LVM_SETITEMCOUNT, lines_.count(), LVSICF_NOSCROLL);
+    SendMessageA(list_, LVM_SETITEMCOUNT, shown_count(), LVSICF_NOSCROLL);
     if (anchor >= 0)
         SendMessageA(list_, LVM_SETSELECTIONMARK, 0, anchor);
     if (focused >= 0) {
@@ -207,9 +263,12 @@ void ReceivePane::show_marker(const char* what, int port)
 void ReceivePane::clear()
 {
     lines_.clear();
+    filter_.lines_dropped(lines_);
     SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
     view_.end_line();
     view_.reset_offset();
+    if (filtering_)
+        show_filter_status();
 }
 
 // The selected lines as text, CR LF between them, as the list shows them.
@@ -219,7 +278,7 @@ void ReceivePane::copy_selected_lines()
     // A line's UTF-16 text is never longer than its stored bytes.
     SIZE_T size = 1;
     for (int i = next_item(list_, -1, LVNI_SELECTED); i >= 0; i = next_item(list_, i, LVNI_SELECTED))
-        size += static_cast<SIZE_T>(lines_.length(i)) + 2;
+        size += static_cast<SIZE_T>(lines_.length(store_index(i))) + 2;
     if (size == 1)
         return;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size * sizeof(wchar_t));
@@ -250,6 +309,8 @@ void ReceivePane::show_settings()
 {
     view_.set_mode(static_cast<ReceiveMode>(settings_.view));
     view_.set_time_stamps(settings_.time == 1);
+    view_.set_colours(!settings_.colours_off);
+    apply_filter();
     update_menu();
 }
 
@@ -268,6 +329,18 @@ int ReceivePane::view_command(int id)
         view_.set_time_stamps(settings_.time == 1);
         changes_.mark_settings_changed();
         break;
+    case IDM_COLOURS:
+        settings_.colours_off = settings_.colours_off ? 0 : 1;
+        view_.set_colours(!settings_.colours_off);
+        InvalidateRect(list_, nullptr, FALSE);
+        changes_.mark_settings_changed();
+        break;
+    case IDM_SHOW_SENT:
+        settings_.show_sent = settings_.show_sent ? 0 : 1;
+        changes_.mark_settings_changed();
+        break;
+    case IDM_FILTER:         run_filter_dialog(); break;
+    case IDM_HIGHLIGHT:      run_highlight_dialog(); break;
     case IDM_CAPTURE:        choose_capture_file(); break;
     case IDM_STOP_CAPTURE:   capture_.stop(); break;
     case IDM_CAPTURE_OPTIONS: run_capture_options(); break;
@@ -284,6 +357,9 @@ void ReceivePane::update_menu()
     CheckMenuRadioItem(menu_, IDM_VIEW_AS_RECEIVED, IDM_VIEW_HEX,
                        IDM_VIEW_AS_RECEIVED + static_cast<int>(view_.mode()), MF_BYCOMMAND);
     CheckMenuItem(menu_, IDM_TIME_STAMPS, settings_.time == 1 ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu_, IDM_COLOURS, settings_.colours_off ? MF_UNCHECKED : MF_CHECKED);
+    CheckMenuItem(menu_, IDM_SHOW_SENT, settings_.show_sent ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu_, IDM_FILTER, filtering_ ? MF_CHECKED : MF_UNCHECKED);
     EnableMenuItem(menu_, IDM_STOP_CAPTURE, capture_.active() ? MF_ENABLED : MF_GRAYED);
 }
 
@@ -334,4 +410,125 @@ void ReceivePane::run_capture_options()
     lstrcpynW(shown, pattern, MAX_PATH);
     if (run_capture_options_dialog(dialog_, settings_.capture, shown))
         changes_.mark_settings_changed();
+}
+
+// A new filter text empties the list and fills it again in steps, on the
+// filter's timer, so that a million lines never hold the window; lines
+// that arrive meanwhile are looked at by the step that reaches them.
+void ReceivePane::apply_filter()
+{
+    set_state(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    filtering_ = settings_.filter[0] &&
+                 filter_.set_text(lines_, settings_.filter, lstrlenA(settings_.filter));
+    if (!filtering_) {
+        KillTimer(dialog_, filter_timer_id);
+        filter_.set_text(lines_, "", 0);
+        SendMessageA(list_, LVM_SETITEMCOUNT, lines_.count(), 0);
+        select_newest();
+        capture_.set_lead(L"");
+        return;
+    }
+    SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
+    filter_step();
+}
+
+// Steps of a few thousand lines for up to 30 ms; the rest on the timer.
+void ReceivePane::filter_step()
+{
+    if (!filtering_) {
+        KillTimer(dialog_, filter_timer_id);
+        return;
+    }
+    DWORD start = GetTickCount();
+    bool done;
+    while (!(done = filter_.rebuild(lines_, 2000)) && GetTickCount() - start < 30) {
+    }
+    if (done)
+        KillTimer(dialog_, filter_timer_id);
+    else
+        SetTimer(dialog_, filter_timer_id, USER_TIMER_MINIMUM, nullptr);
+    bool follow = SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0) == 0;
+    SendMessageA(list_, LVM_SETITEMCOUNT, filter_.count(), LVSICF_NOSCROLL);
+    if (done && follow)
+        select_newest();
+    InvalidateRect(list_, nullptr, FALSE);
+    show_filter_status();
+}
+
+void ReceivePane::select_newest()
+{
+    int count = shown_count();
+    if (count <= 0)
+        return;
+    set_state(list_, count - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageA(list_, LVM_ENSUREVISIBLE, count - 1, FALSE);
+}
+
+// "Showing 12 of 100,000 lines", before the capture's text in its part.
+void ReceivePane::show_filter_status()
+{
+    if (!filtering_) {
+        capture_.set_lead(L"");
+        return;
+    }
+    char shown[27], all[27];
+    format_byte_count(shown, static_cast<uint64_t>(filter_.count()));
+    format_byte_count(all, static_cast<uint64_t>(lines_.count()));
+    wchar_t text[80];
+    wsprintfW(text, L"Showing %S of %S lines", shown, all);
+    capture_.set_lead(text);
+}
+
+// The selected line the list can tell at once: the line last clicked or
+// found, or the newest; only otherwise is the list asked to go through
+// its lines (which some list views do one by one).
+int ReceivePane::selected_shown() const
+{
+    if (SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0) <= 0)
+        return -1;
+    int mark = static_cast<int>(SendMessageA(list_, LVM_GETSELECTIONMARK, 0, 0));
+    if (mark >= 0 && SendMessageA(list_, LVM_GETITEMSTATE, mark, LVIS_SELECTED))
+        return mark;
+    int newest = shown_count() - 1;
+    if (newest >= 0 && SendMessageA(list_, LVM_GETITEMSTATE, newest, LVIS_SELECTED))
+        return newest;
+    return next_item(list_, -1, LVNI_SELECTED);
+}
+
+int ReceivePane::selected_line() const
+{
+    int shown = selected_shown();
+    return shown < 0 ? -1 : store_index(shown);
+}
+
+bool ReceivePane::select_line(int index)
+{
+    int shown = filtering_ ? filter_.shown_index(index) : index;
+    if (shown < 0 || shown >= shown_count() || store_index(shown) != index)
+        return false;
+    int before = selected_shown();
+    if (SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0) == 1 && before >= 0)
+        set_state(list_, before, 0, LVIS_SELECTED);
+    else
+        set_state(list_, -1, 0, LVIS_SELECTED);
+    set_state(list_, shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageA(list_, LVM_SETSELECTIONMARK, 0, shown);
+    SendMessageA(list_, LVM_ENSUREVISIBLE, shown, FALSE);
+    return true;
+}
+
+void ReceivePane::run_filter_dialog()
+{
+    if (!run_filter_dialog_for(dialog_, settings_.filter))
+        return;
+    changes_.mark_settings_changed();
+    apply_filter();
+}
+
+void ReceivePane::run_highlight_dialog()
+{
+    if (!run_highlight_dialog_for(dialog_, settings_.highlights))
+        return;
+    changes_.mark_settings_changed();
+    InvalidateRect(list_, nullptr, FALSE);
 }

@@ -1,22 +1,39 @@
 #pragma once
 #include <windows.h>
 #include "app/capture_file.h"
+#include "app/line_painter.h"
 #include "app/settings_changes.h"
 #include "app/status_bar.h"
+#include "text/line_search.h"
 #include "text/line_store.h"
 #include "settings/settings_file.h"
 #include "text/receive_view.h"
+
+// The filter's steps through the stored lines run on this timer.
+constexpr UINT_PTR filter_timer_id = 24;
+
+// What the send panel tells of each command that goes out.
+class SentLines {
+public:
+    virtual void show_sent(const char* bytes, int count) = 0;
+
+protected:
+    ~SentLines() = default;
+};
 
 // The received lines: a list view that asks for each line's text as it
 // draws it, over the program's own store of lines, in the chosen view; the
 // capture file; copying and clearing. Lines are added in batches, the
 // oldest dropped past the line limit at no cost, and the list kept on the
 // newest line only while the user wants it there (an older line selected
-// holds it still). The View menu's commands for the list are its own.
-class ReceivePane : private ReceiveSink {
+// holds it still). With a filter the list shows only the lines containing
+// its text; the colours, the commands sent and the highlights are drawn by
+// its painter. The View menu's commands for the list are its own.
+class ReceivePane : private ReceiveSink, public SentLines {
 public:
     ReceivePane(StatusBar& status, ViewSettings& settings, SettingsChanges& changes)
-        : capture_(status, settings.capture), settings_(settings), changes_(changes)
+        : capture_(status, settings.capture), painter_(settings), settings_(settings),
+          changes_(changes)
     {
     }
     ReceivePane(const ReceivePane&) = delete;
@@ -26,8 +43,9 @@ public:
     HWND list() const { return list_; }
     // The view and time stamps as the settings say.
     void show_settings();
-    // As received, Lines, Hex, Time stamps, Capture, Stop capture, Capture
-    // options, Copy, Clear received; 0 for any other command.
+    // As received, Lines, Hex, Time stamps, Colours, Show sent, Filter,
+    // Highlight, Capture, Stop capture, Capture options, Copy, Clear
+    // received; 0 for any other command.
     int view_command(int id);
     void update_menu();
     // Starts a capture to the files `pattern` names (the menu's, the command
@@ -61,12 +79,37 @@ public:
     // Line `index` as the list shows it, cut to `room` - 1 characters and
     // ended with a NUL; returns its length.
     int line_text(int index, wchar_t* out, int room) const;
-    int line_count() const { return lines_.count(); }
+    // The lines the list shows (with a filter, those that contain its text).
+    int line_count() const { return shown_count(); }
+
+    // A command that went out, as a line of its own in the Lines view when
+    // Show sent is on.
+    void show_sent(const char* bytes, int count) override;
+    // The filter's next steps through the stored lines (its timer).
+    void filter_step();
+
+    // For finding: the stored lines, the first selected one's store index
+    // (-1 for none), and showing a stored line selected and in view; false
+    // when the filter hides it.
+    const LineStore& lines() const { return lines_; }
+    int selected_line() const;
+    bool select_line(int index);
 
 private:
     void add_received_line(const char* text) override;
     void replace_newest_line(const char* text) override;
+    void add_own_line(const char* text, LineKind kind) override;
+    void store_line(const char* text, char kind, bool replace);
+    void drop_lines(int lines);
     void keep_held_lines(int dropped);
+    int selected_shown() const;
+    int shown_count() const { return filtering_ ? filter_.count() : lines_.count(); }
+    int store_index(int shown) const { return filtering_ ? filter_.store_index(shown) : shown; }
+    void apply_filter();
+    void show_filter_status();
+    void select_newest();
+    void run_filter_dialog();
+    void run_highlight_dialog();
 
     void choose_capture_file();
     void run_capture_options();
@@ -76,7 +119,10 @@ private:
     HWND list_ = nullptr;
     LineStore lines_;
     ReceiveView view_;
+    LineFilter filter_;
+    bool filtering_ = false;
     CaptureFile capture_;
+    LinePainter painter_;
     ViewSettings& settings_;
     SettingsChanges& changes_;
     int max_lines_ = 100000;

@@ -242,6 +242,7 @@ void SendPanel::send_command()
         refocus();
         return;
     }
+    sent_.show_sent(bytes, count);
     // The history keeps the text as typed. An entry equal but for letter
     // case is replaced, and the field then shows the text as it was sent.
     if (length > 0) {
@@ -296,6 +297,8 @@ int SendPanel::send_macro(int index)
     count += put_line_end(line_end_of(settings_), bytes + count);
     if (host_.send_bytes(bytes, count) == SendOutcome::refused)
         show_not_sent(L"the send queue is full");
+    else
+        sent_.show_sent(bytes, count);
     return 1;
 }
 
@@ -330,8 +333,8 @@ void SendPanel::repeat_due()
     char bytes[command_max_length + 2];
     FrameError error;
     int count = command_bytes(typed, length, bytes, error);
-    if (count >= 0)
-        serial_channel.writer.queue(bytes, count, 1);
+    if (count >= 0 && serial_channel.writer.queue(bytes, count, 1))
+        sent_.show_sent(bytes, count);
 }
 
 void SendPanel::apply_timing()

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 #include "app/port_session.h"
+#include "app/receive_pane.h"
 #include "app/settings_changes.h"
 #include "app/status_bar.h"
 #include "settings/settings_file.h"
@@ -34,11 +35,12 @@ protected:
 
 // The command field with its history, the line end, uppercase and escapes;
 // the repeat, the macros and file sending through the writer's queue; the
-// send part of the status bar and the Send menu.
+// send part of the status bar and the Send menu. Each command, macro and
+// repeat that goes out is told to the received list (files are not).
 class SendPanel {
 public:
-    SendPanel(SendHost& host, StatusBar& status, Settings& settings)
-        : host_(host), status_(status), settings_(settings)
+    SendPanel(SendHost& host, SentLines& sent, StatusBar& status, Settings& settings)
+        : host_(host), sent_(sent), status_(status), settings_(settings)
     {
     }
     SendPanel(const SendPanel&) = delete;
@@ -96,6 +98,7 @@ private:
     static LRESULT CALLBACK uppercase_filter(HWND edit, UINT msg, WPARAM wparam, LPARAM lparam);
 
     SendHost& host_;
+    SentLines& sent_;
     StatusBar& status_;
     Settings& settings_;
     HWND dialog_ = nullptr;

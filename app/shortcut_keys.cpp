@@ -8,12 +8,17 @@ struct KeyFilter {
     HHOOK hook = nullptr;
     HWND window = nullptr;
     ShortcutHandler* handler = nullptr;
+    HWND modeless = nullptr;
 };
 KeyFilter filter;
 
 LRESULT CALLBACK filter_keys(int code, WPARAM wparam, LPARAM lparam)
 {
-    const MSG* msg = reinterpret_cast<const MSG*>(lparam);
+    MSG* msg = reinterpret_cast<MSG*>(lparam);
+    if (code == MSGF_DIALOGBOX && filter.modeless &&
+        (msg->hwnd == filter.modeless || IsChild(filter.modeless, msg->hwnd)) &&
+        IsDialogMessageW(filter.modeless, msg))
+        return 1;
     if (code == MSGF_DIALOGBOX && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) &&
         filter.window && GetAncestor(msg->hwnd, GA_ROOT) == filter.window && filter.handler &&
         filter.handler->on_shortcut_key(static_cast<UINT>(msg->wParam)))
@@ -37,4 +42,10 @@ void remove_shortcut_keys()
         filter.hook = nullptr;
     filter.window = nullptr;
     filter.handler = nullptr;
+    filter.modeless = nullptr;
+}
+
+void route_dialog_keys(HWND modeless)
+{
+    filter.modeless = modeless;
 }

@@ -17,3 +17,7 @@ protected:
 // loop: a dialog it opened keeps its keys. One window at a time.
 void install_shortcut_keys(HWND window, ShortcutHandler* handler);
 void remove_shortcut_keys();
+// A modeless dialog of the window (Find) whose messages the window's loop
+// would otherwise not pass through the dialog manager: its keys (Tab, Enter,
+// Escape) reach it through the same filter. Null for none.
+void route_dialog_keys(HWND modeless);

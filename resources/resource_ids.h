@@ -9,6 +9,8 @@
 #define IDD_AUTO_REPLY        106
 #define IDM_PLOT_WINDOW       110
 #define IDD_Y_RANGE           111
+#define IDD_FILTER            112
+#define IDD_HIGHLIGHT         113
 #define IDD_CAPTURE_OPTIONS   120
 #define IDD_SELECT_PORT       21999
 
@@ -41,6 +43,11 @@
 #define IDC_CAPTURE_AUTO      1124
 #define IDC_CAPTURE_PATTERN   1125
 
+/* Filter and Highlight dialog controls */
+#define IDC_FILTER_TEXT       1110
+#define IDC_HIGHLIGHT_COLOUR1 1130  /* to 1137 */
+#define IDC_HIGHLIGHT_TEXT1   1140  /* to 1147 */
+
 /* Y range dialog controls */
 #define IDC_Y_BOTTOM          1101
 #define IDC_Y_TOP             1102
@@ -66,6 +73,11 @@
 #define IDM_COPY              40026
 #define IDM_CLEAR_RECEIVED    40027
 #define IDM_PLOT              40028
+#define IDM_FIND              40050
+#define IDM_SHOW_SENT         40053
+#define IDM_COLOURS           40052
+#define IDM_FILTER            40054
+#define IDM_HIGHLIGHT         40055
 #define IDM_SEND_FILE         40030
 #define IDM_STOP_SENDING      40031
 #define IDM_REPEAT            40032

@@ -12,6 +12,9 @@ const char port_settings_section[] = "Port Settings";
 const char misc_settings_section[] = "Misc Settings";
 const char old_commands_section[] = "Old commands";
 const char list_sections[] = "Old commands\0";
+const char highlight_section[] = "Highlight";
+const char highlight_colour_names[highlight_colour_count][8] = {
+    "Red", "Orange", "Yellow", "Green", "Cyan", "Blue", "Purple", "Grey"};
 
 namespace {
 
@@ -38,6 +41,8 @@ const NamedOption named_options[] = {
     {"View", {"", "Lines", "Hex"}, &ViewSettings::view},
     {"Time", {"0", "1", ""}, &ViewSettings::time},
     {"WindowMax", {"0", "1", ""}, &ViewSettings::maximized},
+    {"Colours", {"1", "0", ""}, &ViewSettings::colours_off},
+    {"ShowSent", {"0", "1", ""}, &ViewSettings::show_sent},
 };
 
 }  // namespace
@@ -88,6 +93,8 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
             for (int32_t i = 0; i < 3; ++i)
                 if (option.names[i][0] && equal_ignoring_ascii_case(value, option.names[i]))
                     view.*option.field = i;
+    if (!reader.find_key("Filter", view.filter, sizeof view.filter))
+        view.filter[0] = '\0';
     if (reader.find_key("Window", value, sizeof value) &&
         parse_window(value, view.window, view.window_dpi))
         view.has_window = 1;
@@ -102,6 +109,8 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
         if (index > 0 && index < 3 && option.names[index][0])
             writer.write_text(option.key, option.names[index]);
     }
+    if (view.filter[0])
+        writer.write_text("Filter", view.filter);
     if (view.has_window) {
         char rect[64];
         int length = wsprintfA(rect, "%ld,%ld,%ld,%ld", view.window.left, view.window.top,
@@ -112,6 +121,47 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
     }
     write_plot_settings(writer, view.plot);
     write_capture_settings(writer, view.capture);
+}
+
+// "H1=Red,ERROR": a colour's name, a comma, the text. A key whose colour is
+// unknown or whose text is empty is no rule.
+void load_highlights(IniReader& reader, ViewSettings& view)
+{
+    bool found = reader.find_section(highlight_section) != 0;
+    for (int i = 0; i < highlight_rule_count; ++i) {
+        HighlightRule& rule = view.highlights[i];
+        rule = HighlightRule{};
+        char key[4], value[16 + highlight_text_size] = {};
+        wsprintfA(key, "H%d", i + 1);
+        if (!found || !reader.find_key(key, value, sizeof value))
+            continue;
+        for (int colour = 0; colour < highlight_colour_count; ++colour) {
+            int length = lstrlenA(highlight_colour_names[colour]);
+            char name[8];
+            lstrcpynA(name, value, length + 1);
+            if (value[length] == ',' && equal_ignoring_ascii_case(name, highlight_colour_names[colour])) {
+                rule.colour = colour;
+                lstrcpynA(rule.text, value + length + 1, sizeof rule.text);
+            }
+        }
+    }
+}
+
+void write_highlights(IniWriter& writer, const ViewSettings& view)
+{
+    bool any = false;
+    for (int i = 0; i < highlight_rule_count; ++i) {
+        const HighlightRule& rule = view.highlights[i];
+        if (!rule.text[0] || rule.colour < 0 || rule.colour >= highlight_colour_count)
+            continue;
+        if (!any)
+            writer.write_section(highlight_section);
+        any = true;
+        char key[4], value[16 + highlight_text_size];
+        wsprintfA(key, "H%d", i + 1);
+        wsprintfA(value, "%s,%s", highlight_colour_names[rule.colour], rule.text);
+        writer.write_text(key, value);
+    }
 }
 
 }  // namespace
@@ -184,6 +234,7 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, Settings& set
     load_view_settings(reader, settings.view);
     load_send_settings(reader, settings.send);
     load_auto_reply_settings(reader, settings.auto_reply);
+    load_highlights(reader, settings.view);
 
     // Longer lines are cut to the history's 199 characters.
     settings.history.clear();
@@ -231,5 +282,6 @@ int32_t build_settings_text(IniWriter& writer, const Settings& settings)
         writer.write_line(settings.history.at(index));
     write_macros(writer, settings.send);
     write_auto_reply_settings(writer, settings.auto_reply);
+    write_highlights(writer, settings.view);
     return writer.error ? 0 : 1;
 }

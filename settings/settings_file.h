@@ -30,6 +30,20 @@ const int32_t default_max_lines = 100000;
 const int32_t min_max_lines = 100;
 const int32_t max_max_lines = 10000000;
 
+// The longest filter text, and the highlight rules: up to eight texts, each
+// drawn on one of eight colours, saved as "H1=Red,ERROR" under [Highlight].
+const int filter_text_size = 128;
+const int highlight_rule_count = 8;
+const int highlight_text_size = 64;
+const int highlight_colour_count = 8;
+extern const char highlight_section[];  // "Highlight"
+// "Red", "Orange", "Yellow", "Green", "Cyan", "Blue", "Purple", "Grey".
+extern const char highlight_colour_names[highlight_colour_count][8];
+struct HighlightRule {
+    int32_t colour;                   // index into highlight_colour_names
+    char text[highlight_text_size];  // "" for no rule
+};
+
 // The options of the receive view, the line end, the window's place, the
 // plot and the capture.
 // Each is saved only when it is not its default.
@@ -43,6 +57,10 @@ struct ViewSettings {
     RECT window = {};      // screen pixels of the normal (not maximized) window
     int32_t window_dpi = 0;  // the scale `window` was taken at; 0 unknown
     int32_t maximized = 0;
+    int32_t colours_off = 0;  // "Colours=0": escape sequences shown as text
+    int32_t show_sent = 0;    // "ShowSent=1": commands sent shown in the Lines view
+    char filter[filter_text_size] = {};  // "Filter": only lines containing it shown
+    HighlightRule highlights[highlight_rule_count] = {};
     PlotSettings plot;
     CaptureSettings capture;
 };

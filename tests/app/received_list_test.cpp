@@ -25,6 +25,149 @@ void add_lines(const char* prefix, int first, int count)
     pane.end_batch();
 }
 
+// Sets the filter through View / Filter..., as typed in its dialog.
+void set_filter(HWND dialog, const char* text)
+{
+    when_window_opens(WindowQuery{"#32770", "Filter", dialog}, [&](HWND filter) {
+        SetDlgItemTextA(filter, IDC_FILTER_TEXT, text);
+        click(filter, IDOK);
+    });
+    command(dialog, IDM_FILTER);
+    EXPECT_TRUE(window_was_driven()) << "the Filter dialog never came up";
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string all;
+    for (const std::string& line : lines)
+        all += line + " ";
+    return all;
+}
+
+// A filter shows only the lines containing its text, in either letter case,
+// keeps adding those that arrive, and follows the list as its oldest lines
+// go; the status bar counts them; an empty filter shows every line again.
+// Copy copies the selected lines shown.
+TEST(ReceivedList, AFilterFollowsATrimmingList)
+{
+    struct Step {
+        const char* filter;  // set before the lines are added; null: as it was
+        int added;           // lines "Ln;" (n even) or "ln;" added in one tick
+        const char* shown;   // null: every stored line
+        const char* status;
+    } steps[] = {
+        {"7;", 30, "l7; l17; l27; ", "Showing 3 of 30 lines"},
+        {nullptr, 60, "l7; l17; l27; l37; l47; l57; l67; l77; l87; ", "Showing 9 of 90 lines"},
+        // 120 lines pass the limit of 100: the oldest 30 go.
+        {nullptr, 30, "l37; l47; l57; l67; l77; l87; l97; l107; l117; ", "Showing 9 of 90 lines"},
+        {"l11", 5, "L110; l111; L112; l113; L114; l115; L116; l117; L118; l119; ",
+         "Showing 10 of 95 lines"},
+        {"xyz", 0, "", "Showing 0 of 95 lines"},
+        {"", 0, nullptr, ""},
+    };
+    bool ran = false;
+    run_main_window([&](HWND dialog) {
+        ran = true;
+        main_dialog.receiver().set_max_lines(100);
+        command(dialog, IDM_VIEW_LINES);
+        int next = 0;
+        const char* filter = "";
+        for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+            const Step& s = steps[i];
+            if (s.filter)
+                set_filter(dialog, filter = s.filter);
+            ReceivePane& pane = main_dialog.receiver();
+            pane.begin_batch();
+            char text[32];
+            for (int end = next + s.added; next < end; ++next)
+                pane.take(text, wsprintfA(text, "%s%d;\n", next % 2 ? "l" : "L", next));
+            pane.end_batch();
+            std::vector<std::string> lines = list_lines(dialog);
+            if (s.shown)
+                EXPECT_EQ(s.shown, joined(lines)) << "step " << i;
+            else
+                EXPECT_EQ(static_cast<size_t>(main_dialog.receiver().lines().count()), lines.size())
+                    << "step " << i << ": every line shown";
+            EXPECT_EQ(s.status, status_text(2)) << "step " << i;
+            EXPECT_EQ(filter[0] ? static_cast<UINT>(MF_CHECKED) : 0u,
+                      GetMenuState(main_dialog.menu(), IDM_FILTER, MF_BYCOMMAND) & MF_CHECKED)
+                << "step " << i;
+        }
+        EXPECT_STREQ("", main_dialog.settings().view.filter);
+        set_filter(dialog, "L4");
+        EXPECT_EQ("Showing 10 of 95 lines", status_text(2));
+        command(dialog, IDM_COPY);
+        std::string copied;
+        if (OpenClipboard(nullptr)) {
+            if (HANDLE data = GetClipboardData(CF_TEXT)) {
+                copied = static_cast<const char*>(GlobalLock(data));
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
+        }
+        EXPECT_EQ("l49;", copied) << "the newest line shown is selected and copied";
+        EXPECT_EQ(95, main_dialog.receiver().lines().count()) << "the store is unaffected";
+        main_dialog.settings_changed = 0;
+    });
+    EXPECT_TRUE(ran);
+}
+
+// Finding a text that is in none of a million lines goes on in steps: no
+// message holds the window for more than 100 ms, and the search ends saying
+// so.
+TEST(ReceivedList, FindingInAMillionLinesNeverHoldsTheWindow)
+{
+    bool ran = false;
+    run_main_window([&](HWND dialog) {
+        ran = true;
+        main_dialog.receiver().set_max_lines(2000000);
+        for (int i = 0; i < 1000000; i += 100000)
+            add_lines("line ", i, 100000);
+        ASSERT_EQ(1000000, main_dialog.receiver().line_count());
+        command(dialog, IDM_FIND);
+        HWND find = wait_for_window(WindowQuery{"#32770", nullptr, dialog}, 5000);
+        ASSERT_TRUE(find) << "no Find dialog";
+        SetDlgItemTextA(find, 0x480, "needle");
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        auto ms = [&] {
+            return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                   static_cast<double>(frequency.QuadPart);
+        };
+        QueryPerformanceCounter(&start);
+        click(find, IDOK);
+        QueryPerformanceCounter(&end);
+        double longest = ms();
+        UINT longest_message = WM_COMMAND;
+        WPARAM longest_wparam = IDOK;
+        int messages = 0;
+        DWORD began = GetTickCount();
+        while (status_text() != "Cannot find \"needle\"" && GetTickCount() - began < 60000) {
+            MSG msg;
+            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                Sleep(1);
+                continue;
+            }
+            QueryPerformanceCounter(&start);
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            QueryPerformanceCounter(&end);
+            ++messages;
+            if (ms() > longest) {
+                longest = ms();
+                longest_message = msg.message;
+                longest_wparam = msg.wParam;
+            }
+        }
+        EXPECT_EQ("Cannot find \"needle\"", status_text());
+        EXPECT_LT(longest, 100.0) << "message " << longest_message << " (" << longest_wparam
+                                  << ") held the window " << longest << " ms";
+        EXPECT_GT(messages, 0) << "the whole search ran at once";
+        DestroyWindow(find);
+    });
+    EXPECT_TRUE(ran);
+}
+
 // Past 100,000 lines a tenth of them goes; that must not hold the window.
 // Deleting list box strings one by one from the front took 1.3 s here, twice the bound.
 TEST(ReceivedList, DroppingTheOldestTenthOf100000LinesIsQuick)

@@ -70,6 +70,13 @@ void send_pieces(DeviceClient& device, HWND dialog, const std::vector<std::strin
     SetTimer(dialog, receive_timer_id, receive_timer_period_ms, nullptr);
 }
 
+std::wstring wide_utf8(const char* text)
+{
+    wchar_t buffer[256] = {};
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, buffer, 256);
+    return buffer;
+}
+
 std::string clipboard_text()
 {
     std::string text;
@@ -91,13 +98,18 @@ TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
         bool stamps;
         std::vector<std::string> pieces;
         std::string expected;
+        bool colours_off = false;
     } cases[] = {
         {IDM_VIEW_AS_RECEIVED, false, {std::string("a\0b\r\n", 5)}, "[a<00>b\r\n]"},
         {IDM_VIEW_LINES, false, {"AT\r", "\nOK\r\n> "}, "[AT][OK][> ]"},
         {IDM_VIEW_LINES, false, {"ab", "c\n"}, "[abc]"},
         {IDM_VIEW_LINES, false, {long_line + "\r\n"}, "[" + long_line.substr(0, 255) + "][" +
                                                           long_line.substr(255) + "]"},
-        {IDM_VIEW_LINES, false, {std::string("\x1b[1m\t\0\x7f\n", 8)}, "[<1B>[1m\t<00><7F>]"},
+        {IDM_VIEW_LINES, false, {std::string("\x1b[1m\t\0\x7f\n", 8)}, "[<1B>[1m\t<00><7F>]", true},
+        {IDM_VIEW_LINES, false, {"\x1b[0;32mOK\x1b[0m done\r\n\x1b[31", "mred\n"}, "[OK done][red]"},
+        {IDM_VIEW_LINES, false, {"\x1b[0;32mOK\n"}, "[<1B>[0;32mOK]", true},
+        {IDM_VIEW_LINES, true, {"\x1b[1;33mAT\r\n"}, "[dd:dd:dd.ddd AT]"},
+        {IDM_VIEW_AS_RECEIVED, false, {"\x1b[0;32mOK"}, "[\x1b[0;32mOK]"},
         {IDM_VIEW_LINES, false, {"caf\xc3\xa9 \xe2\x82", "\xac \xe9\n"}, "[caf\xc3\xa9 \xe2\x82\xac <E9>]"},
         {IDM_VIEW_AS_RECEIVED, false, {"caf\xe9"}, "[caf\xc3\xa9]"},
         {IDM_VIEW_HEX, false, {std::string("\0A\xff", 3), "B"}, "[00000000  00 41 FF][00000003  42]"},
@@ -110,8 +122,13 @@ TEST(ViewMenu, EachViewShowsWhatTheDeviceSentAcrossReads)
             command(dialog, c.view);
             if (c.stamps != (main_dialog.settings().view.time == 1))
                 command(dialog, IDM_TIME_STAMPS);
+            if (c.colours_off != (main_dialog.settings().view.colours_off == 1))
+                command(dialog, IDM_COLOURS);
             command(dialog, IDM_CLEAR_RECEIVED);
             EXPECT_TRUE(GetMenuState(main_dialog.menu(), c.view, MF_BYCOMMAND) & MF_CHECKED)
+                << "case " << i;
+            EXPECT_EQ(c.colours_off ? 0u : static_cast<UINT>(MF_CHECKED),
+                      GetMenuState(main_dialog.menu(), IDM_COLOURS, MF_BYCOMMAND) & MF_CHECKED)
                 << "case " << i;
             send_pieces(device, dialog, c.pieces);
             EXPECT_EQ(c.expected, shown(dialog, c.stamps)) << "case " << i;
@@ -483,6 +500,115 @@ TEST(ViewMenu, LineEndsEscapesAndHexShapeWhatIsSent)
         click(dialog, IDC_HEX);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SEND_CR))) << "Hex unchecked";
     });
+}
+
+// Holds Ctrl or Shift down for the keys that follow, or lets it go.
+void hold_key(int key, bool down)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[key] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// What a key press in the window's loop does: whether the filter took it.
+bool press_key(UINT key, HWND target)
+{
+    MSG msg = {target, WM_KEYDOWN, key, 1, GetTickCount(), {}};
+    return CallMsgFilterA(&msg, MSGF_DIALOGBOX) != 0;
+}
+
+// The system's Find dialog, driven as a user would: the text, Match case,
+// Up or Down, then Find Next; then F3 and Shift+F3 without it. Each search
+// starts next to the selected line and wraps.
+TEST(ViewMenu, FindSelectsTheNextLineContainingTheText)
+{
+    struct Step {
+        const char* text;  // typed into the dialog; null: a key instead
+        UINT key;          // VK_F3, with Shift when `up`
+        bool match_case, up;
+        int selected;      // the line selected after it
+        const char* state; // the status bar's first part after it, null: as it was
+    } steps[] = {
+        {"beta", 0, false, false, 1, nullptr},
+        {"beta", 0, false, false, 3, nullptr},
+        {"beta", 0, false, false, 1, nullptr},
+        {"beta", 0, true, false, 3, nullptr},
+        {"beta", 0, true, false, 3, nullptr},
+        {"TA", 0, false, true, 1, nullptr},
+        {"TA", 0, false, true, 4, nullptr},
+        {nullptr, VK_F3, false, true, 3, nullptr},
+        {nullptr, VK_F3, false, false, 4, nullptr},
+        {nullptr, VK_F3, false, false, 1, nullptr},
+        {"zzz", 0, false, false, 1, "Cannot find \"zzz\""},
+        {"\xc3\xa9t\xc3\xa9", 0, false, false, 5, nullptr},
+    };
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        send_pieces(device, dialog, {"alpha\nBeta\ngamma\nbeta2\ndelta\n\xc3\xa9t\xc3\xa9\n"});
+        ASSERT_EQ("[alpha][Beta][gamma][beta2][delta][\xc3\xa9t\xc3\xa9]", shown(dialog));
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        select_lines(list, {0});
+        hold_key(VK_CONTROL, true);
+        bool taken = press_key('F', list);
+        hold_key(VK_CONTROL, false);
+        EXPECT_TRUE(taken) << "Ctrl+F";
+        HWND find = wait_for_window(WindowQuery{"#32770", nullptr, dialog}, 5000);
+        ASSERT_TRUE(find) << "no Find dialog after Ctrl+F";
+        for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+            const Step& s = steps[i];
+            std::string state_before = status_text();
+            if (s.text) {
+                SetDlgItemTextW(find, 0x480, wide_utf8(s.text).c_str());
+                if ((IsDlgButtonChecked(find, 0x411) == BST_CHECKED) != s.match_case)
+                    click(find, 0x411);
+                click(find, s.up ? 0x420 : 0x421);
+                click(find, IDOK);
+            } else {
+                hold_key(VK_SHIFT, s.up);
+                EXPECT_TRUE(press_key(s.key, list)) << "step " << i << ": the key was not taken";
+                hold_key(VK_SHIFT, false);
+            }
+            pump_messages(20);
+            EXPECT_EQ(std::to_string(s.selected) + " ", selected(dialog)) << "step " << i;
+            EXPECT_EQ(s.state ? s.state : state_before, status_text()) << "step " << i;
+        }
+        PostMessageA(find, WM_COMMAND, IDCANCEL, 0);
+        pump_until([&] { return !IsWindow(find); }, 3000);
+        EXPECT_FALSE(IsWindow(find)) << "the Find dialog did not close";
+    });
+}
+
+// With Show sent on, each command typed, a macro and the repeat show in the
+// Lines view as lines of their own when they go out, also between the two
+// halves of a line the device is still sending; file sends do not.
+TEST(ViewMenu, ShowSentPutsEachCommandBetweenTheLines)
+{
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        click(dialog, IDC_SEND_CRLF);
+        SetWindowTextA(command_combo.hwnd, "hidden");
+        command(dialog, IDC_SEND);
+        EXPECT_EQ("hidden\r\n", wait_for_received(device, 8, 3000));
+        EXPECT_EQ("", shown(dialog)) << "Show sent is off by default";
+        command(dialog, IDM_SHOW_SENT);
+        EXPECT_TRUE(GetMenuState(main_dialog.menu(), IDM_SHOW_SENT, MF_BYCOMMAND) & MF_CHECKED);
+        device.clear(1);
+        send_pieces(device, dialog, {"AB"});
+        SetWindowTextA(command_combo.hwnd, "ATI");
+        command(dialog, IDC_SEND);
+        EXPECT_EQ("ATI\r\n", wait_for_received(device, 5, 3000));
+        send_pieces(device, dialog, {"CD\r\n"});
+        lstrcpyA(main_dialog.settings().send.macros[1], "M\\x41");
+        EXPECT_TRUE(press_key(VK_F2, dialog));
+        EXPECT_EQ("[AB][ATI][CD][MA]", shown(dialog));
+        command(dialog, IDM_SHOW_SENT);
+        command(dialog, IDC_SEND);
+        EXPECT_EQ("[AB][ATI][CD][MA]", shown(dialog)) << "Show sent turned off";
+    });
+    main_dialog.settings().send = SendSettings{};
 }
 
 // A larger window gives the list the room and moves Send; it never becomes

@@ -320,6 +320,10 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         {"", "CaptureLimitMB=1048577\r\nCaptureDaily=yes\r\nCaptureAppend=2\r\nCaptureAsShown=\r\n",
          "", "", "", "", ""},
         {"", "CaptureLimitMB=-1\r\nCaptureAuto=01\r\n", "", "", "", "", ""},
+        {"", "Filter=ERR 5\r\nShowSent=1\r\nColours=0\r\n", "", "", "",
+         "Colours=0\r\nShowSent=1\r\nFilter=ERR 5\r\n", ""},
+        {"", "Colours=1\r\nShowSent=0\r\nFilter=\r\n", "", "", "", "", ""},
+        {"", "Colours=off\r\nShowSent=yes\r\n", "", "", "", "", ""},
         // Last: the next window opened would start this capture (on a drive not there).
         {"", "CaptureLimitMB=5\r\nCaptureDaily=1\r\nCaptureAppend=1\r\nCaptureAsShown=1\r\n"
              "CaptureAuto=1\r\nCapturePattern=Q:\\logs\\%p_%Y-%m-%d.log\r\n",

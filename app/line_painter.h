@@ -1,0 +1,32 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include "settings/settings_file.h"
+
+// The kinds of stored line text, the byte the line store keeps with each: the
+// as-received view's bytes are shown in the system's code page, the other
+// views' text is UTF-8, and so are the commands sent and the window's own
+// lines.
+constexpr char code_page_text = 0;
+constexpr char utf8_text = 1;
+constexpr char sent_text = 2;
+constexpr char marker_text = 3;
+
+// How the received list draws a line it can't draw alone: the colours the
+// device chose (the colour markers of the Lines view), a sent command's
+// colour, and the colour of the first highlight rule whose text the line
+// contains. Lines with none of these are left to the list.
+class LinePainter {
+public:
+    explicit LinePainter(const ViewSettings& settings) : settings_(settings) {}
+    // Whether any line may need more than the list's own drawing.
+    bool active() const;
+    // NM_CUSTOMDRAW's item stage for a line of `kind` whose stored text is
+    // `text`; the result for the list.
+    LRESULT draw_item(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind) const;
+
+private:
+    void draw_runs(NMLVCUSTOMDRAW* draw, const char* text, int length, COLORREF background) const;
+
+    const ViewSettings& settings_;
+};
