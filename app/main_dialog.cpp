@@ -21,7 +21,8 @@ MainDialog::MainDialog()
       find_(receive_pane_, status_),
       send_panel_(*this, receive_pane_, status_, settings_),
       auto_responder_(*this, status_, settings_),
-      line_panel_(status_)
+      line_panel_(status_),
+      transfer_(status_, receive_pane_, send_panel_)
 {
 }
 
@@ -45,6 +46,7 @@ int MainDialog::on_init_dialog()
     receive_pane_.attach(hwnd, menu_);
     find_.attach(hwnd);
     line_panel_.attach(hwnd, menu_);
+    transfer_.attach(hwnd, menu_);
     serial_channel.notifier.attach(hwnd, port_event_message);
     layout_.take_template();
     receive_pane_.fit_column();
@@ -98,7 +100,11 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_ABOUT:          show_about(about_box, hwnd); break;
     case IDM_CLEAR_COMMANDS: send_panel_.clear_history(); break;
     case IDM_SEND_FILE:      send_panel_.choose_file_to_send(); break;
-    case IDM_STOP_SENDING:   send_panel_.stop_sending(); break;
+    case IDM_STOP_SENDING:   if (!transfer_.cancel()) send_panel_.stop_sending(); break;
+    case IDM_SEND_XMODEM:    transfer_.choose_file_to_send(TransferProtocol::xmodem); break;
+    case IDM_SEND_YMODEM:    transfer_.choose_file_to_send(TransferProtocol::ymodem); break;
+    case IDM_RECEIVE_XMODEM: transfer_.choose_where_to_receive(TransferProtocol::xmodem); break;
+    case IDM_RECEIVE_YMODEM: transfer_.choose_where_to_receive(TransferProtocol::ymodem); break;
     case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
     case IDM_SEND_OPTIONS:   send_panel_.run_options_dialog(); break;
     case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
@@ -120,6 +126,7 @@ void MainDialog::on_timer(WPARAM timer_id)
     case break_timer_id:    line_panel_.end_break(); break;
     case filter_timer_id:   receive_pane_.filter_step(); break;
     case find_timer_id:     find_.search_step(); break;
+    case transfer_timer_id: transfer_.tick(); break;
     default:                break;
     }
 }
@@ -232,7 +239,9 @@ void MainDialog::poll_receive()
     // The most bytes one received line holds.
     char chunk[receive_line_max_bytes];
     receive_pane_.begin_batch();
-    for (int moved = 0, gathered = serial_channel.bytes_waiting(); moved < gathered;) {
+    // While a transfer runs its own timer takes what comes.
+    int gathered = transfer_.running() ? 0 : serial_channel.bytes_waiting();
+    for (int moved = 0; moved < gathered;) {
         int got = serial_channel.read(chunk, sizeof chunk);
         if (got <= 0)
             break;

@@ -9,6 +9,7 @@
 #include "app/settings_store.h"
 #include "app/shortcut_keys.h"
 #include "app/status_bar.h"
+#include "app/transfer_panel.h"
 #include "app/window_layout.h"
 #include "framework/dialog_base.h"
 #include "settings/settings_file.h"
@@ -24,7 +25,8 @@ constexpr UINT port_event_message = WM_APP + 1;
 // notifications to them, and coordinates the port's life, sending,
 // receiving and the settings file. Each part owns its state: the port
 // session, the received list, finding in it, the send panel, the automatic
-// replies, the line panel, the layout, the status bar and the settings store.
+// replies, the transfers, the line panel, the layout, the status bar and the
+// settings store.
 class MainDialog : public DialogBase,
                    private SendHost,
                    private PortDriver,
@@ -98,6 +100,7 @@ private:
     SendPanel send_panel_;
     AutoResponder auto_responder_;
     LinePanel line_panel_;
+    TransferPanel transfer_;
     PortOpener opener_;
     HMENU menu_ = nullptr;
     PortState shown_state_ = PortState::closed;

@@ -8,7 +8,7 @@
 # QUORVEX_WINE_DESKTOP=WxH then puts every window on one virtual desktop of
 # that size, where Wine draws the window frames itself).
 # COM1..COM4 and COM12 are mapped to DEVICE_DIR/comN, links that the virtual device
-# keeps pointing at its pseudo-terminals. With a URL recorder, the http and
+# keeps pointing at its pseudo-terminals (COM20 too, see below). With a URL recorder, the http and
 # https protocols and .htm files open with it instead of a browser.
 set -e
 action=$1 prefix=$2 device_dir=$3 recorder=$4
@@ -47,6 +47,9 @@ if [ ! -f "$prefix/.quorvex-ready-2" ]; then
 fi
 
 quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f
+# COM20 leads to DEVICE_DIR/com20, where a test puts a file-transfer program
+# of its own on the far end of a pseudo-terminal.
+quiet wine reg add 'HKLM\Software\Wine\Ports' /v COM20 /d "$device_dir/com20" /f
 if [ -n "$QUORVEX_WINE_DESKTOP" ]; then
     quiet wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
     quiet wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$QUORVEX_WINE_DESKTOP" /f
