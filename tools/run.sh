@@ -2,18 +2,30 @@
 # Sets up this machine, builds the program and starts it under Wine, with the
 # virtual device answering like a modem on COM1 (type AT and press Enter).
 # Usage: sh tools/run.sh   (as root on a fresh machine, for the set-up)
-# The program runs in its own Wine prefix, build/wine-run; its settings file
-# stays there between runs. Without a display, it runs on a virtual X server
-# (Xvfb) where nobody can see it; set DISPLAY to see the window.
+# The program runs in its own Wine prefix, build/wine-run (build64/wine-run
+# for the 64-bit program); its settings file stays there between runs.
+# Without a display, it runs on a virtual X server (Xvfb) where nobody can see
+# it; set DISPLAY to see the window.
 set -e
 cd "$(dirname "$0")/.."
 root=$PWD
 sh tools/setup.sh
-cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
-cmake --build build -j2 --target Quorvex native_tools
+# The 32-bit program, or the 64-bit one where this machine runs no 32-bit
+# programs (Wine's 32-bit loader cannot start there).
+. tools/wine_side.sh
+echo "Running $wine_side"
+if [ "$wine_bits" = 64 ]; then
+    build=build64 toolchain=cmake/x86_64-w64-mingw32.cmake
+else
+    build=build toolchain=cmake/i686-w64-mingw32.cmake
+fi
+cmake -S . -B $build -DCMAKE_TOOLCHAIN_FILE=$toolchain >/dev/null
+cmake --build $build -j2 --target Quorvex native_tools
+export QUORVEX_WINE_BITS=$wine_bits
+if [ "$wine_bits" = 64 ]; then PATH="$root/tests/wine/wine64:$PATH"; fi
 
-prefix=$root/build/wine-run
-device_dir=$root/build/run-device
+prefix=$root/$build/wine-run
+device_dir=$root/$build/run-device
 xvfb_pid=
 if [ -z "$DISPLAY" ]; then
     display=:$(( $$ % 500 + 100 ))
@@ -25,7 +37,7 @@ if [ -z "$DISPLAY" ]; then
 fi
 
 QUORVEX_WINE_GRAPHICS=x11 sh tests/wine/prefix.sh setup "$prefix" "$device_dir"
-"$root/build/native/vdev" --daemon --ports 1 --link-dir "$device_dir" --wineprefix "$prefix" \
+"$root/$build/native/vdev" --daemon --ports 1 --link-dir "$device_dir" --wineprefix "$prefix" \
     --control 0 --port-file "$device_dir/control.port" --pid-file "$device_dir/vdev.pid"
 
 stop() {
@@ -36,9 +48,9 @@ stop() {
 trap stop EXIT INT TERM
 
 echo "Virtual device on COM1; control it with:"
-echo "  build/native/vdev ctl --port-file $device_dir/control.port PING"
+echo "  $build/native/vdev ctl --port-file $device_dir/control.port PING"
 status=0
 WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    wine "$root/build/Quorvex.exe" || status=$?
+    wine "$root/$build/Quorvex.exe" || status=$?
 echo "Quorvex exited with code $status"
 exit $status

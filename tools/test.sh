@@ -9,18 +9,28 @@ step_done() { echo "test.sh: $1 done at $(( $(date +%s) - started )) s"; }
 sh tools/setup.sh
 step_done "set-up"
 
-cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake >/dev/null
-cmake --build build -j2
-step_done "build"
+# The Wine tests run the 32-bit build where this machine runs 32-bit
+# programs, and the 64-bit build under Wine's 64-bit loader where it doesn't.
+. tools/wine_side.sh
+echo "Wine tests: $wine_side"
+if [ "$wine_bits" = 64 ]; then
+    wine_build=build64 toolchain=cmake/x86_64-w64-mingw32.cmake
+else
+    wine_build=build toolchain=cmake/i686-w64-mingw32.cmake
+fi
+cmake -S . -B $wine_build -DCMAKE_TOOLCHAIN_FILE=$toolchain \
+      -DQUORVEX_TESTS=ON -DQUORVEX_DEVICE_TESTS=ON >/dev/null
+cmake --build $wine_build -j2
+step_done "build ($wine_bits-bit)"
 
 # The virtual device's own tests, then the program's tests under Wine. They
 # spend most of their minutes waiting on windows, timers and the device, so
 # they run in the background while the other steps use the cores; their
 # output follows at the end.
-wine_log=build/wine-tests.log
+wine_log=$wine_build/wine-tests.log
 (
-    ctest --test-dir build/native --output-on-failure --no-tests=error
-    ctest --test-dir build --output-on-failure --no-tests=error
+    ctest --test-dir $wine_build/native --output-on-failure --no-tests=error
+    ctest --test-dir $wine_build --output-on-failure --no-tests=error
 ) >$wine_log 2>&1 &
 wine_tests=$!
 # A step that fails ends this script only once the Wine tests have finished,
@@ -34,17 +44,20 @@ echo "test.sh: device and Wine tests started (output in $wine_log)"
 sh tools/native_tests.sh "${QUORVEX_FUZZ_SECONDS:-5}"
 step_done "native tests and fuzzing"
 
-# The code must also build for 64-bit Windows, and the tests of the lower
-# floors pass there too, so that pointer-size faults show. The device's own
-# tests run from the 32-bit build only.
-tests64="framework_tests serial_channel_tests settings_tests text_tests"
-cmake -S . -B build64 -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
-      -DQUORVEX_TESTS=ON -DQUORVEX_DEVICE_TESTS=OFF >/dev/null
-cmake --build build64 -j2 --target Quorvex $tests64
-ctest --test-dir build64 --output-on-failure -R "^($(echo $tests64 | tr ' ' '|'))\$"
-step_done "64-bit build and tests"
+# Where the Wine tests ran the 32-bit build, the code must also build for
+# 64-bit Windows, and the tests of the lower floors pass there too, so that
+# pointer-size faults show.
+if [ "$wine_bits" = 32 ]; then
+    tests64="framework_tests serial_channel_tests settings_tests text_tests"
+    cmake -S . -B build64 -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
+          -DQUORVEX_TESTS=ON -DQUORVEX_DEVICE_TESTS=OFF >/dev/null
+    cmake --build build64 -j2 --target Quorvex $tests64
+    ctest --test-dir build64 --output-on-failure -R "^($(echo $tests64 | tr ' ' '|'))\$"
+    step_done "64-bit build and tests"
+fi
 
-# The release package, built the way a release is made.
+# The release package, the 32-bit program, built the way a release is made
+# (on either kind of machine).
 cmake -S . -B build-release -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake \
       -DQUORVEX_TESTS=OFF >/dev/null
 cmake --build build-release -j2 --target package >/dev/null

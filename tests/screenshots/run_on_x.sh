@@ -11,6 +11,8 @@ set -e
 build=$1 vdev=$2 recorder=$3 pictures=$4
 shift 4
 here=$(cd "$(dirname "$0")/.." && pwd)
+# A 64-bit build runs under Wine's 64-bit loader (QUORVEX_WINE_BITS=64).
+if [ "$QUORVEX_WINE_BITS" = 64 ]; then PATH="$here/wine/wine64:$PATH"; fi
 prefix=$build/wine-x11
 device_dir=$build/device-x11
 mkdir -p "$pictures"

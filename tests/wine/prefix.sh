@@ -7,11 +7,14 @@
 # (QUORVEX_WINE_GRAPHICS=x11 makes it use the X server of $DISPLAY instead;
 # QUORVEX_WINE_DESKTOP=WxH then puts every window on one virtual desktop of
 # that size, where Wine draws the window frames itself).
+# A 64-bit build (QUORVEX_WINE_BITS=64) gets a 64-bit prefix.
 # COM1..COM4 and COM12 are mapped to DEVICE_DIR/comN, links that the virtual device
 # keeps pointing at its pseudo-terminals (COM20 too, see below). With a URL recorder, the http and
 # https protocols and .htm files open with it instead of a browser.
 set -e
 action=$1 prefix=$2 device_dir=$3 recorder=$4
+# A 64-bit build runs under Wine's 64-bit loader (QUORVEX_WINE_BITS=64).
+if [ "$QUORVEX_WINE_BITS" = 64 ]; then PATH="$(cd "$(dirname "$0")" && pwd)/wine64:$PATH"; fi
 mkdir -p "$device_dir"
 log="$device_dir/wine-setup.log"
 # Wine's server and services outlive this script, so they must not hold on to
