@@ -36,6 +36,10 @@ void SettingsStore::locate(HWND owner)
 // line (the message's own line breaks become spaces).
 void SettingsStore::show_failure(DWORD failure)
 {
+    // A read-only file is said once.
+    if (failure == ERROR_FILE_READ_ONLY && told_read_only_)
+        return;
+    told_read_only_ = told_read_only_ || failure == ERROR_FILE_READ_ONLY;
     wchar_t text[200] = L"Settings can't be saved: ";
     const int prefix = lstrlenW(text);
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
@@ -44,11 +48,16 @@ void SettingsStore::show_failure(DWORD failure)
     status_.set_text(status_state, text);
 }
 
+// A settings file the user made read-only is said once, now, and left alone.
 void SettingsStore::load(Settings& settings)
 {
     reset_settings(settings);
-    if (path_[0])
-        load_settings_file(ini_reader, path_, settings);
+    if (!path_[0])
+        return;
+    load_settings_file(ini_reader, path_, settings);
+    DWORD attributes = GetFileAttributesW(path_);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        show_failure(ERROR_FILE_READ_ONLY);
 }
 
 void SettingsStore::remember_base(const Settings& settings)
@@ -72,14 +81,19 @@ void SettingsStore::save(Settings& settings)
     if (!build_settings_text(ini_writer, settings) || !path_[0])
         return;
     HANDLE turn = CreateMutexW(nullptr, FALSE, L"Local\\Quorvex settings file");
-    if (turn)
-        WaitForSingleObject(turn, 10000);
-    if (take_other_windows_changes(settings) && !ini_writer.write_to_file(path_))
-        show_failure(GetLastError());
-    if (turn) {
-        ReleaseMutex(turn);
-        CloseHandle(turn);
+    // A window that held the turn too long may be writing still: nothing is
+    // written over it. A turn whose holder ended without giving it back is ours.
+    DWORD waited = turn ? WaitForSingleObject(turn, 10000) : WAIT_OBJECT_0;
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        if (take_other_windows_changes(settings) && !ini_writer.write_to_file(path_))
+            show_failure(GetLastError());
+        if (turn)
+            ReleaseMutex(turn);
+    } else {
+        show_failure(waited == WAIT_TIMEOUT ? WAIT_TIMEOUT : GetLastError());
     }
+    if (turn)
+        CloseHandle(turn);
 }
 
 // With this window's text in ini_writer: when the file no longer holds what
