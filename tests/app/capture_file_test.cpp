@@ -28,7 +28,9 @@ struct CaptureBench {
     CaptureBench()
     {
         bench_time = CaptureTime{2026, 12, 9, 11, 1, 0};
+        prepare_program_classes();
         status.create(parent, 1);
+        status.fit(96);
         capture.set_clock(bench_clock);
     }
     ~CaptureBench()
@@ -231,6 +233,7 @@ TEST(CaptureFileNames, AFileHeldAtTheNextFileIsWaitedFor)
             ASSERT_TRUE(sleep.active());
             bench.capture.write("b", 1);
         }
+        bench.capture.show_status();  // as the window's tick does
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
         held = INVALID_HANDLE_VALUE;

@@ -2,12 +2,14 @@
 // in a folder whose name holds characters of any language.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <functional>
 #include <string>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "settings_window_fixture.h"
 #include "settings/settings_folder.h"
+#include "tests/serial/import_patch.h"
 #include "tests/app/main_window_driver.h"
 
 namespace {
@@ -113,6 +115,84 @@ TEST_F(SharedSettings, AFolderThatCannotBeMadeIsSaidInTheStatusBar)
     EXPECT_EQ(0u, said.find("Settings can't be saved: ")) << said;
     EXPECT_GT(said.size(), 26u) << "no reason given: " << said;
     EXPECT_EQ(std::string::npos, said.find_first_of("\r\n")) << "more than one line: " << said;
+}
+
+namespace {
+
+int waits_seen;
+void WINAPI counted_sleep(DWORD) { ++waits_seen; }
+// Another window that keeps its turn at the file beyond the ten seconds the
+// program waits for it.
+DWORD WINAPI turn_kept_by_another(HANDLE handle, DWORD milliseconds)
+{
+    static auto real = reinterpret_cast<DWORD(WINAPI*)(HANDLE, DWORD)>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "WaitForSingleObject"));
+    return milliseconds == 10000 ? WAIT_TIMEOUT : real(handle, milliseconds);
+}
+
+std::string part_zero(HWND bar)
+{
+    char text[300] = {};
+    if (LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, 0, 0)) < sizeof text)
+        SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+}  // namespace
+
+// The file's attributes, and whether another window keeps its turn; then
+// whether the change was saved, the attributes after, and the state part of
+// the status bar at start and after the save (its start, "" for empty). A
+// read-only file is said once and never waited for.
+TEST_F(SettingsWindowTest, AFileNotToBeWrittenIsLeftAloneAndAttributesStay)
+{
+    struct Case {
+        DWORD attributes;
+        bool turn_kept;
+        bool saved;
+        const char* said_at_start;
+        const char* said_after_save;
+    } cases[] = {
+        {FILE_ATTRIBUTE_READONLY, false, false, "Settings can't be saved: ", ""},
+        {FILE_ATTRIBUTE_NORMAL, true, false, "", "Settings can't be saved: "},
+        {FILE_ATTRIBUTE_HIDDEN, false, true, "", ""},
+    };
+    const std::string file = settings_file();
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        reopen();
+        ASSERT_TRUE(write_file(file, example_file)) << "case " << i;
+        ASSERT_TRUE(SetFileAttributesA(file.c_str(), c.attributes)) << "case " << i;
+        window.load_settings();
+        std::string at_start = part_zero(window.status_bar());
+        SendMessageA(window.status_bar(), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
+        window.settings().upper = 0;
+        waits_seen = 0;
+        {
+            ImportPatch sleep("kernel32.dll", "Sleep", reinterpret_cast<void*>(counted_sleep));
+            ImportPatch wait("kernel32.dll", "WaitForSingleObject",
+                             c.turn_kept ? reinterpret_cast<void*>(turn_kept_by_another) : nullptr);
+            window.save_settings();
+        }
+        std::string after_save = part_zero(window.status_bar());
+        DWORD attributes = GetFileAttributesA(file.c_str());
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(c.saved, read_file(file) != example_file) << "case " << i;
+        EXPECT_EQ(c.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+                  attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
+            << "case " << i;
+        EXPECT_EQ(0, waits_seen) << "case " << i;
+        EXPECT_EQ(0u, at_start.find(c.said_at_start)) << "case " << i << ": " << at_start;
+        EXPECT_EQ(c.said_at_start[0] == 0, at_start.empty()) << "case " << i << ": " << at_start;
+        EXPECT_EQ(0u, after_save.find(c.said_after_save)) << "case " << i << ": " << after_save;
+        EXPECT_EQ(c.said_after_save[0] == 0, after_save.empty())
+            << "case " << i << ": " << after_save;
+        WIN32_FIND_DATAA found;
+        HANDLE left = FindFirstFileA((file + ".*.tmp").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, left) << "case " << i << ": a temporary file left";
+        if (left != INVALID_HANDLE_VALUE)
+            FindClose(left);
+    }
 }
 
 // Closed one after the other in either order, then ten times at the same
