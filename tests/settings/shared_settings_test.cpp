@@ -130,6 +130,26 @@ DWORD WINAPI turn_kept_by_another(HANDLE handle, DWORD milliseconds)
     return milliseconds == 10000 ? WAIT_TIMEOUT : real(handle, milliseconds);
 }
 
+// Which call put the new file in place (Wine's ReplaceFileW keeps no
+// attributes, so the call is what can be seen).
+std::string put_by;
+BOOL WINAPI recorded_replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
+                             LPVOID exclude, LPVOID reserved)
+{
+    static auto real = reinterpret_cast<BOOL(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID,
+                                                      LPVOID)>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileW"));
+    put_by += "ReplaceFileW ";
+    return real(replaced, replacement, backup, flags, exclude, reserved);
+}
+BOOL WINAPI recorded_move(LPCWSTR from, LPCWSTR to, DWORD flags)
+{
+    static auto real = reinterpret_cast<BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD)>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExW"));
+    put_by += "MoveFileExW ";
+    return real(from, to, flags);
+}
+
 std::string part_zero(HWND bar)
 {
     char text[300] = {};
@@ -140,36 +160,47 @@ std::string part_zero(HWND bar)
 
 }  // namespace
 
-// The file's attributes, and whether another window keeps its turn; then
-// whether the change was saved, the attributes after, and the state part of
-// the status bar at start and after the save (its start, "" for empty). A
-// read-only file is said once and never waited for.
+// Whether a file was there and its attributes, and whether another window
+// keeps its turn; then whether the change was saved and how, the attributes
+// after, and the state part of the status bar at start and after the save
+// (its start, "" for empty). A read-only file is said once and never waited
+// for; a file there is replaced in place, keeping its attributes.
 TEST_F(SettingsWindowTest, AFileNotToBeWrittenIsLeftAloneAndAttributesStay)
 {
     struct Case {
+        bool there;
         DWORD attributes;
         bool turn_kept;
         bool saved;
+        const char* put_by;
         const char* said_at_start;
         const char* said_after_save;
     } cases[] = {
-        {FILE_ATTRIBUTE_READONLY, false, false, "Settings can't be saved: ", ""},
-        {FILE_ATTRIBUTE_NORMAL, true, false, "", "Settings can't be saved: "},
-        {FILE_ATTRIBUTE_HIDDEN, false, true, "", ""},
+        {true, FILE_ATTRIBUTE_READONLY, false, false, "", "Settings can't be saved: ", ""},
+        {true, FILE_ATTRIBUTE_NORMAL, true, false, "", "", "Settings can't be saved: "},
+        {true, FILE_ATTRIBUTE_NORMAL, false, true, "ReplaceFileW ", "", ""},
+        {false, FILE_ATTRIBUTE_NORMAL, false, true, "ReplaceFileW MoveFileExW ", "", ""},
     };
     const std::string file = settings_file();
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
         reopen();
-        ASSERT_TRUE(write_file(file, example_file)) << "case " << i;
-        ASSERT_TRUE(SetFileAttributesA(file.c_str(), c.attributes)) << "case " << i;
+        DeleteFileA(file.c_str());
+        if (c.there) {
+            ASSERT_TRUE(write_file(file, example_file)) << "case " << i;
+            ASSERT_TRUE(SetFileAttributesA(file.c_str(), c.attributes)) << "case " << i;
+        }
         window.load_settings();
         std::string at_start = part_zero(window.status_bar());
         SendMessageA(window.status_bar(), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
         window.settings().upper = 0;
         waits_seen = 0;
+        put_by.clear();
         {
             ImportPatch sleep("kernel32.dll", "Sleep", reinterpret_cast<void*>(counted_sleep));
+            ImportPatch replace("kernel32.dll", "ReplaceFileW",
+                                reinterpret_cast<void*>(recorded_replace));
+            ImportPatch move("kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(recorded_move));
             ImportPatch wait("kernel32.dll", "WaitForSingleObject",
                              c.turn_kept ? reinterpret_cast<void*>(turn_kept_by_another) : nullptr);
             window.save_settings();
@@ -177,7 +208,10 @@ TEST_F(SettingsWindowTest, AFileNotToBeWrittenIsLeftAloneAndAttributesStay)
         std::string after_save = part_zero(window.status_bar());
         DWORD attributes = GetFileAttributesA(file.c_str());
         SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        EXPECT_EQ(c.saved, read_file(file) != example_file) << "case " << i;
+        EXPECT_EQ(c.saved, c.there ? read_file(file) != example_file
+                                   : GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES)
+            << "case " << i;
+        EXPECT_EQ(c.put_by, put_by) << "case " << i;
         EXPECT_EQ(c.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
                   attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
             << "case " << i;
