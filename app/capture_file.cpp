@@ -161,8 +161,11 @@ HANDLE CaptureFile::make_file(const wchar_t* pattern, int port, const CaptureTim
     for (int number = names.number_for(expanded);; ++number) {
         wchar_t numbered[MAX_PATH];
         DWORD full = 0;
-        if (number > last_capture_number ||
-            !numbered_capture_name(expanded, number, reinterpret_cast<PathChar*>(numbered),
+        if (number > last_capture_number) {
+            show_failure(path, ERROR_FILE_EXISTS);
+            return nullptr;
+        }
+        if (!numbered_capture_name(expanded, number, reinterpret_cast<PathChar*>(numbered),
                                    MAX_PATH) ||
             (full = GetFullPathNameW(numbered, MAX_PATH, path, nullptr)) == 0 || full >= MAX_PATH) {
             show_text(L"Capture stopped: the file name is too long", L"");

@@ -33,18 +33,23 @@ void SettingsStore::locate(HWND owner)
 }
 
 // "Settings can't be saved: " and the system's words for `failure`, on one
-// line (the message's own line breaks become spaces).
+// line (the message's own line breaks become spaces); the program's own
+// words for a read-only file (said once) and for a turn not given.
 void SettingsStore::show_failure(DWORD failure)
 {
-    // A read-only file is said once.
     if (failure == ERROR_FILE_READ_ONLY && told_read_only_)
         return;
     told_read_only_ = told_read_only_ || failure == ERROR_FILE_READ_ONLY;
     wchar_t text[200] = L"Settings can't be saved: ";
     const int prefix = lstrlenW(text);
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                   nullptr, failure, 0, text + prefix, 200 - prefix, nullptr);
+    if (failure == ERROR_FILE_READ_ONLY)
+        lstrcatW(text, L"the file is read-only");
+    else if (failure == WAIT_TIMEOUT)
+        lstrcatW(text, L"another window kept the file for 10 s");
+    else if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                 FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                             nullptr, failure, 0, text + prefix, 200 - prefix, nullptr))
+        wsprintfW(text + prefix, L"error %lu", failure);
     status_.set_text(status_state, text);
 }
 

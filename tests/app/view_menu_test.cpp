@@ -398,7 +398,6 @@ TEST(ViewMenu, CaptureOptionsAreTakenOnOk)
             {"1048577", 1, "A whole number of MB from 0 (no limit) to 1048576"},
             {"0.01", 1, "A whole number of MB from 0 (no limit) to 1048576"},
             {"1073741825", 0, "A whole number of KB from 0 (no limit) to 1073741824"},
-            {"", 0, "A whole number of KB from 0 (no limit) to 1073741824"},
         };
         std::string seen, expected;
         when_window_opens(WindowQuery{"#32770", "Capture options", dialog}, [&](HWND box) {
