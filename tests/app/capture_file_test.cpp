@@ -92,9 +92,10 @@ TEST(CaptureFileNames, NothingThisRunWroteIsReplaced)
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
         std::string folder = make_temp_folder("names"), before = c.before;
-        if (!before.empty())
+        if (!before.empty()) {
             ASSERT_TRUE(write_file(folder + before.substr(0, before.find('=')),
                                    before.substr(before.find('=') + 1)));
+        }
         CaptureBench bench;
         bench.settings.size_limit = c.limit;
         bench.settings.append = c.append;
@@ -196,8 +197,9 @@ TEST(CaptureFileNames, AFileHeldAtTheNextFileIsWaitedFor)
         bench.capture.show_status();  // as the window's tick does
         std::string said = bench.said();
         EXPECT_EQ(0u, said.find(cases[i].said)) << "case " << i << ": " << said;
-        if (!release_at)
+        if (!release_at) {
             EXPECT_LT(std::string(cases[i].said).size() + 3, said.size()) << "no reason: " << said;
+        }
         EXPECT_EQ(cases[i].waited_ms, waited_ms) << "case " << i;
         bench.capture.stop();
         EXPECT_EQ(cases[i].files, folder_files(folder)) << "case " << i;

@@ -129,7 +129,8 @@ DWORD WINAPI turn_kept_by_another(HANDLE, DWORD) { return WAIT_TIMEOUT; }
 template <typename Function>
 Function real(const char* name)
 {
-    return reinterpret_cast<Function>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 BOOL WINAPI recorded_replace(LPCWSTR old_file, LPCWSTR new_file, LPCWSTR backup, DWORD flags,
                              LPVOID exclude, LPVOID reserved)
