@@ -14,25 +14,37 @@ const wchar_t* file_name_of(const wchar_t* path)
     return name;
 }
 
-// Windows takes a file named CON, PRN, AUX, NUL, COM1 to COM9 or LPT1 to
-// LPT9, with any extension, for that device: "%p.log" would name the port.
-bool names_a_device(const wchar_t* path)
+// A file another program holds for a moment (a viewer, a virus scanner)
+// refuses to be opened with a sharing violation: it is tried again for
+// about two seconds.
+const DWORD held_file_wait_ms = 2000;
+const DWORD held_file_retry_ms = 100;
+
+HANDLE open_capture_file(const wchar_t* path, DWORD access, DWORD disposition)
 {
-    const wchar_t* name = file_name_of(path);
-    int length = 0;
-    while (name[length] && name[length] != L'.')
-        ++length;
-    if (length != 3 && length != 4)
-        return false;
-    wchar_t base[5] = {};
-    lstrcpynW(base, name, length + 1);
-    CharUpperW(base);
-    if (length == 3)
-        return !lstrcmpW(base, L"CON") || !lstrcmpW(base, L"PRN") || !lstrcmpW(base, L"AUX") ||
-               !lstrcmpW(base, L"NUL");
-    base[3] = base[3] >= L'1' && base[3] <= L'9' ? L'\0' : L'?';
-    return !lstrcmpW(base, L"COM") || !lstrcmpW(base, L"LPT");
+    for (DWORD waited = 0;; waited += held_file_retry_ms) {
+        HANDLE file = CreateFileW(path, access, FILE_SHARE_READ, nullptr, disposition,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+            waited >= held_file_wait_ms)
+            return file;
+        Sleep(held_file_retry_ms);
+    }
 }
+
+// Each folder is made in turn; one that is there already fails harmlessly.
+void make_folders(wchar_t* path)
+{
+    for (int at = 0; (at = next_capture_folder(reinterpret_cast<const PathChar*>(path), at)) > 0;) {
+        wchar_t separator = path[at];
+        path[at] = L'\0';
+        CreateDirectoryW(path, nullptr);
+        path[at] = separator;
+    }
+}
+
+// Past this number a pattern's name is given up on.
+const int last_capture_number = 9999;
 
 void local_time(CaptureTime& now)
 {
@@ -68,16 +80,29 @@ int CaptureFile::expand(const wchar_t* pattern, int port, wchar_t* out) const
 
 int CaptureFile::start(const wchar_t* pattern, int port)
 {
+    return begin(pattern, port, true);
+}
+
+int CaptureFile::restart(const wchar_t* pattern, int port)
+{
+    return begin(pattern, port, false);
+}
+
+int CaptureFile::begin(const wchar_t* pattern, int port, bool may_replace)
+{
     CaptureTime now;
     clock_(now);
     CaptureNames names;
     wchar_t path[MAX_PATH];
     uint64_t size = 0;
     bool running_append = append_;
+    bool running_as_shown = as_shown_;
     append_ = settings_.append != 0;
-    HANDLE file = make_file(pattern, port, now, names, path, size);
+    as_shown_ = settings_.as_shown != 0;
+    HANDLE file = make_file(pattern, port, now, names, path, size, may_replace);
     if (!file) {
         append_ = running_append;
+        as_shown_ = running_as_shown;
         return 0;
     }
     stop();
@@ -87,7 +112,6 @@ int CaptureFile::start(const wchar_t* pattern, int port)
     bytes_ = 0;
     lstrcpynW(pattern_, pattern, MAX_PATH);
     lstrcpynW(path_, path, MAX_PATH);
-    as_shown_ = settings_.as_shown != 0;
     rotation_.size_limit = settings_.size_limit;
     rotation_.daily = settings_.daily != 0;
     rotation_.whole_lines = as_shown_;
@@ -98,39 +122,87 @@ int CaptureFile::start(const wchar_t* pattern, int port)
     return 1;
 }
 
+int CaptureFile::check_name(const wchar_t* path)
+{
+    CaptureNameCheck check = check_capture_name(path_chars(path));
+    if (check.fault == CaptureNameFault::none)
+        return 1;
+    wchar_t part[MAX_PATH];
+    if (check.fault == CaptureNameFault::character) {
+        if (path[check.at] < 32)
+            lstrcpyW(part, L"a control character");
+        else
+            wsprintfW(part, L"\"%c\"", path[check.at]);
+        wsprintfW(own_, L"Capture stopped: a file name can't hold %s", part);
+    } else {
+        int length = 0;
+        while (path[check.at + length] && path[check.at + length] != L'\\' &&
+               path[check.at + length] != L'/')
+            ++length;
+        lstrcpynW(part, path + check.at, length + 1);
+        wsprintfW(own_, L"Capture stopped: %s names a device", part);
+    }
+    show();
+    return 0;
+}
+
 HANDLE CaptureFile::make_file(const wchar_t* pattern, int port, const CaptureTime& now,
-                              CaptureNames& names, wchar_t* path, uint64_t& size)
+                              CaptureNames& names, wchar_t* path, uint64_t& size, bool may_replace)
 {
     PathChar expanded[capture_path_room];
-    int number = 0;
-    if (!expand_capture_name(path_chars(pattern), now, port, expanded, capture_path_room) ||
-        !numbered_capture_name(expanded, number = names.number_for(expanded),
-                               reinterpret_cast<PathChar*>(path), MAX_PATH)) {
+    if (!expand_capture_name(path_chars(pattern), now, port, expanded, capture_path_room)) {
         show_text(L"Capture stopped: the file name is too long", L"");
         return nullptr;
     }
-    if (names_a_device(path)) {
-        show_text(L"Capture stopped: %s names a device", path);
+    if (!check_name(reinterpret_cast<const wchar_t*>(expanded)))
         return nullptr;
+    // A relative name counts with the folder it lies in: the whole path must
+    // fit in MAX_PATH.
+    for (int number = names.number_for(expanded);; ++number) {
+        wchar_t numbered[MAX_PATH];
+        DWORD full = 0;
+        if (number > last_capture_number) {
+            show_failure(path, ERROR_FILE_EXISTS);
+            return nullptr;
+        }
+        if (!numbered_capture_name(expanded, number, reinterpret_cast<PathChar*>(numbered),
+                                   MAX_PATH) ||
+            (full = GetFullPathNameW(numbered, MAX_PATH, path, nullptr)) == 0 || full >= MAX_PATH) {
+            show_text(L"Capture stopped: the file name is too long", L"");
+            return nullptr;
+        }
+        make_folders(path);
+        DWORD disposition = append_ ? OPEN_ALWAYS : may_replace ? CREATE_ALWAYS : CREATE_NEW;
+        HANDLE file = open_capture_file(
+            path, append_ && as_shown_ ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE, disposition);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+            continue;
+        if (file == INVALID_HANDLE_VALUE) {
+            show_failure(path, GetLastError());
+            return nullptr;
+        }
+        LARGE_INTEGER end = {};
+        size = append_ && SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END)
+                   ? static_cast<uint64_t>(end.QuadPart) : 0;
+        if (append_ && as_shown_)
+            end_last_line(file, size);
+        names.record(expanded, number);
+        return file;
     }
-    // Each folder is made in turn; one that is there already fails harmlessly.
-    for (int at = 0; (at = next_capture_folder(path_chars(path), at)) > 0;) {
-        wchar_t separator = path[at];
-        path[at] = L'\0';
-        CreateDirectoryW(path, nullptr);
-        path[at] = separator;
-    }
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              append_ ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        show_text(L"Capture stopped: could not write %s", path);
-        return nullptr;
-    }
-    LARGE_INTEGER end = {};
-    size = append_ && SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END)
-               ? static_cast<uint64_t>(end.QuadPart) : 0;
-    names.record(expanded, number);
-    return file;
+}
+
+void CaptureFile::end_last_line(HANDLE file, uint64_t& size)
+{
+    LARGE_INTEGER last = {};
+    last.QuadPart = -1;
+    char byte = '\n';
+    DWORD read = 0;
+    if (size == 0 || !SetFilePointerEx(file, last, nullptr, FILE_END) ||
+        !ReadFile(file, &byte, 1, &read, nullptr) || read != 1 || byte == '\n' || byte == '\r')
+        return;
+    DWORD written = 0;
+    if (WriteFile(file, "\r\n", 2, &written, nullptr))
+        size += written;
 }
 
 int CaptureFile::next_file(const CaptureTime& now)
@@ -138,7 +210,7 @@ int CaptureFile::next_file(const CaptureTime& now)
     wchar_t path[MAX_PATH];
     uint64_t size = 0;
     close_file();
-    HANDLE file = make_file(pattern_, port_, now, names_, path, size);
+    HANDLE file = make_file(pattern_, port_, now, names_, path, size, false);
     if (!file)
         return 0;
     file_ = file;
@@ -162,10 +234,12 @@ void CaptureFile::put(const char* bytes, int count)
             continue;
         }
         DWORD written = 0;
-        if (!WriteFile(file_, bytes, static_cast<DWORD>(take), &written, nullptr) ||
-            written != static_cast<DWORD>(take)) {
+        BOOL wrote = WriteFile(file_, bytes, static_cast<DWORD>(take), &written, nullptr);
+        if (!wrote || written != static_cast<DWORD>(take)) {
+            // A write cut short finds the disk full.
+            DWORD error = wrote ? ERROR_DISK_FULL : GetLastError();
             close_file();
-            show_text(L"Capture stopped: could not write %s", path_);
+            show_failure(path_, error);
             return;
         }
         rotation_.wrote(take);
@@ -249,6 +323,22 @@ void CaptureFile::show_status()
 void CaptureFile::show_text(const wchar_t* format, const wchar_t* path)
 {
     wsprintfW(own_, format, file_name_of(path), bytes_);
+    show();
+}
+
+void CaptureFile::show_failure(const wchar_t* path, DWORD error)
+{
+    // One line: the message's own line breaks become spaces.
+    wchar_t reason[200];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                      FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                  nullptr, error, 0, reason, 200, nullptr);
+    while (length > 0 && reason[length - 1] == L' ')
+        --length;
+    reason[length] = L'\0';
+    if (!length)
+        wsprintfW(reason, L"error %lu", error);
+    wsprintfW(own_, L"Capture stopped: could not write %s: %s", file_name_of(path), reason);
     show();
 }
 

@@ -14,7 +14,9 @@ using CaptureClock = void (*)(CaptureTime& now);
 // "Capture: NAME, N bytes", or why it stopped. The file's name is a pattern
 // (see expand_capture_name), expanded again for each file; at the size
 // limit or on a new day the capture moves on to the next file, numbered
-// NAME-2, NAME-3 when the pattern gives a name this capture already wrote.
+// NAME-2, NAME-3 when the pattern gives a name this capture already wrote or
+// a file of that name is there: only the first file of a capture the user
+// started may replace a file.
 // It writes either every byte as received, split exactly at the limit, or
 // the lines as the list shows them, stamps included and colours taken out,
 // in UTF-8 with CR LF, each line once it is finished and never split.
@@ -28,8 +30,12 @@ public:
     // Starts writing to the files `pattern` names (%p is port `port`), with
     // the options as they are now. 1 when the first file could be made
     // (missing folders are made); 0, with the reason shown, leaves any
-    // running capture as it was.
+    // running capture as it was. Unless appending, a file of the first name
+    // is replaced: the user chose it.
     int start(const wchar_t* pattern, int port);
+    // The same for a capture that starts by itself again: a file there is
+    // never replaced, but appended to or passed by for the next number.
+    int restart(const wchar_t* pattern, int port);
     // Writes the line in progress (as shown) and closes the file.
     void stop();
     // The bytes of one read, when capturing as received. A write that fails
@@ -57,11 +63,19 @@ public:
     void set_lead(const wchar_t* lead);
 
 private:
+    int begin(const wchar_t* pattern, int port, bool may_replace);
     // Makes the file the pattern names at `now`, numbered past the names
-    // `names` holds, which it then records; null, with the reason shown, when
-    // it could not. `size` is what an existing file held when appended to.
+    // `names` holds and past files that are there (unless appending or
+    // `may_replace`), then records it in `names`; null, with the reason shown,
+    // when it could not. `path` (MAX_PATH) gets the full path; `size` is what
+    // an existing file held when appended to.
     HANDLE make_file(const wchar_t* pattern, int port, const CaptureTime& now, CaptureNames& names,
-                     wchar_t* path, uint64_t& size);
+                     wchar_t* path, uint64_t& size, bool may_replace);
+    // 0, with the reason shown, when Windows would not take `path` as a file.
+    int check_name(const wchar_t* path);
+    // A file appended to in lines that does not end a line gets a line end,
+    // so that the first new line starts on a line of its own.
+    void end_last_line(HANDLE file, uint64_t& size);
     // The current file closed and the next one made; 0 ends the capture.
     int next_file(const CaptureTime& now);
     // Writes `count` bytes, moving on to the next file where the rotation
@@ -71,6 +85,8 @@ private:
     void close_file();
     // `format` with the file's name and the bytes written.
     void show_text(const wchar_t* format, const wchar_t* path);
+    // "Capture stopped: could not write NAME: " and Windows' words for `error`.
+    void show_failure(const wchar_t* path, DWORD error);
     void show();
 
     StatusBar& status_;
@@ -90,5 +106,5 @@ private:
     bool pending_utf8_ = false;
     char pending_line_[receive_line_text_size] = {};
     wchar_t lead_[80] = {};
-    wchar_t own_[MAX_PATH + 60] = {};  // the capture's text, which stays on show
+    wchar_t own_[MAX_PATH + 260] = {};  // the capture's text, which stays on show
 };

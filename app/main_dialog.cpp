@@ -150,13 +150,6 @@ void MainDialog::on_dpi_changed(WPARAM wparam, LPARAM lparam)
     on_size(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }
 
-// Windows may end the session whenever the user asks: the answer is yes.
-int MainDialog::on_query_end_session()
-{
-    result = TRUE;
-    return 1;
-}
-
 LRESULT MainDialog::on_notify(WPARAM, LPARAM lparam)
 {
     auto* header = reinterpret_cast<const NMHDR*>(lparam);

@@ -39,7 +39,6 @@ public:
     void on_timer(WPARAM timer_id) override;
     void on_size(WPARAM wparam, LPARAM lparam) override;
     void on_dpi_changed(WPARAM wparam, LPARAM lparam) override;
-    int on_query_end_session() override;
     LRESULT on_notify(WPARAM wparam, LPARAM lparam) override;
     int on_default_message(UINT msg, WPARAM wparam, LPARAM lparam) override;
 

@@ -371,18 +371,26 @@ int ReceivePane::start_capture(const wchar_t* pattern)
     return started;
 }
 
+// The capture kept to start with the program starts again each time: it
+// never replaces a file, the one it wrote earlier least of all.
 void ReceivePane::start_first_capture(const wchar_t* named)
 {
     if (named[0])
         start_capture(named);
     else if (settings_.capture.automatic && settings_.capture.pattern[0])
-        start_capture(settings_.capture.pattern);
+        restart_capture();
 }
 
 void ReceivePane::port_opened()
 {
     if (settings_.capture.automatic && settings_.capture.pattern[0] && !capture_.active())
-        start_capture(settings_.capture.pattern);
+        restart_capture();
+}
+
+void ReceivePane::restart_capture()
+{
+    capture_.restart(settings_.capture.pattern, port_number_for(port_setup_dialog.settings));
+    update_menu();
 }
 
 // The name suggested is the port and the time now; the name chosen may hold

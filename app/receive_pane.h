@@ -48,8 +48,8 @@ public:
     // received; 0 for any other command.
     int view_command(int id);
     void update_menu();
-    // Starts a capture to the files `pattern` names (the menu's, the command
-    // line's or the one kept in the settings).
+    // Starts a capture to the files `pattern` names (the menu's or the
+    // command line's), which may replace a file of the first name.
     int start_capture(const wchar_t* pattern);
     // At start: the command line's capture when it names one, else the one
     // the settings start with the program.
@@ -111,6 +111,8 @@ private:
     void run_filter_dialog();
     void run_highlight_dialog();
 
+    // The capture kept to start by itself.
+    void restart_capture();
     void choose_capture_file();
     void run_capture_options();
 

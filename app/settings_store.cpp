@@ -33,22 +33,36 @@ void SettingsStore::locate(HWND owner)
 }
 
 // "Settings can't be saved: " and the system's words for `failure`, on one
-// line (the message's own line breaks become spaces).
+// line (the message's own line breaks become spaces); the program's own
+// words for a read-only file (said once) and for a turn not given.
 void SettingsStore::show_failure(DWORD failure)
 {
+    if (failure == ERROR_FILE_READ_ONLY && told_read_only_)
+        return;
+    told_read_only_ = told_read_only_ || failure == ERROR_FILE_READ_ONLY;
     wchar_t text[200] = L"Settings can't be saved: ";
     const int prefix = lstrlenW(text);
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                   nullptr, failure, 0, text + prefix, 200 - prefix, nullptr);
+    if (failure == ERROR_FILE_READ_ONLY)
+        lstrcatW(text, L"the file is read-only");
+    else if (failure == WAIT_TIMEOUT)
+        lstrcatW(text, L"another window kept the file for 10 s");
+    else if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                 FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                             nullptr, failure, 0, text + prefix, 200 - prefix, nullptr))
+        wsprintfW(text + prefix, L"error %lu", failure);
     status_.set_text(status_state, text);
 }
 
+// A settings file the user made read-only is said once, now, and left alone.
 void SettingsStore::load(Settings& settings)
 {
     reset_settings(settings);
-    if (path_[0])
-        load_settings_file(ini_reader, path_, settings);
+    if (!path_[0])
+        return;
+    load_settings_file(ini_reader, path_, settings);
+    DWORD attributes = GetFileAttributesW(path_);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        show_failure(ERROR_FILE_READ_ONLY);
 }
 
 void SettingsStore::remember_base(const Settings& settings)
@@ -72,14 +86,19 @@ void SettingsStore::save(Settings& settings)
     if (!build_settings_text(ini_writer, settings) || !path_[0])
         return;
     HANDLE turn = CreateMutexW(nullptr, FALSE, L"Local\\Quorvex settings file");
-    if (turn)
-        WaitForSingleObject(turn, 10000);
-    if (take_other_windows_changes(settings) && !ini_writer.write_to_file(path_))
-        show_failure(GetLastError());
-    if (turn) {
-        ReleaseMutex(turn);
-        CloseHandle(turn);
+    // A window that held the turn too long may be writing still: nothing is
+    // written over it. A turn whose holder ended without giving it back is ours.
+    DWORD waited = turn ? WaitForSingleObject(turn, 10000) : WAIT_OBJECT_0;
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        if (take_other_windows_changes(settings) && !ini_writer.write_to_file(path_))
+            show_failure(GetLastError());
+        if (turn)
+            ReleaseMutex(turn);
+    } else {
+        show_failure(waited == WAIT_TIMEOUT ? WAIT_TIMEOUT : GetLastError());
     }
+    if (turn)
+        CloseHandle(turn);
 }
 
 // With this window's text in ini_writer: when the file no longer holds what

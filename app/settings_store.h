@@ -23,7 +23,9 @@ public:
     // differs from it at exit is what the user changed here.
     void remember_base(const Settings& settings);
     // Writes `settings` merged with other windows' changes. When the file
-    // holds another window's changes, `settings` takes them over too.
+    // holds another window's changes, `settings` takes them over too. A file
+    // made read-only is left alone (said once in the status bar), and so is
+    // the file when another window kept its turn for ten seconds.
     void save(Settings& settings);
     const wchar_t* folder() const { return folder_; }
     const wchar_t* path() const { return path_; }
@@ -37,4 +39,5 @@ private:
     wchar_t path_[MAX_PATH] = {};
     char* base_ = nullptr;  // what this window would have saved at start
     uint32_t base_size_ = 0;
+    bool told_read_only_ = false;
 };

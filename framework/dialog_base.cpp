@@ -34,7 +34,7 @@ INT_PTR DialogBase::dialog_message(UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_SETFOCUS:         on_set_focus(); return 0;
     case WM_KILLFOCUS:        on_kill_focus(); return 0;
     case WM_PAINT:            on_paint(); return 0;
-    case WM_QUERYENDSESSION:  return on_query_end_session();
+    case WM_QUERYENDSESSION:  result = on_query_end_session(); return 1;
     case WM_SYSCOLORCHANGE:   on_sys_color_change(); return 0;
     case WM_DPICHANGED:       on_dpi_changed(wparam, lparam); return 0;
     case WM_DRAWITEM: {
@@ -116,7 +116,7 @@ void DialogBase::on_menu_select(WPARAM, LPARAM) {}
 void DialogBase::on_mouse_move(WPARAM, LPARAM) {}
 LRESULT DialogBase::on_notify(WPARAM, LPARAM) { return 0; }
 void DialogBase::on_paint() {}
-int DialogBase::on_query_end_session() { return 1; }
+int DialogBase::on_query_end_session() { return TRUE; }
 void DialogBase::on_rbutton_down(WPARAM, LPARAM) {}
 void DialogBase::on_rbutton_up(WPARAM, LPARAM) {}
 void DialogBase::on_set_focus() {}

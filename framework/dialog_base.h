@@ -34,6 +34,8 @@ public:
     virtual void on_mouse_move(WPARAM wparam, LPARAM lparam);
     virtual LRESULT on_notify(WPARAM wparam, LPARAM lparam);
     virtual void on_paint();
+    // The answer to Windows asking whether the session may end: TRUE (the
+    // default) lets it end; 0 would hold up shutdown and sign-out.
     virtual int on_query_end_session();
     virtual void on_rbutton_down(WPARAM wparam, LPARAM lparam);
     virtual void on_rbutton_up(WPARAM wparam, LPARAM lparam);

@@ -42,6 +42,8 @@
 #define IDC_CAPTURE_AS_SHOWN  1123
 #define IDC_CAPTURE_AUTO      1124
 #define IDC_CAPTURE_PATTERN   1125
+#define IDC_CAPTURE_UNIT      1126
+#define IDC_CAPTURE_RANGE     1127
 
 /* Filter and Highlight dialog controls */
 #define IDC_FILTER_TEXT       1110

@@ -24,6 +24,10 @@ void load_capture_settings(IniReader& reader, CaptureSettings& capture)
     if (reader.get_int("CaptureLimitMB", &megabytes, 0) && megabytes >= 0 &&
         megabytes <= max_capture_limit_mb)
         capture.size_limit = static_cast<uint64_t>(megabytes) * capture_mib;
+    int32_t kilobytes = 0;
+    if (reader.get_int("CaptureLimitKB", &kilobytes, 0) && kilobytes > 0 &&
+        kilobytes <= max_capture_limit_kb)
+        capture.size_limit = static_cast<uint64_t>(kilobytes) * capture_kib;
     char value[settings_line_length];
     for (const auto& flag : capture_flags)
         if (reader.find_key(flag.key, value, sizeof value) && (value[0] == '0' || value[0] == '1') &&
@@ -38,8 +42,11 @@ void load_capture_settings(IniReader& reader, CaptureSettings& capture)
 // A pattern too long for a line of the file is not kept.
 void write_capture_settings(IniWriter& writer, const CaptureSettings& capture)
 {
-    if (capture.size_limit)
+    // Whole MiB keep the key older versions read.
+    if (capture.size_limit && capture.size_limit % capture_mib == 0)
         writer.write_int("CaptureLimitMB", static_cast<int32_t>(capture.size_limit / capture_mib));
+    else if (capture.size_limit)
+        writer.write_int("CaptureLimitKB", static_cast<int32_t>(capture.size_limit / capture_kib));
     for (const auto& flag : capture_flags)
         if (capture.*flag.field)
             writer.write_text(flag.key, "1");

@@ -28,7 +28,25 @@ namespace {
 bool held_by_another(DWORD error)
 {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_LOCK_VIOLATION;
+           error == ERROR_LOCK_VIOLATION || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+// The new text takes the old file's place. Replacing keeps the old file's
+// attributes and permissions, which a rename would drop; the first time there
+// is no file to replace. When replacing failed halfway, the old file having
+// gone aside, the new one is renamed into its place all the same.
+BOOL put_in_place(const wchar_t* temporary, const wchar_t* path)
+{
+    if (ReplaceFileW(path, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return TRUE;
+    DWORD error = GetLastError();
+    bool no_old_file = error == ERROR_FILE_NOT_FOUND &&
+                       GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES;
+    if (!no_old_file && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        SetLastError(error);
+        return FALSE;
+    }
+    return MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 }  // namespace
@@ -37,6 +55,12 @@ int32_t IniWriter::write_to_file(const wchar_t* path)
 {
     if (!buffer || error || !path[0]) {
         SetLastError(ERROR_INVALID_DATA);
+        return 0;
+    }
+    // A file the user made read-only is left alone, at once.
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_FILE_READ_ONLY);
         return 0;
     }
     // Each process writes a temporary file of its own beside the file.
@@ -62,7 +86,7 @@ int32_t IniWriter::write_to_file(const wchar_t* path)
     complete = CloseHandle(file) && complete;
     DWORD failure = complete ? 0 : GetLastError();
     start = GetTickCount();
-    while (complete && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    while (complete && !put_in_place(temporary, path)) {
         failure = GetLastError();
         if (!held_by_another(failure) || GetTickCount() - start >= sharing_wait_ms)
             complete = FALSE;

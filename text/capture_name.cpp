@@ -82,7 +82,60 @@ bool same_name(const PathChar* a, const PathChar* b)
     return lower_ascii(*a) == lower_ascii(*b);
 }
 
+bool is_digit_of_a_port(PathChar c)
+{
+    return (c >= u'0' && c <= u'9') || c == u'\u00b9' || c == u'\u00b2' || c == u'\u00b3';
+}
+
+// Whether the `length` units at `base` (a part before its first dot, its
+// ending spaces and dots taken away) are a device's name.
+bool is_device_name(const PathChar* base, int length)
+{
+    // The last two take a digit.
+    static const char devices[6][4] = {"con", "prn", "aux", "nul", "com", "lpt"};
+    if (length != 3 && length != 4)
+        return false;
+    for (int device = 0; device < 6; ++device) {
+        int same = 0;
+        while (same < 3 && lower_ascii(base[same]) == static_cast<PathChar>(devices[device][same]))
+            ++same;
+        if (same == 3)
+            return device >= 4 ? length == 4 && is_digit_of_a_port(base[3]) : length == 3;
+    }
+    return false;
+}
+
 }  // namespace
+
+CaptureNameCheck check_capture_name(const PathChar* path)
+{
+    if (!path)
+        return {CaptureNameFault::none, 0};
+    bool drive = ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z')) &&
+                 path[1] == u':';
+    int part = 0;
+    for (int at = 0;; ++at) {
+        PathChar c = path[at];
+        if (!c || is_separator(c)) {
+            int end = part;
+            while (end < at && path[end] != u'.')
+                ++end;
+            while (end > part && (path[end - 1] == u' ' || path[end - 1] == u'.'))
+                --end;
+            if (is_device_name(path + part, end - part))
+                return {CaptureNameFault::device, part};
+            if (!c)
+                return {CaptureNameFault::none, 0};
+            part = at + 1;
+            continue;
+        }
+        if (c < 32 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*' ||
+            (c == u':' && !(drive && at == 1)))
+            return {CaptureNameFault::character, at};
+        if (c == u':')
+            part = at + 1;
+    }
+}
 
 int expand_capture_name(const PathChar* pattern, const CaptureTime& time, int port,
                         PathChar* out, int out_size)

@@ -38,6 +38,22 @@ int expand_capture_name(const PathChar* pattern, const CaptureTime& time, int po
 // never returned; both \ and / separate folders.
 int next_capture_folder(const PathChar* path, int after);
 
+// What makes a path one that Windows would not take as a file to write.
+enum class CaptureNameFault {
+    none,
+    character,  // < > " | ? * or a control character, or a : not after a drive letter
+    device,     // a part Windows takes for a device: NUL, COM7 .log, LPT\u00b9.txt
+};
+struct CaptureNameCheck {
+    CaptureNameFault fault;
+    int at;  // the character refused, or where the part naming a device begins
+};
+// Checks every part of `path` (folders included, as each is made in turn).
+// A part names a device when what comes before its first dot, without the
+// spaces and dots that end it, is CON, PRN, AUX, NUL, or COM or LPT with a
+// digit (0 to 9, or the superscripts 1 to 3 of Latin-1), in any case.
+CaptureNameCheck check_capture_name(const PathChar* path);
+
 // The `number`th file of a capture whose pattern keeps giving the name
 // `name`: number 1 is `name` itself, 2 and up insert "-2", "-3", ... before
 // the extension of the last part (COM7.log, COM7-2.log) or append it when

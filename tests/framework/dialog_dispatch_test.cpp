@@ -147,15 +147,21 @@ TEST(DialogDispatch, DrawItemAnswersTrueWithMsgResultZero)
     run(dialog);
 }
 
-TEST(DialogDispatch, QueryEndSessionAnswersTrueAndKeepsTheCurrentResult)
+// Windows reads the answer from DWLP_MSGRESULT: any dialog that is up lets
+// shutdown and sign-out go on, whatever an earlier message left there.
+TEST(DialogDispatch, QueryEndSessionLetsTheSessionEnd)
 {
-    RecordingDialog dialog;
-    dialog.body = [&](RecordingDialog& d) {
-        d.result = 31;
-        EXPECT_EQ(1, base_dialog_proc(d.hwnd, WM_QUERYENDSESSION, 0, 0));
-        EXPECT_EQ(31, message_result(d.hwnd));
-    };
-    run(dialog);
+    const LONG_PTR left_before[] = {0, 31};
+    for (LONG_PTR before : left_before) {
+        RecordingDialog dialog;
+        dialog.body = [&](RecordingDialog& d) {
+            d.result = before;
+            EXPECT_EQ(TRUE, SendMessageA(d.hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF))
+                << "result left at " << before;
+            EXPECT_EQ(TRUE, message_result(d.hwnd)) << "result left at " << before;
+        };
+        run(dialog);
+    }
 }
 
 TEST(DialogDispatch, UnhandledMessagesLeaveMsgResultAlone)

@@ -37,5 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     }
     free(out);
+    // Any name is checked without reading past its end.
+    CaptureNameCheck check = check_capture_name(pattern.c_str());
+    if (check.at < 0 || static_cast<size_t>(check.at) > pattern.size())
+        abort();
     return 0;
 }

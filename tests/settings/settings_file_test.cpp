@@ -320,6 +320,11 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
         {"", "CaptureLimitMB=1048577\r\nCaptureDaily=yes\r\nCaptureAppend=2\r\nCaptureAsShown=\r\n",
          "", "", "", "", ""},
         {"", "CaptureLimitMB=-1\r\nCaptureAuto=01\r\n", "", "", "", "", ""},
+        // A limit below a MiB, or not whole MiB, in KiB.
+        {"", "CaptureLimitKB=10\r\n", "", "", "", "CaptureLimitKB=10\r\n", ""},
+        {"", "CaptureLimitKB=2048\r\n", "", "", "", "CaptureLimitMB=2\r\n", ""},
+        {"", "CaptureLimitMB=3\r\nCaptureLimitKB=1073741825\r\n", "", "", "",
+         "CaptureLimitMB=3\r\n", ""},
         {"", "Filter=ERR 5\r\nShowSent=1\r\nColours=0\r\n", "", "", "",
          "Colours=0\r\nShowSent=1\r\nFilter=ERR 5\r\n", ""},
         {"", "Colours=1\r\nShowSent=0\r\nFilter=\r\n", "", "", "", "", ""},

@@ -2,12 +2,14 @@
 // in a folder whose name holds characters of any language.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <functional>
 #include <string>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "settings_window_fixture.h"
 #include "settings/settings_folder.h"
+#include "tests/serial/import_patch.h"
 #include "tests/app/main_window_driver.h"
 
 namespace {
@@ -113,6 +115,101 @@ TEST_F(SharedSettings, AFolderThatCannotBeMadeIsSaidInTheStatusBar)
     EXPECT_EQ(0u, said.find("Settings can't be saved: ")) << said;
     EXPECT_GT(said.size(), 26u) << "no reason given: " << said;
     EXPECT_EQ(std::string::npos, said.find_first_of("\r\n")) << "more than one line: " << said;
+}
+
+namespace {
+
+// Stand-ins: the waits between tries, another window that keeps its turn at
+// the file beyond the ten seconds waited, and the calls that put the file in
+// place (Wine's ReplaceFileW keeps no attributes: the call is what shows).
+int waits_seen;
+std::string put_by;
+void WINAPI counted_sleep(DWORD) { ++waits_seen; }
+DWORD WINAPI turn_kept_by_another(HANDLE, DWORD) { return WAIT_TIMEOUT; }
+template <typename Function>
+Function real(const char* name)
+{
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+BOOL WINAPI recorded_replace(LPCWSTR old_file, LPCWSTR new_file, LPCWSTR backup, DWORD flags,
+                             LPVOID exclude, LPVOID reserved)
+{
+    put_by += "ReplaceFileW ";
+    return real<decltype(&ReplaceFileW)>("ReplaceFileW")(old_file, new_file, backup, flags,
+                                                         exclude, reserved);
+}
+BOOL WINAPI recorded_move(LPCWSTR from, LPCWSTR to, DWORD flags)
+{
+    put_by += "MoveFileExW ";
+    return real<decltype(&MoveFileExW)>("MoveFileExW")(from, to, flags);
+}
+
+std::string state_part(HWND bar)
+{
+    char text[300] = {};
+    SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+}  // namespace
+
+// Whether a file was there and its attributes, whether another window keeps
+// its turn; then whether the change was saved and how, and the state part
+// of the status bar at start and after the save. A read-only file is said
+// once and never waited for; a file there is replaced in place.
+TEST_F(SettingsWindowTest, AFileNotToBeWrittenIsLeftAloneAndOneThereIsReplacedInPlace)
+{
+    const struct {
+        bool there;
+        DWORD attributes;
+        bool turn_kept, saved;
+        const char* put_by;
+        const char* said;  // "start|after the save"
+    } cases[] = {
+        {true, FILE_ATTRIBUTE_READONLY, false, false, "",
+         "Settings can't be saved: the file is read-only|"},
+        {true, FILE_ATTRIBUTE_NORMAL, true, false, "", "|Settings can't be saved: another window kept the file for 10 s"},
+        {true, FILE_ATTRIBUTE_NORMAL, false, true, "ReplaceFileW ", "|"},
+        {false, FILE_ATTRIBUTE_NORMAL, false, true, "ReplaceFileW MoveFileExW ", "|"},
+    };
+    const std::string file = settings_file();
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        reopen();
+        DeleteFileA(file.c_str());
+        if (cases[i].there) {
+            ASSERT_TRUE(write_file(file, example_file));
+            ASSERT_TRUE(SetFileAttributesA(file.c_str(), cases[i].attributes));
+        }
+        window.load_settings();
+        std::string said = state_part(window.status_bar()) + "|";
+        SendMessageA(window.status_bar(), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
+        window.settings().upper = 0;
+        waits_seen = 0;
+        put_by.clear();
+        {
+            ImportPatch sleep("kernel32.dll", "Sleep", reinterpret_cast<void*>(counted_sleep));
+            ImportPatch replace("kernel32.dll", "ReplaceFileW",
+                                reinterpret_cast<void*>(recorded_replace));
+            ImportPatch move("kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(recorded_move));
+            ImportPatch wait("kernel32.dll", "WaitForSingleObject",
+                             cases[i].turn_kept ? reinterpret_cast<void*>(turn_kept_by_another)
+                                                : nullptr);
+            window.save_settings();
+        }
+        said += state_part(window.status_bar());
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::string now = read_file(file);
+        EXPECT_EQ(cases[i].saved, !now.empty() && now != example_file) << "case " << i;
+        EXPECT_EQ(cases[i].put_by, put_by) << "case " << i;
+        EXPECT_EQ(0, waits_seen) << "case " << i;
+        EXPECT_EQ(cases[i].said, said) << "case " << i;
+        WIN32_FIND_DATAA found;
+        HANDLE left = FindFirstFileA((file + ".*.tmp").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, left) << "case " << i << ": a temporary file left";
+        if (left != INVALID_HANDLE_VALUE)
+            FindClose(left);
+    }
 }
 
 // Closed one after the other in either order, then ten times at the same

@@ -89,6 +89,33 @@ TEST(CaptureName, ListsTheFoldersToMakeButNoRoot)
     }
 }
 
+// Each path and what is refused in it: "" for nothing, else the fault and
+// where ("char 2", "device 8").
+TEST(CaptureName, RefusesWhatWindowsWouldNotWrite)
+{
+    struct Case {
+        std::u16string path;
+        std::string refused;
+    } cases[] = {
+        {u"C:\\logs\\COM7_2026.log", ""}, {u"c:x.log", ""}, {u"\\\\server\\share\\x.log", ""},
+        {u"CONSOLE.log", ""}, {u"COM10.log", ""}, {u"LPT\u00b4.log", ""}, {u"x.NUL", ""},
+        {u"C:\\11:05.log", "char 5"}, {u"11:05.log", "char 2"}, {u"a*?", "char 1"},
+        {u"\"a", "char 0"}, {u"a<", "char 1"}, {u"a>", "char 1"}, {u"a|", "char 1"},
+        {u"a\tb", "char 1"}, {u"NUL .txt", "device 0"}, {u"C:\\logs\\COM7. .log", "device 8"},
+        {u"Com7.tar.log", "device 0"}, {u"C:\\aux\\x.log", "device 3"}, {u"C:NUL", "device 2"},
+        {u"COM\u00b9.log", "device 0"}, {u"lpt\u00b3", "device 0"}, {u"COM0", "device 0"},
+        {u"prn", "device 0"}, {u"con.", "device 0"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        CaptureNameCheck check = check_capture_name(cases[i].path.c_str());
+        const char* faults[] = {"", "char ", "device "};
+        std::string seen = faults[static_cast<int>(check.fault)];
+        if (check.fault != CaptureNameFault::none)
+            seen += std::to_string(check.at);
+        EXPECT_EQ(cases[i].refused, seen) << "case " << i;
+    }
+}
+
 TEST(CaptureName, NumbersARepeatedNameBeforeItsExtension)
 {
     struct Case {
