@@ -25,7 +25,7 @@ void set_rules(AutoReply& replies, const char* const* match, const char* const* 
 }
 
 // The rules each feed fired, as digits, feeds apart by spaces ("." none):
-// "0 . 01".
+// "0 . 01". Each reply is queued and leaves at once.
 std::string fed(AutoReply& replies, const Feed* feeds, int count, uint32_t start_ms = 0)
 {
     std::string seen;
@@ -36,8 +36,11 @@ std::string fed(AutoReply& replies, const Feed* feeds, int count, uint32_t start
                              fired, 16);
         seen += i ? " " : "";
         seen += n ? "" : ".";
-        for (int f = 0; f < n; ++f)
+        for (int f = 0; f < n; ++f) {
             seen += static_cast<char>('0' + fired[f]);
+            replies.reply_queued(fired[f]);
+            replies.reply_left(start_ms + feeds[i].ms);
+        }
     }
     return seen;
 }
@@ -156,5 +159,64 @@ TEST(AutoReply, RefusesRulesThatDoNotFit)
         int count = replies.feed(text, sizeof text, 0, fired, auto_reply_max_rate);
         EXPECT_EQ(cases[i].kept, set && count > 0) << "case " << i << ": set " << set
                                                     << ", fired " << count;
+    }
+}
+
+// The echo is awaited from when the writer says the reply left, however long
+// after the match that was (queued behind a file, paced, held by the line);
+// bytes that come before it left are no echo.
+TEST(AutoReply, AwaitsTheEchoFromWhenTheReplyLeft)
+{
+    const uint32_t never = 0xFFFFFFFFu;
+    struct Case {
+        uint32_t left_ms, echo_ms;
+        const char* fired;
+    } cases[] = {
+        {10, 20, "0 ."},
+        {1500, 1600, "0 ."},
+        {1500, 2499, "0 ."},
+        {1500, 2500, "0 0"},
+        {never, 1600, "0 0"},
+    };
+    const char* match[] = {"Hi"};
+    const char* reply[] = {"Hi\r"};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        AutoReply replies;
+        set_rules(replies, match, reply, 1);
+        int fired[4];
+        std::string seen = replies.feed(reinterpret_cast<const unsigned char*>("Hi"), 2, 0, fired, 4)
+                               ? "0"
+                               : ".";
+        replies.reply_queued(0);
+        if (c.left_ms != never)
+            replies.reply_left(c.left_ms);
+        seen += replies.feed(reinterpret_cast<const unsigned char*>("Hi\r"), 3, c.echo_ms, fired, 4)
+                    ? " 0"
+                    : " .";
+        EXPECT_EQ(c.fired, seen) << "case " << i << ": left at " << c.left_ms << ", echo at "
+                                 << c.echo_ms;
+    }
+}
+
+// A rule whose reply, line end included, holds its text would answer its
+// own echo for ever.
+TEST(AutoReply, KnowsARuleThatAnswersItself)
+{
+    const struct {
+        const char* match;
+        const char* reply;
+        bool itself;
+    } cases[] = {
+        {"ping", "pong\r", false}, {"ping", "ping\r", true}, {"\r", "x\r", true},
+        {"ab", "xaby", true},       {"", "x", false},          {"abc", "ab", false},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const auto& c = cases[i];
+        EXPECT_EQ(c.itself, answers_itself(reinterpret_cast<const unsigned char*>(c.match),
+                                           static_cast<int>(strlen(c.match)),
+                                           reinterpret_cast<const unsigned char*>(c.reply),
+                                           static_cast<int>(strlen(c.reply))))
+            << "case " << i << ": \"" << c.match << "\" in \"" << c.reply << "\"";
     }
 }
