@@ -18,6 +18,7 @@ TEST_F(FailingLine, FailedOpenOfAMissingPortCanBeRetried)
     std::string reply;
     ASSERT_TRUE(device.command("VANISH COM3 nodevice", &reply)) << reply;
     EXPECT_EQ(0, channel.open(line(2, 3)));
+    EXPECT_EQ(OpenFailure::missing, channel.failure) << "error " << channel.failure_error;
     EXPECT_EQ(0, channel.is_open);
     EXPECT_EQ(nullptr, channel.handle);
     EXPECT_EQ(1, channel.close());
