@@ -9,8 +9,9 @@
 
 namespace {
 
-class FakePort : public ReplyPort {
+class FakePort : public ReplyPort, public SettingsChanges {
 public:
+    void mark_settings_changed() override {}
     bool port_open() override { return open; }
     bool queue_reply(const char* bytes, int count) override
     {
@@ -22,11 +23,6 @@ public:
     bool open = true;
     std::string queued;
     uint32_t done = 0;
-};
-
-class NoChanges : public SettingsChanges {
-public:
-    void mark_settings_changed() override {}
 };
 
 struct Step {
@@ -67,9 +63,8 @@ TEST(AutoResponder, RepliesGoOnlyToTheOpenPortAndTheirEchoIsAwaitedFromWhenTheyL
     lstrcpyA(settings.auto_reply.reply[0], "pong");
     lstrcpyA(settings.auto_reply.match[1], "pong");
     lstrcpyA(settings.auto_reply.reply[1], "ping");
-    NoChanges changes;
     FakePort port;
-    AutoResponder responder(changes, port, status, settings);
+    AutoResponder responder(port, port, status, settings);
     responder.show_settings();
     responder.restart();
     for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {

@@ -263,8 +263,6 @@ BOOL WINAPI spy_post_message(HWND window, UINT message, WPARAM wparam, LPARAM lp
 {
     static auto post = reinterpret_cast<decltype(&PostMessageA)>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("user32.dll"), "PostMessageA")));
-    if (spy.refused_message)
-        InterlockedIncrement(&spy.posts);
     if (spy.refused_message && message == spy.refused_message) {
         InterlockedIncrement(&spy.refused_posts);
         SetLastError(ERROR_NOT_ENOUGH_QUOTA);

@@ -64,7 +64,6 @@ struct Spy {
     OVERLAPPED* volatile kept_read = nullptr;
     UINT refused_message = 0;   // PostMessageA refuses this message, as from a full queue
     volatile LONG refused_posts = 0;
-    volatile LONG posts = 0;    // PostMessageA calls with refused_message set
 };
 extern Spy spy;
 
