@@ -103,7 +103,7 @@ TEST(PortOpen, AFailedOpenSaysWhy)
         {ERROR_ACCESS_DENIED, false, 7, "COM7 is in use by another program"},
         {ERROR_FILE_NOT_FOUND, false, 7, "COM7 does not exist"},
         {0, true, 0, "COM1 refused these line settings"},
-        {ERROR_GEN_FAILURE, false, 12, "COM12 did not open: Windows error 31: ..."},
+        {ERROR_GEN_FAILURE, false, 12, "COM12 did not open: Windows error 31: "},
     };
     run_main_window([&](HWND dialog) {
         ASSERT_TRUE(wait_for_first_open_attempt(5000));
@@ -116,13 +116,8 @@ TEST(PortOpen, AFailedOpenSaysWhy)
             command(dialog, IDM_OPEN);
             ASSERT_TRUE(wait_for_open_attempt(5000)) << c.shown;
             EXPECT_EQ("Port failed to open", status_text()) << c.shown;
-            std::string shown = c.shown, seen = status_text(1);
-            if (shown.size() > 3 && shown.compare(shown.size() - 3, 3, "...") == 0)
-                EXPECT_EQ(shown.substr(0, shown.size() - 3),
-                          seen.substr(0, seen.size() > 3 ? shown.size() - 3 : 0))
-                    << "seen: " << seen;
-            else
-                EXPECT_EQ(shown, seen);
+            // The system's words follow "Windows error N: ".
+            EXPECT_EQ(0u, status_text(1).find(c.shown)) << status_text(1);
             EXPECT_EQ(ConnectionLight::failed, connection_light.state) << c.shown;
         }
     });

@@ -136,36 +136,6 @@ TEST(PortSetupCommand, CancelStillMarksTheSettingsAndAClosedPortStaysClosed)
     });
 }
 
-// Port Setup with another port after a failed open opens nothing and leaves
-// the window as it was; the next Open opens the new port.
-TEST(PortSetupCommand, AFailedOpenKeepsItsOwnReasonAndOpenTakesTheNewPort)
-{
-    SpyPatch files("CreateFileA");
-    ASSERT_TRUE(files.active());
-    run_main_window([&](HWND dialog) {
-        ASSERT_TRUE(wait_for_first_open_attempt(5000));
-        command(dialog, IDM_CLOSE);
-        spy = Spy();
-        spy.create_error = ERROR_FILE_NOT_FOUND;
-        port_setup_dialog.settings.Port = 9;
-        command(dialog, IDM_OPEN);
-        ASSERT_TRUE(wait_for_open_attempt(5000));
-        spy.create_error = 0;
-        run_port_setup_command(dialog, [](HWND select_port) {
-            click(select_port, IDC_PORT_COM2);
-            click(select_port, IDOK);
-        });
-        EXPECT_EQ(1, spy.create_calls) << "Port Setup opened a port";
-        EXPECT_EQ(ConnectionLight::failed, connection_light.state);
-        EXPECT_EQ("Port failed to open", status_text());
-        EXPECT_EQ("COM9 does not exist", status_text(1));
-        command(dialog, IDM_OPEN);
-        ASSERT_TRUE(wait_for_open_attempt(5000));
-        EXPECT_EQ(2, serial_channel.port_number);
-    });
-    spy = Spy();
-}
-
 // DTR and RTS on open follow the check boxes; RTS belongs to the handshake
 // under RTS/CTS flow control, where its box is disabled.
 TEST(PortSetupCommand, DtrAndRtsBoxesChooseTheSignalsOfTheNextOpen)
