@@ -587,23 +587,24 @@ TEST(Send, ARefusedFrameSendsNothingAndStaysInTheField)
     main_dialog.settings().send = SendSettings{};
 }
 
-// Fills in the Auto reply dialog: a reply that cannot be built, and one
-// that would set its own rule off again ("ping" answering "ping"), are
-// refused with the dialog left open and the field focused; then a good one
-// is taken.
-bool refused_fields_focused[2] = {};
+// Fills in the Auto reply dialog: a reply that cannot be built, and those
+// that would set their own rule off again ("ping" answering "ping", CR
+// answered with the CR appended), are refused with the dialog left open and
+// the field focused; then a good one is taken.
+bool refused_fields_focused[3] = {};
 
 void fill_auto_reply(HWND rules)
 {
-    SetDlgItemTextA(rules, IDC_AUTO_MATCH1, "ping");
-    const char* refused[] = {"{crc99}", "ping"};
-    for (int i = 0; i < 2; ++i) {
+    const char* refused[][2] = {{"ping", "{crc99}"}, {"ping", "ping"}, {"\\r", "x"}};
+    for (int i = 0; i < 3; ++i) {
         SetFocus(GetDlgItem(rules, IDC_AUTO_MATCH1));
-        SetDlgItemTextA(rules, IDC_AUTO_REPLY1, refused[i]);
+        SetDlgItemTextA(rules, IDC_AUTO_MATCH1, refused[i][0]);
+        SetDlgItemTextA(rules, IDC_AUTO_REPLY1, refused[i][1]);
         SendMessageA(rules, WM_COMMAND, IDOK, 0);
         refused_fields_focused[i] =
             IsWindow(rules) && GetFocus() == GetDlgItem(rules, IDC_AUTO_REPLY1);
     }
+    SetDlgItemTextA(rules, IDC_AUTO_MATCH1, "ping");
     SetDlgItemTextA(rules, IDC_AUTO_REPLY1, "AT");
     SendMessageA(rules, WM_COMMAND, IDOK, 0);
 }
@@ -634,6 +635,7 @@ TEST(Send, AutoReplyAnswersWhatArrivesOnceEach)
         ASSERT_TRUE(window_was_driven());
         EXPECT_TRUE(refused_fields_focused[0]) << "a reply that cannot be built";
         EXPECT_TRUE(refused_fields_focused[1]) << "a reply that answers itself";
+        EXPECT_TRUE(refused_fields_focused[2]) << "a rule its reply's line end sets off";
         EXPECT_STREQ("AT", main_dialog.settings().auto_reply.reply[0]);
         EXPECT_EQ(1, main_dialog.settings_changed);
         command(dialog, IDM_AUTO_REPLY);
