@@ -20,7 +20,7 @@ MainDialog::MainDialog()
       receive_pane_(status_, settings_.view, *this),
       find_(receive_pane_, status_),
       send_panel_(*this, receive_pane_, status_, settings_),
-      auto_responder_(*this, status_, settings_),
+      auto_responder_(*this, channel_replies(), status_, settings_),
       line_panel_(status_),
       transfer_(status_, receive_pane_, send_panel_)
 {
@@ -194,8 +194,12 @@ void MainDialog::run_port_setup()
     port_setup_dialog.run_modal(hwnd, IDD_SELECT_PORT);
     settings_changed = 1;
     if (port_setup_dialog.changed && memcmp(&before, &port_setup_dialog.settings, sizeof before)) {
+        // A port that is not open stays as it was shown: its light, its
+        // state and why it failed.
+        PortState state = session_.state();
         session_.line_changed(port_setup_dialog.settings);
-        show_port_state();
+        if (state == PortState::open || state == PortState::opening)
+            show_port_state();
     }
 }
 
@@ -222,6 +226,8 @@ void MainDialog::poll_receive()
         if (!command_line_refused)
             open_port();
     }
+    // Events whose message was lost (a full queue) wait no longer than this.
+    take_port_events();
     PortState before = session_.state();
     session_.tick(GetTickCount());
     if (session_.state() != before)
@@ -356,6 +362,8 @@ int MainDialog::on_shortcut_key(UINT vk)
 void MainDialog::take_port_events()
 {
     LONG events = serial_channel.notifier.take();
+    if (!events)
+        return;
     DWORD now = GetTickCount();
     if ((events & port_event_opened) && opener_.finished())
         session_.opening_finished(now);
@@ -375,14 +383,14 @@ void MainDialog::show_port_state()
     PortState state = session_.state();
     PortState before = shown_state_;
     shown_state_ = state;
-    char text[64];
+    char text[160];
     int port = session_.port_number();
-    format_open_failure(text, session_.failure(), port, session_.failure_error());
+    session_.describe_failure(text, sizeof text);
     switch (state) {
     case PortState::closed:
         connection_light.set_closed();
         set_status("Port is closed");
-        status_.set_text(status_line, "");
+        status_.set_text(status_line, text);
         break;
     case PortState::opening:
         if (before == PortState::opening)
@@ -487,9 +495,9 @@ int MainDialog::apply_line(const PortSettings& line)
     return serial_channel.apply_line(channel_line(line));
 }
 
-void MainDialog::close_channel()
+int MainDialog::close_channel()
 {
-    serial_channel.close();
+    return serial_channel.close();
 }
 
 int MainDialog::write_bytes(const char* bytes, int count)

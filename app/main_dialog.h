@@ -85,7 +85,7 @@ private:
     void abandon_open() override;
     int adopt_opened(OpenFailure& failure, DWORD& error) override;
     int apply_line(const PortSettings& line) override;
-    void close_channel() override;
+    int close_channel() override;
     int write_bytes(const char* bytes, int count) override;
     int on_shortcut_key(UINT vk) override;
 

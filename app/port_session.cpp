@@ -9,6 +9,7 @@ void PortSession::start(const PortSettings& line, bool quietly)
     state_ = quietly ? PortState::reopening : PortState::opening;
     if (driver_.start_open(line))
         return;
+    failure_port_ = port_number_;
     failure_ = OpenFailure::other;
     failure_error_ = ERROR_NOT_ENOUGH_MEMORY;
     held_used_ = 0;
@@ -29,6 +30,7 @@ void PortSession::opening_finished(DWORD now)
     if (state_ != PortState::opening && state_ != PortState::reopening)
         return;
     bool quietly = state_ == PortState::reopening;
+    failure_port_ = port_number_;
     if (driver_.adopt_opened(failure_, failure_error_)) {
         state_ = PortState::open;
         failure_ = OpenFailure::none;
@@ -52,9 +54,8 @@ void PortSession::lost(DWORD now)
 {
     if (state_ != PortState::open)
         return;
-    driver_.close_channel();
+    close_port();
     held_used_ = 0;
-    failure_ = OpenFailure::none;
     state_ = PortState::waiting_to_reopen;
     reopen_wait_ms_ = first_reopen_wait_ms;
     last_try_ = now;
@@ -69,9 +70,22 @@ void PortSession::tick(DWORD now)
 void PortSession::close()
 {
     driver_.abandon_open();
-    driver_.close_channel();
+    if (state_ == PortState::open) {
+        close_port();
+    } else {
+        driver_.close_channel();
+        failure_ = OpenFailure::none;
+    }
     held_used_ = 0;
     state_ = PortState::closed;
+}
+
+// Closes the open port; a driver that keeps hold is the reason shown.
+void PortSession::close_port()
+{
+    failure_port_ = port_number_;
+    failure_error_ = static_cast<DWORD>(port_number_);
+    failure_ = driver_.close_channel() ? OpenFailure::none : OpenFailure::stuck;
 }
 
 void PortSession::line_changed(const PortSettings& line)
@@ -84,7 +98,7 @@ void PortSession::line_changed(const PortSettings& line)
         return;
     case PortState::open:
         if (port_number_for(line) != port_number_) {
-            driver_.close_channel();
+            close_port();
             state_ = PortState::closed;
             start(line, false);
             return;
@@ -93,11 +107,13 @@ void PortSession::line_changed(const PortSettings& line)
         if (!driver_.apply_line(line)) {
             failure_ = OpenFailure::line_refused;
             failure_error_ = 0;
+            failure_port_ = port_number_;
         } else {
             failure_ = OpenFailure::none;
         }
         return;
     default:
+        // The reason keeps the port it belongs to.
         line_ = line;
         port_number_ = port_number_for(line);
         return;
@@ -140,13 +156,38 @@ int PortSession::take_dropped_on_open()
     return dropped;
 }
 
-void format_open_failure(char* text, OpenFailure failure, int port, DWORD error)
+void PortSession::describe_failure(char* text, int size) const
 {
+    format_open_failure(text, size, failure_, failure_port_, failure_error_);
+}
+
+void format_open_failure(char* text, int size, OpenFailure failure, int port, DWORD error)
+{
+    // wsprintfA writes at most 1024 bytes; every text here is shorter.
+    char said[1024] = "";
     switch (failure) {
-    case OpenFailure::in_use:       wsprintfA(text, "COM%d is in use by another program", port); break;
-    case OpenFailure::missing:      wsprintfA(text, "COM%d does not exist", port); break;
-    case OpenFailure::line_refused: wsprintfA(text, "COM%d refused these line settings", port); break;
-    case OpenFailure::other:        wsprintfA(text, "COM%d did not open (error %lu)", port, error); break;
-    default:                        text[0] = '\0'; break;
+    case OpenFailure::in_use:       wsprintfA(said, "COM%d is in use by another program", port); break;
+    case OpenFailure::missing:      wsprintfA(said, "COM%d does not exist", port); break;
+    case OpenFailure::line_refused: wsprintfA(said, "COM%d refused these line settings", port); break;
+    case OpenFailure::stuck:
+        wsprintfA(said, "COM%lu's driver does not answer (it keeps a cancelled request)", error);
+        break;
+    case OpenFailure::other: {
+        int length = wsprintfA(said, "COM%d did not open: Windows error %lu", port, error);
+        char words[200];
+        DWORD got = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                   nullptr, error, 0, words, sizeof words, nullptr);
+        // The system's words end in spaces where their line breaks were.
+        while (got > 0 && (words[got - 1] == ' ' || words[got - 1] == '\r' || words[got - 1] == '\n'))
+            --got;
+        words[got] = '\0';
+        if (got)
+            wsprintfA(said + length, ": %s", words);
+        break;
     }
+    default: break;
+    }
+    if (size > 0)
+        lstrcpynA(text, said, size);
 }

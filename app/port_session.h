@@ -27,7 +27,10 @@ public:
     virtual int adopt_opened(OpenFailure& failure, DWORD& error) = 0;
     // Gives the open port a new line; 0 when the driver refused it.
     virtual int apply_line(const PortSettings& line) = 0;
-    virtual void close_channel() = 0;
+    // Closes the open port; 0 when its driver did not let go in time (the
+    // channel keeps what the driver still holds and opens nothing until it
+    // has).
+    virtual int close_channel() = 0;
     // Queues bytes to send; 0 when they could not be queued.
     virtual int write_bytes(const char* bytes, int count) = 0;
 
@@ -55,6 +58,9 @@ public:
     int port_number() const { return port_number_; }
     OpenFailure failure() const { return failure_; }
     DWORD failure_error() const { return failure_error_; }
+    // Why the last attempt failed, naming the port it was for (not the one
+    // Port Setup chose since); empty for none. `size` of 160 holds any.
+    void describe_failure(char* text, int size) const;
     // How long after the loss (or last try) the next quiet try is due.
     DWORD reopen_wait_ms() const { return reopen_wait_ms_; }
     bool reopening_on() const { return reopen_; }
@@ -68,11 +74,14 @@ public:
     void lost(DWORD now);
     // Time passes: a quiet try is started when one is due.
     void tick(DWORD now);
-    // The user closes: any attempt is abandoned, held commands dropped.
+    // The user closes: any attempt is abandoned, held commands dropped. A
+    // driver that does not let go is kept as the reason.
     void close();
     // Port Setup ended with a new line: an attempt under way starts again
     // with it, an open port of the same number takes it in place, a new
-    // port number closes the old and opens the new.
+    // port number closes the old and opens the new. A port that is not open
+    // stays as it is, its reason kept, until the next Open or send opens
+    // the new line.
     void line_changed(const PortSettings& line);
     // Sends at once when open; otherwise keeps the bytes (in order, up to
     // held_room bytes) for the open, which it starts when none is under way.
@@ -87,6 +96,7 @@ public:
 
 private:
     void start(const PortSettings& line, bool quietly);
+    void close_port();
     void send_held();
 
     PortDriver& driver_;
@@ -95,6 +105,7 @@ private:
     int port_number_ = 0;
     OpenFailure failure_ = OpenFailure::none;
     DWORD failure_error_ = 0;
+    int failure_port_ = 0;  // the port `failure_` belongs to
     bool reopen_ = true;
     DWORD last_try_ = 0;
     DWORD reopen_wait_ms_ = 0;
@@ -106,5 +117,8 @@ private:
 
 // Why an open failed, for the status bar: "COM7 is in use by another
 // program", "... does not exist", "... refused these line settings", "...
-// did not open (error N)"; empty for none. `text` takes 64 bytes.
-void format_open_failure(char* text, OpenFailure failure, int port, DWORD error);
+// did not open: Windows error N: " and the system's words for it; for a
+// driver that does not let go, `error` is the port it holds: "COM7's driver
+// does not answer (it keeps a cancelled request)". Empty for none; cut to
+// `size` bytes.
+void format_open_failure(char* text, int size, OpenFailure failure, int port, DWORD error);

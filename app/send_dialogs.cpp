@@ -2,7 +2,9 @@
 #include <commctrl.h>
 #include "framework/dialog_base.h"
 #include "resources/resource_ids.h"
+#include "text/auto_reply.h"
 #include "text/byte_count.h"
+#include "text/escapes.h"
 #include "text/frame.h"
 
 namespace {
@@ -124,7 +126,10 @@ constexpr int rule_text_length = auto_reply_text_size - 1;
 // sent; otherwise it selects the first that cannot and says why.
 class AutoReplyDialog : public DialogBase {
 public:
-    explicit AutoReplyDialog(AutoReplySettings& rules) : rules_(rules) {}
+    AutoReplyDialog(AutoReplySettings& rules, const char* appended)
+        : rules_(rules), appended_(appended)
+    {
+    }
 
     int on_init_dialog() override
     {
@@ -152,13 +157,25 @@ private:
         for (int i = 0; i < auto_reply_rules; ++i) {
             GetDlgItemTextA(hwnd, IDC_AUTO_MATCH1 + i, typed.match[i], auto_reply_text_size);
             GetDlgItemTextA(hwnd, IDC_AUTO_REPLY1 + i, typed.reply[i], auto_reply_text_size);
-            unsigned char bytes[auto_reply_max_bytes];
+            unsigned char bytes[auto_reply_max_bytes + 2];
             FrameError error;
-            if (build_frame(typed.reply[i], lstrlenA(typed.reply[i]), frame_escapes, bytes,
-                            sizeof bytes, &error) < 0) {
+            int length = build_frame(typed.reply[i], lstrlenA(typed.reply[i]), frame_escapes,
+                                     bytes, auto_reply_max_bytes, &error);
+            if (length < 0) {
                 wchar_t text[64];
                 wsprintfW(text, L"%S", error.text);
                 refuse_field(hwnd, IDC_AUTO_REPLY1 + i, text);
+                return 0;
+            }
+            for (const char* end = appended_; *end && length < auto_reply_max_bytes + 2;)
+                bytes[length++] = static_cast<unsigned char>(*end++);
+            char match[auto_reply_max_bytes];
+            int match_length = expand_escapes(typed.match[i], match, sizeof match);
+            if (answers_itself(reinterpret_cast<unsigned char*>(match), match_length, bytes,
+                               length)) {
+                refuse_field(hwnd, IDC_AUTO_REPLY1 + i,
+                             L"This reply (with its line end) holds the text its rule waits "
+                             L"for: its echo would set the rule off again");
                 return 0;
             }
         }
@@ -168,13 +185,14 @@ private:
     }
 
     AutoReplySettings& rules_;
+    const char* appended_;
 };
 
 }  // namespace
 
-int run_auto_reply_dialog(HWND owner, AutoReplySettings& rules)
+int run_auto_reply_dialog(HWND owner, AutoReplySettings& rules, const char* appended)
 {
-    AutoReplyDialog dialog(rules);
+    AutoReplyDialog dialog(rules, appended);
     return dialog.run_modal(owner, IDD_AUTO_REPLY) == 1;
 }
 

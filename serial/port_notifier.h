@@ -12,8 +12,11 @@ enum PortEvent : LONG {
 // Tells the window, by one posted message, that a thread of the port has
 // something: the message's WPARAM is unused; the window takes every event
 // that came since with `take`. While one message is on its way no other is
-// posted, so a busy thread never floods the window's queue. Threads touch
-// no window but this one's message queue.
+// posted, so a busy thread never floods the window's queue. A message the
+// queue refused (full, or the window going away) is posted again with the
+// next event, and the events wait for the window's next `take` meanwhile
+// (its timer takes them too). Threads touch no window but this one's
+// message queue.
 class PortNotifier {
 public:
     // A new window: what the last one was told and never took is gone.
@@ -22,16 +25,26 @@ public:
         window_ = window;
         message_ = message;
         InterlockedExchange(&pending_, 0);
+        InterlockedExchange(&posted_, 0);
     }
     void post(PortEvent event)
     {
-        if (InterlockedOr(&pending_, event) == 0 && window_)
-            PostMessageA(window_, message_, 0, 0);
+        InterlockedOr(&pending_, event);
+        if (InterlockedExchange(&posted_, 1) == 0 && window_ &&
+            !PostMessageA(window_, message_, 0, 0))
+            InterlockedExchange(&posted_, 0);
     }
-    LONG take() { return InterlockedExchange(&pending_, 0); }
+    // The message, once here, no longer holds others back: what comes
+    // after the take is posted anew.
+    LONG take()
+    {
+        InterlockedExchange(&posted_, 0);
+        return InterlockedExchange(&pending_, 0);
+    }
 
 private:
     HWND window_ = nullptr;
     UINT message_ = 0;
     volatile LONG pending_ = 0;
+    volatile LONG posted_ = 0;  // a message is on its way
 };

@@ -44,10 +44,17 @@ int open_line(const PortSettings& settings, OpenedLine& opened, const volatile L
     if (port == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         OpenFailure failure = OpenFailure::other;
+        // A name with no device behind it (an adapter pulled out) says so
+        // in several ways; 433 is ERROR_NO_SUCH_DEVICE, which the
+        // cross-compiler's headers lack.
+        const DWORD no_device[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND,
+                                   ERROR_DEV_NOT_EXIST, 433,
+                                   ERROR_DEVICE_NOT_CONNECTED, ERROR_DEVICE_REMOVED};
         if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
             failure = OpenFailure::in_use;
-        else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            failure = OpenFailure::missing;
+        for (DWORD gone : no_device)
+            if (error == gone)
+                failure = OpenFailure::missing;
         return fail(opened, failure, error);
     }
     opened.handle = port;

@@ -11,6 +11,7 @@ enum class OpenFailure : int32_t {
     missing,        // no such port
     line_refused,   // the driver refused the line settings
     other,          // `error` says why
+    stuck,          // the driver of port `error` never ended a cancelled request
 };
 
 // A port opened and set up, with what its channel needs, or why it failed.

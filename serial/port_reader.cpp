@@ -2,6 +2,7 @@
 // arrives in the ring, watches the line's signals and errors, and tells the
 // window when the device is gone. It touches no window.
 #include "serial/serial_channel.h"
+#include "serial/cancelled_request.h"
 #include "serial/line_errors.h"
 
 namespace {
@@ -24,15 +25,19 @@ const DWORD longest_retry_ms = 1000;
 }  // namespace
 
 // The reader cancels and collects its own read on the way out, so once it has
-// ended no transfer can write into the ring or use read_overlapped.
-void SerialChannel::stop_reader()
+// ended no transfer can write into the ring or use read_overlapped, unless
+// the driver kept a request it was told to cancel (requests_left says so).
+// 0 when the reader did not end in time: it is left running, with all it
+// uses.
+int SerialChannel::stop_reader()
 {
     if (!reader)
-        return;
+        return 1;
     SetEvent(stop_event);
-    WaitForSingleObject(reader, INFINITE);
+    DWORD ended = WaitForSingleObject(reader, thread_end_wait_ms);
     CloseHandle(reader);
     reader = nullptr;
+    return ended == WAIT_OBJECT_0;
 }
 
 DWORD WINAPI SerialChannel::reader_main(LPVOID channel)
@@ -61,7 +66,7 @@ DWORD SerialChannel::read_into(uint8_t* buffer, DWORD size, DWORD& got)
         watch_line();
     if (woke != WAIT_OBJECT_0)
         CancelIo(handle);
-    if (GetOverlappedResult(handle, &read_overlapped, &got, TRUE))
+    if (collect_request(handle, read_overlapped, got))
         return 0;
     return GetLastError();
 }
@@ -104,16 +109,21 @@ int SerialChannel::rest(DWORD ms, HANDLE line_event)
     HANDLE events[] = {stop_event, line_event};
     DWORD left = ms;
     while (line_event) {
-        OVERLAPPED wait = {};
-        wait.hEvent = line_event;
-        DWORD mask = 0, ignored = 0;
+        line_wait = OVERLAPPED{};
+        line_wait.hEvent = line_event;
         ResetEvent(line_event);
-        if (!WaitCommEvent(handle, &mask, &wait) && GetLastError() != ERROR_IO_PENDING)
+        if (!WaitCommEvent(handle, &line_mask, &line_wait) && GetLastError() != ERROR_IO_PENDING)
             break;
         DWORD woke = WaitForMultipleObjects(2, events, FALSE, left);
         if (woke != WAIT_OBJECT_0 + 1)
             CancelIo(handle);
-        GetOverlappedResult(handle, &wait, &ignored, TRUE);
+        DWORD ignored = 0;
+        if (!collect_request(handle, line_wait, ignored) && GetLastError() == ERROR_IO_INCOMPLETE) {
+            // A driver that keeps a cancelled wait has lost its device.
+            if (woke != WAIT_OBJECT_0)
+                mark_lost();
+            return 1;
+        }
         if (woke != WAIT_OBJECT_0 + 1)
             return woke == WAIT_OBJECT_0;
         LONG changes = line_changes;
@@ -181,6 +191,11 @@ void SerialChannel::read_until_stopped(HANDLE line_event)
         }
         if (WaitForSingleObject(stop_event, 0) == WAIT_OBJECT_0)
             return;
+        // The read is left with a driver that does not give it back.
+        if (error == ERROR_IO_INCOMPLETE) {
+            mark_lost();
+            return;
+        }
         if (error == ERROR_OPERATION_ABORTED && !aborted) {
             aborted = 1;
             continue;

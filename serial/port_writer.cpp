@@ -1,4 +1,5 @@
 #include "serial/port_writer.h"
+#include "serial/cancelled_request.h"
 #include "serial/line_errors.h"
 
 namespace {
@@ -43,8 +44,8 @@ PortWriter::PortWriter()
 
 PortWriter::~PortWriter()
 {
-    stop();
-    DeleteCriticalSection(&lock);
+    if (stop())
+        DeleteCriticalSection(&lock);
 }
 
 int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DCB& line,
@@ -52,6 +53,8 @@ int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DC
 {
     if (thread)
         return 1;
+    if (left_running)
+        return 0;
     port = port_handle;
     overlapped = write_overlapped;
     lost = lost_flag;
@@ -60,6 +63,7 @@ int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DC
     // The state goes on from the last session: the window has seen its
     // counts.
     quitting = 0;
+    write_left = 0;
     wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     abort_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (wake && abort_event)
@@ -85,11 +89,19 @@ void PortWriter::follow_line(const DCB& line)
     }
 }
 
-void PortWriter::stop()
+int PortWriter::stop()
 {
+    if (left_running)
+        return 0;
     if (thread) {
         end_transfer(1);
-        WaitForSingleObject(thread, INFINITE);
+        if (WaitForSingleObject(thread, thread_end_wait_ms) != WAIT_OBJECT_0) {
+            // Stuck in the driver: its events stay with it.
+            left_running = 1;
+            CloseHandle(thread);
+            thread = nullptr;
+            return 0;
+        }
     }
     HANDLE* handles[] = {&thread, &wake, &abort_event};
     for (HANDLE* handle : handles)
@@ -98,6 +110,7 @@ void PortWriter::stop()
             *handle = nullptr;
         }
     state.held = hold_none;
+    return 1;
 }
 
 void PortWriter::abort()
@@ -122,35 +135,36 @@ void PortWriter::end_transfer(int32_t quit)
 // Called with the lock held. A file still waiting counts as stopped.
 void PortWriter::drop_queue()
 {
-    jobs.clear();
+    state.replies_done += static_cast<uint32_t>(jobs.clear());
     repeat_busy = 0;
     if (state.file_state == file_going && !sending_file)
         state.file_state = file_stopped;
 }
 
-int PortWriter::queue(const void* data, int length, int repeat)
+int PortWriter::queue(const void* data, int length, int repeat, int reply)
 {
     if (!data || length <= 0 || length > send_job_bytes)
         return 0;
-    return push(nullptr, data, length, repeat) ? length : 0;
+    return push(nullptr, data, length, repeat, reply) ? length : 0;
 }
 
 int PortWriter::queue_file(HANDLE file)
 {
-    if (push(file, "", 0, 0))
+    if (push(file, "", 0, 0, 0))
         return 1;
     CloseHandle(file);
     return 0;
 }
 
 // Fills the queue's next slot in place: a command's bytes, or a file.
-int PortWriter::push(HANDLE file, const void* data, int length, int repeat)
+int PortWriter::push(HANDLE file, const void* data, int length, int repeat, int reply)
 {
     enter();
     SendJob* job = thread && !quitting && !(repeat && repeat_busy) ? jobs.add() : nullptr;
     if (job) {
         job->file = file;
         job->repeat = repeat;
+        job->reply = reply;
         job->length = length;
         CopyMemory(job->bytes, data, static_cast<SIZE_T>(length));
         repeat_busy |= repeat;
@@ -181,7 +195,6 @@ DWORD WINAPI PortWriter::thread_main(LPVOID writer)
 void PortWriter::run()
 {
     for (;;) {
-        SendJob job;
         enter();
         // An abort asked for before this job was taken emptied the queue
         // already; it must not end this job too.
@@ -207,15 +220,20 @@ void PortWriter::run()
             enter();
             if (job.repeat)
                 repeat_busy = 0;
+            if (job.reply)
+                ++state.replies_done;
             if (sent < static_cast<DWORD>(job.length)) {
                 ++state.cut_count;
                 state.cut_sent = static_cast<int32_t>(sent);
                 state.cut_length = job.length;
             }
             leave();
-            if (sent < static_cast<DWORD>(job.length))
+            if (sent < static_cast<DWORD>(job.length) || job.reply)
                 tell(port_event_sending);
         }
+        // Nothing more goes through a port whose driver keeps a write.
+        if (write_left)
+            return;
         // The pause after a line end also keeps the next job back.
         if (is_line_end(last_byte))
             pause(line_delay_ms);
@@ -324,7 +342,15 @@ DWORD PortWriter::transfer(const char* data, DWORD length, DWORD limit_ms)
             CancelIo(port);
             break;
         }
-        BOOL collected = GetOverlappedResult(port, overlapped, &done, TRUE);
+        BOOL collected = collect_request(port, *overlapped, done);
+        if (!collected && GetLastError() == ERROR_IO_INCOMPLETE) {
+            // A driver that keeps a cancelled write has lost its device.
+            write_left = 1;
+            halted = 1;
+            InterlockedExchange(lost, 1);
+            tell(port_event_lost);
+            return 0;
+        }
         if (state.held != hold_none) {
             state.held = hold_none;
             tell(port_event_sending);

@@ -19,6 +19,7 @@ struct SendProgress {
     uint32_t cut_count;   // goes up with each command that did not go out whole
     int32_t cut_sent;     // of the last such command: what went out
     int32_t cut_length;   // and how long it was
+    uint32_t replies_done;  // goes up with each reply that went out, was cut or dropped
 };
 
 // Everything sent goes through one queue to one writer thread, so that no
@@ -43,15 +44,17 @@ public:
     // and the write time-outs follow the new rate.
     void follow_line(const DCB& line);
     // Ends the transfer under way and empties the queue, then ends the
-    // thread. Safe to call when not started.
-    void stop();
+    // thread. Safe to call when not started. 0 when the thread did not end
+    // within thread_end_wait_ms: it is left running with all it uses, and
+    // this writer starts no other.
+    int stop();
     // Ends the transfer under way (what the driver still holds is dropped)
     // and empties the queue; the thread goes on for what comes next.
     void abort();
     // Queues `length` bytes (at most send_job_bytes); returns `length`, or 0
     // when not running, full, or a repeat is skipped because the last one
-    // has not gone out yet.
-    int queue(const void* data, int length, int repeat);
+    // has not gone out yet. A `reply`'s end is counted in replies_done.
+    int queue(const void* data, int length, int repeat, int reply = 0);
     // Queues a whole file read from its current position; the writer owns
     // and closes `file` from then on, also when 0 is returned.
     int queue_file(HANDLE file);
@@ -68,7 +71,7 @@ public:
 private:
     static DWORD WINAPI thread_main(LPVOID writer);
     void run();
-    int push(HANDLE file, const void* data, int length, int repeat);
+    int push(HANDLE file, const void* data, int length, int repeat, int reply);
     void send_file(HANDLE file);
     DWORD send_bytes(const char* data, DWORD length, bool whole);
     DWORD transfer(const char* data, DWORD length, DWORD limit_ms);
@@ -97,7 +100,9 @@ private:
             notifier->post(event);
     }
     int32_t quitting = 0;
+    int32_t left_running = 0; // a thread that did not end when stopped
     int32_t halted = 0;       // the job under way was stopped or failed
+    int32_t write_left = 0;   // a write the driver kept after its cancel
     int32_t repeat_busy = 0;  // a repeat is queued or going out
     int32_t sending_file = 0;
     char last_byte = 0;       // of the job under way, for line-end pauses
@@ -105,5 +110,8 @@ private:
     volatile DWORD baud = 9600;
     SendProgress state = {};
     Pacer pacer;
+    // The job and the file's piece under way: a write the driver keeps after
+    // its cancel may still read them once the thread has ended.
+    SendJob job;
     char piece[16384];
 };

@@ -17,9 +17,13 @@ int SendQueue::pop(SendJob& job)
     return 1;
 }
 
-void SendQueue::clear()
+int SendQueue::clear()
 {
-    for (; count; --count, first = (first + 1) % capacity)
+    int replies = 0;
+    for (; count; --count, first = (first + 1) % capacity) {
         if (jobs[first].file)
             CloseHandle(jobs[first].file);
+        replies += jobs[first].reply != 0;
+    }
+    return replies;
 }

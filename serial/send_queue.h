@@ -10,6 +10,7 @@ constexpr int send_job_bytes = 256;
 struct SendJob {
     HANDLE file;     // a file sent from its start to its end; null: `bytes`
     int32_t repeat;  // queued by the repeat timer
+    int32_t reply;   // an automatic reply: its end is counted
     int32_t length;  // bytes used in `bytes`
     char bytes[send_job_bytes];
 };
@@ -23,8 +24,9 @@ public:
     SendJob* add();
     // 0 when nothing waits.
     int pop(SendJob& job);
-    // Drops every waiting job; files among them are closed.
-    void clear();
+    // Drops every waiting job; files among them are closed. Returns how
+    // many of them were replies.
+    int clear();
 
 private:
     static constexpr uint32_t capacity = 16;

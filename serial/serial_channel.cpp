@@ -6,7 +6,7 @@ SerialChannel::SerialChannel() = default;
 SerialChannel::~SerialChannel()
 {
     close();
-    if (ring)
+    if (ring && !threads_left && !requests_left())
         HeapFree(GetProcessHeap(), 0, ring);
 }
 
@@ -23,6 +23,12 @@ int SerialChannel::adopt(OpenedLine& opened)
 {
     failure = opened.failure;
     failure_error = opened.error;
+    if (!is_open && !let_go_of_left()) {
+        release_line(opened);
+        failure = OpenFailure::stuck;
+        failure_error = static_cast<DWORD>(left_port_number);
+        return 0;
+    }
     if (is_open || !opened.handle) {
         release_line(opened);
         return is_open;
@@ -62,9 +68,46 @@ int SerialChannel::close()
 {
     if (!is_open || !handle)
         return 1;
-    writer.stop();
-    stop_reader();
-    release_handles();
+    // Both threads are told at once, so that their waits for the driver
+    // run side by side.
+    SetEvent(stop_event);
+    int ended = writer.stop();
+    ended &= stop_reader();
+    if (ended && !requests_left()) {
+        release_handles();
+        return 1;
+    }
+    // The driver still holds a request, whose OVERLAPPED and buffer stay
+    // untouched, and the port's handle is kept for it; a thread that did
+    // not end keeps every handle it uses.
+    left_port = handle;
+    left_port_number = port_number;
+    handle = nullptr;
+    if (ended) {
+        release_handles();
+    } else {
+        threads_left = 1;
+        is_open = 0;
+    }
+    return 0;
+}
+
+// A request the driver was told to cancel and has not ended yet.
+int SerialChannel::requests_left() const
+{
+    return !HasOverlappedIoCompleted(&read_overlapped) ||
+           !HasOverlappedIoCompleted(&write_overlapped) || !HasOverlappedIoCompleted(&line_wait);
+}
+
+// 1 when nothing is left to a driver (any more): the port it held is closed.
+int SerialChannel::let_go_of_left()
+{
+    if (threads_left || (left_port && requests_left()))
+        return 0;
+    if (left_port) {
+        CloseHandle(left_port);
+        left_port = nullptr;
+    }
     return 1;
 }
 
@@ -94,9 +137,9 @@ int SerialChannel::write_byte(uint8_t byte)
     return write(&byte, 1);
 }
 
-int SerialChannel::write(const void* data, int length)
+int SerialChannel::write(const void* data, int length, int reply)
 {
-    return is_open && !lost_state ? writer.queue(data, length, 0) : 0;
+    return is_open && !lost_state ? writer.queue(data, length, 0, reply) : 0;
 }
 
 int SerialChannel::bytes_waiting()

@@ -29,19 +29,23 @@ public:
     int open(const PortSettings& settings);
     // Takes over a port that `open_line` opened (on any thread) and starts
     // reading and writing it; 1 when open. On failure everything `opened`
-    // held is closed.
+    // held is closed. While the driver of the last port still keeps a
+    // request it was told to cancel, nothing opens (OpenFailure::stuck).
     int adopt(OpenedLine& opened);
     // Ends the writer (the transfer under way dropped, the queue emptied) and
     // the reader (its read cancelled and collected, whatever it brought kept
     // for `read`), then releases the port and its events; does nothing when
-    // not open. Always 1.
+    // not open. Waits for the driver no longer than cancel_wait_ms: 0 when
+    // it kept a request it was told to cancel (or a thread did not end),
+    // which is then left to it with the port's handle; else 1.
     int close();
     // Queues one byte; 1 when it was queued.
     int write_byte(uint8_t byte);
     // Queues `length` bytes (at most send_job_bytes) to go out as one
     // command; returns `length`, or 0 when the port is not open or lost, the
-    // length is out of range or the queue is full.
-    int write(const void* data, int length);
+    // length is out of range or the queue is full. A `reply`'s end is
+    // counted in the writer's replies_done.
+    int write(const void* data, int length, int reply = 0);
     // Received bytes gathered and not yet read (kept across a close).
     int bytes_waiting();
     // Takes up to `max` gathered bytes into `buffer` (not terminated), oldest
@@ -93,6 +97,8 @@ public:
 
 private:
     void release_handles();
+    int requests_left() const;
+    int let_go_of_left();
     static DWORD WINAPI reader_main(LPVOID channel);
     // The reader thread's parts (port_reader.cpp).
     void read_port();
@@ -100,9 +106,18 @@ private:
     DWORD read_into(uint8_t* buffer, DWORD size, DWORD& got);
     int watch_line(DWORD* queued = nullptr);
     int rest(DWORD ms, HANDLE line_event);
-    void stop_reader();
+    int stop_reader();
 
     HANDLE stop_event = nullptr;
+    // The reader's wait for changes of the line.
+    OVERLAPPED line_wait = {};
+    DWORD line_mask = 0;
+    // What a close left to a driver that kept a cancelled request: the
+    // port's handle and its number; and whether a thread was left running
+    // (then nothing it uses is ever taken back).
+    HANDLE left_port = nullptr;
+    int32_t left_port_number = 0;
+    int32_t threads_left = 0;
     uint8_t* ring = nullptr;  // ring_size bytes, from the first open on
     DWORD ring_in = 0;        // where the reader puts the next byte
     DWORD ring_out = 0;       // where `read` takes the next byte

@@ -73,10 +73,30 @@ void AutoReply::answer(int index, uint32_t now_ms, Fired& fired)
     reply_next = (reply_next + 1) % auto_reply_max_rate;
     if (reply_times_used < auto_reply_max_rate)
         ++reply_times_used;
-    // With the list of awaited echoes full, this one is not awaited.
+}
+
+// With the list of awaited echoes full, this one is not awaited.
+void AutoReply::reply_queued(int index)
+{
     const int most = static_cast<int>(sizeof echoes / sizeof echoes[0]);
-    if (echo_ms && rules[index].reply_length && echo_count < most)
-        echoes[(echo_first + echo_count++) % most] = Echo{now_ms, static_cast<int8_t>(index), false};
+    if (echo_ms && index >= 0 && index < auto_reply_rules && rules[index].reply_length &&
+        echo_count < most)
+        echoes[(echo_first + echo_count++) % most] = Echo{0, static_cast<int8_t>(index), false};
+}
+
+// A report with no reply waiting for it (one queued before a restart) is
+// ignored.
+void AutoReply::reply_left(uint32_t now_ms)
+{
+    const int most = static_cast<int>(sizeof echoes / sizeof echoes[0]);
+    for (int i = 0; i < echo_count; ++i) {
+        Echo& echo = echoes[(echo_first + i) % most];
+        if (!echo.armed) {
+            echo.armed = true;
+            echo.left_ms = now_ms;
+            return;
+        }
+    }
 }
 
 // One received byte that is not an echo, through every rule.
@@ -124,14 +144,11 @@ int AutoReply::feed(const unsigned char* data, int length, uint32_t now_ms, int*
                     int fired_size)
 {
     Fired fired = {fired_list, fired_list ? fired_size : 0, 0};
-    const int most = static_cast<int>(sizeof echoes / sizeof echoes[0]);
-    for (int i = 0; i < echo_count; ++i)
-        echoes[(echo_first + i) % most].armed = true;
     if (!data)
         length = 0;
     for (int i = 0;; ++i) {
         while (echo_count && echoes[echo_first].armed &&
-               now_ms - echoes[echo_first].reported_ms >= echo_ms)
+               now_ms - echoes[echo_first].left_ms >= echo_ms)
             end_echo(now_ms, fired);
         if (i >= length)
             break;
@@ -157,4 +174,19 @@ int AutoReply::feed(const unsigned char* data, int length, uint32_t now_ms, int*
         }
     }
     return fired.count;
+}
+
+bool answers_itself(const unsigned char* match, int match_length, const unsigned char* reply,
+                    int reply_length)
+{
+    if (match_length <= 0)
+        return false;
+    for (int at = 0; at + match_length <= reply_length; ++at) {
+        int same = 0;
+        while (same < match_length && reply[at + same] == match[same])
+            ++same;
+        if (same == match_length)
+            return true;
+    }
+    return false;
 }

@@ -13,11 +13,11 @@
 // bytes ("ab" and "b" in "ab"), in rule order when they end on the same byte.
 //
 // Echo: a device that echoes what it is sent would otherwise answer each
-// reply with the text that triggered it, for ever. So each reply reported is
-// expected back, in the order sent, for `echo_ms` after it was reported,
-// starting with the next read (bytes of the read that fired it were on the
-// line before the reply left): received bytes that form the whole reply are
-// skipped and match no rule. Bytes that begin the reply but turn out not to
+// reply with the text that triggered it, for ever. So each reply queued
+// (`reply_queued`) is expected back, in the order sent, for `echo_ms` after
+// the writer said it left (`reply_left`): a reply queued behind a file, paced,
+// held by the line or slow at a low rate echoes late. Received bytes that
+// form the whole reply are skipped and match no rule. Bytes that begin the reply but turn out not to
 // be it are matched after all, in their order, as soon as that shows, or
 // when the time is up; so with a device that does not echo no match is lost,
 // though one may come a read or so later. An echo mixed with other output is not
@@ -53,6 +53,13 @@ public:
     // Returns how many. A read of no bytes still ends echo waits that are due.
     int feed(const unsigned char* data, int length, uint32_t now_ms, int* fired, int fired_size);
 
+    // The reply of rule `index` was queued to go out; the writer will say
+    // when it has left.
+    void reply_queued(int index);
+    // The oldest queued reply has left (or was dropped) at `now_ms`: its
+    // echo is awaited from then on.
+    void reply_left(uint32_t now_ms);
+
     // Matches not answered because of the rate, since the last clear.
     int skipped() const { return skipped_count; }
     void clear_skipped() { skipped_count = 0; }
@@ -74,9 +81,9 @@ private:
         int16_t seen = 0;  // how many bytes of the match have just arrived
     };
     struct Echo {
-        uint32_t reported_ms;
+        uint32_t left_ms;
         int8_t rule;
-        bool armed;  // false until the next read: the reply has not left yet
+        bool armed;  // false until the reply has left
     };
     struct Fired {
         int* list;
@@ -93,9 +100,17 @@ private:
     uint32_t reply_times[auto_reply_max_rate] = {};  // ring of the latest replies' times
     int reply_next = 0;
     int reply_times_used = 0;
-    Echo echoes[16] = {};  // ring of replies whose echo is awaited, oldest first
+    // Ring of replies whose echo is awaited, oldest first: room for more than
+    // the writer's queue holds and a second's replies.
+    Echo echoes[32] = {};
     int echo_first = 0;
     int echo_count = 0;
     int echo_seen = 0;  // how many bytes of the oldest awaited echo have arrived
     int skipped_count = 0;
 };
+
+// Whether a rule would fire on its own reply (the reply with what is appended
+// to it holds the text the rule waits for): a device that echoes would then
+// be answered for ever.
+bool answers_itself(const unsigned char* match, int match_length, const unsigned char* reply,
+                    int reply_length);

@@ -29,7 +29,11 @@ public:
         calls += "apply(" + std::to_string(line.Baud) + ") ";
         return line.Baud != 1;
     }
-    void close_channel() override { calls += "close "; }
+    int close_channel() override
+    {
+        calls += "close ";
+        return close_lets_go;
+    }
     int write_bytes(const char* bytes, int count) override
     {
         calls += "write(" + std::string(bytes, static_cast<size_t>(count)) + ") ";
@@ -39,6 +43,7 @@ public:
     std::string calls;
     int start_works = 1;
     int queue_room = 100;
+    int close_lets_go = 1;
     OpenFailure next_failure = OpenFailure::none;
 };
 
@@ -66,7 +71,13 @@ struct Step {
     const char* sent;      // for send
     PortState state;       // after the event
     const char* calls;     // what the driver was asked, in order
+    // Why it failed, as the status bar says; null: not looked at. After
+    // "Windows error N: " the system's words follow.
+    const char* reason = nullptr;
 };
+
+// For close and lost: the driver keeps a cancelled request.
+const OpenFailure driver_keeps = OpenFailure::stuck;
 
 void run_table(const char* title, const Step* steps, size_t count, FakeDriver& driver,
                PortSession& session)
@@ -74,7 +85,8 @@ void run_table(const char* title, const Step* steps, size_t count, FakeDriver& d
     for (size_t i = 0; i < count; ++i) {
         const Step& step = steps[i];
         driver.calls.clear();
-        driver.next_failure = step.outcome;
+        driver.next_failure = step.outcome == driver_keeps ? OpenFailure::none : step.outcome;
+        driver.close_lets_go = step.outcome != driver_keeps;
         switch (step.event) {
         case Event::open:     session.open(step.line); break;
         case Event::finished: session.opening_finished(step.now); break;
@@ -88,6 +100,13 @@ void run_table(const char* title, const Step* steps, size_t count, FakeDriver& d
         }
         EXPECT_STREQ(name(step.state), name(session.state())) << title << ", step " << i;
         EXPECT_EQ(step.calls, driver.calls) << title << ", step " << i;
+        char reason[160];
+        session.describe_failure(reason, sizeof reason);
+        std::string seen = reason;
+        if (step.reason && strstr(step.reason, "error"))
+            seen.resize(strlen(step.reason));
+        if (step.reason)
+            EXPECT_EQ(step.reason, seen) << title << ", step " << i << ": " << reason;
     }
 }
 
@@ -233,6 +252,38 @@ TEST(PortSession, ALineTheDriverRefusesIsKeptAsTheReason)
     session.line_changed(port(5, 9600));
     EXPECT_EQ(OpenFailure::none, session.failure());
     EXPECT_EQ(5, session.port_number());
+}
+
+// Port Setup leaves a port that is not open as it was: a failed open keeps
+// its reason, naming its own port, and the next Open opens the new port. A
+// driver that keeps a cancelled request is the reason a close or a loss
+// shows; any other failure shows the system's words.
+TEST(PortSession, AReasonNamesThePortItBelongsTo)
+{
+    const OpenFailure other = OpenFailure::other;
+    const Step steps[] = {
+        {Event::open, 0, ok, port(9), "", PortState::opening, "start(COM9) "},
+        {Event::finished, 0, missing, {}, "", PortState::failed, "adopt ", "COM9 does not exist"},
+        {Event::line, 0, ok, port(1), "", PortState::failed, "", "COM9 does not exist"},
+        {Event::open, 0, ok, port(1), "", PortState::opening, "start(COM1) "},
+        {Event::finished, 0, ok, {}, "", PortState::open, "adopt ", ""},
+        {Event::close, 0, ok, {}, "", PortState::closed, "abandon close ", ""},
+        {Event::line, 0, ok, port(2), "", PortState::closed, "", ""},
+        {Event::open, 0, ok, port(2), "", PortState::opening, "start(COM2) "},
+        {Event::finished, 0, other, {}, "", PortState::failed, "adopt ",
+         "COM2 did not open: Windows error 5: "},
+        {Event::open, 0, ok, port(3), "", PortState::opening, "start(COM3) "},
+        {Event::finished, 0, ok, {}, "", PortState::open, "adopt ", ""},
+        {Event::close, 0, driver_keeps, {}, "", PortState::closed, "abandon close ",
+         "COM3's driver does not answer (it keeps a cancelled request)"},
+        {Event::open, 0, ok, port(3), "", PortState::opening, "start(COM3) "},
+        {Event::finished, 0, ok, {}, "", PortState::open, "adopt ", ""},
+        {Event::lost, 0, driver_keeps, {}, "", PortState::waiting_to_reopen, "close ",
+         "COM3's driver does not answer (it keeps a cancelled request)"},
+    };
+    FakeDriver driver;
+    PortSession session(driver);
+    run_table("reasons", steps, sizeof steps / sizeof steps[0], driver, session);
 }
 
 }  // namespace

@@ -587,24 +587,31 @@ TEST(Send, ARefusedFrameSendsNothingAndStaysInTheField)
     main_dialog.settings().send = SendSettings{};
 }
 
-// Fills in the Auto reply dialog: a reply that cannot be built is refused
-// with the dialog left open and its field focused; then a good one is taken.
-bool refused_field_focused = false;
+// Fills in the Auto reply dialog: a reply that cannot be built, and those
+// that would set their own rule off again ("ping" answering "ping", CR
+// answered with the CR appended), are refused with the dialog left open and
+// the field focused; then a good one is taken.
+bool refused_fields_focused[3] = {};
 
 void fill_auto_reply(HWND rules)
 {
+    const char* refused[][2] = {{"ping", "{crc99}"}, {"ping", "ping"}, {"\\r", "x"}};
+    for (int i = 0; i < 3; ++i) {
+        SetFocus(GetDlgItem(rules, IDC_AUTO_MATCH1));
+        SetDlgItemTextA(rules, IDC_AUTO_MATCH1, refused[i][0]);
+        SetDlgItemTextA(rules, IDC_AUTO_REPLY1, refused[i][1]);
+        SendMessageA(rules, WM_COMMAND, IDOK, 0);
+        refused_fields_focused[i] =
+            IsWindow(rules) && GetFocus() == GetDlgItem(rules, IDC_AUTO_REPLY1);
+    }
     SetDlgItemTextA(rules, IDC_AUTO_MATCH1, "ping");
-    SetDlgItemTextA(rules, IDC_AUTO_REPLY1, "{crc99}");
-    SendMessageA(rules, WM_COMMAND, IDOK, 0);
-    refused_field_focused =
-        IsWindow(rules) && GetFocus() == GetDlgItem(rules, IDC_AUTO_REPLY1);
-    SetDlgItemTextA(rules, IDC_AUTO_REPLY1, "ping");
+    SetDlgItemTextA(rules, IDC_AUTO_REPLY1, "AT");
     SendMessageA(rules, WM_COMMAND, IDOK, 0);
 }
 
 // A rule answers its text however the device's writes split it, binary
-// markers included; a device that echoes the reply does not set it off
-// again; matches beyond ten replies a second are counted as skipped.
+// markers included; matches beyond ten replies a second are counted as
+// skipped.
 TEST(Send, AutoReplyAnswersWhatArrivesOnceEach)
 {
     const struct {
@@ -615,7 +622,7 @@ TEST(Send, AutoReplyAnswersWhatArrivesOnceEach)
         std::string sent;
         const char* said;  // the send part afterwards; null: not looked at
     } cases[] = {
-        {"modem", "ping", "ping", {"pi", "ng"}, "ping\r", nullptr},
+        {"modem", "ping", "AT", {"pi", "ng"}, "AT\r", nullptr},
         {"silent", "\\x02?", "\\x06{sum8}", {"\x02", "?"}, "\x06\x06\r", nullptr},
         {"silent", "x", "y", {"xxxxxxxxxxxx"}, "y\ry\ry\ry\ry\ry\ry\ry\ry\ry\r",
          "Auto reply: 2 skipped"},
@@ -626,8 +633,10 @@ TEST(Send, AutoReplyAnswersWhatArrivesOnceEach)
         main_dialog.settings_changed = 0;
         command(dialog, IDM_AUTO_REPLY_RULES);
         ASSERT_TRUE(window_was_driven());
-        EXPECT_TRUE(refused_field_focused);
-        EXPECT_STREQ("ping", main_dialog.settings().auto_reply.reply[0]);
+        EXPECT_TRUE(refused_fields_focused[0]) << "a reply that cannot be built";
+        EXPECT_TRUE(refused_fields_focused[1]) << "a reply that answers itself";
+        EXPECT_TRUE(refused_fields_focused[2]) << "a rule its reply's line end sets off";
+        EXPECT_STREQ("AT", main_dialog.settings().auto_reply.reply[0]);
         EXPECT_EQ(1, main_dialog.settings_changed);
         command(dialog, IDM_AUTO_REPLY);
         EXPECT_EQ(static_cast<UINT>(MF_CHECKED),

@@ -6,6 +6,7 @@
 // never brings more than ten replies in a second.
 // Input: a byte for the number of rules; per rule a length byte and that many
 // bytes; then the received bytes, where a byte from 0xF0 up ends a piece.
+// What follows most_bytes received bytes or most_bytes pieces is not read.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +21,7 @@ struct Input {
     unsigned char match[auto_reply_rules][4];
     int match_length[auto_reply_rules];
     unsigned char bytes[most_bytes];
-    int piece_end[most_bytes + 1];  // where each piece ends in `bytes`
+    int piece_end[most_bytes + 1];  // where each piece ends in `bytes`, and the last
     int length = 0;
     int pieces = 0;
 };
@@ -43,7 +44,7 @@ bool read_input(const uint8_t* data, size_t size, Input& in)
         for (int i = 0; i < in.match_length[r]; ++i)
             in.match[r][i] = at < size ? static_cast<unsigned char>('a' + data[at++] % 3) : 'a';
     }
-    for (; at < size && in.length < most_bytes; ++at) {
+    for (; at < size && in.length < most_bytes && in.pieces < most_bytes; ++at) {
         if (data[at] >= 0xF0)
             in.piece_end[in.pieces++] = in.length;
         else
@@ -111,6 +112,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // The pieces come 3 ms apart: those of the last second are the last 334.
         limited_count[p] = limited.feed(in.bytes + start, end - start, now, fired,
                                         auto_reply_max_rate);
+        // Each reply leaves at once, and its echo is awaited.
+        for (int f = 0; f < limited_count[p]; ++f) {
+            limited.reply_queued(fired[f]);
+            limited.reply_left(now);
+        }
         in_second += limited_count[p] - (p >= 334 ? limited_count[p - 334] : 0);
         if (in_second > auto_reply_max_rate)
             abort();

@@ -96,6 +96,8 @@ BOOL WINAPI spy_wait_comm_event(HANDLE port, LPDWORD mask, LPOVERLAPPED overlapp
 BOOL WINAPI spy_cancel_io(HANDLE port)
 {
     static auto cancel_io = real<decltype(&CancelIo)>("CancelIo");
+    if (spy.keep_reads)
+        return TRUE;
     if (spy.stand_in_events)
         line_changed(0);
     return cancel_io(port);
@@ -233,6 +235,13 @@ BOOL WINAPI spy_read_file(HANDLE file, LPVOID buffer, DWORD size, LPDWORD count,
         *count = 0;
         return TRUE;
     }
+    if (spy.keep_reads && overlapped) {
+        overlapped->Internal = STATUS_PENDING;
+        ResetEvent(overlapped->hEvent);
+        InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&spy.kept_read), overlapped);
+        SetLastError(ERROR_IO_PENDING);
+        return FALSE;
+    }
     return read_file(file, buffer, size, count, overlapped);
 }
 
@@ -248,6 +257,18 @@ BOOL WINAPI spy_write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD count,
         return FALSE;
     }
     return write_file(file, data, size, count, overlapped);
+}
+
+BOOL WINAPI spy_post_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    static auto post = reinterpret_cast<decltype(&PostMessageA)>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "PostMessageA")));
+    if (spy.refused_message && message == spy.refused_message) {
+        InterlockedIncrement(&spy.refused_posts);
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+        return FALSE;
+    }
+    return post(window, message, wparam, lparam);
 }
 
 // Waits as Windows does at its default timer resolution: a finite time-out
@@ -294,6 +315,7 @@ void* stand_in_for(const char* function)
         {"WriteFile", reinterpret_cast<void*>(spy_write_file)},
         {"WaitForSingleObject", reinterpret_cast<void*>(spy_wait_for_single_object)},
         {"WaitForMultipleObjects", reinterpret_cast<void*>(spy_wait_for_multiple_objects)},
+        {"PostMessageA", reinterpret_cast<void*>(spy_post_message)},
     };
     for (const auto& entry : stand_ins)
         if (strcmp(entry.name, function) == 0)
@@ -302,6 +324,17 @@ void* stand_in_for(const char* function)
 }
 
 }  // namespace
+
+void end_kept_read()
+{
+    auto* overlapped = static_cast<OVERLAPPED*>(InterlockedExchangePointer(
+        reinterpret_cast<void* volatile*>(&spy.kept_read), nullptr));
+    if (!overlapped)
+        return;
+    overlapped->InternalHigh = 0;
+    overlapped->Internal = 0;
+    SetEvent(overlapped->hEvent);
+}
 
 void line_changed(DWORD events)
 {
@@ -316,7 +349,8 @@ void line_changed(DWORD events)
 }
 
 SpyPatch::SpyPatch(const char* function)
-    : ImportPatch("kernel32.dll", function, stand_in_for(function))
+    : ImportPatch(strcmp(function, "PostMessageA") == 0 ? "user32.dll" : "kernel32.dll", function,
+                  stand_in_for(function))
 {
 }
 

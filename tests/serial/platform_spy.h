@@ -58,13 +58,23 @@ struct Spy {
     DWORD write_thread = 0;     // the thread of the last WriteFile
     int failing_writes = 0;     // the next WriteFile calls fail with write_error
     DWORD write_error = 0;
+    bool keep_reads = false;    // an overlapped ReadFile stays pending until end_kept_read,
+                                // and CancelIo cancels nothing: a driver that never ends
+                                // a cancelled request (its adapter pulled out)
+    OVERLAPPED* volatile kept_read = nullptr;
+    UINT refused_message = 0;   // PostMessageA refuses this message, as from a full queue
+    volatile LONG refused_posts = 0;
 };
 extern Spy spy;
+
+// Ends the read keep_reads kept, with no bytes.
+void end_kept_read();
 
 // Tells a waiting WaitCommEvent stand-in that `events` (EV_CTS, ...) happened.
 void line_changed(DWORD events);
 
-// Installs the stand-in for one kernel32 function while it lives.
+// Installs the stand-in for one kernel32 function (or user32's PostMessageA)
+// while it lives.
 class SpyPatch : public ImportPatch {
 public:
     explicit SpyPatch(const char* function);

@@ -196,6 +196,8 @@ TEST_F(ReaderLine, AFailedOpenSaysWhy)
         {"no such port", ERROR_FILE_NOT_FOUND, false, false, OpenFailure::missing,
          ERROR_FILE_NOT_FOUND},
         {"another error", ERROR_GEN_FAILURE, false, false, OpenFailure::other, ERROR_GEN_FAILURE},
+        {"the device went away", ERROR_DEVICE_NOT_CONNECTED, false, false, OpenFailure::missing,
+         ERROR_DEVICE_NOT_CONNECTED},
         {"time-outs refused", 0, true, false, OpenFailure::other, ERROR_INVALID_FUNCTION},
         {"line refused", 0, false, true, OpenFailure::line_refused, ERROR_INVALID_PARAMETER},
     };

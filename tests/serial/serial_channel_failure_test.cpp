@@ -18,6 +18,7 @@ TEST_F(FailingLine, FailedOpenOfAMissingPortCanBeRetried)
     std::string reply;
     ASSERT_TRUE(device.command("VANISH COM3 nodevice", &reply)) << reply;
     EXPECT_EQ(0, channel.open(line(2, 3)));
+    EXPECT_EQ(OpenFailure::missing, channel.failure) << "error " << channel.failure_error;
     EXPECT_EQ(0, channel.is_open);
     EXPECT_EQ(nullptr, channel.handle);
     EXPECT_EQ(1, channel.close());
@@ -214,6 +215,34 @@ TEST_F(FailingLine, AHeldLineHoldsNoCallerAndEndsAtOnce)
         EXPECT_EQ("OK\r", wait_for_received(device, 3, 3000)) << "case " << i;
         channel.close();
     }
+}
+
+// A driver that never ends a cancelled request (its adapter pulled out)
+// holds close no longer than its bound: the request is left to it with the
+// port, nothing opens meanwhile, and once the driver lets go the port opens
+// again.
+TEST_F(FailingLine, ADriverKeepingACancelledReadHoldsCloseNoLonger)
+{
+    SpyPatch cancels("CancelIo");
+    SpyPatch reads("ReadFile");
+    ASSERT_TRUE(cancels.active() && reads.active());
+    spy.keep_reads = true;
+    ASSERT_EQ(1, channel.open(line(0, 7)));
+    for (DWORD waited = 0; !spy.kept_read && waited < 3000; waited += 10)
+        Sleep(10);
+    ASSERT_NE(nullptr, spy.kept_read) << "the reader never read";
+    DWORD start = GetTickCount();
+    EXPECT_EQ(0, channel.close()) << "the kept read went unnoticed";
+    EXPECT_LT(GetTickCount() - start, 4000u);
+    EXPECT_EQ(0, channel.open(line(0, 7)));
+    EXPECT_EQ(OpenFailure::stuck, channel.failure);
+    EXPECT_EQ(1u, channel.failure_error) << "the port whose driver keeps the read";
+
+    spy.keep_reads = false;
+    end_kept_read();
+    EXPECT_EQ(1, channel.open(line(0, 7))) << "failure " << static_cast<int>(channel.failure);
+    channel.close();
+    spy = Spy();
 }
 
 }  // namespace

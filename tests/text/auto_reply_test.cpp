@@ -25,7 +25,7 @@ void set_rules(AutoReply& replies, const char* const* match, const char* const* 
 }
 
 // The rules each feed fired, as digits, feeds apart by spaces ("." none):
-// "0 . 01".
+// "0 . 01". Each reply is queued and leaves at once.
 std::string fed(AutoReply& replies, const Feed* feeds, int count, uint32_t start_ms = 0)
 {
     std::string seen;
@@ -36,8 +36,11 @@ std::string fed(AutoReply& replies, const Feed* feeds, int count, uint32_t start
                              fired, 16);
         seen += i ? " " : "";
         seen += n ? "" : ".";
-        for (int f = 0; f < n; ++f)
+        for (int f = 0; f < n; ++f) {
             seen += static_cast<char>('0' + fired[f]);
+            replies.reply_queued(fired[f]);
+            replies.reply_left(start_ms + feeds[i].ms);
+        }
     }
     return seen;
 }
@@ -158,3 +161,4 @@ TEST(AutoReply, RefusesRulesThatDoNotFit)
                                                     << ", fired " << count;
     }
 }
+
