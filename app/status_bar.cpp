@@ -6,8 +6,11 @@
 
 namespace {
 
+// Leading tabs only align the text.
 int measure_text(const wchar_t* text, int length, void* context)
 {
+    for (; length > 0 && *text == L'\t'; --length)
+        ++text;
     SIZE size = {};
     GetTextExtentPoint32W(static_cast<HDC>(context), text, length, &size);
     return size.cx;

@@ -30,6 +30,8 @@ public:
     // The bar follows its window's new size or scale.
     void fit(UINT dpi);
     RECT part_rect(int part) const;
+    // A part's whole text, as set, which the bar may show shortened.
+    const wchar_t* text(int part) const { return texts_[part]; }
 
 private:
     void fit_parts();
