@@ -32,10 +32,7 @@ void send_file(HWND dialog, const std::string& path)
 
 std::string send_part()
 {
-    char text[400] = {};
-    if (LOWORD(SendMessageA(main_dialog.status_bar(), SB_GETTEXTLENGTHA, 4, 0)) < sizeof text)
-        SendMessageA(main_dialog.status_bar(), SB_GETTEXTA, 4, reinterpret_cast<LPARAM>(text));
-    return text;
+    return whole_status_text(4);
 }
 
 bool wait_for_send_part(const std::string& expected, DWORD milliseconds)
@@ -178,9 +175,10 @@ TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
                 << "end " << end << ": " << progress;
             EXPECT_LT(percent, 100u) << "end " << end << ": " << progress;
             EXPECT_TRUE(bar_shown()) << "end " << end;
-            // The line settings and the signals keep their whole texts
-            // beside the file's progress at the window's first size.
-            EXPECT_EQ("", status_parts_cut_short(4)) << "end " << end;
+            // The port's state and the file's progress keep their whole
+            // texts at the window's first size.
+            EXPECT_EQ("", status_parts_cut_short(1)) << "end " << end;
+            EXPECT_EQ(progress, status_text(4)) << "end " << end;
 
             spy.invented_hold = 1;
             DWORD slowest = 0;
@@ -360,6 +358,40 @@ bool press(UINT message, UINT key, HWND target)
 {
     MSG msg = {target, message, key, 1, GetTickCount(), {}};
     return CallMsgFilterA(&msg, MSGF_DIALOGBOX) != 0;
+}
+
+// Escape with nothing typed stops a file or a repeat going out and says so;
+// the next Escape closes the window as before.
+TEST(Send, EscapeStopsASendBeforeItClosesTheWindow)
+{
+    std::string folder = make_temp_folder("escape");
+    ASSERT_TRUE(write_file(folder + "long.bin", pattern_bytes(102400)));
+    const struct {
+        const char* what;
+        int start;         // the command that starts the send
+        const char* said;  // how the send part begins after the first Escape
+    } cases[] = {
+        {"repeat", IDM_REPEAT, "Repeat stopped"},
+        {"file", IDM_SEND_FILE, "Sending stopped: long.bin, "},
+    };
+    DeviceClient device;
+    for (const auto& c : cases) {
+        with_open_port(device, "silent", [&](HWND dialog) {
+            if (c.start == IDM_SEND_FILE)
+                send_file(dialog, folder + "long.bin");
+            else
+                command(dialog, c.start);
+            SendPanel& sender = main_dialog.sender();
+            ASSERT_TRUE(sender.sending_file() || sender.repeating()) << c.what << ": never began";
+            HWND edit = main_dialog.command_edit();
+            EXPECT_TRUE(press(WM_KEYDOWN, VK_ESCAPE, edit)) << c.what << ": the window closes";
+            EXPECT_TRUE(pump_until([&] { return send_part().find(c.said) == 0; }, 5000))
+                << c.what << ": " << send_part();
+            EXPECT_FALSE(sender.sending_file() || sender.repeating()) << c.what;
+            EXPECT_FALSE(press(WM_KEYDOWN, VK_ESCAPE, edit)) << c.what << ": the second Escape";
+        });
+    }
+    remove_tree(folder);
 }
 
 // F1..F12 send their macros, escapes expanded and the line end added,
