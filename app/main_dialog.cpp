@@ -226,8 +226,11 @@ void MainDialog::poll_receive()
 {
     if (!first_tick_done) {
         first_tick_done = 1;
+        // After a refused command line no port opens, and the status says so.
         if (!command_line_refused)
             open_port();
+        else
+            show_port_state();
     }
     PortState before = session_.state();
     session_.tick(GetTickCount());

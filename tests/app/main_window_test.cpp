@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <cstring>
 #include "app/program_objects.h"
+#include "framework/program_instance.h"
 #include "msgbox/web_links.h"
 #include "resources/resource_ids.h"
 #include "serial/serial_channel.h"
@@ -245,6 +247,60 @@ TEST(MainWindowMenu, CheckForUpdatesHandsTheProductPageToTheShell)
             << "opened: " << opened_log();
     });
     clear_opened_log();
+}
+
+INT_PTR CALLBACK quiet_dialog(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// Each menu of Port and Help, each of their items and the labels of Capture
+// options and Auto reply have an access key; Port Setup opens a dialog.
+TEST(MainWindowMenu, PortHelpAndTheNewDialogsHaveAccessKeys)
+{
+    const struct {
+        int dialog;  // 0: the main menu
+        int id;      // a command, a control, or a menu's place in the bar
+        bool popup;
+        const char* text;  // the whole text, or null: any with an access key
+    } items[] = {
+        {0, 0, true, "&Port"}, {0, 3, true, "&Help"},
+        {0, IDM_OPEN, false, nullptr}, {0, IDM_CLOSE, false, nullptr},
+        {0, IDM_REOPEN_LOST, false, nullptr}, {0, IDM_DTR, false, nullptr},
+        {0, IDM_RTS, false, nullptr}, {0, IDM_SEND_BREAK, false, nullptr},
+        {0, IDM_PORT_SETUP, false, "Port &Setup..."}, {0, IDM_CLEAR_COMMANDS, false, nullptr},
+        {0, IDM_EXIT, false, nullptr}, {0, IDM_PROGRAM_INFO, false, nullptr},
+        {0, IDM_CHECK_UPDATES, false, nullptr}, {0, IDM_ABOUT, false, nullptr},
+        {IDD_CAPTURE_OPTIONS, IDC_CAPTURE_DAILY, false, nullptr},
+        {IDD_CAPTURE_OPTIONS, IDC_CAPTURE_APPEND, false, nullptr},
+        {IDD_CAPTURE_OPTIONS, IDC_CAPTURE_AS_SHOWN, false, nullptr},
+        {IDD_CAPTURE_OPTIONS, IDC_CAPTURE_AUTO, false, nullptr},
+        {IDD_AUTO_REPLY, IDC_AUTO_MATCH1, false, nullptr},
+        {IDD_AUTO_REPLY, IDC_AUTO_MATCH1 + 7, false, nullptr},
+    };
+    HMENU menu = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_MAIN));
+    ASSERT_NE(nullptr, menu);
+    for (const auto& item : items) {
+        char text[128] = {};
+        if (!item.dialog) {
+            GetMenuStringA(menu, item.id, text, sizeof text, item.popup ? MF_BYPOSITION : MF_BYCOMMAND);
+        } else {
+            HWND dialog = CreateDialogParamA(program_instance, MAKEINTRESOURCEA(item.dialog),
+                                             nullptr, quiet_dialog, 0);
+            ASSERT_NE(nullptr, dialog) << "dialog " << item.dialog;
+            // An edit field's access key is on the label before it.
+            HWND control = GetDlgItem(dialog, item.id);
+            if (GetDlgCtrlID(control) >= IDC_AUTO_MATCH1 && item.dialog == IDD_AUTO_REPLY)
+                control = GetWindow(control, GW_HWNDPREV);
+            GetWindowTextA(control, text, sizeof text);
+            DestroyWindow(dialog);
+        }
+        if (item.text)
+            EXPECT_STREQ(item.text, text) << "dialog " << item.dialog << ", item " << item.id;
+        EXPECT_NE(nullptr, strchr(text, '&')) << "dialog " << item.dialog << ", item " << item.id
+                                              << ": \"" << text << "\"";
+    }
+    DestroyMenu(menu);
 }
 
 std::string field_seen;
