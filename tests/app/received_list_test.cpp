@@ -44,6 +44,51 @@ std::string joined(const std::vector<std::string>& lines)
     return all;
 }
 
+// A line wider than the list widens its column, so that the list scrolls
+// sideways to its end; emptying the list narrows it again.
+TEST(ReceivedList, ALongLineCanBeScrolledToItsEnd)
+{
+    const std::string long_line = "long:" + std::string(400, 'x') + ":end";
+    const struct {
+        const char* what;
+        const char* line;  // added in one tick; null: Clear received
+        bool sideways;     // the column is wider than the list
+    } steps[] = {
+        {"a short line", "short", false},
+        {"a long line", long_line.c_str(), true},
+        {"a short line after it", "short again", true},
+        {"cleared", nullptr, false},
+    };
+    run_main_window([&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        for (const auto& step : steps) {
+            if (step.line) {
+                ReceivePane& pane = main_dialog.receiver();
+                pane.begin_batch();
+                pane.take(step.line, lstrlenA(step.line));
+                pane.take("\r\n", 2);
+                pane.end_batch();
+            } else {
+                command(dialog, IDM_CLEAR_RECEIVED);
+            }
+            RECT client;
+            GetClientRect(list, &client);
+            int column = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+            EXPECT_EQ(step.sideways, column > client.right) << step.what << ": column " << column;
+            // The widest line the list shows fits in the column.
+            HDC dc = GetDC(list);
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+            for (const std::string& line : list_lines(dialog)) {
+                SIZE whole = {};
+                GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &whole);
+                EXPECT_GT(column, whole.cx) << step.what << ": cut short: " << line;
+            }
+            ReleaseDC(list, dc);
+        }
+    });
+}
+
 // A filter shows only the lines containing its text, in either letter case,
 // keeps adding those that arrive, and follows the list as its oldest lines
 // go; the status bar counts them; an empty filter shows every line again.
