@@ -339,6 +339,8 @@ void MainDialog::show_plot(bool shown)
 int MainDialog::on_shortcut_key(UINT vk)
 {
     if (vk == VK_ESCAPE) {
+        if (send_panel_.list_dropped())
+            return 0;  // it closes the list
         Stoppable* const runners[] = {&transfer_, &send_panel_};
         return send_panel_.clear_field() || escape_stops(runners, 2);
     }

@@ -69,6 +69,7 @@ public:
     void refocus();
     // Empties the field; 0 when it was empty already (or its list is down).
     int clear_field();
+    bool list_dropped() const { return SendMessageA(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
     // F1..F12: the key's macro; 0 when the key has none.
     int send_macro(int index);
     void toggle_repeat();
