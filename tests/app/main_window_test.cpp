@@ -254,53 +254,39 @@ INT_PTR CALLBACK quiet_dialog(HWND, UINT, WPARAM, LPARAM)
     return FALSE;
 }
 
-// Each menu of Port and Help, each of their items and the labels of Capture
-// options and Auto reply have an access key; Port Setup opens a dialog.
+// Every item of Port and Help, and every label of Capture options and Auto
+// reply, has an access key; Port Setup opens a dialog.
 TEST(MainWindowMenu, PortHelpAndTheNewDialogsHaveAccessKeys)
 {
-    const struct {
-        int dialog;  // 0: the main menu
-        int id;      // a command, a control, or a menu's place in the bar
-        bool popup;
-        const char* text;  // the whole text, or null: any with an access key
-    } items[] = {
-        {0, 0, true, "&Port"}, {0, 3, true, "&Help"},
-        {0, IDM_OPEN, false, nullptr}, {0, IDM_CLOSE, false, nullptr},
-        {0, IDM_REOPEN_LOST, false, nullptr}, {0, IDM_DTR, false, nullptr},
-        {0, IDM_RTS, false, nullptr}, {0, IDM_SEND_BREAK, false, nullptr},
-        {0, IDM_PORT_SETUP, false, "Port &Setup..."}, {0, IDM_CLEAR_COMMANDS, false, nullptr},
-        {0, IDM_EXIT, false, nullptr}, {0, IDM_PROGRAM_INFO, false, nullptr},
-        {0, IDM_CHECK_UPDATES, false, nullptr}, {0, IDM_ABOUT, false, nullptr},
-        {IDD_CAPTURE_OPTIONS, IDC_CAPTURE_DAILY, false, nullptr},
-        {IDD_CAPTURE_OPTIONS, IDC_CAPTURE_APPEND, false, nullptr},
-        {IDD_CAPTURE_OPTIONS, IDC_CAPTURE_AS_SHOWN, false, nullptr},
-        {IDD_CAPTURE_OPTIONS, IDC_CAPTURE_AUTO, false, nullptr},
-        {IDD_AUTO_REPLY, IDC_AUTO_MATCH1, false, nullptr},
-        {IDD_AUTO_REPLY, IDC_AUTO_MATCH1 + 7, false, nullptr},
-    };
     HMENU menu = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_MAIN));
-    ASSERT_NE(nullptr, menu);
-    for (const auto& item : items) {
-        char text[128] = {};
-        if (!item.dialog) {
-            GetMenuStringA(menu, item.id, text, sizeof text, item.popup ? MF_BYPOSITION : MF_BYCOMMAND);
-        } else {
-            HWND dialog = CreateDialogParamA(program_instance, MAKEINTRESOURCEA(item.dialog),
-                                             nullptr, quiet_dialog, 0);
-            ASSERT_NE(nullptr, dialog) << "dialog " << item.dialog;
-            // An edit field's access key is on the label before it.
-            HWND control = GetDlgItem(dialog, item.id);
-            if (GetDlgCtrlID(control) >= IDC_AUTO_MATCH1 && item.dialog == IDD_AUTO_REPLY)
-                control = GetWindow(control, GW_HWNDPREV);
-            GetWindowTextA(control, text, sizeof text);
-            DestroyWindow(dialog);
-        }
-        if (item.text)
-            EXPECT_STREQ(item.text, text) << "dialog " << item.dialog << ", item " << item.id;
-        EXPECT_NE(nullptr, strchr(text, '&')) << "dialog " << item.dialog << ", item " << item.id
-                                              << ": \"" << text << "\"";
+    char text[128];
+    GetMenuStringA(menu, IDM_PORT_SETUP, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ("Port &Setup...", text);
+    std::string without;
+    for (int popup : {0, 3}) {
+        HMENU items = GetSubMenu(menu, popup);
+        for (int i = -1; i < GetMenuItemCount(items); ++i)
+            if (i < 0 ? GetMenuStringA(menu, popup, text, sizeof text, MF_BYPOSITION)
+                      : GetMenuStringA(items, i, text, sizeof text, MF_BYPOSITION))
+                without += strchr(text, '&') ? "" : std::string(text) + "; ";
     }
     DestroyMenu(menu);
+    for (int id : {IDD_CAPTURE_OPTIONS, IDD_AUTO_REPLY}) {
+        HWND dialog = CreateDialogParamA(program_instance, MAKEINTRESOURCEA(id), nullptr, quiet_dialog, 0);
+        // Check boxes, and the labels of edit fields.
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            char kind[16] = {}, next[16] = {};
+            GetClassNameA(c, kind, sizeof kind);
+            GetClassNameA(GetWindow(c, GW_HWNDNEXT), next, sizeof next);
+            bool box = (GetWindowLongPtrA(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+            bool labels = !lstrcmpiA(kind, "Static") && !lstrcmpiA(next, "Edit");
+            if (((box && !lstrcmpiA(kind, "Button")) || labels) &&
+                GetWindowTextA(c, text, sizeof text) && !strchr(text, '&'))
+                without += std::string(text) + "; ";
+        }
+        DestroyWindow(dialog);
+    }
+    EXPECT_EQ("", without) << "items without an access key";
 }
 
 std::string field_seen;

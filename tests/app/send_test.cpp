@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
@@ -366,29 +367,20 @@ TEST(Send, EscapeStopsASendBeforeItClosesTheWindow)
 {
     std::string folder = make_temp_folder("escape");
     ASSERT_TRUE(write_file(folder + "long.bin", pattern_bytes(102400)));
-    const struct {
-        const char* what;
-        int start;         // the command that starts the send
-        const char* said;  // how the send part begins after the first Escape
-    } cases[] = {
-        {"repeat", IDM_REPEAT, "Repeat stopped"},
-        {"file", IDM_SEND_FILE, "Sending stopped: long.bin, "},
-    };
+    // The command that starts the send, and how the send part begins after Escape.
+    const std::pair<int, std::string> cases[] = {{IDM_REPEAT, "Repeat stopped"},
+                                                 {IDM_SEND_FILE, "Sending stopped: long.bin, "}};
     DeviceClient device;
     for (const auto& c : cases) {
         with_open_port(device, "silent", [&](HWND dialog) {
-            if (c.start == IDM_SEND_FILE)
-                send_file(dialog, folder + "long.bin");
-            else
-                command(dialog, c.start);
+            c.first == IDM_SEND_FILE ? send_file(dialog, folder + "long.bin") : command(dialog, c.first);
             SendPanel& sender = main_dialog.sender();
-            ASSERT_TRUE(sender.sending_file() || sender.repeating()) << c.what << ": never began";
+            ASSERT_TRUE(sender.sending_file() || sender.repeating()) << c.second << ": never began";
             HWND edit = main_dialog.command_edit();
-            EXPECT_TRUE(press(WM_KEYDOWN, VK_ESCAPE, edit)) << c.what << ": the window closes";
-            EXPECT_TRUE(pump_until([&] { return send_part().find(c.said) == 0; }, 5000))
-                << c.what << ": " << send_part();
-            EXPECT_FALSE(sender.sending_file() || sender.repeating()) << c.what;
-            EXPECT_FALSE(press(WM_KEYDOWN, VK_ESCAPE, edit)) << c.what << ": the second Escape";
+            EXPECT_TRUE(press(WM_KEYDOWN, VK_ESCAPE, edit)) << c.second << ": the window closes";
+            EXPECT_TRUE(pump_until([&] { return send_part().find(c.second) == 0; }, 5000)) << send_part();
+            EXPECT_FALSE(sender.sending_file() || sender.repeating()) << c.second;
+            EXPECT_FALSE(press(WM_KEYDOWN, VK_ESCAPE, edit)) << c.second << ": the second Escape";
         });
     }
     remove_tree(folder);
