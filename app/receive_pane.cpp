@@ -57,9 +57,10 @@ void ReceivePane::fit_column()
 {
     RECT client = {};
     GetClientRect(list_, &client);
-    int width = client.right - system_metric_for_dpi(SM_CXVSCROLL, window_dpi(list_));
-    if (width < widest_)
-        width = widest_;
+    int dpi = static_cast<int>(window_dpi(list_));
+    int width = client.right - system_metric_for_dpi(SM_CXVSCROLL, static_cast<UINT>(dpi));
+    if (width < MulDiv(widest_, dpi, 96))
+        width = MulDiv(widest_, dpi, 96);
     if (width != static_cast<int>(SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0)))
         SendMessageA(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width > 0 ? width : 0, 0));
 }
@@ -73,8 +74,9 @@ void ReceivePane::measure_newest(int count)
         return;
     HGDIOBJ old_font =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list_, WM_GETFONT, 0, 0)));
-    int margins = MulDiv(12, static_cast<int>(window_dpi(list_)), 96);
-    int widest = widest_;
+    int dpi = static_cast<int>(window_dpi(list_));
+    int margins = MulDiv(12, dpi, 96);
+    int widest = MulDiv(widest_, dpi, 96);
     int shown = shown_count();
     for (int i = shown - count; i < shown; ++i) {
         wchar_t text[receive_line_text_size];
@@ -85,8 +87,8 @@ void ReceivePane::measure_newest(int count)
     }
     SelectObject(dc, old_font);
     ReleaseDC(list_, dc);
-    if (widest > widest_) {
-        widest_ = widest;
+    if (widest > MulDiv(widest_, dpi, 96)) {
+        widest_ = MulDiv(widest, 96, dpi);
         fit_column();
     }
 }

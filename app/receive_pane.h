@@ -136,5 +136,5 @@ private:
     int lines_selected_ = 0;
     int lines_added_ = 0;
     int lines_dropped_ = 0;
-    int widest_ = 0;  // the widest line since the list was emptied, in pixels
+    int widest_ = 0;  // the widest line since the list was emptied, in pixels at 100 %
 };
