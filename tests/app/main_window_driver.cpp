@@ -149,7 +149,7 @@ std::string command_text(HWND)
     return text;
 }
 
-std::string status_text(int part)
+std::string shown_status_text(int part)
 {
     LRESULT length = SendMessageA(main_dialog.status_bar(), SB_GETTEXTLENGTHA, part, 0);
     std::vector<char> text(LOWORD(length) + 1);
@@ -157,7 +157,7 @@ std::string status_text(int part)
     return text.data();
 }
 
-std::string whole_status_text(int part)
+std::string status_text(int part)
 {
     char text[512] = {};
     WideCharToMultiByte(CP_ACP, 0, main_dialog.status().text(part), -1, text, sizeof text,
@@ -172,7 +172,7 @@ std::string status_parts_cut_short(int parts)
     HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(bar, WM_GETFONT, 0, 0)));
     std::string cut;
     for (int part = 0; part < parts; ++part) {
-        std::string text = whole_status_text(part);
+        std::string text = status_text(part);
         RECT rect = {};
         SendMessageA(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&rect));
         SIZE size = {};

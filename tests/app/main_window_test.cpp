@@ -123,7 +123,7 @@ TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
         EXPECT_EQ(port, serial_channel.handle) << "the open port was opened again";
         EXPECT_EQ(UINT(MF_GRAYED), GetMenuState(main_dialog.menu(), IDM_OPEN, MF_BYCOMMAND) & MF_GRAYED);
         EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
-        EXPECT_EQ("left by the test", status_text());
+        EXPECT_EQ("left by the test", shown_status_text());
         EXPECT_EQ(ConnectionLight::open, connection_light.state);
 
         for (int round = 0; round < 2; ++round) {
@@ -132,7 +132,7 @@ TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
             command(dialog, IDM_CLOSE);
             EXPECT_EQ(0, serial_channel.is_open) << "round " << round;
             EXPECT_EQ(ConnectionLight::closed, connection_light.state) << "round " << round;
-            EXPECT_EQ("Port is closed", status_text()) << "round " << round;
+            EXPECT_EQ("Port is closed", shown_status_text()) << "round " << round;
             EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_OPEN, MF_BYCOMMAND) & MF_GRAYED);
             EXPECT_EQ(UINT(MF_GRAYED),
                       GetMenuState(main_dialog.menu(), IDM_CLOSE, MF_BYCOMMAND) & MF_GRAYED);

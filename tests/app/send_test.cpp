@@ -33,7 +33,7 @@ void send_file(HWND dialog, const std::string& path)
 
 std::string send_part()
 {
-    return whole_status_text(4);
+    return status_text(4);
 }
 
 bool wait_for_send_part(const std::string& expected, DWORD milliseconds)
@@ -179,7 +179,7 @@ TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
             // The port's state and the file's progress keep their whole
             // texts at the window's first size.
             EXPECT_EQ("", status_parts_cut_short(1)) << "end " << end;
-            EXPECT_EQ(progress, status_text(4)) << "end " << end;
+            EXPECT_EQ(progress, shown_status_text(4)) << "end " << end;
 
             spy.invented_hold = 1;
             DWORD slowest = 0;

@@ -47,7 +47,7 @@ std::string test_bytes(size_t count)
 
 std::string send_part()
 {
-    return whole_status_text(4);
+    return status_text(4);
 }
 
 bool send_part_begins(const std::string& start, DWORD milliseconds)
