@@ -223,8 +223,11 @@ void MainDialog::poll_receive()
 {
     if (!first_tick_done) {
         first_tick_done = 1;
+        // After a refused command line no port opens, and the status says so.
         if (!command_line_refused)
             open_port();
+        else
+            show_port_state();
     }
     // Events whose message was lost (a full queue) wait no longer than this.
     take_port_events();
@@ -331,11 +334,15 @@ void MainDialog::show_plot(bool shown)
 // any key with Alt held (Alt+F4 closes) go on as usual, but F3 and Shift+F3
 // without a macro find again. The menus' Ctrl keys act from any control.
 // Escape with text in the command field empties the field; with the field
-// empty it closes the program as before.
+// empty it stops a send under way, and otherwise closes the program.
 int MainDialog::on_shortcut_key(UINT vk)
 {
-    if (vk == VK_ESCAPE)
-        return send_panel_.clear_field();
+    if (vk == VK_ESCAPE) {
+        if (send_panel_.list_dropped())
+            return 0;  // it closes the list
+        Stoppable* const runners[] = {&transfer_, &send_panel_};
+        return send_panel_.clear_field() || escape_stops(runners, 2);
+    }
     if (GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
         const struct {
             UINT vk;

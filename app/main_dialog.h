@@ -65,6 +65,7 @@ public:
     const SettingsStore& store() const { return store_; }
     HWND command_edit() const { return send_panel_.edit(); }
     HWND status_bar() const { return status_.hwnd(); }
+    const StatusBar& status() const { return status_; }
     HMENU menu() const { return menu_; }
 
     int32_t settings_changed = 0;

@@ -51,15 +51,46 @@ void ReceivePane::attach(HWND dialog, HMENU menu)
 }
 
 // The column fills the list but for a vertical scroll bar's room at the
-// list's own scale (which the client area may or may not include yet), so
-// that lines are cut at the edge as in a plain list rather than scrolled
-// sideways.
+// list's own scale (which the client area may or may not include yet), or
+// is as wide as the widest line, which the list then scrolls sideways to.
 void ReceivePane::fit_column()
 {
     RECT client = {};
     GetClientRect(list_, &client);
-    int width = client.right - system_metric_for_dpi(SM_CXVSCROLL, window_dpi(list_));
-    SendMessageA(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width > 0 ? width : 0, 0));
+    int dpi = static_cast<int>(window_dpi(list_));
+    int width = client.right - system_metric_for_dpi(SM_CXVSCROLL, static_cast<UINT>(dpi));
+    if (width < MulDiv(widest_, dpi, 96))
+        width = MulDiv(widest_, dpi, 96);
+    if (width != static_cast<int>(SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0)))
+        SendMessageA(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width > 0 ? width : 0, 0));
+}
+
+// The newest `count` lines shown are measured in the list's font, with the
+// list's margins; the column grows to the widest.
+void ReceivePane::measure_newest(int count)
+{
+    HDC dc = GetDC(list_);
+    if (!dc)
+        return;
+    HGDIOBJ old_font =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list_, WM_GETFONT, 0, 0)));
+    int dpi = static_cast<int>(window_dpi(list_));
+    int margins = MulDiv(12, dpi, 96);
+    int widest = MulDiv(widest_, dpi, 96);
+    int shown = shown_count();
+    for (int i = shown - count; i < shown; ++i) {
+        wchar_t text[receive_line_text_size];
+        int length = line_text(i, text, receive_line_text_size);
+        SIZE size = {};
+        if (length > 0 && GetTextExtentPoint32W(dc, text, length, &size) && size.cx + margins > widest)
+            widest = size.cx + margins;
+    }
+    SelectObject(dc, old_font);
+    ReleaseDC(list_, dc);
+    if (widest > MulDiv(widest_, dpi, 96)) {
+        widest_ = MulDiv(widest, 96, dpi);
+        fit_column();
+    }
 }
 
 // A line's UTF-16 text is never longer than its bytes, so cutting the bytes
@@ -218,6 +249,9 @@ void ReceivePane::end_batch()
         set_state(list_, count - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         SendMessageA(list_, LVM_ENSUREVISIBLE, count - 1, FALSE);
     }
+    // A flood of lines in one tick: the newest thousand are measured.
+    if (lines_added_)
+        measure_newest(lines_added_ < count ? (lines_added_ < 1000 ? lines_added_ : 1000) : count);
     if (lines_added_ || lines_dropped_)
         InvalidateRect(list_, nullptr, FALSE);
     lines_added_ = lines_dropped_ = 0;
@@ -265,6 +299,8 @@ void ReceivePane::clear()
     lines_.clear();
     filter_.lines_dropped(lines_);
     SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
+    widest_ = 0;
+    fit_column();
     view_.end_line();
     view_.reset_offset();
     if (filtering_)

@@ -57,7 +57,8 @@ public:
     // The port opened after it was closed: the capture that starts with the
     // program starts again when none is running.
     void port_opened();
-    // The column fills the list but for a vertical scroll bar's room.
+    // The column fills the list but for a vertical scroll bar's room, or is
+    // as wide as the widest line, which the list then scrolls sideways to.
     void fit_column();
     void set_max_lines(int lines) { max_lines_ = lines; }
     ReceiveView& view() { return view_; }
@@ -102,6 +103,7 @@ private:
     void store_line(const char* text, char kind, bool replace);
     void drop_lines(int lines);
     void keep_held_lines(int dropped);
+    void measure_newest(int count);
     int selected_shown() const;
     int shown_count() const { return filtering_ ? filter_.count() : lines_.count(); }
     int store_index(int shown) const { return filtering_ ? filter_.store_index(shown) : shown; }
@@ -136,4 +138,5 @@ private:
     int lines_selected_ = 0;
     int lines_added_ = 0;
     int lines_dropped_ = 0;
+    int widest_ = 0;  // the widest line since the list was emptied, in pixels at 100 %
 };

@@ -388,6 +388,21 @@ void SendPanel::stop_sending()
     serial_channel.writer.abort();
 }
 
+// The file's end says itself at the next look; the repeat's is said here.
+bool SendPanel::stop_running()
+{
+    if (sending_file_) {
+        stop_sending();
+        return true;
+    }
+    if (!repeat_on_)
+        return false;
+    end_repeat();
+    lstrcpyW(note_, L"Repeat stopped");
+    status_.set_text(status_send, note_);
+    return true;
+}
+
 void SendPanel::port_ended()
 {
     end_repeat();

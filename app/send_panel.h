@@ -4,6 +4,7 @@
 #include "app/port_session.h"
 #include "app/receive_pane.h"
 #include "app/settings_changes.h"
+#include "app/shortcut_keys.h"
 #include "app/status_bar.h"
 #include "settings/settings_file.h"
 #include "text/frame.h"
@@ -37,7 +38,7 @@ protected:
 // the repeat, the macros and file sending through the writer's queue; the
 // send part of the status bar and the Send menu. Each command, macro and
 // repeat that goes out is told to the received list (files are not).
-class SendPanel {
+class SendPanel : public Stoppable {
 public:
     SendPanel(SendHost& host, SentLines& sent, StatusBar& status, Settings& settings)
         : host_(host), sent_(sent), status_(status), settings_(settings)
@@ -68,6 +69,7 @@ public:
     void refocus();
     // Empties the field; 0 when it was empty already (or its list is down).
     int clear_field();
+    bool list_dropped() const { return SendMessageA(combo_, CB_GETDROPPEDSTATE, 0, 0) != 0; }
     // F1..F12: the key's macro; 0 when the key has none.
     int send_macro(int index);
     void toggle_repeat();
@@ -75,6 +77,8 @@ public:
     void repeat_due();
     void choose_file_to_send();
     void stop_sending();
+    // Escape: stops a file going out, or else the repeat.
+    bool stop_running() override;
     // The port closed or was lost: the writer ended what it was sending.
     void port_ended();
     // Shows what the writer is doing: held, a file's progress, the last result.

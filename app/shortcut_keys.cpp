@@ -49,3 +49,11 @@ void route_dialog_keys(HWND modeless)
 {
     filter.modeless = modeless;
 }
+
+int escape_stops(Stoppable* const* parts, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (parts[i]->stop_running())
+            return 1;
+    return 0;
+}

@@ -2,22 +2,17 @@
 #include <commctrl.h>
 #include <cstring>
 #include "framework/dpi.h"
+#include "text/status_fit.h"
 
 namespace {
 
-// The width part `part`'s text takes in the bar's font, or -1 when it is
-// longer than any text the program shows there.
-int text_width(HWND bar, HDC dc, int part)
+// Leading tabs only align the text.
+int measure_text(const wchar_t* text, int length, void* context)
 {
-    wchar_t text[MAX_PATH + 80];
-    int length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, part, 0));
-    if (length >= static_cast<int>(sizeof text / sizeof text[0]))
-        return -1;
+    for (; length > 0 && *text == L'\t'; --length)
+        ++text;
     SIZE size = {};
-    if (length > 0) {
-        SendMessageW(bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text));
-        GetTextExtentPoint32W(dc, text, length, &size);
-    }
+    GetTextExtentPoint32W(static_cast<HDC>(context), text, length, &size);
     return size.cx;
 }
 
@@ -26,20 +21,18 @@ int text_width(HWND bar, HDC dc, int part)
 void StatusBar::create(HWND parent, int id)
 {
     bar_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", parent, id);
+    memset(rights_, 0, sizeof rights_);
+    for (int part = 0; part < status_part_count; ++part)
+        texts_[part][0] = fits_[part].shown[0] = L'\0';
 }
 
 void StatusBar::set_text(int part, const wchar_t* text)
 {
-    if (!bar_)
+    if (!bar_ || part < 0 || part >= status_part_count)
         return;
-    wchar_t shown[MAX_PATH + 80];
-    int length = LOWORD(SendMessageW(bar_, SB_GETTEXTLENGTHW, part, 0));
-    if (length < static_cast<int>(sizeof shown / sizeof shown[0])) {
-        SendMessageW(bar_, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(shown));
-        if (lstrcmpW(shown, text) == 0)
-            return;
-    }
-    SendMessageW(bar_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text));
+    if (lstrcmpW(texts_[part], text) == 0 && shows(part, fits_[part].shown))
+        return;
+    lstrcpynW(texts_[part], text, status_fit_text_max);
     fit_parts();
 }
 
@@ -77,41 +70,46 @@ RECT StatusBar::part_rect(int part) const
     return rect;
 }
 
-// The line, capture and signal parts keep their whole texts; the state part
-// takes the room that is left, and when there is too little for all, the
-// send part (the last, which runs to the edge) is cut first.
+// What a part yields when the bar is too narrow, and in which turn: the
+// state never, nor a send under way (it has the progress bar).
 void StatusBar::fit_parts()
 {
+    static const int turns[status_part_count] = {0, 4, 1, 3, 2};
     RECT client = {};
     GetClientRect(bar_, &client);
+    StatusPartFit* parts = fits_;
+    for (int part = 0; part < status_part_count; ++part) {
+        parts[part].text = texts_[part];
+        parts[part].margin = scale_to_dpi(texts_[part][0] ? 14 : 6, dpi_);
+        parts[part].progress = part == status_send && progress_room_;
+        parts[part].yields = parts[part].progress ? 0 : turns[part];
+    }
     HDC dc = GetDC(bar_);
     HGDIOBJ old_font =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(bar_, WM_GETFONT, 0, 0)));
-    int widths[status_part_count];
-    for (int part = 0; part < status_part_count; ++part) {
-        int width = text_width(bar_, dc, part);
-        if (width < 0)
-            width = client.right / 3;
-        width += scale_to_dpi(width ? 14 : 6, dpi_);  // the part's borders and margins
-        if (part == status_send && progress_room_)
-            width += width / 2;  // the progress bar takes a third of the part
-        widths[part] = width;
-    }
+    fit_status_parts(parts, status_part_count, client.right, measure_text, dc);
     SelectObject(dc, old_font);
     ReleaseDC(bar_, dc);
-    int kept = widths[status_line] + widths[status_capture] + widths[status_signals];
-    int state = client.right - kept - widths[status_send];
-    if (state < widths[status_state])
-        state = client.right - kept < widths[status_state] ? client.right - kept : widths[status_state];
-    if (state < 0)
-        state = 0;
     int rights[status_part_count];
-    rights[status_state] = state;
-    for (int part = status_line; part < status_send; ++part)
-        rights[part] = rights[part - 1] + widths[part];
+    int right = 0;
+    for (int part = 0; part < status_part_count; ++part)
+        rights[part] = right += parts[part].width;
     rights[status_send] = -1;
-    if (memcmp(rights, rights_, sizeof rights) == 0)
-        return;
-    memcpy(rights_, rights, sizeof rights);
-    SendMessageA(bar_, SB_SETPARTS, status_part_count, reinterpret_cast<LPARAM>(rights));
+    if (memcmp(rights, rights_, sizeof rights) != 0) {
+        memcpy(rights_, rights, sizeof rights);
+        SendMessageA(bar_, SB_SETPARTS, status_part_count, reinterpret_cast<LPARAM>(rights));
+    }
+    for (int part = 0; part < status_part_count; ++part)
+        if (!shows(part, parts[part].shown))
+            SendMessageW(bar_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(parts[part].shown));
+}
+
+bool StatusBar::shows(int part, const wchar_t* text) const
+{
+    wchar_t shown[status_fit_text_max + 1];
+    int length = LOWORD(SendMessageW(bar_, SB_GETTEXTLENGTHW, part, 0));
+    if (length > status_fit_text_max)
+        return false;
+    SendMessageW(bar_, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(shown));
+    return lstrcmpW(shown, text) == 0;
 }

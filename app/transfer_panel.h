@@ -3,6 +3,7 @@
 #include <cstdint>
 #include "app/receive_pane.h"
 #include "app/send_panel.h"
+#include "app/shortcut_keys.h"
 #include "app/status_bar.h"
 #include "transfer/file_receiver.h"
 #include "transfer/file_sender.h"
@@ -19,7 +20,7 @@ constexpr UINT transfer_timer_period_ms = 20;
 // queue, so nothing ever waits on the line. Progress and the result show
 // in the send part of the status bar; a line in the list marks where the
 // transfer began and ended.
-class TransferPanel : private TransferSource, private TransferSink {
+class TransferPanel : public Stoppable, private TransferSource, private TransferSink {
 public:
     TransferPanel(StatusBar& status, ReceivePane& receive, const SendPanel& sender)
         : status_(status), receive_(receive), sender_panel_(sender)
@@ -38,6 +39,7 @@ public:
     // Stop sending: ends the transfer and tells the far end; false when no
     // transfer runs.
     bool cancel();
+    bool stop_running() override { return cancel(); }
     // The timer: received bytes in, time-outs, answers out, progress shown.
     void tick();
 

@@ -148,16 +148,26 @@ void WindowLayout::dpi_changed(UINT dpi)
     layout_dpi_ = dpi;
 }
 
+// Maximized, only the frame is beyond the screen's edges, as thick at the
+// top as at the sides: a system that counts the menu bar of a pop-up
+// window into that frame would push the caption above the screen and the
+// status bar below it.
 void WindowLayout::fill_min_max(MINMAXINFO* info) const
 {
     if (min_window_.cx > 0) {
         info->ptMinTrackSize.x = min_window_.cx;
         info->ptMinTrackSize.y = min_window_.cy;
     }
+    LONG beyond = info->ptMaxPosition.x - info->ptMaxPosition.y;
+    if (beyond > 0) {
+        info->ptMaxPosition.y += beyond;
+        info->ptMaxSize.y -= 2 * beyond;
+    }
 }
 
 int WindowLayout::size_changed(WPARAM kind, LPARAM lparam)
 {
+    laid_out_size_ = lparam;
     status_.fit(layout_dpi_);
     // A maximized window comes back maximized; only the user's own
     // maximizing or restoring counts as a change.
@@ -195,13 +205,20 @@ int WindowLayout::size_changed(WPARAM kind, LPARAM lparam)
 // the scale it was made at.
 int WindowLayout::position_changed()
 {
+    // A new size whose WM_SIZE the window did not get is laid out here.
+    RECT client;
+    int changed = 0;
+    if (min_window_.cx && !IsIconic(dialog_) && GetClientRect(dialog_, &client) &&
+        MAKELPARAM(client.right, client.bottom) != laid_out_size_)
+        changed = size_changed(IsZoomed(dialog_) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                               MAKELPARAM(client.right, client.bottom));
     if (min_window_.cx == 0 || placing_ ||
         (GetWindowLongPtrA(dialog_, GWL_STYLE) & (WS_MINIMIZE | WS_MAXIMIZE)))
-        return 0;
+        return changed;
     RECT now;
     GetWindowRect(dialog_, &now);
     if (EqualRect(&now, &placed_))
-        return 0;
+        return changed;
     placed_ = view_.window = now;
     view_.window_dpi = static_cast<int32_t>(window_dpi(dialog_));
     view_.has_window = 1;

@@ -34,7 +34,8 @@ public:
     // WM_DPICHANGED, before the window takes its new rectangle.
     void dpi_changed(UINT dpi);
     void fill_min_max(MINMAXINFO* info) const;
-    // WM_WINDOWPOSCHANGED: 1 when the user's move or new size changed a setting.
+    // WM_WINDOWPOSCHANGED: lays out a new size; 1 when the user's move or
+    // new size changed a setting.
     int position_changed();
     UINT dpi() const { return layout_dpi_; }
 
@@ -51,6 +52,7 @@ private:
     SIZE min_window_ = {};
     SIZE base_client_ = {};
     UINT layout_dpi_ = 0;  // the scale those sizes were taken at
+    LPARAM laid_out_size_ = 0;  // the client size of the last layout
     LaidOutControl laid_out_[max_laid_out] = {};
     int control_count_ = 0;
     // While the window is put in its saved place (its moves are not the

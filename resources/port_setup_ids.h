@@ -33,3 +33,6 @@
 /* Whether the port raises DTR and RTS when it opens. */
 #define IDC_DTR_ON            22023
 #define IDC_RTS_ON            22024
+
+/* Why OK refused the port or the rate typed. */
+#define IDC_SETUP_REFUSAL     22025

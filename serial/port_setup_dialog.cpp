@@ -55,12 +55,20 @@ void show_other_choices(HWND dialog, const PortSettings& settings)
     check_other(dialog, IDC_SPEED_OTHER, IDC_SPEED_9600, other_rate);
 }
 
-// Selects a refused field's text, with the system beep.
+// Selects a refused field's text, with the system beep, and says why below
+// the groups until the next typing.
 int refuse(HWND dialog, int id)
 {
     HWND field = GetDlgItem(dialog, id);
     SetFocus(field);
     SendMessageA(field, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    char reason[64];
+    if (id == IDC_PORT_NAME)
+        wsprintfA(reason, "Port must be a name from COM1 to COM%d", highest_port_number);
+    else
+        wsprintfA(reason, "Rate must be a whole number from %ld to %ld", lowest_baud_rate,
+                  highest_baud_rate);
+    SetDlgItemTextA(dialog, IDC_SETUP_REFUSAL, reason);
     MessageBeep(MB_OK);
     return 0;
 }
@@ -150,9 +158,11 @@ INT_PTR PortSetupDialog::dialog_message(UINT msg, WPARAM wparam, LPARAM)
     case IDC_SPEED_VALUE:
         // Picking or typing in a field chooses its "Other:" button, which
         // comes right before it.
-        if (HIWORD(wparam) == CBN_SELCHANGE || HIWORD(wparam) == CBN_EDITCHANGE)
+        if (HIWORD(wparam) == CBN_SELCHANGE || HIWORD(wparam) == CBN_EDITCHANGE) {
             check_other(hwnd, LOWORD(wparam) - 1,
                         LOWORD(wparam) == IDC_PORT_NAME ? IDC_PORT_COM1 : IDC_SPEED_9600, true);
+            SetDlgItemTextA(hwnd, IDC_SETUP_REFUSAL, "");
+        }
         return 0;
     case IDC_FLOW_NONE:
     case IDC_FLOW_RTS_CTS:

@@ -149,12 +149,20 @@ std::string command_text(HWND)
     return text;
 }
 
-std::string status_text(int part)
+std::string shown_status_text(int part)
 {
     LRESULT length = SendMessageA(main_dialog.status_bar(), SB_GETTEXTLENGTHA, part, 0);
     std::vector<char> text(LOWORD(length) + 1);
     SendMessageA(main_dialog.status_bar(), SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));
     return text.data();
+}
+
+std::string status_text(int part)
+{
+    char text[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, main_dialog.status().text(part), -1, text, sizeof text,
+                        nullptr, nullptr);
+    return text;
 }
 
 std::string status_parts_cut_short(int parts)

@@ -44,7 +44,10 @@ int list_selection(HWND dialog);                   // the first selected line, o
 std::vector<int> selected_lines(HWND dialog);
 std::vector<std::string> history(HWND dialog);
 std::string command_text(HWND dialog);
-std::string status_text(int part = 0);  // part 1: the line settings, 2: the capture
+// A part's whole text (part 1: the line settings, 2: the capture), which the
+// bar may show shortened for want of room; and the text the bar shows.
+std::string status_text(int part = 0);
+std::string shown_status_text(int part = 0);
 
 // User input.
 // The first `parts` status parts whose text is wider than the part, or "".

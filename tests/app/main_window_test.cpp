@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <cstring>
 #include "app/program_objects.h"
+#include "framework/program_instance.h"
 #include "msgbox/web_links.h"
 #include "resources/resource_ids.h"
 #include "serial/serial_channel.h"
@@ -121,7 +123,7 @@ TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
         EXPECT_EQ(port, serial_channel.handle) << "the open port was opened again";
         EXPECT_EQ(UINT(MF_GRAYED), GetMenuState(main_dialog.menu(), IDM_OPEN, MF_BYCOMMAND) & MF_GRAYED);
         EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
-        EXPECT_EQ("left by the test", status_text());
+        EXPECT_EQ("left by the test", shown_status_text());
         EXPECT_EQ(ConnectionLight::open, connection_light.state);
 
         for (int round = 0; round < 2; ++round) {
@@ -130,7 +132,7 @@ TEST(MainWindowPort, OpenWhileOpenChangesNothingAndCloseAlwaysShowsClosed)
             command(dialog, IDM_CLOSE);
             EXPECT_EQ(0, serial_channel.is_open) << "round " << round;
             EXPECT_EQ(ConnectionLight::closed, connection_light.state) << "round " << round;
-            EXPECT_EQ("Port is closed", status_text()) << "round " << round;
+            EXPECT_EQ("Port is closed", shown_status_text()) << "round " << round;
             EXPECT_EQ(0u, GetMenuState(main_dialog.menu(), IDM_OPEN, MF_BYCOMMAND) & MF_GRAYED);
             EXPECT_EQ(UINT(MF_GRAYED),
                       GetMenuState(main_dialog.menu(), IDM_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
@@ -245,6 +247,46 @@ TEST(MainWindowMenu, CheckForUpdatesHandsTheProductPageToTheShell)
             << "opened: " << opened_log();
     });
     clear_opened_log();
+}
+
+INT_PTR CALLBACK quiet_dialog(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// Every item of Port and Help, and every label of Capture options and Auto
+// reply, has an access key; Port Setup opens a dialog.
+TEST(MainWindowMenu, PortHelpAndTheNewDialogsHaveAccessKeys)
+{
+    HMENU menu = LoadMenuA(program_instance, MAKEINTRESOURCEA(IDM_MAIN));
+    char text[128];
+    GetMenuStringA(menu, IDM_PORT_SETUP, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ("Port &Setup...", text);
+    std::string without;
+    for (int popup : {0, 3}) {
+        HMENU items = GetSubMenu(menu, popup);
+        for (int i = -1; i < GetMenuItemCount(items); ++i)
+            if (i < 0 ? GetMenuStringA(menu, popup, text, sizeof text, MF_BYPOSITION)
+                      : GetMenuStringA(items, i, text, sizeof text, MF_BYPOSITION))
+                without += strchr(text, '&') ? "" : std::string(text) + "; ";
+    }
+    DestroyMenu(menu);
+    for (int id : {IDD_CAPTURE_OPTIONS, IDD_AUTO_REPLY}) {
+        HWND dialog = CreateDialogParamA(program_instance, MAKEINTRESOURCEA(id), nullptr, quiet_dialog, 0);
+        // Check boxes, and the labels of edit fields.
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            char kind[16] = {}, next[16] = {};
+            GetClassNameA(c, kind, sizeof kind);
+            GetClassNameA(GetWindow(c, GW_HWNDNEXT), next, sizeof next);
+            bool box = (GetWindowLongPtrA(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+            bool labels = !lstrcmpiA(kind, "Static") && !lstrcmpiA(next, "Edit");
+            if (((box && !lstrcmpiA(kind, "Button")) || labels) &&
+                GetWindowTextA(c, text, sizeof text) && !strchr(text, '&'))
+                without += std::string(text) + "; ";
+        }
+        DestroyWindow(dialog);
+    }
+    EXPECT_EQ("", without) << "items without an access key";
 }
 
 std::string field_seen;

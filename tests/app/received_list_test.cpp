@@ -44,6 +44,40 @@ std::string joined(const std::vector<std::string>& lines)
     return all;
 }
 
+// A line wider than the list widens its column, so that the list scrolls
+// sideways to its end; emptying the list narrows it again.
+TEST(ReceivedList, ALongLineCanBeScrolledToItsEnd)
+{
+    const std::string long_line = "long:" + std::string(240, 'x') + ":end";
+    const struct {
+        const char* line;  // added in one tick; null: Clear received
+        bool sideways;     // the column is wider than the list, and the line fits
+    } steps[] = {{"short", false}, {long_line.c_str(), true}, {"short again", true}, {nullptr, false}};
+    run_main_window([&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        HDC dc = GetDC(list);
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+        SIZE whole = {};
+        GetTextExtentPoint32A(dc, long_line.c_str(), static_cast<int>(long_line.size()), &whole);
+        ReleaseDC(list, dc);
+        for (const auto& step : steps) {
+            ReceivePane& pane = main_dialog.receiver();
+            pane.begin_batch();
+            if (step.line)
+                pane.take((step.line + std::string("\r\n")).c_str(), lstrlenA(step.line) + 2);
+            else
+                command(dialog, IDM_CLEAR_RECEIVED);
+            pane.end_batch();
+            RECT client;
+            GetClientRect(list, &client);
+            int column = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+            EXPECT_EQ(step.sideways, column > client.right && column > whole.cx)
+                << (step.line ? step.line : "cleared") << ": column " << column;
+        }
+    });
+}
+
 // A filter shows only the lines containing its text, in either letter case,
 // keeps adding those that arrive, and follows the list as its oldest lines
 // go; the status bar counts them; an empty filter shows every line again.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
@@ -32,10 +33,7 @@ void send_file(HWND dialog, const std::string& path)
 
 std::string send_part()
 {
-    char text[400] = {};
-    if (LOWORD(SendMessageA(main_dialog.status_bar(), SB_GETTEXTLENGTHA, 4, 0)) < sizeof text)
-        SendMessageA(main_dialog.status_bar(), SB_GETTEXTA, 4, reinterpret_cast<LPARAM>(text));
-    return text;
+    return status_text(4);
 }
 
 bool wait_for_send_part(const std::string& expected, DWORD milliseconds)
@@ -178,9 +176,10 @@ TEST(Send, AHeldFileNeverHoldsTheWindowAndEndsAtOnce)
                 << "end " << end << ": " << progress;
             EXPECT_LT(percent, 100u) << "end " << end << ": " << progress;
             EXPECT_TRUE(bar_shown()) << "end " << end;
-            // The line settings and the signals keep their whole texts
-            // beside the file's progress at the window's first size.
-            EXPECT_EQ("", status_parts_cut_short(4)) << "end " << end;
+            // The port's state and the file's progress keep their whole
+            // texts at the window's first size.
+            EXPECT_EQ("", status_parts_cut_short(1)) << "end " << end;
+            EXPECT_EQ(progress, shown_status_text(4)) << "end " << end;
 
             spy.invented_hold = 1;
             DWORD slowest = 0;
@@ -360,6 +359,31 @@ bool press(UINT message, UINT key, HWND target)
 {
     MSG msg = {target, message, key, 1, GetTickCount(), {}};
     return CallMsgFilterA(&msg, MSGF_DIALOGBOX) != 0;
+}
+
+// Escape with nothing typed stops a file or a repeat going out and says so;
+// the next Escape closes the window as before.
+TEST(Send, EscapeStopsASendBeforeItClosesTheWindow)
+{
+    std::string folder = make_temp_folder("escape");
+    ASSERT_TRUE(write_file(folder + "long.bin", pattern_bytes(102400)));
+    // The command that starts the send, and how the send part begins after Escape.
+    const std::pair<int, std::string> cases[] = {{IDM_REPEAT, "Repeat stopped"},
+                                                 {IDM_SEND_FILE, "Sending stopped: long.bin, "}};
+    DeviceClient device;
+    for (const auto& c : cases) {
+        with_open_port(device, "silent", [&](HWND dialog) {
+            c.first == IDM_SEND_FILE ? send_file(dialog, folder + "long.bin") : command(dialog, c.first);
+            SendPanel& sender = main_dialog.sender();
+            ASSERT_TRUE(sender.sending_file() || sender.repeating()) << c.second << ": never began";
+            HWND edit = main_dialog.command_edit();
+            EXPECT_TRUE(press(WM_KEYDOWN, VK_ESCAPE, edit)) << c.second << ": the window closes";
+            EXPECT_TRUE(pump_until([&] { return send_part().find(c.second) == 0; }, 5000)) << send_part();
+            EXPECT_FALSE(sender.sending_file() || sender.repeating()) << c.second;
+            EXPECT_FALSE(press(WM_KEYDOWN, VK_ESCAPE, edit)) << c.second << ": the second Escape";
+        });
+    }
+    remove_tree(folder);
 }
 
 // F1..F12 send their macros, escapes expanded and the line end added,

@@ -47,10 +47,7 @@ std::string test_bytes(size_t count)
 
 std::string send_part()
 {
-    char text[400] = {};
-    if (LOWORD(SendMessageA(main_dialog.status_bar(), SB_GETTEXTLENGTHA, 4, 0)) < sizeof text)
-        SendMessageA(main_dialog.status_bar(), SB_GETTEXTA, 4, reinterpret_cast<LPARAM>(text));
-    return text;
+    return status_text(4);
 }
 
 bool send_part_begins(const std::string& start, DWORD milliseconds)

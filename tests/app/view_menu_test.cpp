@@ -659,9 +659,19 @@ TEST(ViewMenu, TheWindowGrowsAndTheListTakesTheRoom)
             EXPECT_EQ(cases[i].grown_x, (s.left - now.left) - (send.left - window.left)) << "case " << i;
             EXPECT_EQ(cases[i].grown_x, (c.right - c.left) - (combo.right - combo.left)) << "case " << i;
         }
+        // Maximized: Send follows the edge, the caption and the status bar
+        // are on the screen, and no control is painted over by the window.
         ShowWindow(dialog, SW_MAXIMIZE);
-        RECT l = rect_of(IDC_RECEIVED_LIST);
+        RECT l = rect_of(IDC_RECEIVED_LIST), s = rect_of(IDC_SEND);
         EXPECT_GT(l.right - l.left, list.right - list.left) << "maximized";
+        RECT client, bar = rect_of(IDC_STATUS_BAR), work;
+        GetClientRect(dialog, &client);
+        MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_EQ(list.right - send.right, l.right - s.right) << "Send left behind";
+        EXPECT_GE(client.top - GetSystemMetrics(SM_CYMENU) - GetSystemMetrics(SM_CYCAPTION), work.top);
+        EXPECT_LE(bar.bottom, work.bottom) << "the status bar below the screen";
+        EXPECT_NE(0, GetWindowLongPtrA(dialog, GWL_STYLE) & WS_CLIPCHILDREN);
         ShowWindow(dialog, SW_RESTORE);
     });
 }

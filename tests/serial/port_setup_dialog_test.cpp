@@ -263,13 +263,18 @@ TEST(SelectPort, RefusedPortNamesAndRatesKeepTheDialogOpen)
     // Which texts are names and rates is the text module's test; here, what
     // a refusal looks like.
     const std::string long_text(300, '9');
+    const char* port_reason = "Port must be a name from COM1 to COM256";
+    const char* rate_reason = "Rate must be a whole number from 50 to 4000000";
     struct Case {
         int field;
         const char* text;
+        const char* reason;  // the line the dialog shows
     } cases[] = {
-        {IDC_PORT_NAME, "COM257"}, {IDC_PORT_NAME, "COM1:"}, {IDC_PORT_NAME, ""},
-        {IDC_PORT_NAME, long_text.c_str()}, {IDC_SPEED_VALUE, "115200x"},
-        {IDC_SPEED_VALUE, ""}, {IDC_SPEED_VALUE, long_text.c_str()},
+        {IDC_PORT_NAME, "COM257", port_reason}, {IDC_PORT_NAME, "COM1:", port_reason},
+        {IDC_PORT_NAME, "", port_reason}, {IDC_PORT_NAME, long_text.c_str(), port_reason},
+        {IDC_SPEED_VALUE, "115200x", rate_reason}, {IDC_SPEED_VALUE, "5000000", rate_reason},
+        {IDC_SPEED_VALUE, "49", rate_reason}, {IDC_SPEED_VALUE, "", rate_reason},
+        {IDC_SPEED_VALUE, long_text.c_str(), rate_reason},
     };
     PortSettings start = port_settings(2, 1, 1, 0, 0);
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
@@ -290,6 +295,13 @@ TEST(SelectPort, RefusedPortNamesAndRatesKeepTheDialogOpen)
             DWORD end = 0;
             SendMessageA(field, CB_GETEDITSEL, 0, reinterpret_cast<LPARAM>(&end));
             EXPECT_EQ(static_cast<DWORD>(GetWindowTextLengthA(field)), end) << "case " << i;
+            char reason[128] = {};
+            GetDlgItemTextA(dialog, IDC_SETUP_REFUSAL, reason, sizeof reason);
+            EXPECT_STREQ(c.reason, reason) << "case " << i;
+            // Typing again takes the reason away.
+            type_into(dialog, c.field, c.field == IDC_PORT_NAME ? "COM3" : "300");
+            GetDlgItemTextA(dialog, IDC_SETUP_REFUSAL, reason, sizeof reason);
+            EXPECT_STREQ("", reason) << "case " << i << ": after typing";
             click(dialog, IDCANCEL);
         });
         EXPECT_EQ(0, result) << "case " << i;

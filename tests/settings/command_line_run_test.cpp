@@ -158,15 +158,18 @@ TEST_F(CommandLineRun, AnUnknownArgumentShowsTheUsageOnceAndNamesNothing)
     // opens (the settings file's may be another window's).
     char title[64] = {};
     bool opened = true;
+    std::string status;
     run_main_window(
         [&](HWND dialog) {
             GetWindowTextA(dialog, title, sizeof title);
             EXPECT_TRUE(wait_for_ticks(3, 3000));
             opened = serial_channel.is_open || main_dialog.session().state() != PortState::closed;
+            status = status_text();
         },
         WindowStart::settings_file);
     EXPECT_STREQ("Quorvex", title);
     EXPECT_FALSE(opened) << "a port opened after a refused command line";
+    EXPECT_EQ("Port is closed", status);
     command_line_refused = false;
 }
 
