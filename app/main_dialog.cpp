@@ -22,7 +22,8 @@ MainDialog::MainDialog()
       send_panel_(*this, receive_pane_, status_, settings_),
       auto_responder_(*this, status_, settings_),
       line_panel_(status_),
-      transfer_(status_, receive_pane_, send_panel_)
+      transfer_(status_, receive_pane_, send_panel_),
+      script_(*this, *this, receive_pane_, line_panel_, status_, settings_)
 {
 }
 
@@ -47,6 +48,7 @@ int MainDialog::on_init_dialog()
     find_.attach(hwnd);
     line_panel_.attach(hwnd, menu_);
     transfer_.attach(hwnd, menu_);
+    script_.attach(hwnd, menu_);
     serial_channel.notifier.attach(hwnd, port_event_message);
     layout_.take_template();
     receive_pane_.fit_column();
@@ -106,6 +108,8 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_RECEIVE_XMODEM: transfer_.choose_where_to_receive(TransferProtocol::xmodem); break;
     case IDM_RECEIVE_YMODEM: transfer_.choose_where_to_receive(TransferProtocol::ymodem); break;
     case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
+    case IDM_RUN_SCRIPT:     script_.choose_and_run(); break;
+    case IDM_STOP_SCRIPT:    script_.stop(); break;
     case IDM_SEND_OPTIONS:   send_panel_.run_options_dialog(); break;
     case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
     case IDM_AUTO_REPLY_RULES: auto_responder_.run_rules_dialog(); send_panel_.refocus(); break;
@@ -127,6 +131,7 @@ void MainDialog::on_timer(WPARAM timer_id)
     case filter_timer_id:   receive_pane_.filter_step(); break;
     case find_timer_id:     find_.search_step(); break;
     case transfer_timer_id: transfer_.tick(); break;
+    case script_timer_id:   poll_receive(); script_.tick(); break;
     default:                break;
     }
 }
@@ -228,6 +233,8 @@ void MainDialog::poll_receive()
         first_tick_done = 1;
         if (!command_line_refused)
             open_port();
+        else
+            script_.port_changed(session_.state());
     }
     PortState before = session_.state();
     session_.tick(GetTickCount());
@@ -247,6 +254,7 @@ void MainDialog::poll_receive()
             break;
         receive_pane_.take(chunk, got);
         auto_responder_.take(chunk, got, GetTickCount());
+        script_.take(chunk, got);
         plot_window.feed(chunk, got);
         moved += got;
     }
@@ -281,6 +289,7 @@ void MainDialog::save_settings()
 void MainDialog::exit_program()
 {
     KillTimer(hwnd, receive_timer_id);
+    script_.stop();
     send_panel_.end_repeat();
     remove_shortcut_keys();
     receive_pane_.capture().stop();
@@ -288,7 +297,7 @@ void MainDialog::exit_program()
     line_panel_.end_break();
     if (settings_changed == 1)
         save_settings();
-    EndDialog(hwnd, 0);
+    EndDialog(hwnd, script_.exit_code());
 }
 
 void MainDialog::set_status(const char* text)
@@ -332,11 +341,12 @@ void MainDialog::show_plot(bool shown)
 // any key with Alt held (Alt+F4 closes) go on as usual, but F3 and Shift+F3
 // without a macro find again. The menus' Ctrl keys act from any control.
 // Escape with text in the command field empties the field; with the field
-// empty it closes the program as before.
+// empty it stops a running script, and otherwise closes the program as
+// before.
 int MainDialog::on_shortcut_key(UINT vk)
 {
     if (vk == VK_ESCAPE)
-        return send_panel_.clear_field();
+        return send_panel_.clear_field() || script_.stop();
     if (GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
         const struct {
             UINT vk;
@@ -451,6 +461,8 @@ void MainDialog::show_port_state()
         send_panel_.port_ended();
     if (state == PortState::failed || state == PortState::closed)
         send_panel_.end_repeat();
+    if (state != before)
+        script_.port_changed(state);
 }
 
 SendOutcome MainDialog::send_bytes(const char* bytes, int count)
