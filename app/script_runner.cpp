@@ -3,6 +3,7 @@
 #include "app/program_objects.h"
 #include "framework/file_dialog.h"
 #include "resources/resource_ids.h"
+#include "serial/line_settings.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ void ScriptRunner::port_changed(PortState state)
         lstrcpynW(path_, script_on_command_line, MAX_PATH);
         name_ = path_;
         char reason[48];
-        wsprintfA(reason, "COM%d could not be opened", serial_channel.port_number);
+        wsprintfA(reason, "COM%d could not be opened", port_number_for(port_setup_dialog.settings));
         refuse(reason);
     }
 }
