@@ -26,6 +26,7 @@ void ScriptRunner::attach(HWND dialog, HMENU menu)
     menu_ = menu;
     from_command_line_ = script_on_command_line[0] != L'\0' ||
                          (command_line_refused && named_on_command_line.exit_after_script);
+    verdict_for_exit_ = from_command_line_;
     exit_code_ = script_exit_pass;
     update_menu();
 }
@@ -214,10 +215,9 @@ void ScriptRunner::finished(bool passed, const char* verdict)
 // its message loop instead.
 void ScriptRunner::end_run(int code)
 {
-    bool command_line = log_ != INVALID_HANDLE_VALUE || script_on_command_line[0] || command_line_refused;
-    if (!command_line)
+    if (!verdict_for_exit_)
         return;
-    script_on_command_line[0] = L'\0';
+    verdict_for_exit_ = false;
     exit_code_ = code;
     if (named_on_command_line.exit_after_script)
         PostMessageA(dialog_, WM_COMMAND, IDM_EXIT, 0);

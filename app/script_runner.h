@@ -94,6 +94,7 @@ private:
     ScriptMachine* machine_ = nullptr;
     HANDLE log_ = INVALID_HANDLE_VALUE;
     bool from_command_line_ = false;  // the command line's script waits for the port
+    bool verdict_for_exit_ = false;   // its verdict is still to come
     int exit_code_ = script_exit_pass;
     int shown_line_ = -1;
     wchar_t path_[MAX_PATH] = {};

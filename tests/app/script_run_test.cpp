@@ -40,7 +40,7 @@ TEST(ScriptRun, ExitCodeAndLogOfAScriptNamedOnTheCommandLine)
     ASSERT_TRUE(device.set_mode(3, "modem"));
     const struct {
         const char* name;
-        const char* port;
+        const char* port;  // and any argument after the log
         const char* script;
         int exit_code;
         const char* log;
@@ -53,6 +53,8 @@ TEST(ScriptRun, ExitCodeAndLogOfAScriptNamedOnTheCommandLine)
         {"refused", "COM3", "send \"AT\"\n\nwait 2000\n", 2,
          "refused: line 3: wait needs a text or a pattern"},
         {"no port", "COM9", "send \"AT\"\n", 2, "refused: COM9 could not be opened"},
+        // No message box: nobody would press its OK.
+        {"unknown argument", "COM3 /bogus", "pass\n", 2, "refused: unknown argument"},
     };
     std::string folder = make_temp_folder("script");
     int index = 0;
@@ -62,8 +64,10 @@ TEST(ScriptRun, ExitCodeAndLogOfAScriptNamedOnTheCommandLine)
         DeleteFileA(log.c_str());
         ASSERT_TRUE(write_file(script, c.script));
         HANDLE process = nullptr;
-        std::string command = "\"" + program_path() + "\" " + c.port + " 115200 /script:\"" + script +
-                              "\" /exit /log:\"" + log + "\"";
+        std::string port = c.port;
+        std::string after = port.find(' ') != std::string::npos ? port.substr(port.find(' ')) : "";
+        std::string command = "\"" + program_path() + "\" " + port.substr(0, port.find(' ')) +
+                              " 115200 /script:\"" + script + "\" /exit /log:\"" + log + "\"" + after;
         ASSERT_TRUE(start_process(command, &process)) << command;
         int exit_code = finish_process(process, 30000);
         EXPECT_EQ(c.exit_code, exit_code) << "case " << index << " (" << c.name << "), -1: still running";

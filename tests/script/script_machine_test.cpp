@@ -116,6 +116,11 @@ const Case cases[] = {
     {"line signals", "dtr on\nrts off\nbaud 9600\nclose\nopen", {}, "dtr on; rts off; baud 9600; close; open; pass"},
     {"break waits its length", "break 100\nlog \"after\"", {{99, nullptr}, {100, nullptr}}, "break 100; log after; pass"},
     {"capture", "capture \"x-$n.log\"\ncapture off", {}, "capture x-.log; capture off; pass"},
+    {"dollars in texts", "log \"a$$b $nope. $ x $1\"", {}, "log a$b . $ x ; pass"},
+    {"sendhex with a variable", "set a = \"0A\"\nsendhex \"01 $a\"", {}, "send \\x01\\n; pass"},
+    {"sendhex with a bad variable", "set a = \"zz\"\nsendhex \"01 $a\"", {}, "fail: line 2: Not hex: zz"},
+    {"expect else goto", "send \"AT\"\nexpect /^OK$/ 100 else goto no\npass\nlabel no\nlog \"no\"",
+     {{50, "ERROR\r\n"}, {100, nullptr}}, "send AT\\r; log no; pass"},
     {"an endless loop gives the window back", "label a\ngoto a", {{10, nullptr}}, "running at line 1"},
 };
 
@@ -137,6 +142,29 @@ TEST(ScriptMachine, TimeWraps)
         RecordingHost host;
         EXPECT_EQ(cases[index].trace, run(cases[index], host, 0xFFFFFF00u)) << "case " << index;
     }
+}
+
+// More bytes than the machine keeps: the oldest go, matched or not, and a
+// text that arrives after them is still found.
+TEST(ScriptMachine, ManyBytesBeforeTheAnswer)
+{
+    RecordingHost host;
+    const char* text = "wait \"OK\" 1000\nwait \"OK\" 1000\nwait \"OK\" 1000";
+    char error[128];
+    ASSERT_TRUE(parse_script(text, static_cast<int>(strlen(text)), script, error));
+    ScriptMachine machine(script, host);
+    machine.start(0, "");
+    const int sizes[] = {1, ScriptMachine::seen_bytes * 2 / 3, ScriptMachine::seen_bytes * 2};
+    int index = 0;
+    for (int size : sizes) {
+        std::string bytes(size, 'x');
+        machine.feed(bytes.data(), size);
+        machine.feed("OK", 2);
+        machine.tick(10);
+        EXPECT_EQ(index < 2, machine.running()) << "case " << index << ": " << size << " bytes first";
+        ++index;
+    }
+    EXPECT_EQ("pass", host.trace);
 }
 
 TEST(ScriptMachine, StopAndCaptureRefused)
