@@ -230,7 +230,8 @@ public:
         script_.text_used = 0;
         script_.pattern_count = 0;
         error_[0] = '\0';
-        int start = 0;
+        // The mark some Windows editors put before UTF-8 text.
+        int start = length >= 3 && !memcmp(source, "\xEF\xBB\xBF", 3) ? 3 : 0;
         while (start < length) {
             int end = start;
             while (end < length && source[end] != '\n')

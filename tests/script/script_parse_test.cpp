@@ -81,6 +81,7 @@ TEST(ScriptParse, WellFormedScriptsKeepTheirLines)
     } cases[] = {
         {"", 0, 0, 0},
         {"# only a comment\r\n\r\n", 0, 0, 0},
+        {"\xEF\xBB\xBFpass", 1, 1, 0},
         {"send \"AT\"  # comment\r\nwait \"OK\"", 2, 2, script_default_wait_ms},
         {"wait /^\\+CSQ: (\\d+),/ 2000", 1, 1, 2000},
         {"expect \"OK\" 1.5s", 1, 1, 1500},
