@@ -62,8 +62,11 @@ bool ScriptRunner::run_file(const wchar_t* path)
     if (!script_)
         script_ = new Script;
     if (!read || !script_) {
+        const char* reason = !source           ? "the file is too large"
+                             : !script_        ? "no memory"
+                                               : "the file could not be read";
         delete[] source;
-        refuse(source ? "the file could not be read" : "the file is too large");
+        refuse(reason);
         return false;
     }
     char error[128];
