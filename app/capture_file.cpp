@@ -314,6 +314,18 @@ void CaptureFile::write_pending_line()
     put(shown, format_capture_line(nullptr, text, length, shown, sizeof shown));
 }
 
+void CaptureFile::write_note(const char* text)
+{
+    if (!file_)
+        return;
+    write_pending_line();
+    char line[receive_line_text_size + 2];
+    int length = lstrlenA(lstrcpynA(line, text, receive_line_text_size));
+    line[length++] = '\r';
+    line[length++] = '\n';
+    put(line, length);
+}
+
 void CaptureFile::show_status()
 {
     if (file_)

@@ -46,6 +46,9 @@ public:
     // still growing. `utf8` is false for text in the system's code page.
     void line_added(const char* text, bool utf8);
     void line_replaced(const char* text, bool utf8);
+    // A line of the program's own ("-- script: pass --") after the line in
+    // progress, in either kind of capture.
+    void write_note(const char* text);
     // Shows the bytes written to the current file so far.
     void show_status();
     // `pattern` expanded for `port` at the time now into `out` (MAX_PATH

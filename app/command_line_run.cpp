@@ -8,6 +8,8 @@
 
 CommandLine named_on_command_line;
 wchar_t capture_on_command_line[MAX_PATH];
+wchar_t script_on_command_line[MAX_PATH];
+wchar_t log_on_command_line[MAX_PATH];
 bool command_line_refused = false;
 
 void read_command_line(const wchar_t* text)
@@ -17,8 +19,20 @@ void read_command_line(const wchar_t* text)
     if (!arguments)
         return;
     CommandLine named;
-    capture_on_command_line[0] = L'\0';
+    // The paths that arguments name, each after its prefix.
+    const struct {
+        int32_t kind;
+        int offset;
+        wchar_t* path;
+    } paths[] = {
+        {argument_capture, capture_path_offset, capture_on_command_line},
+        {argument_script, script_path_offset, script_on_command_line},
+        {argument_log, log_path_offset, log_on_command_line},
+    };
+    for (const auto& path : paths)
+        path.path[0] = L'\0';
     command_line_refused = false;
+    bool unwatched = false;
     int32_t kind = argument_setting;
     // The argument refused, cut for the message.
     wchar_t refused[64] = {};
@@ -32,20 +46,28 @@ void read_command_line(const wchar_t* text)
         ascii[length] = '\0';
         kind = parse_argument(ascii, i - 1, named);
         // A path too long for the buffer is refused rather than cut.
-        if (kind == argument_capture &&
-            lstrlenW(arguments[i] + capture_path_offset) < MAX_PATH)
-            lstrcpyW(capture_on_command_line, arguments[i] + capture_path_offset);
-        else if (kind == argument_capture)
-            kind = argument_unknown;
+        for (const auto& path : paths)
+            if (kind == path.kind && lstrlenW(arguments[i] + path.offset) < MAX_PATH)
+                lstrcpyW(path.path, arguments[i] + path.offset);
+            else if (kind == path.kind)
+                kind = argument_unknown;
         if (kind == argument_unknown)
             lstrcpynW(refused, arguments[i], sizeof refused / sizeof refused[0]);
     }
+    for (int i = 1; i < count; ++i)
+        unwatched = unwatched || !lstrcmpiW(arguments[i], L"/exit");
     LocalFree(arguments);
     // The window then opens no port: the settings file's may be another
     // window's.
     if (kind == argument_unknown) {
         capture_on_command_line[0] = L'\0';
+        script_on_command_line[0] = L'\0';
         command_line_refused = true;
+        // A test job that runs the program would wait for the box forever.
+        named_on_command_line = CommandLine();
+        named_on_command_line.exit_after_script = unwatched ? 1 : 0;
+        if (unwatched)
+            return;
         wchar_t text[2048];
         wsprintfW(text, L"Unknown argument: %s\r\n\r\n%S", refused, command_line_usage);
         MessageBoxW(nullptr, text, L"Quorvex", MB_OK | MB_ICONINFORMATION);

@@ -65,19 +65,29 @@ void LinePanel::show_refusal(const char* what)
 
 void LinePanel::toggle_dtr()
 {
-    if (!serial_channel.set_dtr(!serial_channel.dtr_on()))
-        show_refusal("DTR");
-    update_menu();
+    set_dtr(!serial_channel.dtr_on());
 }
 
 void LinePanel::toggle_rts()
 {
-    if (!serial_channel.set_rts(!serial_channel.rts_on()))
+    set_rts(!serial_channel.rts_on());
+}
+
+void LinePanel::set_dtr(bool on)
+{
+    if (!serial_channel.set_dtr(on ? 1 : 0))
+        show_refusal("DTR");
+    update_menu();
+}
+
+void LinePanel::set_rts(bool on)
+{
+    if (!serial_channel.set_rts(on ? 1 : 0))
         show_refusal("RTS");
     update_menu();
 }
 
-void LinePanel::send_break()
+void LinePanel::send_break(UINT ms)
 {
     if (break_held_ || !serial_channel.is_open)
         return;
@@ -86,7 +96,7 @@ void LinePanel::send_break()
         return;
     }
     break_held_ = true;
-    SetTimer(dialog_, break_timer_id, break_length_ms, nullptr);
+    SetTimer(dialog_, break_timer_id, ms, nullptr);
 }
 
 void LinePanel::end_break()

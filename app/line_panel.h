@@ -28,9 +28,11 @@ public:
     void show_state();
     void toggle_dtr();
     void toggle_rts();
-    // Holds a break for break_length_ms, on a timer, so the window goes on
-    // answering meanwhile.
-    void send_break();
+    void set_dtr(bool on);
+    void set_rts(bool on);
+    // Holds a break for `ms`, on a timer, so the window goes on answering
+    // meanwhile.
+    void send_break(UINT ms = break_length_ms);
     void end_break();
     // The port opened or closed.
     void port_changed();

@@ -22,7 +22,8 @@ MainDialog::MainDialog()
       send_panel_(*this, receive_pane_, status_, settings_),
       auto_responder_(*this, channel_replies(), status_, settings_),
       line_panel_(status_),
-      transfer_(status_, receive_pane_, send_panel_)
+      transfer_(status_, receive_pane_, send_panel_),
+      script_(*this, *this, receive_pane_, line_panel_, status_, settings_)
 {
 }
 
@@ -47,6 +48,7 @@ int MainDialog::on_init_dialog()
     find_.attach(hwnd);
     line_panel_.attach(hwnd, menu_);
     transfer_.attach(hwnd, menu_);
+    script_.attach(hwnd, menu_);
     serial_channel.notifier.attach(hwnd, port_event_message);
     layout_.take_template();
     receive_pane_.fit_column();
@@ -106,6 +108,8 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_RECEIVE_XMODEM: transfer_.choose_where_to_receive(TransferProtocol::xmodem); break;
     case IDM_RECEIVE_YMODEM: transfer_.choose_where_to_receive(TransferProtocol::ymodem); break;
     case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
+    case IDM_RUN_SCRIPT:     script_.choose_and_run(); break;
+    case IDM_STOP_SCRIPT:    script_.stop(); break;
     case IDM_SEND_OPTIONS:   send_panel_.run_options_dialog(); break;
     case IDM_MACROS:         send_panel_.run_macros_dialog(); break;
     case IDM_AUTO_REPLY_RULES: auto_responder_.run_rules_dialog(); send_panel_.refocus(); break;
@@ -127,6 +131,7 @@ void MainDialog::on_timer(WPARAM timer_id)
     case filter_timer_id:   receive_pane_.filter_step(); break;
     case find_timer_id:     find_.search_step(); break;
     case transfer_timer_id: transfer_.tick(); break;
+    case script_timer_id:   poll_receive(); script_.tick(); break;
     default:                break;
     }
 }
@@ -226,8 +231,10 @@ void MainDialog::poll_receive()
         // After a refused command line no port opens, and the status says so.
         if (!command_line_refused)
             open_port();
-        else
+        else {
             show_port_state();
+            script_.port_changed(session_.state());
+        }
     }
     // Events whose message was lost (a full queue) wait no longer than this.
     take_port_events();
@@ -249,6 +256,7 @@ void MainDialog::poll_receive()
             break;
         receive_pane_.take(chunk, got);
         auto_responder_.take(chunk, got, GetTickCount());
+        script_.take(chunk, got);
         plot_window.feed(chunk, got);
         moved += got;
     }
@@ -283,6 +291,7 @@ void MainDialog::save_settings()
 void MainDialog::exit_program()
 {
     KillTimer(hwnd, receive_timer_id);
+    script_.stop();
     send_panel_.end_repeat();
     remove_shortcut_keys();
     receive_pane_.capture().stop();
@@ -290,7 +299,7 @@ void MainDialog::exit_program()
     line_panel_.end_break();
     if (settings_changed == 1)
         save_settings();
-    EndDialog(hwnd, 0);
+    EndDialog(hwnd, script_.exit_code());
 }
 
 void MainDialog::set_status(const char* text)
@@ -334,14 +343,15 @@ void MainDialog::show_plot(bool shown)
 // any key with Alt held (Alt+F4 closes) go on as usual, but F3 and Shift+F3
 // without a macro find again. The menus' Ctrl keys act from any control.
 // Escape with text in the command field empties the field; with the field
-// empty it stops a send under way, and otherwise closes the program.
+// empty it stops a running script or a send under way, and otherwise closes
+// the program.
 int MainDialog::on_shortcut_key(UINT vk)
 {
     if (vk == VK_ESCAPE) {
         if (send_panel_.list_dropped())
             return 0;  // it closes the list
-        Stoppable* const runners[] = {&transfer_, &send_panel_};
-        return send_panel_.clear_field() || escape_stops(runners, 2);
+        Stoppable* const runners[] = {&script_, &transfer_, &send_panel_};
+        return send_panel_.clear_field() || escape_stops(runners, 3);
     }
     if (GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
         const struct {
@@ -459,6 +469,8 @@ void MainDialog::show_port_state()
         send_panel_.port_ended();
     if (state == PortState::failed || state == PortState::closed)
         send_panel_.end_repeat();
+    if (state != before)
+        script_.port_changed(state);
 }
 
 SendOutcome MainDialog::send_bytes(const char* bytes, int count)

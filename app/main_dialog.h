@@ -5,6 +5,7 @@
 #include "app/line_panel.h"
 #include "app/port_session.h"
 #include "app/receive_pane.h"
+#include "app/script_runner.h"
 #include "app/send_panel.h"
 #include "app/settings_store.h"
 #include "app/shortcut_keys.h"
@@ -25,12 +26,13 @@ constexpr UINT port_event_message = WM_APP + 1;
 // notifications to them, and coordinates the port's life, sending,
 // receiving and the settings file. Each part owns its state: the port
 // session, the received list, finding in it, the send panel, the automatic
-// replies, the transfers, the line panel, the layout, the status bar and the
-// settings store.
+// replies, the transfers, the line panel, the test scripts, the layout, the
+// status bar and the settings store.
 class MainDialog : public DialogBase,
                    private SendHost,
                    private PortDriver,
-                   private ShortcutHandler {
+                   private ShortcutHandler,
+                   private ScriptPort {
 public:
     MainDialog();
 
@@ -44,8 +46,8 @@ public:
 
     // 1 when the port is open; otherwise starts opening it (when not already
     // under way) and is 0.
-    int open_port();
-    void close_port();
+    int open_port() override;
+    void close_port() override;
     void run_port_setup();
     void send_command();
     // Moves everything the reader gathered when the tick began into the
@@ -62,6 +64,7 @@ public:
     SendPanel& sender() { return send_panel_; }
     AutoResponder& responder() { return auto_responder_; }
     PortSession& session() { return session_; }
+    ScriptRunner& script() { return script_; }
     const SettingsStore& store() const { return store_; }
     HWND command_edit() const { return send_panel_.edit(); }
     HWND status_bar() const { return status_.hwnd(); }
@@ -101,6 +104,7 @@ private:
     AutoResponder auto_responder_;
     LinePanel line_panel_;
     TransferPanel transfer_;
+    ScriptRunner script_;
     PortOpener opener_;
     HMENU menu_ = nullptr;
     PortState shown_state_ = PortState::closed;

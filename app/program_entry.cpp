@@ -19,5 +19,6 @@ int run_program(HINSTANCE instance, int dialog_id)
     read_command_line(GetCommandLineW());
     INT_PTR ended_with = main_dialog.run_modal(nullptr, dialog_id);
     // -1: the dialog could not be created, which must not look like success.
-    return ended_with == 0 ? 0 : 1;
+    // Otherwise the window's code: 0, or a command-line script's verdict.
+    return ended_with < 0 ? 1 : static_cast<int>(ended_with);
 }

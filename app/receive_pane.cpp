@@ -294,6 +294,17 @@ void ReceivePane::show_marker(const char* what, int port)
     end_batch();
 }
 
+void ReceivePane::show_script_mark(const char* text)
+{
+    char mark[receive_line_max_bytes + 1];
+    wsprintfA(mark, "-- script: %.230s --", text);
+    begin_batch();
+    if (view_.mode() == ReceiveMode::lines)
+        view_.show_marker(mark, *this);
+    end_batch();
+    capture_.write_note(mark);
+}
+
 void ReceivePane::clear()
 {
     lines_.clear();

@@ -76,6 +76,8 @@ public:
     // "-- COM7 lost 11:05:02 --" in the Lines view, after any line in
     // progress; never in the capture.
     void show_marker(const char* what, int port);
+    // "-- script: TEXT --" in the Lines view, and in the capture in any view.
+    void show_script_mark(const char* text);
     void clear();
     // Line `index` as the list shows it, cut to `room` - 1 characters and
     // ended with a NUL; returns its length.

@@ -4,7 +4,7 @@
 
 const char command_line_usage[] =
     "Quorvex.exe [COMn] [rate] [frame] [/flow:none|rtscts|xonxoff] [/dtr:on|off] "
-    "[/rts:on|off] [/capture:PATH]\n\n"
+    "[/rts:on|off] [/capture:PATH] [/script:PATH [/exit] [/log:PATH]]\n\n"
     "frame: data bits 7/8, parity N/E/O/M/S, stop bits 1/1.5/2, e.g. 8N1";
 
 namespace {
@@ -19,7 +19,18 @@ struct Word {
 const Word words[] = {
     {"/flow:none", 5, 0}, {"/flow:rtscts", 5, 1}, {"/flow:xonxoff", 5, 2},
     {"/dtr:off", 6, 0},   {"/dtr:on", 6, 1},      {"/rts:off", 7, 0},
-    {"/rts:on", 7, 1},
+    {"/rts:on", 7, 1},    {"/exit", 8, 1},
+};
+
+// The arguments that end in a path, which must not be empty.
+const struct {
+    char prefix[10];
+    int8_t length;
+    int8_t kind;
+} path_arguments[] = {
+    {"/capture:", capture_path_offset, argument_capture},
+    {"/script:", script_path_offset, argument_script},
+    {"/log:", log_path_offset, argument_log},
 };
 
 // The position of `c` (either case) in `set`; -1 when it is not there.
@@ -74,16 +85,16 @@ int32_t parse_argument(const char* argument, int32_t index, CommandLine& line)
             reinterpret_cast<int32_t*>(&line)[word.field] = word.value;
             return argument_setting;
         }
-    // "/capture:" and a path.
-    int length = 0;
-    while (argument[length] && length < capture_path_offset)
-        ++length;
-    char prefix[capture_path_offset + 1];
-    for (int i = 0; i < length; ++i)
-        prefix[i] = argument[i];
-    prefix[length] = '\0';
-    return length == capture_path_offset && argument[length] &&
-                   equal_ignoring_ascii_case(prefix, "/capture:")
-               ? argument_capture
-               : argument_unknown;
+    for (const auto& path : path_arguments) {
+        int length = 0;
+        while (argument[length] && length < path.length)
+            ++length;
+        char prefix[sizeof path.prefix];
+        for (int i = 0; i < length; ++i)
+            prefix[i] = argument[i];
+        prefix[length] = '\0';
+        if (length == path.length && argument[length] && equal_ignoring_ascii_case(prefix, path.prefix))
+            return path.kind;
+    }
+    return argument_unknown;
 }

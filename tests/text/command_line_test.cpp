@@ -12,7 +12,8 @@ std::string fields(const CommandLine& line)
     return std::to_string(line.port) + " " + std::to_string(line.baud) + " " +
            std::to_string(line.data_bits) + " " + std::to_string(line.parity) + " " +
            std::to_string(line.stop_bits) + " " + std::to_string(line.flow) + " " +
-           std::to_string(line.dtr) + " " + std::to_string(line.rts);
+           std::to_string(line.dtr) + " " + std::to_string(line.rts) +
+           (line.exit_after_script ? " exit" : "");
 }
 
 TEST(CommandLine, EachArgumentTable)
@@ -35,6 +36,9 @@ TEST(CommandLine, EachArgumentTable)
         {{"/dtr:ON", "/rts:off"}, argument_setting, "0 0 -1 -1 -1 -1 1 0"},
         {{"COM7", "/capture:C:\\logs\\a.txt"}, argument_capture, "7 0 -1 -1 -1 -1 -1 -1"},
         {{"/CAPTURE:x"}, argument_capture, "0 0 -1 -1 -1 -1 -1 -1"},
+        {{"COM7", "/script:t.qvs"}, argument_script, "7 0 -1 -1 -1 -1 -1 -1"},
+        {{"/Log:ci.txt"}, argument_log, "0 0 -1 -1 -1 -1 -1 -1"},
+        {{"/script:a", "/EXIT"}, argument_setting, "0 0 -1 -1 -1 -1 -1 -1 exit"},
         // Refused, each changing nothing.
         {{"115200", "COM7"}, argument_unknown, "0 115200 -1 -1 -1 -1 -1 -1"},
         {{"COM0"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
@@ -50,6 +54,9 @@ TEST(CommandLine, EachArgumentTable)
         {{"/flow:"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
         {{"/dtr:onn"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
         {{"/capture:"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
+        {{"/script:"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
+        {{"/log:"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
+        {{"/exit:now"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
         {{"-flow:none"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
         {{""}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
         {{"/?"}, argument_unknown, "0 0 -1 -1 -1 -1 -1 -1"},
@@ -68,7 +75,8 @@ TEST(CommandLine, EachArgumentTable)
 TEST(CommandLine, UsageNamesEveryArgument)
 {
     const char* names[] = {"COMn", "rate", "frame", "/flow:none|rtscts|xonxoff",
-                           "/dtr:on|off", "/rts:on|off", "/capture:PATH"};
+                           "/dtr:on|off", "/rts:on|off", "/capture:PATH",
+                           "/script:PATH", "/exit", "/log:PATH"};
     for (const char* name : names)
         EXPECT_NE(std::string::npos, std::string(command_line_usage).find(name)) << name;
 }
