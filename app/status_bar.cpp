@@ -32,6 +32,8 @@ void StatusBar::set_text(int part, const wchar_t* text)
 {
     if (!bar_)
         return;
+    if (part == status_state)
+        noting_ = false;
     wchar_t shown[MAX_PATH + 80];
     int length = LOWORD(SendMessageW(bar_, SB_GETTEXTLENGTHW, part, 0));
     if (length < static_cast<int>(sizeof shown / sizeof shown[0])) {
@@ -51,6 +53,26 @@ void StatusBar::set_text(int part, const char* text)
         wide[0] = L'\0';
     wide[MAX_PATH + 79] = L'\0';
     set_text(part, wide);
+}
+
+void StatusBar::show_note(const wchar_t* text)
+{
+    if (!bar_)
+        return;
+    if (!noting_) {
+        int length = LOWORD(SendMessageW(bar_, SB_GETTEXTLENGTHW, status_state, 0));
+        state_[0] = L'\0';
+        if (length < static_cast<int>(sizeof state_ / sizeof state_[0]))
+            SendMessageW(bar_, SB_GETTEXTW, status_state, reinterpret_cast<LPARAM>(state_));
+    }
+    set_text(status_state, text);
+    noting_ = true;
+}
+
+void StatusBar::end_note()
+{
+    if (noting_)
+        set_text(status_state, state_);
 }
 
 void StatusBar::set_progress_room(bool on)

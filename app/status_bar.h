@@ -22,6 +22,10 @@ public:
     // Sets a part's text; nothing happens when it is the text shown.
     void set_text(int part, const wchar_t* text);
     void set_text(int part, const char* text);
+    // A passing note in the state part ("Cannot find ..."), shown until
+    // end_note puts back the state said last; a new state ends it too.
+    void show_note(const wchar_t* text);
+    void end_note();
     // Room for a progress bar in the send part, a third of its width.
     void set_progress_room(bool on);
     // The bar follows its window's new size or scale.
@@ -35,4 +39,6 @@ private:
     UINT dpi_ = 96;
     bool progress_room_ = false;
     int rights_[status_part_count] = {};
+    bool noting_ = false;
+    wchar_t state_[MAX_PATH + 80] = {};  // the state under a note
 };
