@@ -543,7 +543,7 @@ TEST(ViewMenu, EveryItemOfTheViewAndSendMenusHasItsOwnAccessKey)
                 ADD_FAILURE() << "\"" << name << "\" has no access key";
                 continue;
             }
-            wchar_t key = static_cast<wchar_t>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(amp[1]))));
+            wchar_t key = amp[1] >= L'a' && amp[1] <= L'z' ? static_cast<wchar_t>(amp[1] - 32) : amp[1];
             EXPECT_EQ(std::wstring::npos, letters.find(key))
                 << "\"" << name << "\" shares its key with an earlier item";
             letters += key;

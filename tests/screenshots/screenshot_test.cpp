@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include "app/program_objects.h"
@@ -16,6 +17,7 @@
 #include "tests/screenshots/screen_picture.h"
 #include "tests/support/device_client.h"
 #include "tests/support/test_support.h"
+#include "text/readable_colour.h"
 
 namespace {
 
@@ -131,6 +133,143 @@ TEST(Screenshots, TheMainWindowShowsADeviceReply)
         EXPECT_EQ(replies[i], lines[i].substr(13)) << "line " << i << ": " << lines[i];
         EXPECT_EQ(":.", lines[i].substr(2, 1) + lines[i].substr(8, 1)) << "line " << i;
     }
+}
+
+// What a row of the list shows: the colour filling the row's text (the
+// commonest colour between its first and last inked pixel), how far its
+// most distinct pixel stands from that, the first inked pixel's x, the
+// pixels inked, and whether a line of ink runs under the text.
+struct RowSeen {
+    COLORREF back = 0;
+    double contrast = 0;
+    int first_x = -1;
+    int inked = 0;
+    bool underlined = false;
+};
+
+RowSeen look_at_row(const ScreenPicture& list, const RECT& row)
+{
+    RowSeen seen;
+    COLORREF fill = list.at(row.right - 3, (row.top + row.bottom) / 2);
+    int last_x = -1;
+    for (int x = row.left; x < row.right - 3; ++x)
+        for (int y = row.top; y < row.bottom; ++y)
+            if (list.at(x, y) != fill) {
+                if (seen.first_x < 0)
+                    seen.first_x = x;
+                last_x = x;
+            }
+    if (seen.first_x < 0)
+        return seen;
+    std::map<COLORREF, int> counts;
+    for (int x = seen.first_x; x <= last_x; ++x)
+        for (int y = row.top; y < row.bottom; ++y)
+            ++counts[list.at(x, y)];
+    for (const auto& count : counts)
+        if (count.second > counts[seen.back])
+            seen.back = count.first;
+    for (int y = row.top; y < row.bottom; ++y) {
+        int run = 0;
+        for (int x = seen.first_x; x <= last_x; ++x) {
+            COLORREF c = list.at(x, y);
+            double ratio = contrast_ratio(c, seen.back);
+            seen.contrast = ratio > seen.contrast ? ratio : seen.contrast;
+            seen.inked += c != seen.back;
+            run = c != seen.back ? run + 1 : 0;
+            seen.underlined = seen.underlined || run * 10 >= (last_x - seen.first_x + 1) * 9;
+        }
+    }
+    // For text drawn on a colour of its own, the first pixel of text.
+    if (seen.back != fill)
+        for (int x = seen.first_x; x <= last_x && seen.first_x == x; ++x) {
+            bool text = false;
+            for (int y = row.top; y < row.bottom; ++y)
+                text = text || list.at(x, y) != seen.back;
+            if (!text)
+                ++seen.first_x;
+        }
+    return seen;
+}
+
+// The Lines view with the colours a device chose: every SGR colour stands
+// out from the row behind it, on the white list and on a selected row;
+// bold, underline and reverse show; coloured lines begin where plain ones
+// do. The picture is the README's.
+TEST(Screenshots, EverySgrColourReadsOnTheList)
+{
+    struct Sample {
+        const char* sgr;
+        const char* text;
+        bool selected;
+        bool same_x;  // begins where the plain line does
+    } samples[] = {
+        {"", "M plain", false, true},
+        {"30", "M 30 black", false, true},   {"31", "M 31 red", false, true},
+        {"32", "M 32 green", false, true},   {"33", "M 33 yellow", false, true},
+        {"34", "M 34 blue", false, true},    {"35", "M 35 magenta", false, true},
+        {"36", "M 36 cyan", false, true},    {"37", "M 37 white", false, true},
+        {"90", "M 90 grey", false, true},    {"91", "M 91 bright red", false, true},
+        {"92", "M 92 bright green", false, true}, {"93", "M 93 bright yellow", false, true},
+        {"94", "M 94 bright blue", false, true}, {"95", "M 95 bright magenta", false, true},
+        {"96", "M 96 bright cyan", false, true}, {"97", "M 97 bright white", false, true},
+        {"1;37", "M 1;37 bold white", false, false}, {"38;5;15", "M 38;5;15 white", false, true},
+        {"38;5;231", "M 38;5;231 white", false, true}, {"34", "M 34 blue, selected", true, true},
+        {"97", "M 97 white, selected", true, true}, {"44", "M 44 on blue", false, false},
+        {"1", "M 1 bold", false, false},     {"4", "M 4 underline", false, false},
+        {"7", "M 7 reverse", false, false},  {"", "M 1 bold", false, true},
+    };
+    const int count = sizeof samples / sizeof samples[0];
+    DeviceClient device;
+    std::vector<RowSeen> rows(count);
+    with_open_port(device, "silent", [&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        std::string bytes;
+        for (const Sample& s : samples)
+            bytes += std::string("\x1b[") + s.sgr + "m" + s.text + "\x1b[0m\r\n";
+        ASSERT_TRUE(device.send_bytes(1, bytes)) << device.last_reply();
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        ASSERT_TRUE(pump_until([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= count; }, 5000));
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED;
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        item.state = LVIS_SELECTED;
+        for (int i = 0; i < count; ++i)
+            if (samples[i].selected)
+                SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+        SetFocus(list);
+        ScreenPicture shown;
+        for (int i = 0; i < count; ++i) {
+            RECT client, row = {LVIR_BOUNDS, 0, 0, 0};
+            GetClientRect(list, &client);
+            SendMessageA(list, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row));
+            if (i == 0 || row.top < 0 || row.bottom > client.bottom) {
+                // The next page, this row at its top.
+                int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+                if (i)
+                    SendMessageA(list, LVM_SCROLL, 0, (i - top) * (row.bottom - row.top));
+                redraw(dialog);
+                MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&client), 2);
+                shown = ScreenPicture::of_area(client);
+                if (i == 0)
+                    ScreenPicture::of_window(dialog).save("coloured-lines");
+                row = RECT{LVIR_BOUNDS, 0, 0, 0};
+                SendMessageA(list, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row));
+            }
+            rows[i] = look_at_row(shown, row);
+        }
+    });
+    for (int i = 0; i < count; ++i) {
+        const Sample& s = samples[i];
+        const RowSeen& seen = rows[i];
+        EXPECT_GE(seen.contrast, 4.0) << s.text << ": text " << seen.contrast
+                                      << " to 1 from " << rgb_text(seen.back);
+        if (s.same_x)
+            EXPECT_EQ(rows[0].first_x, seen.first_x) << s.text << " begins elsewhere";
+    }
+    EXPECT_GT(rows[count - 4].inked * 10, rows[count - 1].inked * 11) << "bold is not bolder";
+    EXPECT_TRUE(rows[count - 3].underlined) << "no line under the underlined text";
+    EXPECT_FALSE(rows[count - 1].underlined) << "a line under plain text";
+    EXPECT_NE(rows[0].back, rows[count - 2].back) << "reverse drew on the row's own colour";
 }
 
 // Runs `inspect` on the window that `query` finds once it is up and drawn,
