@@ -30,38 +30,29 @@ COLORREF list_colour(HWND list, UINT message, int system_colour)
 
 LinePainter::~LinePainter()
 {
-    forget_fonts();
+    forget_font();
 }
 
-void LinePainter::forget_fonts()
+void LinePainter::forget_font()
 {
-    for (HFONT& made : fonts_) {
-        if (made)
-            DeleteObject(made);
-        made = nullptr;
-    }
+    if (underlined_)
+        DeleteObject(underlined_);
+    underlined_ = nullptr;
     made_from_ = nullptr;
 }
 
-HFONT LinePainter::font(HFONT list_font, bool bold, bool underline)
+HFONT LinePainter::underlined(HFONT list_font)
 {
-    int which = (bold ? 1 : 0) + (underline ? 2 : 0);
-    if (!which || !list_font)
-        return list_font;
     if (list_font != made_from_) {
-        forget_fonts();
+        forget_font();
         made_from_ = list_font;
-    }
-    if (!fonts_[which]) {
         LOGFONTW shape = {};
-        if (!GetObjectW(list_font, sizeof shape, &shape))
-            return list_font;
-        if (bold)
-            shape.lfWeight = FW_BOLD;
-        shape.lfUnderline = underline ? TRUE : FALSE;
-        fonts_[which] = CreateFontIndirectW(&shape);
+        if (list_font && GetObjectW(list_font, sizeof shape, &shape)) {
+            shape.lfUnderline = TRUE;
+            underlined_ = CreateFontIndirectW(&shape);
+        }
     }
-    return fonts_[which] ? fonts_[which] : list_font;
+    return underlined_ ? underlined_ : list_font;
 }
 
 bool LinePainter::active() const
@@ -139,13 +130,21 @@ void LinePainter::draw_line(NMLVCUSTOMDRAW* draw, const char* text, int length, 
         if (count <= 0)
             continue;
         RunColours colours = run_colours(run, ink != CLR_NONE ? ink : row_ink, fill, selected);
-        HGDIOBJ before = SelectObject(dc, font(list_font, run.bold, run.underline));
+        HGDIOBJ before = SelectObject(dc, run.underline ? underlined(list_font) : list_font);
         SIZE size = {};
         GetTextExtentPoint32W(dc, wide, count, &size);
         RECT piece = {x, row.top, x + size.cx < row.right ? x + size.cx : row.right, row.bottom};
         SetTextColor(dc, colours.text);
         SetBkColor(dc, colours.back);
         ExtTextOutW(dc, x, y, ETO_CLIPPED | ETO_OPAQUE, &piece, wide, static_cast<UINT>(count), nullptr);
+        // Bold is the same text again a pixel to the right, as terminals
+        // draw it: the list's face may have no bold form, and the text keeps
+        // its width.
+        if (run.bold) {
+            int mode = SetBkMode(dc, TRANSPARENT);
+            ExtTextOutW(dc, x + 1, y, ETO_CLIPPED, &piece, wide, static_cast<UINT>(count), nullptr);
+            SetBkMode(dc, mode);
+        }
         SelectObject(dc, before);
         x += size.cx;
     }

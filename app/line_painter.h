@@ -35,11 +35,11 @@ public:
 private:
     void draw_line(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind,
                    COLORREF ink, COLORREF background);
-    // The list's font, in bold and/or underlined; the list's own for neither.
-    HFONT font(HFONT list_font, bool bold, bool underline);
-    void forget_fonts();
+    // The list's font underlined, made when first needed.
+    HFONT underlined(HFONT list_font);
+    void forget_font();
 
     const ViewSettings& settings_;
-    HFONT made_from_ = nullptr;  // the list's font the others were made from
-    HFONT fonts_[4] = {};        // by bold + 2 * underline; [0] stays null
+    HFONT made_from_ = nullptr;  // the list's font the underlined one was made from
+    HFONT underlined_ = nullptr;
 };

@@ -215,9 +215,11 @@ TEST(Screenshots, EverySgrColourReadsOnTheList)
         {"1;37", "M 1;37 bold white", false, false}, {"38;5;15", "M 38;5;15 white", false, true},
         {"38;5;231", "M 38;5;231 white", false, true}, {"34", "M 34 blue, selected", true, true},
         {"97", "M 97 white, selected", true, true}, {"44", "M 44 on blue", false, false},
-        {"1", "M 1 bold", false, false},     {"4", "M 4 underline", false, false},
-        {"7", "M 7 reverse", false, false},  {"", "M 1 bold", false, true},
+        {"1", "M 1 bold", false, false},     {"", "M 1 bold", false, true},
+        {"4", "M 4 underline", false, false}, {"7", "M 7 reverse", false, false},
     };
+    // The rows that show bold (and the same text plain), underline, reverse.
+    const int bold = 23, plain_bold = 24, underline = 25, reverse = 26;
     const int count = sizeof samples / sizeof samples[0];
     DeviceClient device;
     std::vector<RowSeen> rows(count);
@@ -230,9 +232,10 @@ TEST(Screenshots, EverySgrColourReadsOnTheList)
         HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
         ASSERT_TRUE(pump_until([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= count; }, 5000));
         LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED;
+        // Selected, one of them focused: no focus frame on the rows looked at.
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-        item.state = LVIS_SELECTED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
         for (int i = 0; i < count; ++i)
             if (samples[i].selected)
                 SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
@@ -245,18 +248,16 @@ TEST(Screenshots, EverySgrColourReadsOnTheList)
             if (i == 0 || row.top < 0 || row.bottom > client.bottom) {
                 // The next page, this row at its top.
                 int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-                if (i)
-                    SendMessageA(list, LVM_SCROLL, 0, (i - top) * (row.bottom - row.top));
+                SendMessageA(list, LVM_SCROLL, 0, (i - top) * (row.bottom - row.top));
                 redraw(dialog);
                 MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&client), 2);
                 shown = ScreenPicture::of_area(client);
-                if (i == 0)
-                    ScreenPicture::of_window(dialog).save("coloured-lines");
                 row = RECT{LVIR_BOUNDS, 0, 0, 0};
                 SendMessageA(list, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row));
             }
             rows[i] = look_at_row(shown, row);
         }
+        ScreenPicture::of_window(dialog).save("coloured-lines");
     });
     for (int i = 0; i < count; ++i) {
         const Sample& s = samples[i];
@@ -266,10 +267,10 @@ TEST(Screenshots, EverySgrColourReadsOnTheList)
         if (s.same_x)
             EXPECT_EQ(rows[0].first_x, seen.first_x) << s.text << " begins elsewhere";
     }
-    EXPECT_GT(rows[count - 4].inked * 10, rows[count - 1].inked * 11) << "bold is not bolder";
-    EXPECT_TRUE(rows[count - 3].underlined) << "no line under the underlined text";
-    EXPECT_FALSE(rows[count - 1].underlined) << "a line under plain text";
-    EXPECT_NE(rows[0].back, rows[count - 2].back) << "reverse drew on the row's own colour";
+    EXPECT_GT(rows[bold].inked * 10, rows[plain_bold].inked * 11) << "bold is not bolder";
+    EXPECT_TRUE(rows[underline].underlined) << "no line under the underlined text";
+    EXPECT_FALSE(rows[plain_bold].underlined) << "a line under plain text";
+    EXPECT_NE(rows[0].back, rows[reverse].back) << "reverse drew on the row's own colour";
 }
 
 // Runs `inspect` on the window that `query` finds once it is up and drawn,
