@@ -80,15 +80,16 @@ LRESULT LinePainter::draw_item(NMLVCUSTOMDRAW* draw, const char* text, int lengt
                   memchr(text, 0x1B, static_cast<size_t>(length > 0 ? length : 0));
     if (!marked && ink == CLR_NONE && background == CLR_NONE)
         return CDRF_DODEFAULT;
-    draw_line(draw, text, marked ? length : -length, kind, ink, background);
+    draw_line(draw, text, length, kind, marked, ink, background);
     return CDRF_SKIPDEFAULT;
 }
 
 // The whole row on the line's background (the selection's when selected),
 // then the text run by run, each in its colours and font, where the list
-// puts its own text. A negative `length` means a text without markers.
+// puts its own text. Without `marked` the text is one run in the line's
+// colours.
 void LinePainter::draw_line(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind,
-                            COLORREF ink, COLORREF background)
+                            bool marked, COLORREF ink, COLORREF background)
 {
     HWND list = draw->nmcd.hdr.hwndFrom;
     HDC dc = draw->nmcd.hdc;
@@ -105,15 +106,16 @@ void LinePainter::draw_line(NMLVCUSTOMDRAW* draw, const char* text, int length, 
     SetBkColor(dc, fill);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &row, nullptr, 0, nullptr);
 
-    bool marked = length >= 0;
-    if (!marked)
-        length = -length;
+    // The text as the list gives it: the markers taken out (the as-received
+    // view's bytes are shown as they are).
     char visible[receive_line_text_size];
     if (length > static_cast<int>(sizeof visible))
         length = sizeof visible;
-    int shown = marked ? strip_colour_codes(text, length, visible) : length;
-    if (!marked)
+    int shown = length;
+    if (kind == code_page_text)
         memcpy(visible, text, static_cast<size_t>(length));
+    else
+        shown = strip_colour_codes(text, length, visible);
     HFONT list_font = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);

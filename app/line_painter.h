@@ -33,7 +33,7 @@ public:
     LRESULT draw_item(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind);
 
 private:
-    void draw_line(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind,
+    void draw_line(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind, bool marked,
                    COLORREF ink, COLORREF background);
     // The list's font underlined, made when first needed.
     HFONT underlined(HFONT list_font);
