@@ -162,108 +162,85 @@ int32_t merge_ini_texts(IniText& base, IniText& ours, IniText& theirs,
 
 namespace {
 
-// Writes (with `out`, or only counts when it is null) the keys of
-// `section` in `file` that the program does not know and ours lacks.
-class UnknownKeys {
-public:
-    UnknownKeys(IniText& ours, IniText& file, const IniKeyLog& known, const char* whole)
-        : ours(ours), file(file), known(known), whole(whole), size(file.line_size),
-          scratch(static_cast<char*>(malloc(3 * static_cast<size_t>(size))))
-    {
-    }
-    ~UnknownKeys() { free(scratch); }
-    UnknownKeys(const UnknownKeys&) = delete;
-    UnknownKeys& operator=(const UnknownKeys&) = delete;
-
-    int32_t write(const char* section, IniTextBuilder* out)
-    {
-        for (const char* name = whole; *name; name += strlen(name) + 1)
-            if (equal_ignoring_ascii_case(name, section))
-                return 0;
-        if (!file.find_section(section))
+// Writes the keys of `section` in `file` that the program does not know and
+// ours lacks (none of a list section); returns how many. `scratch` holds
+// two lines.
+int32_t write_unknown_keys(IniText& ours, IniText& file, const IniKeyLog& known,
+                           const char* whole, const char* section, char* scratch,
+                           IniTextBuilder& out)
+{
+    for (const char* name = whole; *name; name += strlen(name) + 1)
+        if (equal_ignoring_ascii_case(name, section))
             return 0;
-        IniText walk(0, size - 2);
-        walk.attach(file.section_start, static_cast<uint32_t>(file.end - file.section_start));
-        char* line = scratch;
-        char* value = scratch + size;
-        int32_t kept = 0;
-        while (walk.read_line(line, size) && line[0] != '[') {
-            char* equals = strchr(line, '=');
-            if (!equals || equals == line)
-                continue;
-            *equals = '\0';
-            bool ours_has = ours.find_section(section) && ours.find_key(line, value, size);
-            if (ours_has || known.knows(section, line))
-                continue;
-            *equals = '=';
-            if (out)
-                out->write_line(line);
-            ++kept;
-        }
-        return kept;
+    if (!file.find_section(section))
+        return 0;
+    int32_t size = file.line_size, kept = 0;
+    char* line = scratch;
+    char* value = scratch + size;
+    IniText walk(0, size - 2);
+    walk.attach(file.section_start, static_cast<uint32_t>(file.end - file.section_start));
+    while (walk.read_line(line, size) && line[0] != '[') {
+        char* equals = strchr(line, '=');
+        if (!equals || equals == line)
+            continue;
+        *equals = '\0';
+        if ((ours.find_section(section) && ours.find_key(line, value, size)) ||
+            known.knows(section, line))
+            continue;
+        *equals = '=';
+        out.write_line(line);
+        ++kept;
     }
-
-    IniText& ours;
-    IniText& file;
-    const IniKeyLog& known;
-    const char* whole;
-    int32_t size;
-    char* scratch;  // a line of the file, a value of ours, a section name
-};
+    return kept;
+}
 
 }  // namespace
 
 int32_t keep_unknown_keys(IniText& ours, IniText& file, const IniKeyLog& known,
                           const char* whole_sections, IniTextBuilder& out)
 {
-    UnknownKeys keys(ours, file, known, whole_sections);
-    if (!keys.scratch)
+    int32_t size = file.line_size;
+    char* scratch = static_cast<char*>(malloc(4 * static_cast<size_t>(size)));
+    if (!scratch)
         return -1;
-    char* section = keys.scratch + 2 * keys.size;
-    char* line = static_cast<char*>(malloc(static_cast<size_t>(keys.size)));
-    if (!line)
-        return -1;
-    // First only counted: with nothing to keep, ours stays as it is.
+    char* line = scratch + 2 * size;
+    char* section = scratch + 3 * size;
     int32_t kept = 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        IniTextBuilder* into = pass ? &out : nullptr;
-        if (pass && !kept)
-            break;
-        kept = 0;
-        IniText walk(0, keys.size - 2);
-        walk.attach(ours.buffer, static_cast<uint32_t>(ours.end - ours.buffer));
-        section[0] = '\0';
-        bool in_section = false;
-        while (walk.read_line(line, keys.size)) {
-            if (line[0] == '[') {
-                if (in_section)
-                    kept += keys.write(section, into);
-                header_name(line, section);
-                in_section = true;
-            }
-            if (into)
-                into->write_line(line);
-        }
-        if (in_section)
-            kept += keys.write(section, into);
-        // The file's sections ours lacks, each first of its name.
-        walk.attach(file.buffer, static_cast<uint32_t>(file.end - file.buffer));
-        while (walk.read_line(line, keys.size)) {
-            if (line[0] != '[')
-                continue;
+    // Ours line by line, each section followed by the file's unknown keys.
+    IniText walk(0, size - 2);
+    walk.attach(ours.buffer, static_cast<uint32_t>(ours.end - ours.buffer));
+    section[0] = '\0';
+    bool in_section = false;
+    while (walk.read_line(line, size)) {
+        if (line[0] == '[') {
+            if (in_section)
+                kept += write_unknown_keys(ours, file, known, whole_sections, section, scratch, out);
             header_name(line, section);
-            char* start = walk.cursor;
-            if (ours.find_section(section) || !file.find_section(section) ||
-                file.section_start != start)
-                continue;
-            int32_t found = keys.write(section, nullptr);
-            if (found && into) {
-                into->write_line(line);
-                keys.write(section, into);
-            }
-            kept += found;
+            in_section = true;
         }
+        out.write_line(line);
     }
-    free(line);
+    if (in_section)
+        kept += write_unknown_keys(ours, file, known, whole_sections, section, scratch, out);
+    // Then the file's sections ours lacks, each the first of its name, when
+    // they hold such keys.
+    walk.attach(file.buffer, static_cast<uint32_t>(file.end - file.buffer));
+    while (walk.read_line(line, size)) {
+        if (line[0] != '[')
+            continue;
+        header_name(line, section);
+        char* start = walk.cursor;
+        if (ours.find_section(section) || !file.find_section(section) || file.section_start != start)
+            continue;
+        uint32_t header_end = out.used;
+        out.write_line(line);
+        int32_t found = write_unknown_keys(ours, file, known, whole_sections, section, scratch, out);
+        if (!found && !out.error) {
+            out.used = header_end;  // a header alone is not kept
+            out.buffer[out.used] = '\0';
+        }
+        kept += found;
+    }
+    free(scratch);
     return out.error ? -1 : kept;
 }
