@@ -1,6 +1,23 @@
 #include "app/line_find.h"
 #include "app/shortcut_keys.h"
 
+namespace {
+
+// Where a window `box` goes so as not to cover `row`: just above it when
+// the work area has room there, else just below it; the same place when it
+// covers nothing.
+RECT place_off_row(const RECT& box, const RECT& row, const RECT& work)
+{
+    RECT overlap;
+    if (!IntersectRect(&overlap, &box, &row))
+        return box;
+    int height = box.bottom - box.top;
+    int top = row.top - height >= work.top ? row.top - height : row.bottom;
+    return RECT{box.left, top, box.right, top + height};
+}
+
+}  // namespace
+
 void LineFind::attach(HWND window)
 {
     window_ = window;
@@ -32,6 +49,7 @@ void LineFind::on_find_message(LPARAM lparam)
         return;
     if (request->Flags & FR_DIALOGTERM) {
         dialog_ = nullptr;
+        status_.end_note();
         route_dialog_keys(nullptr);
         return;
     }
@@ -75,10 +93,16 @@ void LineFind::search_step()
     const LineStore& lines = pane_.lines();
     DWORD start = GetTickCount();
     int found;
+    RECT row;
     do {
         found = finder_.step(lines, needle_, needle_length_, match_case_, 2000);
-        if (found < 0 || pane_.select_line(found))
+        if (found < 0)
             continue;
+        if (pane_.select_line(found, row)) {
+            status_.end_note();
+            move_dialog_off(row);
+            continue;
+        }
         uint64_t number = lines.dropped() + static_cast<uint64_t>(found) + 1;
         if (number == first_hidden_) {
             found = line_not_found;
@@ -98,6 +122,22 @@ void LineFind::search_step()
         MessageBeep(MB_OK);
         wchar_t said[sizeof text_ / sizeof text_[0] + 20];
         wsprintfW(said, L"Cannot find \"%s\"", text_);
-        status_.set_text(status_state, said);
+        status_.show_note(said);
     }
+}
+
+// The Find dialog moves off the line found, as the system's editor does.
+void LineFind::move_dialog_off(const RECT& row)
+{
+    RECT box;
+    if (!dialog_ || !GetWindowRect(dialog_, &box))
+        return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&row, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    RECT placed = place_off_row(box, row, monitor.rcWork);
+    if (placed.top != box.top)
+        SetWindowPos(dialog_, nullptr, placed.left, placed.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -12,9 +12,10 @@ constexpr UINT_PTR find_timer_id = 25;
 // its keys passed to it from the window's own loop), and F3 and Shift+F3 to
 // find the same text again without it. Each search starts next to the
 // selected line, wraps, and selects the line it finds, which holds the list
-// there; the lines are looked at a few thousand at a time so that a million
-// never hold the window. A text that is in no line beeps and says so in the
-// status bar.
+// there: in the middle of the list, with the dialog moved off it. The
+// lines are looked at a few thousand at a time so that a million never
+// hold the window. A text that is in no line beeps and says so in the
+// status bar until a search finds one, or the dialog closes.
 class LineFind {
 public:
     LineFind(ReceivePane& pane, StatusBar& status) : pane_(pane), status_(status) {}
@@ -36,6 +37,7 @@ public:
 
 private:
     void start(bool down);
+    void move_dialog_off(const RECT& row);
 
     ReceivePane& pane_;
     StatusBar& status_;

@@ -1,8 +1,8 @@
 #include "app/line_painter.h"
 #include <cstring>
-#include "framework/dpi.h"
 #include "text/ansi_text.h"
 #include "text/line_search.h"
+#include "text/readable_colour.h"
 #include "text/receive_view.h"
 
 namespace {
@@ -15,12 +15,45 @@ const COLORREF highlight_colours[highlight_colour_count] = {
 const COLORREF sent_colour = RGB(0, 64, 208);
 const COLORREF marker_colour = RGB(128, 128, 128);
 
-COLORREF run_colour(uint32_t colour, COLORREF fallback)
+// Where the list puts a line's text, right of the start of its label: the
+// list view's own margin, the same in pixels at every scale.
+const int list_text_inset = 5;
+
+// The list's own background and text colours.
+COLORREF list_colour(HWND list, UINT message, int system_colour)
 {
-    return colour == colour_default ? fallback : static_cast<COLORREF>(colour);
+    COLORREF colour = static_cast<COLORREF>(SendMessageW(list, message, 0, 0));
+    return colour == CLR_NONE || colour == CLR_DEFAULT ? GetSysColor(system_colour) : colour;
 }
 
 }  // namespace
+
+LinePainter::~LinePainter()
+{
+    forget_font();
+}
+
+void LinePainter::forget_font()
+{
+    if (underlined_)
+        DeleteObject(underlined_);
+    underlined_ = nullptr;
+    made_from_ = nullptr;
+}
+
+HFONT LinePainter::underlined(HFONT list_font)
+{
+    if (list_font != made_from_) {
+        forget_font();
+        made_from_ = list_font;
+        LOGFONTW shape = {};
+        if (list_font && GetObjectW(list_font, sizeof shape, &shape)) {
+            shape.lfUnderline = TRUE;
+            underlined_ = CreateFontIndirectW(&shape);
+        }
+    }
+    return underlined_ ? underlined_ : list_font;
+}
 
 bool LinePainter::active() const
 {
@@ -32,9 +65,9 @@ bool LinePainter::active() const
     return false;
 }
 
-// Plain lines of their own colour take the list's drawing with that colour;
-// coloured ones are drawn here.
-LRESULT LinePainter::draw_item(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind) const
+// Plain lines are the list's to draw; any line with a colour of its own is
+// drawn here.
+LRESULT LinePainter::draw_item(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind)
 {
     COLORREF background = CLR_NONE;
     for (const HighlightRule& rule : settings_.highlights)
@@ -42,61 +75,79 @@ LRESULT LinePainter::draw_item(NMLVCUSTOMDRAW* draw, const char* text, int lengt
             background = highlight_colours[rule.colour & (highlight_colour_count - 1)];
             break;
         }
-    if (kind == utf8_text && !settings_.colours_off && memchr(text, 0x1B, static_cast<size_t>(length))) {
-        draw_runs(draw, text, length, background);
-        return CDRF_SKIPDEFAULT;
-    }
-    bool coloured = false;
-    if (kind == sent_text || kind == marker_text) {
-        draw->clrText = kind == sent_text ? sent_colour : marker_colour;
-        coloured = true;
-    }
-    if (background != CLR_NONE) {
-        draw->clrTextBk = background;
-        coloured = true;
-    }
-    return coloured ? CDRF_NEWFONT : CDRF_DODEFAULT;
+    COLORREF ink = kind == sent_text ? sent_colour : kind == marker_text ? marker_colour : CLR_NONE;
+    bool marked = kind == utf8_text && !settings_.colours_off &&
+                  memchr(text, 0x1B, static_cast<size_t>(length > 0 ? length : 0));
+    if (!marked && ink == CLR_NONE && background == CLR_NONE)
+        return CDRF_DODEFAULT;
+    draw_line(draw, text, length, kind, marked, ink, background);
+    return CDRF_SKIPDEFAULT;
 }
 
 // The whole row on the line's background (the selection's when selected),
-// then the text run by run, each in its colours. The text starts where the
-// list puts its own.
-void LinePainter::draw_runs(NMLVCUSTOMDRAW* draw, const char* text, int length,
-                            COLORREF background) const
+// then the text run by run, each in its colours and font, where the list
+// puts its own text. Without `marked` the text is one run in the line's
+// colours.
+void LinePainter::draw_line(NMLVCUSTOMDRAW* draw, const char* text, int length, char kind,
+                            bool marked, COLORREF ink, COLORREF background)
 {
     HWND list = draw->nmcd.hdr.hwndFrom;
     HDC dc = draw->nmcd.hdc;
     int index = static_cast<int>(draw->nmcd.dwItemSpec);
     bool selected = SendMessageW(list, LVM_GETITEMSTATE, index, LVIS_SELECTED) != 0;
-    RECT row = {LVIR_BOUNDS, 0, 0, 0};
+    RECT row = {LVIR_BOUNDS, 0, 0, 0}, label = {LVIR_LABEL, 0, 0, 0};
     SendMessageW(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
-    COLORREF fill = selected ? GetSysColor(COLOR_HIGHLIGHT)
-                             : background != CLR_NONE ? background : GetSysColor(COLOR_WINDOW);
-    COLORREF ink = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    SendMessageW(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&label));
+    COLORREF fill = selected                 ? GetSysColor(COLOR_HIGHLIGHT)
+                    : background != CLR_NONE ? background
+                                             : list_colour(list, LVM_GETBKCOLOR, COLOR_WINDOW);
+    COLORREF row_ink = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                                : list_colour(list, LVM_GETTEXTCOLOR, COLOR_WINDOWTEXT);
     SetBkColor(dc, fill);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &row, nullptr, 0, nullptr);
 
+    // The text as the list gives it: the markers taken out (the as-received
+    // view's bytes are shown as they are).
     char visible[receive_line_text_size];
     if (length > static_cast<int>(sizeof visible))
         length = sizeof visible;
-    strip_colour_codes(text, length, visible);
+    int shown = length;
+    if (kind == code_page_text)
+        memcpy(visible, text, static_cast<size_t>(length));
+    else
+        shown = strip_colour_codes(text, length, visible);
+    HFONT list_font = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
-    int x = row.left + MulDiv(6, static_cast<int>(window_dpi(list)), 96);
+    int x = label.left + list_text_inset;
     int y = row.top + (row.bottom - row.top - metrics.tmHeight) / 2;
+    UINT code_page = kind == code_page_text ? CP_ACP : CP_UTF8;
     ColourRuns runs(text, length);
-    for (ColourRun run; runs.next(run) && x < row.right;) {
+    ColourRun run = {0, shown, colour_default, colour_default, false, false, false};
+    for (bool more = marked ? runs.next(run) : true; more && x < row.right;
+         more = marked && runs.next(run)) {
         wchar_t wide[receive_line_text_size];
-        int count = MultiByteToWideChar(CP_UTF8, 0, visible + run.start, run.length, wide,
+        int count = MultiByteToWideChar(code_page, 0, visible + run.start, run.length, wide,
                                         receive_line_text_size);
         if (count <= 0)
             continue;
+        RunColours colours = run_colours(run, ink != CLR_NONE ? ink : row_ink, fill, selected);
+        HGDIOBJ before = SelectObject(dc, run.underline ? underlined(list_font) : list_font);
         SIZE size = {};
         GetTextExtentPoint32W(dc, wide, count, &size);
         RECT piece = {x, row.top, x + size.cx < row.right ? x + size.cx : row.right, row.bottom};
-        SetTextColor(dc, run_colour(run.foreground, ink));
-        SetBkColor(dc, run_colour(run.background, fill));
+        SetTextColor(dc, colours.text);
+        SetBkColor(dc, colours.back);
         ExtTextOutW(dc, x, y, ETO_CLIPPED | ETO_OPAQUE, &piece, wide, static_cast<UINT>(count), nullptr);
+        // Bold is the same text again a pixel to the right, as terminals
+        // draw it: the list's face may have no bold form, and the text keeps
+        // its width.
+        if (run.bold) {
+            int mode = SetBkMode(dc, TRANSPARENT);
+            ExtTextOutW(dc, x + 1, y, ETO_CLIPPED, &piece, wide, static_cast<UINT>(count), nullptr);
+            SetBkMode(dc, mode);
+        }
+        SelectObject(dc, before);
         x += size.cx;
     }
 }

@@ -116,7 +116,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_AUTO_REPLY:     auto_responder_.toggle(); break;
     case IDM_FIND:           find_.open_dialog(); break;
     case IDM_PLOT:           show_plot(!plot_window.hwnd); settings_changed = 1; break;
-    case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); break;
+    case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); status_.end_note(); break;
     case IDM_CAPTURE:        receive_pane_.view_command(id); send_panel_.refocus(); break;
     default:                 receive_pane_.view_command(id); break;
     }
@@ -348,6 +348,7 @@ void MainDialog::show_plot(bool shown)
 int MainDialog::on_shortcut_key(UINT vk)
 {
     if (vk == VK_ESCAPE) {
+        status_.end_note();
         if (send_panel_.list_dropped())
             return 0;  // it closes the list
         Stoppable* const runners[] = {&script_, &transfer_, &send_panel_};

@@ -556,7 +556,7 @@ int ReceivePane::selected_line() const
     return shown < 0 ? -1 : store_index(shown);
 }
 
-bool ReceivePane::select_line(int index)
+bool ReceivePane::select_line(int index, RECT& row)
 {
     int shown = filtering_ ? filter_.shown_index(index) : index;
     if (shown < 0 || shown >= shown_count() || store_index(shown) != index)
@@ -568,7 +568,18 @@ bool ReceivePane::select_line(int index)
         set_state(list_, -1, 0, LVIS_SELECTED);
     set_state(list_, shown, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SendMessageA(list_, LVM_SETSELECTIONMARK, 0, shown);
+    // In the middle, as far as the lines before and after it allow.
+    row = RECT{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(list_, LVM_GETITEMRECT, shown, reinterpret_cast<LPARAM>(&row));
+    int top = static_cast<int>(SendMessageA(list_, LVM_GETTOPINDEX, 0, 0));
+    int page = static_cast<int>(SendMessageA(list_, LVM_GETCOUNTPERPAGE, 0, 0));
+    int rows = shown - page / 2 - top;
+    if (rows)
+        SendMessageA(list_, LVM_SCROLL, 0, rows * (row.bottom - row.top));
     SendMessageA(list_, LVM_ENSUREVISIBLE, shown, FALSE);
+    row = RECT{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(list_, LVM_GETITEMRECT, shown, reinterpret_cast<LPARAM>(&row));
+    MapWindowPoints(list_, nullptr, reinterpret_cast<POINT*>(&row), 2);
     return true;
 }
 

@@ -92,11 +92,12 @@ public:
     void filter_step();
 
     // For finding: the stored lines, the first selected one's store index
-    // (-1 for none), and showing a stored line selected and in view; false
-    // when the filter hides it.
+    // (-1 for none), and showing a stored line selected in the middle of
+    // the list, its row's place on the screen in `row`; false when the
+    // filter hides it.
     const LineStore& lines() const { return lines_; }
     int selected_line() const;
-    bool select_line(int index);
+    bool select_line(int index, RECT& row);
 
 private:
     void add_received_line(const char* text) override;

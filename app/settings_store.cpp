@@ -90,7 +90,8 @@ void SettingsStore::save(Settings& settings)
     // written over it. A turn whose holder ended without giving it back is ours.
     DWORD waited = turn ? WaitForSingleObject(turn, 10000) : WAIT_OBJECT_0;
     if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-        if (take_other_windows_changes(settings) && !ini_writer.write_to_file(path_))
+        if (take_other_windows_changes(settings) && keep_unknown_keys() &&
+            !ini_writer.write_to_file(path_))
             show_failure(GetLastError());
         if (turn)
             ReleaseMutex(turn);
@@ -132,4 +133,34 @@ int SettingsStore::take_other_windows_changes(Settings& settings)
     reset_settings(settings);
     load_settings_file(ini_reader, nullptr, settings);
     return build_settings_text(ini_writer, settings);
+}
+
+// With this window's text in ini_writer: the keys of the file as it is now
+// that this version does not know (a newer one wrote them) are added to it,
+// so that a save never loses another version's choices. With none, the text
+// stays as it is. 0 when that text could not be built whole.
+int SettingsStore::keep_unknown_keys()
+{
+    IniReader file(settings_section_name_length, settings_line_length);
+    if (!file.load(path_, 1))
+        return 1;
+    IniKeyLog known;
+    log_known_keys(known);
+    IniText ours(settings_section_name_length, settings_line_length);
+    ours.attach(ini_writer.buffer, ini_writer.used);
+    IniWriter kept(settings_section_name_length, settings_line_length);
+    int32_t count = kept.begin(ini_writer.used + 1000, 4000)
+                        ? ::keep_unknown_keys(ours, file, known, list_sections, kept)
+                        : -1;
+    file.release();
+    if (count > 0) {
+        ini_writer.release();
+        ini_writer.buffer = kept.buffer;
+        ini_writer.capacity = kept.capacity;
+        ini_writer.used = kept.used;
+        ini_writer.error = 0;
+        kept.buffer = nullptr;
+    }
+    kept.release();
+    return count >= 0;
 }

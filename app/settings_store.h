@@ -32,6 +32,7 @@ public:
 
 private:
     int take_other_windows_changes(Settings& settings);
+    int keep_unknown_keys();
     void show_failure(DWORD failure);
 
     StatusBar& status_;

@@ -30,6 +30,8 @@ void StatusBar::set_text(int part, const wchar_t* text)
 {
     if (!bar_ || part < 0 || part >= status_part_count)
         return;
+    if (part == status_state)
+        noting_ = false;
     if (lstrcmpW(texts_[part], text) == 0 && shows(part, fits_[part].shown))
         return;
     lstrcpynW(texts_[part], text, status_fit_text_max);
@@ -44,6 +46,22 @@ void StatusBar::set_text(int part, const char* text)
         wide[0] = L'\0';
     wide[MAX_PATH + 79] = L'\0';
     set_text(part, wide);
+}
+
+void StatusBar::show_note(const wchar_t* text)
+{
+    if (!bar_)
+        return;
+    if (!noting_)
+        lstrcpynW(state_, texts_[status_state], status_fit_text_max);
+    set_text(status_state, text);
+    noting_ = true;
+}
+
+void StatusBar::end_note()
+{
+    if (noting_)
+        set_text(status_state, state_);
 }
 
 void StatusBar::set_progress_room(bool on)

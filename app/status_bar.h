@@ -25,6 +25,10 @@ public:
     // Sets a part's whole text; nothing happens when it is the text set.
     void set_text(int part, const wchar_t* text);
     void set_text(int part, const char* text);
+    // A passing note in the state part ("Cannot find ..."), shown until
+    // end_note puts back the state said last; a new state ends it too.
+    void show_note(const wchar_t* text);
+    void end_note();
     // Room for a progress bar in the send part, a third of its width.
     void set_progress_room(bool on);
     // The bar follows its window's new size or scale.
@@ -43,4 +47,6 @@ private:
     int rights_[status_part_count] = {};
     wchar_t texts_[status_part_count][status_fit_text_max] = {};  // whole, as set
     StatusPartFit fits_[status_part_count];  // what the bar shows of them
+    bool noting_ = false;
+    wchar_t state_[status_fit_text_max] = {};  // the state under a note
 };

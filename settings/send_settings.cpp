@@ -37,11 +37,11 @@ void load_send_settings(IniText& reader, SendSettings& send)
         reader.get_int(timing.key, &value, timing.fallback);
         send.*timing.field = within(value, timing.low, timing.high, timing.fallback);
     }
-    bool found = reader.find_section(macros_section) != 0;
+    reader.find_section(macros_section);
     for (int i = 0; i < 12; ++i) {
         char key[4];
         macro_key(key, i);
-        if (!found || !reader.find_key(key, send.macros[i], sizeof send.macros[i]))
+        if (!reader.find_key(key, send.macros[i], sizeof send.macros[i]))
             send.macros[i][0] = '\0';
     }
 }
@@ -71,8 +71,7 @@ void write_macros(IniTextBuilder& writer, const SendSettings& send)
 void load_auto_reply_settings(IniText& reader, AutoReplySettings& rules)
 {
     rules = AutoReplySettings{};
-    if (!reader.find_section(auto_reply_section))
-        return;
+    reader.find_section(auto_reply_section);
     // Only "1" turns the rules on: a key left empty by a merge reads as off.
     int32_t on = 0;
     reader.get_int("On", &on, 0);

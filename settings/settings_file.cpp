@@ -127,13 +127,13 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
 // unknown or whose text is empty is no rule.
 void load_highlights(IniReader& reader, ViewSettings& view)
 {
-    bool found = reader.find_section(highlight_section) != 0;
+    reader.find_section(highlight_section);
     for (int i = 0; i < highlight_rule_count; ++i) {
         HighlightRule& rule = view.highlights[i];
         rule = HighlightRule{};
         char key[4], value[16 + highlight_text_size] = {};
         wsprintfA(key, "H%d", i + 1);
-        if (!found || !reader.find_key(key, value, sizeof value))
+        if (!reader.find_key(key, value, sizeof value))
             continue;
         for (int colour = 0; colour < highlight_colour_count; ++colour) {
             int length = lstrlenA(highlight_colour_names[colour]);
@@ -244,6 +244,15 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, Settings& set
             settings.history.add(command);
     reader.release();
     return 1;
+}
+
+// Loading asks for every key, also of sections the text lacks.
+void log_known_keys(IniKeyLog& known)
+{
+    IniReader nothing(settings_section_name_length, settings_line_length);
+    nothing.key_log = &known;
+    Settings scratch;
+    load_settings_file(nothing, nullptr, scratch);
 }
 
 int32_t build_settings_text(IniWriter& writer, const Settings& settings)

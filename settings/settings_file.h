@@ -6,6 +6,7 @@
 #include "settings/plot_settings.h"
 #include "settings/send_settings.h"
 
+class IniKeyLog;
 class IniReader;
 class IniWriter;
 
@@ -116,6 +117,10 @@ void reset_settings(Settings& settings);
 // absent (0); a missing "Reopen" reads as 1. Unknown or invalid values of the
 // view and send settings leave them as they were.
 int32_t load_settings_file(IniReader& reader, const wchar_t* path, Settings& settings);
+
+// Tells `known` of every section and key the program reads: what it asks
+// for when it loads.
+void log_known_keys(IniKeyLog& known);
 
 // Builds the file's text with `writer`: the port settings, the options, the
 // ten newest commands, the macros. Returns 0 when the text could not be

@@ -120,6 +120,10 @@ void apply_sgr(AnsiState& state, const int* params, int count)
             state = AnsiState();
         } else if (code == 1 || code == 22) {
             state.bold = code == 1;
+        } else if (code == 4 || code == 24) {
+            state.underline = code == 4;
+        } else if (code == 7 || code == 27) {
+            state.reverse = code == 7;
         } else if ((code >= 30 && code <= 37) || (code >= 90 && code <= 97)) {
             state.foreground = ansi_indexed + static_cast<uint32_t>(code < 90 ? code - 30 : code - 82);
         } else if ((code >= 40 && code <= 47) || (code >= 100 && code <= 107)) {
@@ -154,6 +158,10 @@ int write_colour_marker(const AnsiState& state, char* out)
     *at++ = '0';
     if (state.bold)
         at = put_param(at, 1);
+    if (state.underline)
+        at = put_param(at, 4);
+    if (state.reverse)
+        at = put_param(at, 7);
     at = put_colour(at, state.foreground, 30);
     at = put_colour(at, state.background, 40);
     *at++ = 'm';
@@ -203,6 +211,8 @@ bool ColourRuns::next(ColourRun& run)
         run.foreground = shown_colour(state_.foreground, state_.bold);
         run.background = shown_colour(state_.background, false);
         run.bold = state_.bold;
+        run.underline = state_.underline;
+        run.reverse = state_.reverse;
         visible_ += run.length;
         return true;
     }

@@ -19,10 +19,13 @@ struct AnsiState {
     uint32_t foreground = ansi_default;
     uint32_t background = ansi_default;
     bool bold = false;
+    bool underline = false;
+    bool reverse = false;  // foreground and background swapped
 };
 inline bool operator==(const AnsiState& a, const AnsiState& b)
 {
-    return a.foreground == b.foreground && a.background == b.background && a.bold == b.bold;
+    return a.foreground == b.foreground && a.background == b.background && a.bold == b.bold &&
+           a.underline == b.underline && a.reverse == b.reverse;
 }
 inline bool operator!=(const AnsiState& a, const AnsiState& b) { return !(a == b); }
 
@@ -31,15 +34,16 @@ inline bool operator!=(const AnsiState& a, const AnsiState& b) { return !(a == b
 uint32_t ansi_palette(int index);
 
 // Applies the parameters of one SGR sequence (ESC [ params m) to `state`:
-// 0 reset, 1 bold, 22 not bold, 30-37 and 90-97 foreground, 40-47 and
+// 0 reset, 1 bold, 22 not bold, 4 and 24 underline on and off, 7 and 27
+// reverse on and off, 30-37 and 90-97 foreground, 40-47 and
 // 100-107 background, 39 and 49 the defaults, 38;5;n and 48;5;n a palette
 // entry, 38;2;r;g;b and 48;2;r;g;b a colour of its own. No parameters at all
 // mean 0. Other codes change nothing; a 38 or 48 that is cut short or of
 // another form ends the sequence there, as what follows can't be read.
 void apply_sgr(AnsiState& state, const int* params, int count);
 
-// The longest colour marker: ESC [ 0 ; 1 ; 38;2;r;g;b ; 48;2;r;g;b m.
-constexpr int colour_marker_max_bytes = 40;
+// The longest colour marker: ESC [ 0 ; 1 ; 4 ; 7 ; 38;2;r;g;b ; 48;2;r;g;b m.
+constexpr int colour_marker_max_bytes = 44;
 // Writes the marker that sets `state` from scratch, and a NUL, to `out`
 // (colour_marker_max_bytes + 1 bytes); returns its length.
 int write_colour_marker(const AnsiState& state, char* out);
@@ -60,13 +64,16 @@ constexpr uint32_t colour_default = 0xFF000000;
 // A piece of a stored line's visible text in one colour: `start` and
 // `length` count bytes of the visible text; the colours are 0x00BBGGRR or
 // colour_default. A bold foreground of the first eight palette entries is
-// already the bright one; `bold` is there for a bold font.
+// already the bright one; `bold` is there for a bold font. `reverse` asks
+// for the two colours swapped (a default one standing for the row's).
 struct ColourRun {
     int start;
     int length;
     uint32_t foreground;
     uint32_t background;
     bool bold;
+    bool underline;
+    bool reverse;
 };
 
 // Goes through a stored line's runs, first to last:

@@ -159,3 +159,88 @@ int32_t merge_ini_texts(IniText& base, IniText& ours, IniText& theirs,
     free(walked);
     return out.error ? 0 : 1;
 }
+
+namespace {
+
+// Writes the keys of `section` in `file` that the program does not know and
+// ours lacks (none of a list section); returns how many. `scratch` holds
+// two lines.
+int32_t write_unknown_keys(IniText& ours, IniText& file, const IniKeyLog& known,
+                           const char* whole, const char* section, char* scratch,
+                           IniTextBuilder& out)
+{
+    for (const char* name = whole; *name; name += strlen(name) + 1)
+        if (equal_ignoring_ascii_case(name, section))
+            return 0;
+    if (!file.find_section(section))
+        return 0;
+    int32_t size = file.line_size, kept = 0;
+    char* line = scratch;
+    char* value = scratch + size;
+    IniText walk(0, size - 2);
+    walk.attach(file.section_start, static_cast<uint32_t>(file.end - file.section_start));
+    while (walk.read_line(line, size) && line[0] != '[') {
+        char* equals = strchr(line, '=');
+        if (!equals || equals == line)
+            continue;
+        *equals = '\0';
+        if ((ours.find_section(section) && ours.find_key(line, value, size)) ||
+            known.knows(section, line))
+            continue;
+        *equals = '=';
+        out.write_line(line);
+        ++kept;
+    }
+    return kept;
+}
+
+}  // namespace
+
+int32_t keep_unknown_keys(IniText& ours, IniText& file, const IniKeyLog& known,
+                          const char* whole_sections, IniTextBuilder& out)
+{
+    int32_t size = file.line_size;
+    char* scratch = static_cast<char*>(malloc(4 * static_cast<size_t>(size)));
+    if (!scratch)
+        return -1;
+    char* line = scratch + 2 * size;
+    char* section = scratch + 3 * size;
+    int32_t kept = 0;
+    // Ours line by line, each section followed by the file's unknown keys.
+    IniText walk(0, size - 2);
+    walk.attach(ours.buffer, static_cast<uint32_t>(ours.end - ours.buffer));
+    section[0] = '\0';
+    bool in_section = false;
+    while (walk.read_line(line, size)) {
+        if (line[0] == '[') {
+            if (in_section)
+                kept += write_unknown_keys(ours, file, known, whole_sections, section, scratch, out);
+            header_name(line, section);
+            in_section = true;
+        }
+        out.write_line(line);
+    }
+    if (in_section)
+        kept += write_unknown_keys(ours, file, known, whole_sections, section, scratch, out);
+    // Then the file's sections ours lacks, each the first of its name, when
+    // they hold such keys.
+    walk.attach(file.buffer, static_cast<uint32_t>(file.end - file.buffer));
+    while (walk.read_line(line, size)) {
+        if (line[0] != '[')
+            continue;
+        header_name(line, section);
+        char* start = walk.cursor;
+        if (ours.find_section(section) || !file.find_section(section) || file.section_start != start)
+            continue;
+        uint32_t header_end = out.used;
+        out.write_line(line);
+        int32_t found = write_unknown_keys(ours, file, known, whole_sections, section, scratch, out);
+        if (!found && !out.error) {
+            out.used = header_end;  // a header alone is not kept
+            out.buffer[out.used] = '\0';
+        }
+        kept += found;
+    }
+    free(scratch);
+    return out.error ? -1 : kept;
+}

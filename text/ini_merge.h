@@ -19,3 +19,14 @@
 // text; their positions are used up. Nonzero when the text was built whole.
 int32_t merge_ini_texts(IniText& base, IniText& ours, IniText& theirs,
                         const char* whole_sections, IniTextBuilder& out);
+
+// Builds into `out` the text `ours` with the keys of `file` that the
+// program does not know (`known` never heard of them: a newer version wrote
+// them) added, so that they survive the save: each at the end of its section
+// in ours, or in a section of its own at the end when ours has none of that
+// name. A key ours has itself, the sections named in `whole_sections`
+// (lists) and lines that are no key are left out. Returns the keys kept (0:
+// `out` is ours as it is), or -1 when the text could not be built whole.
+// The readers' positions are used up.
+int32_t keep_unknown_keys(IniText& ours, IniText& file, const IniKeyLog& known,
+                          const char* whole_sections, IniTextBuilder& out);

@@ -92,6 +92,46 @@ int32_t decimal_value(const char* text)
     return static_cast<int32_t>(value);
 }
 
+void IniKeyLog::add(char mark, const char* name)
+{
+    size_t length = strlen(name);
+    if (full_ || length + 2 > sizeof names_ - static_cast<size_t>(used_)) {
+        full_ = true;
+        return;
+    }
+    names_[used_] = mark;
+    memcpy(names_ + used_ + 1, name, length + 1);
+    used_ += static_cast<int>(length) + 2;
+}
+
+void IniKeyLog::section(const char* name)
+{
+    if (last_section_ >= 0 && equal_ignoring_ascii_case(names_ + last_section_ + 1, name))
+        return;
+    last_section_ = used_;
+    add('[', name);
+}
+
+void IniKeyLog::key(const char* name)
+{
+    add('=', name);
+}
+
+bool IniKeyLog::knows(const char* section, const char* key) const
+{
+    if (full_)
+        return true;
+    bool in_section = false;
+    for (int at = 0; at < used_; at += static_cast<int>(strlen(names_ + at + 1)) + 2) {
+        const char* name = names_ + at + 1;
+        if (names_[at] == '[')
+            in_section = equal_ignoring_ascii_case(name, section);
+        else if (in_section && equal_ignoring_ascii_case(name, key))
+            return true;
+    }
+    return false;
+}
+
 IniText::IniText(int max_section_name_length, int max_line_length)
     : line_size(max_line_length > 0 ? max_line_length + 2 : 2),
       section_name_size(max_section_name_length > 0 ? max_section_name_length + 2 : 2)
@@ -128,6 +168,8 @@ int32_t IniText::read_line(char* line, int line_capacity)
 
 int32_t IniText::find_section(const char* name)
 {
+    if (key_log)
+        key_log->section(name);
     cursor = buffer;
     section_start = nullptr;
     if (!buffer)
@@ -154,6 +196,8 @@ int32_t IniText::find_section(const char* name)
 
 char* IniText::key_value(const char* key, char* line)
 {
+    if (key_log)
+        key_log->key(key);
     if (!section_start || !line)
         return nullptr;
     cursor = section_start;

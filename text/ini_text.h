@@ -12,6 +12,30 @@ const int settings_section_name_length = 40;
 const int settings_line_length = 300;
 const uint32_t settings_max_file_size = 1024 * 1024;
 
+// The sections and keys a reader was asked for, whether or not its text
+// held them: run over no text at all, the program's loading tells which
+// keys the program knows. Each key is kept under the section asked for
+// last. Past its room it knows every key, so that nothing unknown is kept
+// by mistake.
+class IniKeyLog {
+public:
+    void section(const char* name);
+    void key(const char* name);
+    // Whether `key` of `section` was asked for; ASCII letters match in
+    // either case.
+    bool knows(const char* section, const char* key) const;
+
+private:
+    void add(char mark, const char* name);
+
+    // Entries one after another, each a mark ('[' a section, '=' a key),
+    // its name and a '\0'.
+    char names_[4096] = {};
+    int used_ = 0;
+    bool full_ = false;
+    int last_section_ = -1;  // where the newest section entry begins
+};
+
 // Reads an INI-style text held in memory: sections are made current by name,
 // keys are read as flags or integers, and the lines of a list section are
 // walked one by one. Lines end with CR, LF or CR LF. A line longer than the
@@ -48,6 +72,8 @@ public:
     int32_t line_size;
     int32_t section_name_size;
     char* section_start = nullptr;
+    // Told of each section and key asked for, when set.
+    IniKeyLog* key_log = nullptr;
 
 private:
     // Reads the current section's lines into `line` (line_size bytes) up to

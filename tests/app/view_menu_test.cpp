@@ -3,7 +3,9 @@
 // and the window growing.
 #include <windows.h>
 #include <commctrl.h>
+#include <cctype>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -537,6 +539,35 @@ bool press_key(UINT key, HWND target)
     return CallMsgFilterA(&msg, MSGF_DIALOGBOX) != 0;
 }
 
+// The View and Send menus and each of their items have an access key, and
+// no two items of one menu share a letter.
+TEST(ViewMenu, EveryItemOfTheViewAndSendMenusHasItsOwnAccessKey)
+{
+    HMENU bar = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_MAIN));
+    ASSERT_TRUE(bar);
+    int menus = 0;
+    for (int m = 0; m < GetMenuItemCount(bar); ++m) {
+        char title[32] = {};
+        GetMenuStringA(bar, m, title, 32, MF_BYPOSITION);
+        if (!strchr(title, '&'))
+            continue;  // a menu without a key of its own (Port, Help)
+        ++menus;
+        HMENU menu = GetSubMenu(bar, m);
+        std::string letters;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            char item[64] = {};
+            GetMenuStringA(menu, i, item, 64, MF_BYPOSITION);
+            const char* amp = strchr(item, '&');
+            char key = amp ? static_cast<char>(toupper(static_cast<unsigned char>(amp[1]))) : 0;
+            EXPECT_TRUE(!*item || (key && letters.find(key) == std::string::npos))
+                << title << ": \"" << item << "\" has no key of its own";
+            letters += key;
+        }
+    }
+    EXPECT_EQ(2, menus) << "the View and Send menus";
+    DestroyMenu(bar);
+}
+
 // The system's Find dialog, driven as a user would: the text, Match case,
 // Up or Down, then Find Next; then F3 and Shift+F3 without it. Each search
 // starts next to the selected line and wraps.
@@ -560,7 +591,7 @@ TEST(ViewMenu, FindSelectsTheNextLineContainingTheText)
         {nullptr, VK_F3, false, false, 4, nullptr},
         {nullptr, VK_F3, false, false, 1, nullptr},
         {"zzz", 0, false, false, 1, "Cannot find \"zzz\""},
-        {"\xc3\xa9t\xc3\xa9", 0, false, false, 5, nullptr},
+        {"\xc3\xa9t\xc3\xa9", 0, false, false, 5, "Port is open"},
     };
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
@@ -596,6 +627,68 @@ TEST(ViewMenu, FindSelectsTheNextLineContainingTheText)
         PostMessageA(find, WM_COMMAND, IDCANCEL, 0);
         pump_until([&] { return !IsWindow(find); }, 3000);
         EXPECT_FALSE(IsWindow(find)) << "the Find dialog did not close";
+    });
+}
+
+// A line found shows in the middle of the list (as far as the lines before
+// and after it allow), and the Find dialog, put over it, moves off it.
+// "Cannot find" stays until a search finds a line, Clear or Escape.
+TEST(ViewMenu, FindShowsTheLineInTheMiddleAndTheDialogMovesOffIt)
+{
+    struct Step {
+        const char* text;  // typed and found with Find Next; null: F3
+        int selected;      // -1: none found
+        int command;       // then Clear received, or Escape in the dialog (IDCANCEL)
+        const char* state; // the status bar's first part after the step
+    } steps[] = {
+        {"line 150", 150, 0, "Port is open"}, {"line 010", 10, 0, "Port is open"},
+        {"line 195", 195, 0, "Port is open"}, {"zzz", -1, 0, "Cannot find \"zzz\""},
+        {"line 100", 100, 0, "Port is open"}, {"zzz", -1, 0, "Cannot find \"zzz\""},
+        {nullptr, -1, IDM_CLEAR_RECEIVED, "Port is open"}, {"zzz", -1, IDCANCEL, "Port is open"},
+    };
+    DeviceClient device;
+    with_open_port(device, "silent", [&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        std::string lines;
+        for (int i = 0; i < 200; ++i)
+            lines += "line " + std::to_string(1000 + i).substr(1) + "\n";
+        send_pieces(device, dialog, {lines});
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        command(dialog, IDM_FIND);
+        HWND find = wait_for_window(WindowQuery{"#32770", nullptr, dialog}, 5000);
+        ASSERT_TRUE(find) << "no Find dialog";
+        int page = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+        for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+            const Step& s = steps[i];
+            RECT over, box, row = {LVIR_BOUNDS, 0, 0, 0}, overlap;
+            GetWindowRect(list, &over);
+            GetWindowRect(find, &box);
+            SetWindowPos(find, nullptr, box.left, (over.top + over.bottom - box.bottom + box.top) / 2, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            if (s.text) {
+                SetDlgItemTextA(find, 0x480, s.text);
+                click(find, IDOK);
+            } else {
+                EXPECT_TRUE(press_key(VK_F3, list)) << "step " << i;
+            }
+            pump_messages(20);
+            if (s.command == IDCANCEL)
+                PostMessageA(find, WM_COMMAND, IDCANCEL, 0);
+            else if (s.command)
+                command(dialog, s.command);
+            pump_until([&] { return IsWindow(find) == (s.command != IDCANCEL); }, 3000);
+            EXPECT_EQ(s.state, status_text()) << "step " << i;
+            if (s.selected < 0)
+                continue;
+            EXPECT_EQ(std::to_string(s.selected) + " ", selected(dialog)) << "step " << i;
+            int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+            int middle = std::min(std::max(s.selected - page / 2, 0), 200 - page);
+            EXPECT_NEAR(middle, top, 1) << "step " << i << ": " << page << " rows shown";
+            SendMessageA(list, LVM_GETITEMRECT, s.selected, reinterpret_cast<LPARAM>(&row));
+            MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&row), 2);
+            GetWindowRect(find, &box);
+            EXPECT_FALSE(IntersectRect(&overlap, &row, &box)) << "step " << i << ": the dialog covers the line";
+        }
     });
 }
 

@@ -1,6 +1,7 @@
 // Any bytes as three settings texts (split at the first two NUL bytes):
 // merging must stay in bounds, and with the file as this window found it,
 // every key of ours must read back with ours' value (a key ours lacks empty).
+// Keeping the file's keys that ours lacks stays in bounds too.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -69,6 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 abort();
         }
     }
+    IniKeyLog known;
+    IniTextBuilder kept(40, 300, resize_heap_block);
+    kept.begin(64, 64);
+    ours_text.attach(ours, static_cast<uint32_t>(second - first - 1));
+    theirs_text.attach(theirs, static_cast<uint32_t>(end - second - 1));
+    keep_unknown_keys(ours_text, theirs_text, known, "Old commands\0", kept);
+    kept.release();
     again.release();
     out.release();
     free(base);

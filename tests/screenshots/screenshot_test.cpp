@@ -4,8 +4,10 @@
 // picture is saved, so a person can look at a failing run, and the README's
 // pictures come from the same run.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include "app/program_objects.h"
@@ -16,6 +18,7 @@
 #include "tests/screenshots/screen_picture.h"
 #include "tests/support/device_client.h"
 #include "tests/support/test_support.h"
+#include "text/readable_colour.h"
 
 namespace {
 
@@ -131,6 +134,113 @@ TEST(Screenshots, TheMainWindowShowsADeviceReply)
         EXPECT_EQ(replies[i], lines[i].substr(13)) << "line " << i << ": " << lines[i];
         EXPECT_EQ(":.", lines[i].substr(2, 1) + lines[i].substr(8, 1)) << "line " << i;
     }
+}
+
+// What a row of the list shows between its first and last pixel unlike the
+// row's end: the commonest colour there (what the text is drawn on), how
+// far the pixel most unlike it stands, the first pixel's x, the pixels
+// unlike it, and whether a line of them runs under the text.
+struct RowSeen {
+    COLORREF back = 0;
+    double contrast = 0;
+    int first_x = -1, inked = 0;
+    bool underlined = false;
+};
+
+RowSeen look_at_row(const ScreenPicture& list, const RECT& row)
+{
+    RowSeen seen;
+    COLORREF fill = list.at(row.right - 3, (row.top + row.bottom) / 2);
+    int left = -1, right = -1;
+    std::map<COLORREF, int> counts;
+    for (int x = row.left; x < row.right - 3; ++x)
+        for (int y = row.top; y < row.bottom; ++y)
+            if (list.at(x, y) != fill)
+                right = x, left = left < 0 ? x : left;
+    for (int x = left; left >= 0 && x <= right; ++x)
+        for (int y = row.top; y < row.bottom; ++y)
+            if (++counts[list.at(x, y)] > counts[seen.back])
+                seen.back = list.at(x, y);
+    for (int y = row.top; y < row.bottom; ++y)
+        for (int x = left, run = 0; left >= 0 && x <= right; ++x) {
+            COLORREF c = list.at(x, y);
+            seen.contrast = std::max(seen.contrast, contrast_ratio(c, seen.back));
+            seen.inked += c != seen.back;
+            seen.first_x = c != seen.back && (seen.first_x < 0 || x < seen.first_x) ? x : seen.first_x;
+            run = c != seen.back ? run + 1 : 0;
+            seen.underlined = seen.underlined || run * 10 >= (right - left + 1) * 9;
+        }
+    return seen;
+}
+
+// The Lines view with the colours a device chose: every SGR colour stands
+// out from what it is drawn on, on the white list and on a selected row;
+// bold, underline and reverse show; coloured lines begin where plain ones
+// do. The last page is the README's picture.
+TEST(Screenshots, EverySgrColourReadsOnTheList)
+{
+    struct Sample {
+        const char* sgr;
+        const char* text;
+        bool selected, same_x;  // same_x: begins where the plain line does
+    } samples[] = {
+        {"", "M plain", 0, 1},           {"30", "M 30 black", 0, 1},     {"31", "M 31 red", 0, 1},
+        {"32", "M 32 green", 0, 1},      {"33", "M 33 yellow", 0, 1},    {"34", "M 34 blue", 0, 1},
+        {"35", "M 35 magenta", 0, 1},    {"36", "M 36 cyan", 0, 1},      {"37", "M 37 white", 0, 1},
+        {"90", "M 90 grey", 0, 1},       {"91", "M 91 red", 0, 1},       {"92", "M 92 green", 0, 1},
+        {"93", "M 93 yellow", 0, 1},     {"94", "M 94 blue", 0, 1},      {"95", "M 95 magenta", 0, 1},
+        {"96", "M 96 cyan", 0, 1},       {"97", "M 97 white", 0, 1},     {"1;37", "M 1;37 white", 0, 0},
+        {"38;5;15", "M 38;5;15", 0, 1},  {"38;5;231", "M 38;5;231", 0, 1}, {"34", "M 34 selected", 1, 1},
+        {"97", "M 97 selected", 1, 1},   {"44", "M 44 on blue", 0, 0},   {"1", "M 1 bold", 0, 0},
+        {"", "M 1 bold", 0, 1},          {"4", "M 4 underline", 0, 0},   {"7", "M 7 reverse", 0, 0},
+    };
+    const int count = sizeof samples / sizeof samples[0], bold = 23, underline = 25, reverse = 26;
+    DeviceClient device;
+    std::vector<RowSeen> rows(count);
+    with_open_port(device, "silent", [&](HWND dialog) {
+        command(dialog, IDM_VIEW_LINES);
+        std::string bytes;
+        for (const Sample& s : samples)
+            bytes += std::string("\x1b[") + s.sgr + "m" + s.text + "\x1b[0m\r\n";
+        ASSERT_TRUE(device.send_bytes(1, bytes)) << device.last_reply();
+        HWND list = GetDlgItem(dialog, IDC_RECEIVED_LIST);
+        ASSERT_TRUE(pump_until([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= count; }, 5000));
+        // Selected and focused, so that no focus frame lies on another row.
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        for (int i = -1; i < count; ++i) {
+            item.state = i >= 0 && samples[i].selected ? item.stateMask : 0;
+            if (i < 0 || item.state)
+                SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        }
+        SetFocus(list);
+        ScreenPicture shown;
+        for (int i = 0; i < count; ++i) {
+            RECT client, row = {LVIR_BOUNDS, 0, 0, 0};
+            GetClientRect(list, &client);
+            SendMessageA(list, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row));
+            if (i == 0 || row.bottom > client.bottom) {  // the page that begins with this row
+                int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+                SendMessageA(list, LVM_SCROLL, 0, (i - top) * (row.bottom - row.top));
+                redraw(dialog);
+                MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&client), 2);
+                shown = ScreenPicture::of_area(client);
+                row = RECT{LVIR_BOUNDS, 0, 0, 0};
+                SendMessageA(list, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row));
+            }
+            rows[i] = look_at_row(shown, row);
+        }
+        ScreenPicture::of_window(dialog).save("coloured-lines");
+    });
+    for (int i = 0; i < count; ++i) {
+        EXPECT_GE(rows[i].contrast, 4.0) << samples[i].text << ": " << rows[i].contrast << " to 1 on "
+                                         << rgb_text(rows[i].back);
+        EXPECT_TRUE(!samples[i].same_x || rows[i].first_x == rows[0].first_x)
+            << samples[i].text << " begins at " << rows[i].first_x << ", plain at " << rows[0].first_x;
+    }
+    EXPECT_GT(rows[bold].inked * 10, rows[bold + 1].inked * 11) << "bold is not bolder";
+    EXPECT_TRUE(rows[underline].underlined && !rows[bold + 1].underlined) << "underline";
+    EXPECT_NE(rows[0].back, rows[reverse].back) << "reverse drew on the row's own colour";
 }
 
 // Runs `inspect` on the window that `query` finds once it is up and drawn,

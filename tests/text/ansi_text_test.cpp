@@ -11,7 +11,8 @@ namespace {
 
 // The Lines view with colours on, given reads with "|" between them. Each
 // line comes out as its runs, "{FG/BG}text" with the colours as drawn
-// (0xBBGGRR, "-" for the default) and "*" after BG when bold.
+// (0xBBGGRR, "-" for the default) and after BG "*" when bold, "_" when
+// underlined, "~" when reversed.
 std::string coloured(const std::string& script)
 {
     ReceiveView view;
@@ -33,7 +34,8 @@ std::string coloured(const std::string& script)
         all += "[";
         ColourRuns runs(line.data(), static_cast<int>(line.size()));
         for (ColourRun run; runs.next(run);)
-            all += "{" + name(run.foreground) + "/" + name(run.background) + (run.bold ? "*}" : "}") +
+            all += "{" + name(run.foreground) + "/" + name(run.background) + (run.bold ? "*" : "") +
+                   (run.underline ? "_" : "") + (run.reverse ? "~}" : "}") +
                    visible.substr(static_cast<size_t>(run.start), static_cast<size_t>(run.length));
         all += "]";
     }
@@ -57,7 +59,9 @@ TEST(AnsiText, ColoursTheTextAfterEachSgrCode)
         {"\x1b[1;38;5;3ma\x1b[38;5;100mb", "[{00FFFF/-*}a{008787/-*}b]"},
         {"\x1b[38;2;1;2;3;48;2;255;128;0mx", "[{030201/0080FF}x]"},
         {"\x1b[31ma\x1b[mb\x1b[;32mc", "[{0000CD/-}a{-/-}b{00CD00/-}c]"},
-        {"\x1b[4;31;5mx\x1b[38;5;256;38;2;256;0;0my", "[{0000CD/-}xy]"},
+        {"\x1b[4;31;5mx\x1b[38;5;256;38;2;256;0;0my", "[{0000CD/-_}xy]"},
+        {"\x1b[4mu\x1b[24mn\x1b[7;32mr\x1b[27mn", "[{-/-_}u{-/-}n{00CD00/-~}r{00CD00/-}n]"},
+        {"\x1b[1;4;7;38;2;1;2;3;48;2;4;5;6mx\x1b[0mn", "[{030201/060504*_~}x{-/-}n]"},
         {"\x1b[38;5mx\x1b[38;7;32my\x1b[32;48mz", "[{-/-}xy{00CD00/-}z]"},
         {"\x1b[32mone\r\ntwo\x1b[0m\r\nthree\x1b[33m\r\n", "[{00CD00/-}one][{00CD00/-}two][{-/-}three]"},
     };
