@@ -33,12 +33,8 @@ struct CaptureBench {
         capture.set_clock(bench_clock);
     }
     ~CaptureBench() { DestroyWindow(parent); }
-    std::string said() const
-    {
-        wchar_t text[600] = {};
-        SendMessageW(status.hwnd(), SB_GETTEXTW, status_capture, reinterpret_cast<LPARAM>(text));
-        return narrow(text);
-    }
+    // The capture part's whole text (the bar may show it shortened).
+    std::string said() const { return narrow(status.text(status_capture)); }
 };
 
 // Every file of a folder with its bytes, by name: "a.log=one b.log=two ".
