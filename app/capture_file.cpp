@@ -240,6 +240,15 @@ void CaptureFile::write_pending_line()
     put(shown, format_capture_line(nullptr, text, length, shown, sizeof shown));
 }
 
+void CaptureFile::tick()
+{
+    CaptureTime now;
+    clock_(now);
+    if (file_ && rotation_.day_over(now))
+        next_file(now);
+    show_status();
+}
+
 void CaptureFile::show_status()
 {
     if (file_)

@@ -25,6 +25,7 @@ public:
     int pop(SendJob& job);
     // Drops every waiting job; files among them are closed.
     void clear();
+    bool empty() const { return count == 0; }
 
 private:
     static constexpr uint32_t capacity = 16;
