@@ -1,8 +1,10 @@
 // XMODEM and YMODEM through the real window, with lrzsz on the far end of
 // COM20: a pseudo-terminal that socat makes and links where the Wine prefix
-// expects COM20. A file sent to rx and to rb, and one received from sx and
-// from sb, arrives byte for byte; the send part of the status bar, the menu
-// and the list say what happens.
+// expects COM20. One table: files sent to rx and rb and received from sx and
+// sb arrive byte for byte, in each block size; a transfer stopped or cut by
+// a close tells the far end, and what follows shows in the list only once
+// the line is quiet; the send part of the status bar, the menu and the list
+// say what happens.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -34,14 +36,16 @@ std::string device_folder()
     return file.substr(0, file.rfind('\\') + 1);
 }
 
-// Bytes of every value, CAN and the padding byte among them; the last is
-// not the padding byte, which XMODEM can't tell from the padding.
-std::string test_bytes(size_t count)
+// Bytes of every value, CAN and the padding byte among them; the last
+// `pads` are the padding byte, the one before them is not.
+std::string test_bytes(size_t count, int pads = 0)
 {
     std::string bytes;
     for (size_t i = 0; i < count; ++i)
         bytes += static_cast<char>((i * 37 + i / 251) & 0xff);
-    bytes.back() = 'E';
+    bytes[count - 1 - pads] = 'E';
+    for (int k = 1; k <= pads; ++k)
+        bytes[count - k] = '\x1a';
     return bytes;
 }
 
@@ -93,6 +97,43 @@ bool listed(HWND dialog, const std::string& piece)
         if (line.find(piece) != std::string::npos)
             return true;
     return false;
+}
+
+// The list's lines but the marks of a transfer ("-- COM20 ... --"), joined.
+std::string unmarked_lines(HWND dialog)
+{
+    std::string text;
+    for (const std::string& line : list_lines(dialog))
+        if (line.compare(0, 9, "-- COM20 ") != 0)
+            text += "[" + line + "]";
+    return text;
+}
+
+// The bytes moved so far as the send part shows them: "NAME XMODEM 4 %
+// (12,288 of 300,000 bytes)" or "NAME XMODEM 12,288 bytes, 9,000 bytes/s".
+uint64_t bytes_shown()
+{
+    std::vector<uint64_t> numbers;
+    std::string text = send_part();
+    size_t at = text.find("MODEM ");
+    for (bool in_number = false; at != std::string::npos && at < text.size(); ++at) {
+        char c = text[at];
+        if (c >= '0' && c <= '9') {
+            if (!in_number)
+                numbers.push_back(0);
+            numbers.back() = numbers.back() * 10 + static_cast<uint64_t>(c - '0');
+            in_number = true;
+        } else if (c != ',') {
+            in_number = false;
+        }
+    }
+    return numbers.size() == 3 ? numbers[1] : numbers.empty() ? 0 : numbers[0];
+}
+
+bool progress_bar_shown()
+{
+    HWND bar = GetDlgItem(main_dialog.status_bar(), IDC_SEND_PROGRESS);
+    return bar && IsWindowVisible(bar);
 }
 
 // Chooses `path` in the Open or Save As dialog that `command_id` brings up.
@@ -162,101 +203,101 @@ void with_peer(const std::string& folder, const std::string& peer,
         printf("%s said:\n%s\n", peer.c_str(), read_file(folder + "peer.log").c_str());
 }
 
-TEST(Transfer, XmodemSendsAFileToRx)
+TEST(Transfer, EachDirectionBlockSizeAndProgram)
 {
-    std::string folder = peer_folder("xmodem");
-    const std::string bytes = test_bytes(3000);
-    ASSERT_TRUE(write_file(folder + "image.bin", bytes));
-    with_peer(folder, "rx -c -q received.bin", [&](HWND dialog) {
-        choose(dialog, IDM_SEND_XMODEM, folder + "image.bin");
-        start_peer(folder);
-        EXPECT_TRUE(grayed(IDM_SEND_FILE));
-        EXPECT_TRUE(grayed(IDM_SEND_YMODEM));
-        EXPECT_FALSE(grayed(IDM_STOP_SENDING));
-        EXPECT_TRUE(send_part_begins("Sent image.bin by XMODEM: 3,000 bytes in ", 30000))
-            << send_part();
-        EXPECT_FALSE(grayed(IDM_SEND_FILE));
-        EXPECT_FALSE(grayed(IDM_SEND_XMODEM));
-        EXPECT_TRUE(grayed(IDM_STOP_SENDING));
-        EXPECT_TRUE(listed(dialog, "-- COM20 XMODEM send began ")) << "no mark of the start";
-        EXPECT_TRUE(listed(dialog, "-- COM20 XMODEM send ended ")) << "no mark of the end";
-        // Only marks (the line's loss may follow once rx is gone).
-        std::string shown;
-        bool marks_only = true;
-        for (const std::string& line : list_lines(dialog)) {
-            shown += line + "\n";
-            marks_only = marks_only && line.compare(0, 9, "-- COM20 ") == 0;
+    enum class Cut { none, stop_sending, close_port };
+    struct Row {
+        const char* what;
+        int command;          // the Send menu's item
+        const char* peer;     // run on the far end in the row's folder
+        size_t size;          // of image.bin
+        int pads;             // its last bytes 0x1A
+        bool one_k, remove_padding;  // the Send menu's XMODEM options
+        Cut cut;              // done once 20,000 bytes have moved
+        bool events_only;     // the transfer's timer stopped once bytes move
+        const char* status;   // what the send part then begins with
+        const char* result;   // the file that arrives ("" when not checked)
+        size_t result_size;   // image.bin's bytes up to it, then 0x1A
+        const char* list;     // the list's lines besides the marks
+    } const rows[] = {
+        {"XMODEM to rx -c, then its prompt", IDM_SEND_XMODEM, "rx -c -q received.bin; echo prompt", 3000, 0,
+         false, false, Cut::none, false, "Sent image.bin by XMODEM: 3,000 bytes in ", "received.bin", 3072, "[prompt]"},
+        {"XMODEM-1K to rx -c", IDM_SEND_XMODEM, "rx -c -q received.bin", 3000, 0,
+         true, false, Cut::none, false, "Sent image.bin by XMODEM: 3,000 bytes in ", "received.bin", 3072, ""},
+        {"YMODEM to rb", IDM_SEND_YMODEM, "(cd in && rb -q)", 5000, 0,
+         false, false, Cut::none, false, "Sent image.bin by YMODEM: 5,000 bytes in ", "in\\image.bin", 5000, ""},
+        // XMODEM can't tell its padding from the file: it is kept.
+        {"XMODEM from sx, then its prompt", IDM_RECEIVE_XMODEM, "sx -q image.bin; echo prompt", 2500, 0,
+         false, false, Cut::none, false, "Received got.bin by XMODEM: 2,560 bytes in ", "got.bin", 2560, "[prompt]"},
+        {"XMODEM-1K from sx -k, padding removed", IDM_RECEIVE_XMODEM, "sx -k -q image.bin", 2500, 0,
+         false, true, Cut::none, false, "Received got.bin by XMODEM: 2,500 bytes in ", "got.bin", 2500, ""},
+        // 800 blocks of 128 bytes, each answered as it comes.
+        {"XMODEM from sx, ending in 0x1A, by events alone", IDM_RECEIVE_XMODEM, "sx -q image.bin", 102400, 3,
+         false, false, Cut::none, true, "Received got.bin by XMODEM: 102,400 bytes in ", "got.bin", 102400, ""},
+        {"YMODEM from sb", IDM_RECEIVE_YMODEM, "sb -q image.bin", 4000, 0,
+         false, false, Cut::none, false, "Received image.bin by YMODEM: 4,000 bytes in ", "in\\image.bin", 4000, ""},
+        // The rest of the block and sx's answers are swallowed; its text 2 s later is not.
+        {"Stop sending during XMODEM from sx", IDM_RECEIVE_XMODEM, "sx -q image.bin; sleep 2; echo after", 2000000, 0,
+         false, false, Cut::stop_sending, false, "Receiving got.bin by XMODEM failed: Cancelled", "", 0, "[after]"},
+        // rx is told at once and ends, rather than waiting out its time-outs.
+        {"Close during XMODEM to rx -c", IDM_SEND_XMODEM, "rx -c -q received.bin; echo $? > rx.status", 2000000, 0,
+         false, false, Cut::close_port, false, "Sending image.bin by XMODEM failed: Cancelled", "", 0, ""},
+    };
+    for (const Row& row : rows) {
+        std::string folder = peer_folder("table");
+        const std::string bytes = test_bytes(row.size, row.pads);
+        ASSERT_TRUE(write_file(folder + "image.bin", bytes));
+        ASSERT_TRUE(CreateDirectoryA((folder + "in").c_str(), nullptr));
+        bool sending = row.command == IDM_SEND_XMODEM || row.command == IDM_SEND_YMODEM;
+        const char* target = row.command == IDM_RECEIVE_XMODEM ? "got.bin"
+                             : row.command == IDM_RECEIVE_YMODEM ? "in\\any name" : "image.bin";
+        with_peer(folder, row.peer, [&](HWND dialog) {
+            main_dialog.settings().view.xmodem_1k = row.one_k;
+            main_dialog.settings().view.xmodem_remove_padding = row.remove_padding;
+            choose(dialog, row.command, folder + target);
+            start_peer(folder);
+            EXPECT_TRUE(grayed(IDM_SEND_FILE)) << row.what;
+            EXPECT_FALSE(grayed(IDM_STOP_SENDING)) << row.what;
+            if (row.events_only) {
+                ASSERT_TRUE(pump_until([] { return bytes_shown() > 0; }, 20000)) << row.what << ": " << send_part();
+                KillTimer(dialog, transfer_timer_id);
+            }
+            if (row.cut != Cut::none) {
+                ASSERT_TRUE(pump_until([] { return bytes_shown() >= 20000; }, 20000)) << row.what << ": " << send_part();
+                // Without a size the bytes and the rate show, and no bar.
+                if (row.command == IDM_RECEIVE_XMODEM) {
+                    EXPECT_NE(std::string::npos, send_part().find(" bytes/s")) << row.what << ": " << send_part();
+                    EXPECT_FALSE(progress_bar_shown()) << row.what;
+                }
+                command(dialog, row.cut == Cut::stop_sending ? IDM_STOP_SENDING : IDM_CLOSE);
+            }
+            EXPECT_TRUE(send_part_begins(row.status, 30000)) << row.what << ": " << send_part();
+            EXPECT_FALSE(grayed(IDM_SEND_FILE)) << row.what;
+            EXPECT_TRUE(grayed(IDM_STOP_SENDING)) << row.what;
+            if (row.cut == Cut::close_port)
+                EXPECT_TRUE(pump_until([&] { return read_file(folder + "rx.status").size() > 0; }, 5000))
+                    << row.what << ": rx did not end";
+            std::string kind = std::string(row.command == IDM_SEND_XMODEM || row.command == IDM_RECEIVE_XMODEM ? "XMODEM" : "YMODEM") +
+                               (sending ? " send " : " receive ");
+            EXPECT_TRUE(listed(dialog, "-- COM20 " + kind + "began ")) << row.what << ": no mark of the start";
+            EXPECT_TRUE(listed(dialog, "-- COM20 " + kind + "ended ")) << row.what << ": no mark of the end";
+            if (row.list[0])
+                pump_until([&] { return !unmarked_lines(dialog).empty(); }, 5000);
+            else
+                pump_until([] { return false; }, 300);
+            EXPECT_EQ(row.list, unmarked_lines(dialog)) << row.what;
+        });
+        if (row.result[0]) {
+            std::string expected = bytes.substr(0, row.result_size < row.size ? row.result_size : row.size);
+            expected.resize(row.result_size, '\x1a');
+            EXPECT_TRUE(same_bytes(expected, folder + row.result)) << row.what;
         }
-        EXPECT_TRUE(marks_only) << "protocol bytes in the list:\n" << shown;
-    });
-    // The last block is filled up to 128 bytes.
-    EXPECT_TRUE(same_bytes(bytes + std::string(3072 - 3000, '\x1a'), folder + "received.bin"));
-    remove_tree(folder);
-}
-
-TEST(Transfer, YmodemSendsAFileToRb)
-{
-    std::string folder = peer_folder("ymodem");
-    const std::string bytes = test_bytes(5000);
-    ASSERT_TRUE(write_file(folder + "image.bin", bytes));
-    ASSERT_TRUE(CreateDirectoryA((folder + "in").c_str(), nullptr));
-    with_peer(folder, "(cd in && rb -q)", [&](HWND dialog) {
-        choose(dialog, IDM_SEND_YMODEM, folder + "image.bin");
-        start_peer(folder);
-        EXPECT_TRUE(send_part_begins("Sent image.bin by YMODEM: 5,000 bytes in ", 30000))
-            << send_part();
-        EXPECT_TRUE(listed(dialog, "-- COM20 YMODEM send ended ")) << "no mark of the end";
-    });
-    EXPECT_TRUE(same_bytes(bytes, folder + "in\\image.bin"));
-    remove_tree(folder);
-}
-
-TEST(Transfer, XmodemReceivesAFileFromSx)
-{
-    std::string folder = peer_folder("xmodem");
-    const std::string bytes = test_bytes(2500);
-    ASSERT_TRUE(write_file(folder + "image.bin", bytes));
-    with_peer(folder, "sx -q image.bin", [&](HWND dialog) {
-        choose(dialog, IDM_RECEIVE_XMODEM, folder + "got.bin");
-        start_peer(folder);
-        EXPECT_TRUE(send_part_begins("Received got.bin by XMODEM: 2,500 bytes in ", 30000))
-            << send_part();
-        EXPECT_TRUE(listed(dialog, "-- COM20 XMODEM receive ended ")) << "no mark of the end";
-    });
-    EXPECT_TRUE(same_bytes(bytes, folder + "got.bin"));
-    remove_tree(folder);
-}
-
-TEST(Transfer, YmodemReceivesAFileFromSbIntoTheChosenFolder)
-{
-    std::string folder = peer_folder("ymodem");
-    const std::string bytes = test_bytes(4000);
-    ASSERT_TRUE(write_file(folder + "image.bin", bytes));
-    ASSERT_TRUE(CreateDirectoryA((folder + "in").c_str(), nullptr));
-    with_peer(folder, "sb -q image.bin", [&](HWND dialog) {
-        choose(dialog, IDM_RECEIVE_YMODEM, folder + "in\\any name");
-        start_peer(folder);
-        EXPECT_TRUE(send_part_begins("Received image.bin by YMODEM: 4,000 bytes in ", 30000))
-            << send_part();
-    });
-    EXPECT_TRUE(same_bytes(bytes, folder + "in\\image.bin"));
-    remove_tree(folder);
-}
-
-// Stop sending ends a transfer that waits for its receiver.
-TEST(Transfer, StopSendingCancels)
-{
-    std::string folder = peer_folder("xmodem");
-    ASSERT_TRUE(write_file(folder + "image.bin", test_bytes(2000)));
-    with_peer(folder, "sleep 3", [&](HWND dialog) {
-        choose(dialog, IDM_SEND_XMODEM, folder + "image.bin");
-        start_peer(folder);
-        command(dialog, IDM_STOP_SENDING);
-        EXPECT_TRUE(send_part_begins("Sending image.bin by XMODEM failed: Cancelled", 3000))
-            << send_part();
-        EXPECT_TRUE(grayed(IDM_STOP_SENDING));
-    });
-    remove_tree(folder);
+        if (row.cut == Cut::close_port)
+            EXPECT_NE("0\n", read_file(folder + "rx.status")) << row.what;
+        remove_tree(folder);
+    }
+    main_dialog.settings().view.xmodem_1k = 0;
+    main_dialog.settings().view.xmodem_remove_padding = 0;
 }
 
 }  // namespace
