@@ -5,6 +5,7 @@
 #include "app/send_panel.h"
 #include "app/settings_changes.h"
 #include "app/status_bar.h"
+#include "serial/send_queue.h"
 #include "settings/settings_file.h"
 #include "transfer/file_receiver.h"
 #include "transfer/file_sender.h"
@@ -107,7 +108,7 @@ private:
     int port_ = 0;
     wchar_t path_[MAX_PATH] = {};       // the file sent or received; or the folder
     wchar_t name_[MAX_PATH] = {};       // the file's name as shown
-    uint8_t pending_[256];              // taken from the engine, not yet queued
+    uint8_t pending_[send_job_bytes];   // taken from the engine, not yet queued
     int pending_length_ = 0;
     wchar_t note_[MAX_PATH + 96] = {};
     // After a cancel or a failure: swallowing until the line is quiet.

@@ -3,8 +3,9 @@
 #include <cstdint>
 
 // The most bytes one queued command holds: more than a command line, a
-// macro or a repeat with its line end.
-constexpr int send_job_bytes = 256;
+// macro or a repeat with its line end, and a file transfer's 1024-byte
+// block with its frame, which then goes to the driver in one write.
+constexpr int send_job_bytes = 1032;
 
 // One piece of work for the writer: a command's bytes, or a whole file.
 struct SendJob {
