@@ -282,9 +282,9 @@ void TransferPanel::finish()
 {
     swallowing_ = !engine_->succeeded() && serial_channel.is_open;
     last_byte_ = GetTickCount();
-    if (swallowing_)
+    if (swallowing_) {
         left_length_ = left_at_ = 0;
-    else {
+    } else {
         KillTimer(dialog_, transfer_timer_id);
         InterlockedExchange(&serial_channel.tell_received, 0);
     }
@@ -346,7 +346,6 @@ void TransferPanel::show_progress()
     if (bytes_moved_ == 0 && !engine_->files_done()) {
         wsprintfW(text, L"\t\t%s%s%s: waiting for the %s", name_, name_[0] ? L" " : L"", protocol,
                   sending_ ? L"receiver" : L"sender");
-        percent = total ? 0 : -1;
     } else if (total) {
         wsprintfW(text, L"\t\t%s %s %d %% (%S of %S bytes)", name_, protocol, percent, done_text,
                   total_text);

@@ -21,7 +21,6 @@ std::string unix_path(const std::string& windows_path)
 
 }  // namespace
 
-// The device folder, where the prefix maps COM20 to the link "com20".
 std::string device_folder()
 {
     char path[MAX_PATH] = {};
@@ -30,8 +29,6 @@ std::string device_folder()
     return file.substr(0, file.rfind('\\') + 1);
 }
 
-// Bytes of every value, CAN and the padding byte among them; the last
-// `pads` are the padding byte, the one before them is not.
 std::string test_bytes(size_t count, int pads)
 {
     std::string bytes;
@@ -57,8 +54,6 @@ bool send_part_begins(const std::string& start, DWORD milliseconds)
                       milliseconds);
 }
 
-// A fresh folder beside the device's links: on drive Z:, so that its Unix
-// path is known to the peer's shell.
 std::string peer_folder(const char* tag)
 {
     std::string folder = device_folder() + "transfer-" + tag + "\\";
@@ -67,8 +62,6 @@ std::string peer_folder(const char* tag)
     return folder;
 }
 
-// The bytes moved so far as the send part shows them: "NAME XMODEM 4 %
-// (12,288 of 300,000 bytes)" or "NAME XMODEM 12,288 bytes, 9,000 bytes/s".
 uint64_t bytes_shown()
 {
     std::vector<uint64_t> numbers;
@@ -88,7 +81,6 @@ uint64_t bytes_shown()
     return numbers.size() == 3 ? numbers[1] : numbers.empty() ? 0 : numbers[0];
 }
 
-// Chooses `path` in the Open or Save As dialog that `command_id` brings up.
 void choose(HWND dialog, int command_id, const std::string& path)
 {
     when_window_opens(WindowQuery{"#32770", nullptr, dialog}, [path](HWND open) {
@@ -100,17 +92,11 @@ void choose(HWND dialog, int command_id, const std::string& path)
     EXPECT_TRUE(window_was_driven()) << "the file dialog never came up";
 }
 
-// Lets the peer of with_peer begin, once the window is ready for its first
-// byte.
 void start_peer(const std::string& folder)
 {
     ASSERT_TRUE(write_file(folder + "go", ""));
 }
 
-// Puts `peer` (a shell line run in `folder` once the script calls
-// start_peer, its messages kept in peer.log) on the far end of COM20, runs
-// `script` in the window with COM20 open, then waits for the peer to end.
-// The peer is given a minute at most.
 void with_peer(const std::string& folder, const std::string& peer,
                const std::function<void(HWND)>& script)
 {
