@@ -63,7 +63,7 @@ bool progress_bar_shown()
 
 TEST(Transfer, EachDirectionBlockSizeAndProgram)
 {
-    enum class Cut { none, stop_sending, close_port };
+    enum class Cut { none, stop_sending, close_port, escape };
     struct Row {
         const char* what;
         int command;          // the Send menu's item
@@ -100,6 +100,9 @@ TEST(Transfer, EachDirectionBlockSizeAndProgram)
         // rx is told at once and ends, rather than waiting out its time-outs.
         {"Close during XMODEM to rx -c", IDM_SEND_XMODEM, "rx -c -q received.bin; echo $? > rx.status", 2000000, 0,
          false, false, Cut::close_port, false, "Sending image.bin by XMODEM failed: Cancelled", "", 0, ""},
+        // Escape in the empty command field ends the program; rx is told first.
+        {"Escape during XMODEM to rx -c", IDM_SEND_XMODEM, "rx -c -q received.bin; echo $? > rx.status", 2000000, 0,
+         false, false, Cut::escape, false, "", "", 0, ""},
     };
     for (const Row& row : rows) {
         std::string folder = peer_folder("table");
@@ -127,6 +130,10 @@ TEST(Transfer, EachDirectionBlockSizeAndProgram)
                     EXPECT_NE(std::string::npos, send_part().find(" bytes/s")) << row.what << ": " << send_part();
                     EXPECT_FALSE(progress_bar_shown()) << row.what;
                 }
+                if (row.cut == Cut::escape) {
+                    PostMessageA(main_dialog.command_edit(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                    return;
+                }
                 command(dialog, row.cut == Cut::stop_sending ? IDM_STOP_SENDING : IDM_CLOSE);
             }
             EXPECT_TRUE(send_part_begins(row.status, 30000)) << row.what << ": " << send_part();
@@ -150,8 +157,10 @@ TEST(Transfer, EachDirectionBlockSizeAndProgram)
             expected.resize(row.result_size, '\x1a');
             EXPECT_TRUE(same_bytes(expected, folder + row.result)) << row.what;
         }
-        if (row.cut == Cut::close_port)
-            EXPECT_NE("0\n", read_file(folder + "rx.status")) << row.what;
+        if (row.cut == Cut::close_port || row.cut == Cut::escape) {
+            std::string status = read_file(folder + "rx.status");
+            EXPECT_TRUE(!status.empty() && status != "0\n") << row.what << ": rx ended with " << status;
+        }
         remove_tree(folder);
     }
     main_dialog.settings().view.xmodem_1k = 0;
