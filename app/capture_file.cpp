@@ -326,6 +326,15 @@ void CaptureFile::write_note(const char* text)
     put(line, length);
 }
 
+void CaptureFile::tick()
+{
+    CaptureTime now;
+    clock_(now);
+    if (file_ && rotation_.day_over(now))
+        next_file(now);
+    show_status();
+}
+
 void CaptureFile::show_status()
 {
     if (file_)

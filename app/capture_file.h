@@ -51,6 +51,9 @@ public:
     void write_note(const char* text);
     // Shows the bytes written to the current file so far.
     void show_status();
+    // The window's tick: a daily capture starts the new day's file at
+    // midnight, not at the first byte after it; then the status is shown.
+    void tick();
     // `pattern` expanded for `port` at the time now into `out` (MAX_PATH
     // characters); its length, 0 when it is too long.
     int expand(const wchar_t* pattern, int port, wchar_t* out) const;

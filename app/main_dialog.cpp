@@ -22,7 +22,7 @@ MainDialog::MainDialog()
       send_panel_(*this, receive_pane_, status_, settings_),
       auto_responder_(*this, channel_replies(), status_, settings_),
       line_panel_(status_),
-      transfer_(status_, receive_pane_, send_panel_),
+      transfer_(status_, receive_pane_, send_panel_, settings_.view, *this),
       script_(*this, *this, receive_pane_, line_panel_, status_, settings_)
 {
 }
@@ -107,6 +107,8 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_SEND_YMODEM:    transfer_.choose_file_to_send(TransferProtocol::ymodem); break;
     case IDM_RECEIVE_XMODEM: transfer_.choose_where_to_receive(TransferProtocol::xmodem); break;
     case IDM_RECEIVE_YMODEM: transfer_.choose_where_to_receive(TransferProtocol::ymodem); break;
+    case IDM_XMODEM_1K:
+    case IDM_XMODEM_REMOVE_PADDING: transfer_.toggle_option(id); break;
     case IDM_REPEAT:         send_panel_.toggle_repeat(); break;
     case IDM_RUN_SCRIPT:     script_.choose_and_run(); break;
     case IDM_STOP_SCRIPT:    script_.stop(); break;
@@ -186,6 +188,7 @@ int MainDialog::open_port()
 // The user's Close also ends any wait for an open or to reopen a lost port.
 void MainDialog::close_port()
 {
+    transfer_.end_before_close();
     session_.close();
     show_port_state();
 }
@@ -248,10 +251,14 @@ void MainDialog::poll_receive()
     // The most bytes one received line holds.
     char chunk[receive_line_max_bytes];
     receive_pane_.begin_batch();
-    // While a transfer runs its own timer takes what comes.
-    int gathered = transfer_.running() ? 0 : serial_channel.bytes_waiting();
+    // While a transfer runs it takes what comes; what came after its end in
+    // its last read is the list's first.
+    int gathered =
+        transfer_.holds_input() ? 0 : transfer_.left_over() + serial_channel.bytes_waiting();
     for (int moved = 0; moved < gathered;) {
-        int got = serial_channel.read(chunk, sizeof chunk);
+        int got = transfer_.take_left_over(chunk, sizeof chunk);
+        if (got == 0)
+            got = serial_channel.read(chunk, sizeof chunk);
         if (got <= 0)
             break;
         receive_pane_.take(chunk, got);
@@ -262,7 +269,7 @@ void MainDialog::poll_receive()
     }
     receive_pane_.end_batch();
     plot_window.refresh();
-    receive_pane_.capture().show_status();
+    receive_pane_.capture().tick();
     if (send_panel_.sending_file())
         send_panel_.show_status();
 }
@@ -278,6 +285,7 @@ void MainDialog::load_settings()
     receive_pane_.show_settings();
     send_panel_.show_settings();
     auto_responder_.show_settings();
+    transfer_.show_settings();
 }
 
 void MainDialog::save_settings()
@@ -295,6 +303,7 @@ void MainDialog::exit_program()
     send_panel_.end_repeat();
     remove_shortcut_keys();
     receive_pane_.capture().stop();
+    transfer_.end_before_close();
     session_.close();
     line_panel_.end_break();
     if (settings_changed == 1)
@@ -391,7 +400,11 @@ void MainDialog::take_port_events()
         line_panel_.show_state();
     if (events & port_event_sending)
         send_panel_.show_status();
-    show_port_state();
+    if (events & port_event_received)
+        transfer_.bytes_arrived();
+    // A transfer's bytes change nothing of the port's state.
+    if (events & ~port_event_received)
+        show_port_state();
 }
 
 // The light, the state and line parts of the status bar, and what follows

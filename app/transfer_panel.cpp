@@ -11,6 +11,12 @@ namespace {
 
 const wchar_t* const protocol_names[] = {L"XMODEM", L"YMODEM"};
 
+// After a cancel or a failure, the line counts as quiet again after this.
+constexpr DWORD quiet_after_failure_ms = 1000;
+// Before a close, what the writer still holds for the transfer (the rest of
+// a block and the cancel) gets this long beyond its time on the line.
+constexpr DWORD cancel_grace_ms = 300;
+
 // The engine's UTF-8 text as UTF-16 for the status bar; "" when it can't be.
 void to_wide(const char* text, wchar_t* out, int room)
 {
@@ -70,6 +76,8 @@ void TransferPanel::start(TransferProtocol protocol, bool sending)
     if (!can_start(sending) || !(name_at = choose_file(dialog_, path, !sending)) ||
         !can_start(sending))
         return;
+    swallowing_ = false;
+    left_length_ = left_at_ = 0;
     lstrcpyW(path_, path);
     lstrcpyW(name_, path + name_at);
     protocol_ = protocol;
@@ -89,6 +97,7 @@ void TransferPanel::start(TransferProtocol protocol, bool sending)
         file_given_ = false;
         SenderOptions options;
         options.protocol = protocol;
+        options.one_k = settings_.xmodem_1k != 0;
         options.line_rate = serial_channel.applied_line.BaudRate;
         engine_ = sender_ = new FileSender(options, this);
     } else {
@@ -96,6 +105,7 @@ void TransferPanel::start(TransferProtocol protocol, bool sending)
             path_[name_at] = name_[0] = 0;
         ReceiverOptions options;
         options.protocol = protocol;
+        options.trim_padding = settings_.xmodem_remove_padding != 0;
         engine_ = receiver_ = new FileReceiver(options, this);
     }
     bytes_moved_ = 0;
@@ -105,6 +115,7 @@ void TransferPanel::start(TransferProtocol protocol, bool sending)
     show_marker("began");
     status_.set_progress_room(true);
     SetTimer(dialog_, transfer_timer_id, transfer_timer_period_ms, nullptr);
+    InterlockedExchange(&serial_channel.tell_received, 1);
     update_menu();
     if (sender_)
         sender_->start(started_);
@@ -134,33 +145,88 @@ bool TransferPanel::cancel()
     return true;
 }
 
+// The writer gets the cancel after what it already holds of the transfer
+// (the rest of a block), and that much time to put it on the line.
+void TransferPanel::end_before_close()
+{
+    if (!engine_ || !serial_channel.is_open)
+        return;
+    cancel();
+    DWORD rate = serial_channel.applied_line.BaudRate ? serial_channel.applied_line.BaudRate : 9600;
+    DWORD most_ms = (2 * 1029 + 16) * 10 * 1000 / rate + cancel_grace_ms;
+    for (DWORD began = GetTickCount();
+         (pending_length_ || engine_->has_output() || !serial_channel.writer.idle()) &&
+         GetTickCount() - began < most_ms;) {
+        pass_output();
+        Sleep(5);
+    }
+    finish();
+}
+
+void TransferPanel::bytes_arrived()
+{
+    DWORD now = GetTickCount();
+    if (engine_)
+        take_input(now);
+    else if (swallowing_)
+        swallow(now);
+}
+
 // Answers go out before the next bytes are read: a sender ignores answers
-// while part of its block still waits to be taken.
+// while part of its block still waits to be taken. What follows the
+// transfer's last byte in the same read is kept for the list.
+void TransferPanel::take_input(DWORD now)
+{
+    pass_output();
+    uint8_t chunk[sizeof left_];
+    for (int moved = 0, gathered = serial_channel.bytes_waiting();
+         moved < gathered && !engine_->finished();) {
+        int got = serial_channel.read(chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        int taken = sender_ ? sender_->feed(chunk, got, now) : receiver_->feed(chunk, got, now);
+        pass_output();
+        moved += got;
+        if (taken < got) {
+            left_length_ = got - taken;
+            left_at_ = 0;
+            memcpy(left_, chunk + taken, static_cast<size_t>(left_length_));
+        }
+    }
+    if (engine_->finished() && !engine_->has_output() && pending_length_ == 0)
+        finish();
+}
+
+// Everything that came is dropped; a second without a byte ends this.
+void TransferPanel::swallow(DWORD now)
+{
+    uint8_t chunk[1024];
+    while (serial_channel.read(chunk, sizeof chunk) > 0)
+        last_byte_ = now;
+    if (now - last_byte_ < quiet_after_failure_ms && serial_channel.is_open)
+        return;
+    swallowing_ = false;
+    InterlockedExchange(&serial_channel.tell_received, 0);
+    KillTimer(dialog_, transfer_timer_id);
+}
+
 void TransferPanel::tick()
 {
+    DWORD now = GetTickCount();
     if (!engine_) {
-        KillTimer(dialog_, transfer_timer_id);
+        if (swallowing_)
+            swallow(now);
+        else
+            KillTimer(dialog_, transfer_timer_id);
         return;
     }
     if (!serial_channel.is_open) {
         finish();
         return;
     }
-    DWORD now = GetTickCount();
-    pass_output();
-    uint8_t chunk[1024];
-    for (int moved = 0, gathered = serial_channel.bytes_waiting();
-         moved < gathered && !engine_->finished();) {
-        int got = serial_channel.read(chunk, sizeof chunk);
-        if (got <= 0)
-            break;
-        if (sender_)
-            sender_->feed(chunk, got, now);
-        else
-            receiver_->feed(chunk, got, now);
-        pass_output();
-        moved += got;
-    }
+    take_input(now);
+    if (!engine_)
+        return;
     if (sender_)
         sender_->tick(now);
     else
@@ -170,6 +236,31 @@ void TransferPanel::tick()
         finish();
     else
         show_progress();
+}
+
+int TransferPanel::take_left_over(char* out, int room)
+{
+    int count = left_over() < room ? left_over() : room;
+    if (count <= 0)
+        return 0;
+    memcpy(out, left_ + left_at_, static_cast<size_t>(count));
+    left_at_ += count;
+    return count;
+}
+
+void TransferPanel::toggle_option(int id)
+{
+    int32_t& option = id == IDM_XMODEM_1K ? settings_.xmodem_1k : settings_.xmodem_remove_padding;
+    option = option ? 0 : 1;
+    changes_.mark_settings_changed();
+    show_settings();
+}
+
+void TransferPanel::show_settings()
+{
+    CheckMenuItem(menu_, IDM_XMODEM_1K, settings_.xmodem_1k ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu_, IDM_XMODEM_REMOVE_PADDING,
+                  settings_.xmodem_remove_padding ? MF_CHECKED : MF_UNCHECKED);
 }
 
 // Hands the engine's bytes to the writer in pieces of one queued job; what
@@ -185,9 +276,18 @@ void TransferPanel::pass_output()
     }
 }
 
+// A transfer that ended cleanly gives the line back at once; one that did
+// not first waits for the far end to fall quiet (the timer goes on).
 void TransferPanel::finish()
 {
-    KillTimer(dialog_, transfer_timer_id);
+    swallowing_ = !engine_->succeeded() && serial_channel.is_open;
+    last_byte_ = GetTickCount();
+    if (swallowing_) {
+        left_length_ = left_at_ = 0;
+    } else {
+        KillTimer(dialog_, transfer_timer_id);
+        InterlockedExchange(&serial_channel.tell_received, 0);
+    }
     const wchar_t* protocol = protocol_names[static_cast<int>(protocol_)];
     char bytes[27];
     format_byte_count(bytes, bytes_moved_);
@@ -230,8 +330,9 @@ void TransferPanel::close_file()
     file_ = INVALID_HANDLE_VALUE;
 }
 
-// "firmware.bin XMODEM 45 % (117,760 of 262,144 bytes)", or the bytes so
-// far when the size is not known; right-aligned, clear of the bar.
+// "firmware.bin XMODEM 45 % (117,760 of 262,144 bytes)" beside the bar, or
+// without a size (an XMODEM receive) "got.bin XMODEM 45,056 bytes, 11,264
+// bytes/s" and no bar; right-aligned, clear of the bar.
 void TransferPanel::show_progress()
 {
     const wchar_t* protocol = protocol_names[static_cast<int>(protocol_)];
@@ -240,16 +341,21 @@ void TransferPanel::show_progress()
     char done_text[27], total_text[27];
     format_byte_count(done_text, done);
     format_byte_count(total_text, total);
-    int percent = total ? percent_of(done, total) : 0;
+    int percent = total ? percent_of(done, total) : -1;
     wchar_t text[MAX_PATH + 96];
-    if (bytes_moved_ == 0 && !engine_->files_done())
+    if (bytes_moved_ == 0 && !engine_->files_done()) {
         wsprintfW(text, L"\t\t%s%s%s: waiting for the %s", name_, name_[0] ? L" " : L"", protocol,
                   sending_ ? L"receiver" : L"sender");
-    else if (total)
+    } else if (total) {
         wsprintfW(text, L"\t\t%s %s %d %% (%S of %S bytes)", name_, protocol, percent, done_text,
                   total_text);
-    else
-        wsprintfW(text, L"\t\t%s %s %S bytes", name_, protocol, done_text);
+    } else {
+        // No size to measure against: the bytes so far and the rate.
+        DWORD ms = GetTickCount() - started_;
+        char rate_text[27];
+        format_byte_count(rate_text, ms ? done * 1000 / ms : 0);
+        wsprintfW(text, L"\t\t%s %s %S bytes, %S bytes/s", name_, protocol, done_text, rate_text);
+    }
     status_.set_text(status_send, text);
     show_bar(percent);
 }

@@ -7,6 +7,7 @@ enum PortEvent : LONG {
     port_event_lost = 2,      // the device is gone
     port_event_sending = 4,   // the writer held, moved on, cut a command or ended a file
     port_event_opened = 8,    // an open attempt ended
+    port_event_received = 16, // bytes came, while the window asked to hear of them
 };
 
 // Tells the window, by one posted message, that a thread of the port has

@@ -181,9 +181,12 @@ void SerialChannel::read_until_stopped(HANDLE line_event)
             error = read_into(ring + ring_in, room, got);
         else if (!held)
             error = read_into(spill, sizeof spill, got);
+        bool telling = tell_received != 0;
         if (room) {
             ring_in = (ring_in + got) % serial_ring_size;
             InterlockedExchangeAdd(&filled, static_cast<LONG>(got));
+            if (got && telling)
+                notifier.post(port_event_received);
         } else {
             InterlockedExchangeAdd(&bytes_dropped, static_cast<LONG>(got));
             if (got)
@@ -226,8 +229,14 @@ void SerialChannel::read_until_stopped(HANDLE line_event)
                 last_bytes = now;
             else if (now - last_bytes >= quiet_after_ms)
                 pause = quiet_pause_ms;
+            // An answer waits for no more bytes: the next read begins at
+            // once (a driver that holds a read until bytes come ends it when
+            // they do), and a read that found nothing rests on the line's
+            // changes, which end the rest when a byte comes.
+            if (telling && got)
+                continue;
         }
-        if (rest(pause, pause == quiet_pause_ms ? line_event : nullptr))
+        if (rest(pause, pause == quiet_pause_ms || telling ? line_event : nullptr))
             return;
     }
 }

@@ -185,6 +185,14 @@ void PortWriter::progress(SendProgress& out)
     leave();
 }
 
+bool PortWriter::idle()
+{
+    enter();
+    bool nothing = !working && jobs.empty();
+    leave();
+    return nothing;
+}
+
 DWORD WINAPI PortWriter::thread_main(LPVOID writer)
 {
     static_cast<PortWriter*>(writer)->run();
@@ -203,6 +211,7 @@ void PortWriter::run()
             ResetEvent(abort_event);
             sending_file = job.file != nullptr;
         }
+        working = got;
         bool quit = quitting != 0;
         leave();
         if (quit)

@@ -59,6 +59,8 @@ public:
     // and closes `file` from then on, also when 0 is returned.
     int queue_file(HANDLE file);
     void progress(SendProgress& out);
+    // True when nothing is queued or going out.
+    bool idle();
 
     // Pauses after each byte and after each line end, in ms; with either
     // set, bytes go to the driver one at a time.
@@ -105,6 +107,7 @@ private:
     int32_t write_left = 0;   // a write the driver kept after its cancel
     int32_t repeat_busy = 0;  // a repeat is queued or going out
     int32_t sending_file = 0;
+    int32_t working = 0;      // a job is under way
     char last_byte = 0;       // of the job under way, for line-end pauses
     volatile DWORD frame_bits = 10;
     volatile DWORD baud = 9600;

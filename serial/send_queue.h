@@ -3,8 +3,9 @@
 #include <cstdint>
 
 // The most bytes one queued command holds: more than a command line, a
-// macro or a repeat with its line end.
-constexpr int send_job_bytes = 256;
+// macro or a repeat with its line end, and a file transfer's 1024-byte
+// block with its frame, which then goes to the driver in one write.
+constexpr int send_job_bytes = 1032;
 
 // One piece of work for the writer: a command's bytes, or a whole file.
 struct SendJob {
@@ -27,6 +28,7 @@ public:
     // Drops every waiting job; files among them are closed. Returns how
     // many of them were replies.
     int clear();
+    bool empty() const { return count == 0; }
 
 private:
     static constexpr uint32_t capacity = 16;

@@ -94,6 +94,10 @@ public:
     volatile LONG read_errors = 0;
     // Tells the window of new signals, errors, a loss and the writer's news.
     PortNotifier notifier;
+    // Nonzero while the window answers what arrives as it comes (a file
+    // transfer): the reader then reads again at once after bytes came,
+    // rather than letting more gather, and tells of them (port_event_received).
+    volatile LONG tell_received = 0;
 
 private:
     void release_handles();

@@ -30,7 +30,7 @@ const char* key_text(IniReader& reader, const char* key, char (&value)[16])
 // is the default, which is never written.
 // The texts are held in place, not pointed to, which keeps the table small.
 struct NamedOption {
-    char key[10];
+    char key[20];
     char names[3][6];  // "" where a choice has no name
     int32_t ViewSettings::*field;
 };
@@ -43,6 +43,8 @@ const NamedOption named_options[] = {
     {"WindowMax", {"0", "1", ""}, &ViewSettings::maximized},
     {"Colours", {"1", "0", ""}, &ViewSettings::colours_off},
     {"ShowSent", {"0", "1", ""}, &ViewSettings::show_sent},
+    {"Xmodem1K", {"0", "1", ""}, &ViewSettings::xmodem_1k},
+    {"XmodemRemovePadding", {"0", "1", ""}, &ViewSettings::xmodem_remove_padding},
 };
 
 }  // namespace

@@ -46,7 +46,7 @@ struct HighlightRule {
 };
 
 // The options of the receive view, the line end, the window's place, the
-// plot and the capture.
+// plot, the capture and the XMODEM transfers.
 // Each is saved only when it is not its default.
 struct ViewSettings {
     int32_t line_end = 0;  // 0: SendChar decides, 1: "CRLF", 2: "None"
@@ -61,6 +61,8 @@ struct ViewSettings {
     int32_t colours_off = 0;  // "Colours=0": escape sequences shown as text
     int32_t show_sent = 0;    // "ShowSent=1": commands sent shown in the Lines view
     char filter[filter_text_size] = {};  // "Filter": only lines containing it shown
+    int32_t xmodem_1k = 0;               // "Xmodem1K=1": XMODEM sends 1024-byte blocks
+    int32_t xmodem_remove_padding = 0;   // "XmodemRemovePadding=1": 0x1A dropped from a file's end
     HighlightRule highlights[highlight_rule_count] = {};
     PlotSettings plot;
     CaptureSettings capture;

@@ -12,10 +12,8 @@ int CaptureRotation::room(const char* bytes, int count, const CaptureTime& now) 
 {
     if (count <= 0)
         return 0;
-    // An empty file of yesterday's is left as it is: the new day's bytes
-    // belong in the new day's file.
-    if (daily &&
-        (now.day != started_day || now.month != started_month || now.year != started_year))
+    // The new day's bytes belong in the new day's file.
+    if (day_over(now))
         return 0;
     if (!size_limit)
         return count;
@@ -32,4 +30,10 @@ int CaptureRotation::room(const char* bytes, int count, const CaptureTime& now) 
         take = at + 1;
     }
     return take;
+}
+
+bool CaptureRotation::day_over(const CaptureTime& now) const
+{
+    return daily &&
+           (now.day != started_day || now.month != started_month || now.year != started_year);
 }

@@ -41,4 +41,8 @@ struct CaptureRotation {
     int room(const char* bytes, int count, const CaptureTime& now) const;
     // `count` bytes were written to the current file.
     void wrote(int count) { written += static_cast<uint64_t>(count); }
+    // A daily capture's file is of another day than the local time `now`:
+    // the window's tick then starts the new day's file, whether or not a
+    // byte has come.
+    bool day_over(const CaptureTime& now) const;
 };

@@ -39,12 +39,14 @@ void FileReceiver::start(uint32_t now)
     begin_asking(now);
 }
 
-void FileReceiver::feed(const uint8_t* bytes, int count, uint32_t now)
+int FileReceiver::feed(const uint8_t* bytes, int count, uint32_t now)
 {
-    for (int i = 0; i < count && !finished() && step_ != Step::idle; ++i) {
+    int i = 0;
+    for (; i < count && !finished() && step_ != Step::idle; ++i) {
         last_byte_ = now;
         take(bytes[i], now);
     }
+    return i;
 }
 
 void FileReceiver::tick(uint32_t now)
@@ -231,7 +233,7 @@ void FileReceiver::eot_arrived(uint32_t now)
         }
         return;
     }
-    if (options_.nak_first_eot && !eot_refused_) {
+    if (options_.protocol == TransferProtocol::ymodem && !eot_refused_) {
         eot_refused_ = true;
         answer(transfer_byte::nak, now);
         return;

@@ -8,12 +8,10 @@ struct ReceiverOptions {
     // sum (NAK) after three asks that went unanswered.
     bool crc = true;
     // XMODEM (and a YMODEM file sent with no size): drop the 0x1A bytes
-    // that end the last block, the padding. A file that really ends in
-    // 0x1A bytes loses them.
-    bool trim_padding = true;
-    // The first EOT is answered with NAK and only a second one ends the
-    // file, so that a stray byte cannot end it.
-    bool nak_first_eot = true;
+    // that end the last block, the padding. XMODEM can't tell the padding
+    // from a file's own last bytes, so by default every byte is kept: a
+    // file that really ends in 0x1A bytes would lose them.
+    bool trim_padding = false;
     // How often to ask the sender to start while it says nothing (the asks
     // stop after 60 s).
     uint32_t ask_every_ms = 3000;
@@ -26,16 +24,19 @@ struct ReceiverOptions {
 // start is let pass until the line has been quiet for a second), a repeat
 // of the last one with ACK and dropped. A block out of order ends the
 // transfer. After 10 NAKs for one block, or 10 answers of 10 s with nothing
-// back, it gives up. A YMODEM file keeps the size its sender gave, not the
-// padding, and its name is made safe for the chosen folder (see
-// make_safe_file_name).
+// back, it gives up. The end of an XMODEM file (EOT) is answered with ACK;
+// YMODEM answers the first EOT with NAK and only a second one ends the file.
+// A YMODEM file keeps the size its sender gave, not the padding, and its
+// name is made safe for the chosen folder (see make_safe_file_name).
 class FileReceiver : public TransferEngine {
 public:
     FileReceiver(const ReceiverOptions& options, TransferSink* sink);
 
     // Asks the sender to start. XMODEM begins the sink's file here.
     void start(uint32_t now_ms);
-    void feed(const uint8_t* bytes, int count, uint32_t now_ms);
+    // Returns how many of the bytes it took: fewer than `count` when the
+    // transfer ended before the rest, which is then the device's again.
+    int feed(const uint8_t* bytes, int count, uint32_t now_ms);
     void tick(uint32_t now_ms);
     // Ends the transfer as "Cancelled" and tells the sender.
     void cancel();

@@ -26,10 +26,11 @@ void FileSender::start(uint32_t now)
     wait_for_request(Step::wait_start, now);
 }
 
-void FileSender::feed(const uint8_t* bytes, int count, uint32_t now)
+int FileSender::feed(const uint8_t* bytes, int count, uint32_t now)
 {
     arm_timer(now);
-    for (int i = 0; i < count && !finished() && step_ != Step::idle; ++i) {
+    int i = 0;
+    for (; i < count && !finished() && step_ != Step::idle; ++i) {
         if (second_cancel(bytes[i])) {
             drop_output();
             fail("Receiver cancelled");
@@ -37,6 +38,7 @@ void FileSender::feed(const uint8_t* bytes, int count, uint32_t now)
             answer(bytes[i], now);
         }
     }
+    return i;
 }
 
 void FileSender::tick(uint32_t now)

@@ -4,9 +4,10 @@
 
 struct SenderOptions {
     TransferProtocol protocol = TransferProtocol::xmodem;
-    // XMODEM: 1024-byte blocks when the receiver asks for the CRC ('C').
-    // YMODEM always sends them.
-    bool one_k = true;
+    // XMODEM-1K: 1024-byte blocks when the receiver asks for the CRC ('C').
+    // Plain XMODEM sends 128-byte blocks, which every receiver takes (boot
+    // loaders often take nothing else). YMODEM always sends 1024-byte ones.
+    bool one_k = false;
     // The line's rate in bits per second, 0 when not known: the time the
     // driver may still need to put a block on the line is added to the 10 s
     // an answer may take.
@@ -17,10 +18,11 @@ struct SenderOptions {
 // block from the source when it is due (the file is never held whole).
 //
 // It starts at the receiver's first 'C' (16-bit CRC) or NAK (8-bit sum),
-// waiting up to 60 s for it; other bytes before it are ignored. Blocks are
-// 1024 bytes while at least 1024 bytes of the file are left and 128 bytes
-// after that, so the last block carries fewer than 128 bytes of padding
-// (0x1A). XMODEM with the 8-bit sum sends 128-byte blocks only. Each block
+// waiting up to 60 s for it; other bytes before it are ignored. With 1K
+// blocks (YMODEM, XMODEM-1K) blocks are 1024 bytes while at least 1024
+// bytes of the file are left and 128 bytes after that, so the last block
+// carries fewer than 128 bytes of padding (0x1A); otherwise every block is
+// 128 bytes. XMODEM with the 8-bit sum sends 128-byte blocks only. Each block
 // is tried 10 times, waiting 10 s for each answer; the end of the file (EOT)
 // is sent again when refused.
 class FileSender : public TransferEngine {
@@ -30,7 +32,9 @@ public:
     void start(uint32_t now_ms);
     // The bytes the receiver sent. Answers that come before the whole block
     // has been taken by output() answer an earlier one and are ignored.
-    void feed(const uint8_t* bytes, int count, uint32_t now_ms);
+    // Returns how many of the bytes it took: fewer than `count` when the
+    // transfer ended before the rest, which is then the device's again.
+    int feed(const uint8_t* bytes, int count, uint32_t now_ms);
     void tick(uint32_t now_ms);
     // Ends the transfer as "Cancelled" and tells the receiver.
     void cancel();

@@ -272,6 +272,10 @@ TEST(ViewMenu, CaptureFilesRotateByTheirSizeAndDay)
         {"a new day", 0, true, false, false, false, nullptr, {"late\n", "early\n"}, 1,
          {{"cap_COM1_2026-12-09.log", "late\n"}, {"cap_COM1_2026-12-10.log", "early\n"}},
          "Capture: cap_COM1_2026-12-10.log, 6 bytes"},
+        // An empty piece is a tick with nothing received.
+        {"a new day with nothing arriving", 0, true, false, false, false, nullptr, {"late\n", ""}, 1,
+         {{"cap_COM1_2026-12-09.log", "late\n"}, {"cap_COM1_2026-12-10.log", ""}},
+         "Capture: cap_COM1_2026-12-10.log, 0 bytes"},
         {"lines as shown, never split", 20, false, false, true, false, nullptr,
          {"1111\n2222\n33", "33\n4444\r\n5555"}, -1,
          {{"cap_COM1_2026-12-09.log", "1111\r\n2222\r\n3333\r\n"},
@@ -311,7 +315,10 @@ TEST(ViewMenu, CaptureFilesRotateByTheirSizeAndDay)
             for (size_t piece = 0; piece < c.pieces.size(); ++piece) {
                 if (static_cast<int>(piece) == c.next_day_from)
                     test_time = CaptureTime{2026, 12, 10, 0, 0, 1};
-                send_pieces(device, dialog, {c.pieces[piece]});
+                if (c.pieces[piece].empty())
+                    SendMessageA(dialog, WM_TIMER, receive_timer_id, 0);
+                else
+                    send_pieces(device, dialog, {c.pieces[piece]});
             }
             EXPECT_EQ(c.status, status_text(2)) << "case " << i << ": " << c.what;
             command(dialog, IDM_STOP_CAPTURE);

@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     CheckingSink sink;
     sink.protocol = protocol;
-    ReceiverOptions receiver_options{protocol, (options & 2) != 0, (options & 4) != 0, (options & 8) != 0,
+    ReceiverOptions receiver_options{protocol, (options & 2) != 0, (options & 4) != 0,
                                      static_cast<uint32_t>(data[1]) * 20 + 100};
     FileReceiver receiver(receiver_options, &sink);
     play(receiver, data + 2, data + size);

@@ -329,6 +329,9 @@ TEST_F(SettingsWindowTest, NewerKeysAreReadWhenValidAndWrittenOnlyWhenSet)
          "Colours=0\r\nShowSent=1\r\nFilter=ERR 5\r\n", ""},
         {"", "Colours=1\r\nShowSent=0\r\nFilter=\r\n", "", "", "", "", ""},
         {"", "Colours=off\r\nShowSent=yes\r\n", "", "", "", "", ""},
+        {"", "XmodemRemovePadding=1\r\nXmodem1K=1\r\n", "", "", "",
+         "Xmodem1K=1\r\nXmodemRemovePadding=1\r\n", ""},
+        {"", "Xmodem1K=0\r\nXmodemRemovePadding=yes\r\n", "", "", "", "", ""},
         // Last: the next window opened would start this capture (on a drive not there).
         {"", "CaptureLimitMB=5\r\nCaptureDaily=1\r\nCaptureAppend=1\r\nCaptureAsShown=1\r\n"
              "CaptureAuto=1\r\nCapturePattern=Q:\\logs\\%p_%Y-%m-%d.log\r\n",

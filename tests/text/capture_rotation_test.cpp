@@ -25,6 +25,11 @@ std::string captured(CaptureRotation rotation, const std::vector<Chunk>& chunks)
     std::vector<std::string> files(1);
     rotation.start(chunks.empty() ? noon_9 : chunks[0].now);
     for (const Chunk& chunk : chunks) {
+        // The window's tick before the chunk is taken.
+        if (rotation.day_over(chunk.now)) {
+            files.emplace_back();
+            rotation.start(chunk.now);
+        }
         const char* bytes = chunk.bytes.data();
         int count = static_cast<int>(chunk.bytes.size());
         for (int turns = 0; count > 0; ++turns) {
@@ -130,6 +135,9 @@ TEST(CaptureRotation, ByDayStartsANewFileAtLocalMidnight)
         {true, 0, {{"a", late_9}, {"b", midnight_10}, {"c", midnight_10}}, "<a><bc>"},
         // Started before midnight, nothing came until after it.
         {true, 0, {{"", late_9}, {"b", midnight_10}}, "<><b>"},
+        // Nothing comes after midnight: the new day's file begins all the same.
+        {true, 0, {{"a", late_9}, {"", midnight_10}}, "<a><>"},
+        {false, 0, {{"a", late_9}, {"", midnight_10}}, "<a>"},
         {true, 2, {{"abc", late_9}, {"d", midnight_10}}, "<ab><c><d>"},
         {false, 0, {{"a", late_9}, {"b", midnight_10}}, "<ab>"},
     };

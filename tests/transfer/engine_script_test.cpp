@@ -92,16 +92,18 @@ TEST(EngineScript, ReceiverAnswersEachBlock)
         bool crc;
         std::vector<Step> steps;
         std::string result, calls, data;
+        bool remove_padding = false;
     } cases[] = {
         // Asks with 'C' three times, then with NAK for the 8-bit sum, for 60 s.
         {TransferProtocol::xmodem, true, {{0, "", "C"}, {3000, "", "C", 2}, {3000, "", "N", 17}, {3000, "", x8}},
          "No answer from the sender", "begin  ? 0;end 0;", ""},
-        {TransferProtocol::xmodem, false, {{0, "ab\x06", "N"}, {0, block(1, "hi", false), "A"},
-                                           {0, "\x04", "N"}, {0, "\x04", "A"}}, "ok", "begin  ? 0;end 1;", "hi"},
-        // A repeat is dropped, the padding of the last block only is.
+        // XMODEM's end is answered at once; every byte is kept, 0x1A too.
+        {TransferProtocol::xmodem, false, {{0, "ab\x06", "N"}, {0, block(1, "hi\x1a\x1a", false), "A"},
+                                           {0, "\x04", "A"}}, "ok", "begin  ? 0;end 1;", "hi" + std::string(126, '\x1a')},
+        // A repeat is dropped; the padding of the last block only is, when asked.
         {TransferProtocol::xmodem, true, {{0, "", "C"}, {0, block(1, "hello"), "A"}, {0, block(1, "hello"), "A"},
-                                          {0, block(2, "world", true, 1024), "A"}, {0, "\x04", "N"}, {0, "\x04", "A"}},
-         "ok", "begin  ? 0;end 1;", hello + "world"},
+                                          {0, block(2, "world", true, 1024), "A"}, {0, "\x04", "A"}},
+         "ok", "begin  ? 0;end 1;", hello + "world", true},
         {TransferProtocol::xmodem, true, {{0, "", "C"}, {0, damaged, "N"}, {0, block(1, "hi"), "A"}}, "running", "begin  ? 0;", ""},
         {TransferProtocol::xmodem, true, {{0, "", "C"}, {0, damaged, "N", 10}, {0, damaged, x8}},
          "Block 1 still damaged after 10 retries", "begin  ? 0;end 0;", ""},
@@ -125,7 +127,11 @@ TEST(EngineScript, ReceiverAnswersEachBlock)
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         MemorySink sink;
-        FileReceiver receiver(ReceiverOptions{cases[i].protocol, cases[i].crc, true, true, 3000}, &sink);
+        ReceiverOptions options;
+        options.protocol = cases[i].protocol;
+        options.crc = cases[i].crc;
+        options.trim_padding = cases[i].remove_padding;
+        FileReceiver receiver(options, &sink);
         play(receiver, cases[i].steps, cases[i].crc, "case " + std::to_string(i));
         EXPECT_EQ(cases[i].result, how(receiver)) << "case " << i;
         EXPECT_EQ(cases[i].calls, sink.calls) << "case " << i;
@@ -145,13 +151,17 @@ TEST(EngineScript, SenderWaitsForTheReceiverAndRepeats)
         bool crc;
         std::vector<Step> steps;
         std::string result;
+        bool one_k = false;
     } cases[] = {
         // Bytes before the first 'C' are stale, and so is a second one.
         {TransferProtocol::xmodem, 1100, true, {{59000, "xy\x06", ""}, {0, "CC", "K1"}, {0, "\x06", "S2"}, {0, "\x15", "S2"},
-                                                {0, "\x06", "E"}, {0, "\x15", "E"}, {0, "\x06", ""}}, "ok"},
+                                                {0, "\x06", "E"}, {0, "\x15", "E"}, {0, "\x06", ""}}, "ok", true},
+        // Plain XMODEM answers 'C' with 128-byte blocks.
+        {TransferProtocol::xmodem, 300, true, {{0, "C", "S1"}, {0, "\x06", "S2"}, {0, "\x06", "S3"}, {0, "\x06", "E"},
+                                               {0, "\x06", ""}}, "ok"},
         {TransferProtocol::xmodem, 200, false, {{0, "\x15", "S1"}, {0, "\x06", "S2"}, {0, "\x06", "E"}, {0, "\x06", ""}}, "ok"},
         // An answer before the block has gone answers an older one.
-        {TransferProtocol::xmodem, 1100, true, {{0, "C", "", 1, false}, {0, "\x06", "K1"}, {0, "\x06", "S2"}}, "running"},
+        {TransferProtocol::xmodem, 1100, true, {{0, "C", "", 1, false}, {0, "\x06", "K1"}, {0, "\x06", "S2"}}, "running", true},
         {TransferProtocol::ymodem, 10, true, {{0, "C", "S0"}, {0, "\x06", ""}, {0, "C", "S1"}, {0, "\x06", "E"},
                                               {0, "\x06", ""}, {0, "C", "S0"}, {0, "\x06", ""}}, "ok"},
         {TransferProtocol::xmodem, 10, true, {{59900, "", ""}, {100, "", x8}}, "No answer from the receiver"},
@@ -164,7 +174,10 @@ TEST(EngineScript, SenderWaitsForTheReceiverAndRepeats)
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         MemorySource source;
         source.files = {{"f", file_bytes(cases[i].size), 0}};
-        FileSender sender(SenderOptions{cases[i].protocol, true, 0}, &source);
+        SenderOptions options;
+        options.protocol = cases[i].protocol;
+        options.one_k = cases[i].one_k;
+        FileSender sender(options, &source);
         play(sender, cases[i].steps, cases[i].crc, "case " + std::to_string(i));
         EXPECT_EQ(cases[i].result, how(sender)) << "case " << i;
     }

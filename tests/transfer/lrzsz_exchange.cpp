@@ -1,6 +1,7 @@
-// The engines against an independent implementation: lrzsz's sx and sb send
-// to them, rx and rb receive from them, over a pseudo-terminal, with files
-// of awkward sizes checked byte for byte. Skipped when lrzsz is missing.
+// The engines against an independent implementation, as one table: lrzsz's
+// sx and sb send to them, rx and rb receive from them, over a
+// pseudo-terminal, in each block size, with files of awkward sizes checked
+// byte for byte. Skipped when lrzsz is missing.
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -22,7 +23,7 @@
 
 namespace {
 
-const uint32_t sizes[] = {0, 1, 127, 128, 129, 1023, 1024, 1025, 1 << 20};
+const std::vector<uint32_t> sizes = {0, 1, 127, 128, 129, 1023, 1024, 1025, 1 << 20};
 const uint32_t file_time = 1700000000;
 
 uint32_t now_ms()
@@ -308,8 +309,6 @@ std::string name_of(size_t i)
     return "file" + std::to_string(i) + ".bin";
 }
 
-const size_t size_count = sizeof sizes / sizeof sizes[0];
-
 class Lrzsz : public testing::Test {
 protected:
     std::string root;
@@ -327,128 +326,126 @@ protected:
         if (!root.empty())
             EXPECT_EQ(0, system(("rm -rf '" + root + "'").c_str()));
     }
-    // A folder under the test's own with the test files in it (or none).
-    std::string folder(const std::string& name, bool with_files)
+    // A folder under the test's own.
+    std::string folder(const std::string& name)
     {
         std::string path = root + "/" + name;
         mkdir(path.c_str(), 0700);
-        for (size_t i = 0; with_files && i < size_count; ++i)
-            write_whole(path + "/" + name_of(i), file_bytes(sizes[i], static_cast<uint32_t>(i)));
         return path;
     }
 };
 
 }  // namespace
 
-// rx asks with 'C' for the CRC (given -c; 1K blocks then) or with NAK for
-// the 8-bit sum; XMODEM keeps the padding up to the last 128-byte block.
-TEST_F(Lrzsz, RxReceivesEachSizeByXmodem)
+
+// A file of the table: `size` bytes, the last `pads` of them 0x1A.
+std::vector<uint8_t> table_file(uint32_t size, size_t index, int pads)
 {
-    std::string here = folder("here", true), crc_there = folder("crc", false), sum_there = folder("sum", false);
-    std::vector<std::unique_ptr<FolderSource>> sources;
-    std::vector<std::unique_ptr<FileSender>> senders;
+    std::vector<uint8_t> bytes = file_bytes(size, static_cast<uint32_t>(index));
+    for (int k = 1; k <= pads && k <= static_cast<int>(size); ++k)
+        bytes[size - k] = transfer_byte::pad;
+    return bytes;
+}
+
+// Direction x block size x file size x lrzsz program. Each XMODEM file is a
+// transfer of its own; YMODEM carries the row's files as one batch. XMODEM
+// can't tell the padding from a file's end: a receiver keeps it up to the
+// last 128-byte block (as rx does), unless asked to remove it.
+TEST_F(Lrzsz, EveryDirectionBlockSizeAndFileSize)
+{
+    struct Row {
+        const char* what;
+        TransferProtocol protocol;
+        bool we_send;
+        std::vector<std::string> program;  // lrzsz's side, the file names added
+        bool one_k;           // our XMODEM sender's 1K blocks
+        bool crc;             // our receiver asks for the CRC, not the sum
+        bool remove_padding;  // our XMODEM receiver's option
+        std::vector<uint32_t> sizes;
+        int pads;           // the files end in this many 0x1A
+        uint32_t padded_to; // what arrives is filled up to a multiple of this
+    } const rows[] = {
+        {"XMODEM 128 to rx -c", TransferProtocol::xmodem, true, {"rx", "-c"}, false, true, false, sizes, 0, 128},
+        {"XMODEM-1K to rx -c", TransferProtocol::xmodem, true, {"rx", "-c"}, true, true, false, sizes, 0, 128},
+        {"XMODEM sum to rx", TransferProtocol::xmodem, true, {"rx"}, false, true, false, sizes, 0, 128},
+        {"YMODEM to rb", TransferProtocol::ymodem, true, {"rb"}, false, true, false, sizes, 0, 1},
+        {"XMODEM 128 from sx", TransferProtocol::xmodem, false, {"sx"}, false, true, false, sizes, 0, 128},
+        {"XMODEM-1K from sx -k, padding removed", TransferProtocol::xmodem, false, {"sx", "-k"}, false, true, true, sizes, 0, 1},
+        {"XMODEM sum from sx, padding removed", TransferProtocol::xmodem, false, {"sx"}, false, false, true, sizes, 0, 1},
+        {"YMODEM from sb", TransferProtocol::ymodem, false, {"sb"}, false, true, false, sizes, 0, 1},
+        {"YMODEM-1K from sb -k", TransferProtocol::ymodem, false, {"sb", "-k"}, false, true, false, sizes, 0, 1},
+        // A file's own 0x1A bytes at its end are kept.
+        {"XMODEM 128 from sx, ending in 0x1A", TransferProtocol::xmodem, false, {"sx"}, false, true, false, {102400, 1000}, 3, 128},
+        {"YMODEM from sb, ending in 0x1A", TransferProtocol::ymodem, false, {"sb"}, false, true, false, {102400, 1000}, 3, 1},
+    };
+    struct Run {
+        size_t row;
+        std::vector<size_t> files;  // indexes into the row's sizes
+        std::string here, there;    // our folder, lrzsz's
+        std::unique_ptr<FolderSource> source;
+        std::unique_ptr<FolderSink> sink;
+        std::unique_ptr<FileSender> sender;
+        std::unique_ptr<FileReceiver> receiver;
+    };
+    std::vector<Run> runs;
     std::vector<Exchange> all;
-    for (int crc = 1; crc >= 0; --crc) {
-        for (size_t i = 0; i < size_count; ++i) {
-            sources.emplace_back(new FolderSource(here, {name_of(i)}));
-            senders.emplace_back(new FileSender(SenderOptions{TransferProtocol::xmodem, true, 0}, sources.back().get()));
-            std::vector<std::string> args = {"rx", "-q", name_of(i)};
-            if (crc)
-                args.insert(args.begin() + 1, "-c");
-            all.push_back(exchange(senders.back().get(), args, crc ? crc_there : sum_there));
+    for (size_t r = 0; r < sizeof rows / sizeof rows[0]; ++r) {
+        const Row& row = rows[r];
+        bool batch = row.protocol == TransferProtocol::ymodem;
+        for (size_t first = 0; first < row.sizes.size(); first += batch ? row.sizes.size() : 1) {
+            Run run;
+            run.row = r;
+            std::string tag = std::to_string(r) + "-" + std::to_string(first);
+            run.here = folder("here" + tag);
+            run.there = folder("there" + tag);
+            std::vector<std::string> names, args = row.program;
+            args.insert(args.begin() + 1, "-q");
+            for (size_t i = first; i < (batch ? row.sizes.size() : first + 1); ++i) {
+                run.files.push_back(i);
+                names.push_back(name_of(i));
+                write_whole((row.we_send ? run.here : run.there) + "/" + name_of(i), table_file(row.sizes[i], i, row.pads));
+                if (!row.we_send || row.protocol == TransferProtocol::xmodem)
+                    args.push_back(name_of(i));
+            }
+            if (row.we_send) {
+                run.source.reset(new FolderSource(run.here, names));
+                SenderOptions options;
+                options.protocol = row.protocol;
+                if (row.one_k)  // else the default
+                    options.one_k = true;
+                run.sender.reset(new FileSender(options, run.source.get()));
+                all.push_back(exchange(run.sender.get(), args, run.there));
+            } else {
+                run.sink.reset(new FolderSink(run.here, batch ? "" : names[0]));
+                ReceiverOptions options;
+                options.protocol = row.protocol;
+                options.crc = row.crc;
+                if (row.remove_padding)  // else the default
+                    options.trim_padding = true;
+                run.receiver.reset(new FileReceiver(options, run.sink.get()));
+                all.push_back(exchange(run.receiver.get(), args, run.there));
+            }
+            runs.push_back(std::move(run));
         }
     }
-    drive(all, 30000);
-    for (size_t k = 0; k < all.size(); ++k) {
-        size_t i = k % size_count;
-        std::string where = std::string(k < size_count ? "rx -c, " : "rx, ") + std::to_string(sizes[i]) + " bytes";
-        EXPECT_EQ("ok", how(*senders[k])) << where;
+    drive(all, 60000);
+    for (size_t k = 0; k < runs.size(); ++k) {
+        const Run& run = runs[k];
+        const Row& row = rows[run.row];
+        const TransferEngine& engine = row.we_send ? static_cast<const TransferEngine&>(*run.sender) : *run.receiver;
+        std::string where = std::string(row.what) + (run.files.size() == 1 ? ", " + std::to_string(row.sizes[run.files[0]]) + " bytes" : "");
+        EXPECT_EQ("ok", how(engine)) << where;
         EXPECT_EQ(0, all[k].exit_code) << where;
-        std::vector<uint8_t> expected = file_bytes(sizes[i], static_cast<uint32_t>(i));
-        expected.resize((sizes[i] + 127) / 128 * 128, transfer_byte::pad);
-        std::vector<uint8_t> got = read_whole((k < size_count ? crc_there : sum_there) + "/" + name_of(i));
-        EXPECT_TRUE(expected == got) << where << ": " << got.size() << " bytes arrived";
-    }
-}
-
-TEST_F(Lrzsz, RbReceivesABatchByYmodem)
-{
-    std::string here = folder("here", true), there = folder("there", false);
-    std::vector<std::string> names;
-    for (size_t i = 0; i < size_count; ++i)
-        names.push_back(name_of(i));
-    FolderSource source(here, names);
-    FileSender sender(SenderOptions{TransferProtocol::ymodem, true, 0}, &source);
-    std::vector<Exchange> all;
-    all.push_back(exchange(&sender, {"rb", "-q"}, there));
-    drive(all, 30000);
-    EXPECT_EQ("ok", how(sender));
-    EXPECT_EQ(9, sender.files_done());
-    EXPECT_EQ(0, all[0].exit_code);
-    for (size_t i = 0; i < size_count; ++i) {
-        std::vector<uint8_t> got = read_whole(there + "/" + names[i]);
-        EXPECT_TRUE(file_bytes(sizes[i], static_cast<uint32_t>(i)) == got) << names[i] << ": " << got.size() << " bytes arrived";
-        struct stat st = {};
-        stat((there + "/" + names[i]).c_str(), &st);
-        EXPECT_EQ(file_time, static_cast<uint32_t>(st.st_mtime)) << names[i];
-    }
-}
-
-// sx sends 128-byte blocks, with -k 1K blocks; the receiver asks for the CRC
-// or the 8-bit sum. The padding is dropped (the files do not end in 0x1A).
-TEST_F(Lrzsz, SxSendsEachSizeByXmodem)
-{
-    std::string there = folder("there", true);
-    struct Mode {
-        const char* name;
-        bool one_k, crc;
-    } const modes[] = {{"sx, CRC", false, true}, {"sx -k, CRC", true, true}, {"sx, sum", false, false}};
-    std::vector<std::unique_ptr<FolderSink>> sinks;
-    std::vector<std::unique_ptr<FileReceiver>> receivers;
-    std::vector<Exchange> all;
-    for (const Mode& mode : modes) {
-        std::string here = folder(std::to_string(all.size()), false);
-        for (size_t i = 0; i < size_count; ++i) {
-            sinks.emplace_back(new FolderSink(here, name_of(i)));
-            ReceiverOptions options{TransferProtocol::xmodem, mode.crc, true, true, 3000};
-            receivers.emplace_back(new FileReceiver(options, sinks.back().get()));
-            std::vector<std::string> args = {"sx", "-q", name_of(i)};
-            if (mode.one_k)
-                args.insert(args.begin() + 1, "-k");
-            all.push_back(exchange(receivers.back().get(), args, there));
+        std::string calls;
+        for (size_t i : run.files) {
+            uint32_t size = row.sizes[i];
+            calls += "begin " + name_of(i) + " " + (row.protocol == TransferProtocol::ymodem ? std::to_string(size) + " " + std::to_string(file_time) : "? 0") + ";end 1;";
+            std::vector<uint8_t> expected = table_file(size, i, row.pads);
+            expected.resize((size + row.padded_to - 1) / row.padded_to * row.padded_to, transfer_byte::pad);
+            std::vector<uint8_t> got = read_whole((row.we_send ? run.there : run.here) + "/" + name_of(i));
+            EXPECT_TRUE(expected == got) << where << ", " << name_of(i) << ": " << got.size() << " bytes arrived, " << expected.size() << " expected";
         }
-    }
-    drive(all, 30000);
-    for (size_t k = 0; k < all.size(); ++k) {
-        size_t i = k % size_count;
-        std::string where = std::string(modes[k / size_count].name) + ", " + std::to_string(sizes[i]) + " bytes";
-        EXPECT_EQ("ok", how(*receivers[k])) << where;
-        EXPECT_EQ(0, all[k].exit_code) << where;
-        EXPECT_EQ("begin " + name_of(i) + " ? 0;end 1;", sinks[k]->calls) << where;
-        std::vector<uint8_t> got = read_whole(root + "/" + std::to_string(k / size_count * size_count) + "/" + name_of(i));
-        EXPECT_TRUE(file_bytes(sizes[i], static_cast<uint32_t>(i)) == got) << where << ": " << got.size() << " bytes arrived";
-    }
-}
-
-TEST_F(Lrzsz, SbSendsABatchByYmodem)
-{
-    std::string there = folder("there", true), here = folder("here", false);
-    std::vector<std::string> args = {"sb", "-q"};
-    std::string calls;
-    for (size_t i = 0; i < size_count; ++i) {
-        args.push_back(name_of(i));
-        calls += "begin " + name_of(i) + " " + std::to_string(sizes[i]) + " " + std::to_string(file_time) + ";end 1;";
-    }
-    FolderSink sink(here, "");
-    FileReceiver receiver(ReceiverOptions{TransferProtocol::ymodem, true, true, true, 3000}, &sink);
-    std::vector<Exchange> all;
-    all.push_back(exchange(&receiver, args, there));
-    drive(all, 30000);
-    EXPECT_EQ("ok", how(receiver));
-    EXPECT_EQ(0, all[0].exit_code);
-    EXPECT_EQ(calls, sink.calls);
-    for (size_t i = 0; i < size_count; ++i) {
-        std::vector<uint8_t> got = read_whole(here + "/" + name_of(i));
-        EXPECT_TRUE(file_bytes(sizes[i], static_cast<uint32_t>(i)) == got) << name_of(i) << ": " << got.size() << " bytes arrived";
+        if (run.sink)
+            EXPECT_EQ(calls, run.sink->calls) << where;
     }
 }
