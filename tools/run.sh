@@ -14,12 +14,8 @@ sh tools/setup.sh
 # programs (Wine's 32-bit loader cannot start there).
 . tools/wine_side.sh
 echo "Running $wine_side"
-if [ "$wine_bits" = 64 ]; then
-    build=build64 toolchain=cmake/x86_64-w64-mingw32.cmake
-else
-    build=build toolchain=cmake/i686-w64-mingw32.cmake
-fi
-cmake -S . -B $build -DCMAKE_TOOLCHAIN_FILE=$toolchain >/dev/null
+build=$wine_build
+cmake -S . -B $build -DCMAKE_TOOLCHAIN_FILE=$wine_toolchain >/dev/null
 cmake --build $build -j2 --target Quorvex native_tools
 export QUORVEX_WINE_BITS=$wine_bits
 if [ "$wine_bits" = 64 ]; then PATH="$root/tests/wine/wine64:$PATH"; fi

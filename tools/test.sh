@@ -13,12 +13,7 @@ step_done "set-up"
 # programs, and the 64-bit build under Wine's 64-bit loader where it doesn't.
 . tools/wine_side.sh
 echo "Wine tests: $wine_side"
-if [ "$wine_bits" = 64 ]; then
-    wine_build=build64 toolchain=cmake/x86_64-w64-mingw32.cmake
-else
-    wine_build=build toolchain=cmake/i686-w64-mingw32.cmake
-fi
-cmake -S . -B $wine_build -DCMAKE_TOOLCHAIN_FILE=$toolchain \
+cmake -S . -B $wine_build -DCMAKE_TOOLCHAIN_FILE=$wine_toolchain \
       -DQUORVEX_TESTS=ON -DQUORVEX_DEVICE_TESTS=ON >/dev/null
 cmake --build $wine_build -j2
 step_done "build ($wine_bits-bit)"

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Decides which build the Wine tests and tools/run.sh use, and why. Sourced:
-# sets wine_bits (32 or 64) and wine_side (a sentence for the user).
+# sets wine_bits (32 or 64), wine_side (a sentence for the user), and the
+# build tree and toolchain file of that build (wine_build, wine_toolchain).
 # A machine whose kernel runs no 32-bit programs cannot start Wine's 32-bit
 # loader; `uname -m` says x86_64 on both kinds, so the probe runs a 32-bit
 # program (the 32-bit dynamic loader itself). QUORVEX_WINE_BITS=32 or 64
@@ -14,4 +15,9 @@ elif /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
 else
     wine_bits=64
     wine_side="the 64-bit build (this machine runs no 32-bit programs)"
+fi
+if [ "$wine_bits" = 64 ]; then
+    wine_build=build64 wine_toolchain=cmake/x86_64-w64-mingw32.cmake
+else
+    wine_build=build wine_toolchain=cmake/i686-w64-mingw32.cmake
 fi
