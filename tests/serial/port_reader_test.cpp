@@ -168,8 +168,9 @@ TEST_F(ReaderLine, AFullRingCountsTheBytesItDrops)
     const LONG extra = 5000;
     spy.invented_bytes = static_cast<LONG>(serial_ring_size) + extra;
     ASSERT_EQ(1, channel.open(line(0, 7)));
-    ASSERT_TRUE(wait_until([] { return spy.invented_bytes == 0; }, 5000));
-    Sleep(100);
+    ASSERT_TRUE(wait_until([&] { return spy.invented_bytes == 0 && channel.bytes_dropped == extra; },
+                           5000))
+        << channel.bytes_dropped << " dropped";
     EXPECT_EQ(static_cast<int>(serial_ring_size), channel.bytes_waiting());
     EXPECT_EQ(extra, channel.bytes_dropped);
     EXPECT_EQ(65536u, spy.largest_read);
