@@ -74,21 +74,16 @@ TEST_F(WindowDispatch, ClassIsRegisteredOncePerProcess)
     EXPECT_EQ(calls_before, adjust_calls);
 }
 
-TEST_F(WindowDispatch, CreateWindowAttachesTheObjectBeforeOnCreate)
+// A second create on an object that has a window creates nothing.
+TEST_F(WindowDispatch, CreateWindowAttachesTheObjectBeforeOnCreateOnce)
 {
     ASSERT_EQ(1, window.make());
     EXPECT_EQ("create;", window.calls);
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(&window), GetWindowLongPtrA(window.hwnd, GWLP_USERDATA));
-}
-
-TEST_F(WindowDispatch, CreateWindowOnAnObjectThatHasAWindowCreatesNothing)
-{
-    ASSERT_EQ(1, window.make());
     HWND first = window.hwnd;
-    window.calls.clear();
     EXPECT_EQ(1, window.make());
     EXPECT_EQ(first, window.hwnd);
-    EXPECT_EQ("", window.calls);
+    EXPECT_EQ("create;", window.calls);
 }
 
 TEST_F(WindowDispatch, OnCreateReturningZeroRefusesTheWindow)
@@ -104,53 +99,42 @@ TEST_F(WindowDispatch, OnCreateReturningZeroRefusesTheWindow)
     EXPECT_EQ(nullptr, bare.hwnd);
 }
 
-TEST_F(WindowDispatch, UnlistedMessagesTakeTheDefaultPath)
+// Each row: a message, what on_default_message answers, and what the window
+// procedure returns and which operations it calls. Unlisted messages take
+// the default path, where the system answers unless on_default_message
+// claims them; listed ones never reach it.
+TEST_F(WindowDispatch, EachMessageReachesItsOperation)
 {
     ASSERT_EQ(1, window.make());
-    window.calls.clear();
-    // The system's default answers the title length...
-    EXPECT_EQ(8, SendMessageA(window.hwnd, WM_GETTEXTLENGTH, 0, 0));
-    // ...unless on_default_message claims the message.
-    window.default_answer = 1;
-    EXPECT_EQ(0, SendMessageA(window.hwnd, WM_GETTEXTLENGTH, 0, 0));
-    EXPECT_EQ("default;default;", window.calls);
-}
-
-TEST_F(WindowDispatch, SysCommandCallsTheOperationThenTheDefaultPath)
-{
-    ASSERT_EQ(1, window.make());
-    window.calls.clear();
-    window.default_answer = 1;  // keeps the system from acting on it
-    EXPECT_EQ(0, SendMessageA(window.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0));
-    EXPECT_EQ("sys_command;default;", window.calls);
-    EXPECT_FALSE(IsIconic(window.hwnd));
-}
-
-TEST_F(WindowDispatch, EndSessionTerminatesOnlyWhenTheSessionEnds)
-{
-    ASSERT_EQ(1, window.make());
+    DRAWITEMSTRUCT item = {};
+    NMHDR header = {nullptr, 0, 0};  // from no wrapped control
     struct Case {
-        WPARAM ending;
-        const char* expected;
-    } cases[] = {{FALSE, "end_session;"}, {TRUE, "end_session;terminate;"}};
+        const char* name;
+        UINT msg;
+        WPARAM wparam;
+        LPARAM lparam;
+        int default_answer;
+        LRESULT result;
+        const char* calls;
+    } cases[] = {
+        {"title length, system's answer", WM_GETTEXTLENGTH, 0, 0, 0, 8, "default;"},
+        {"title length, claimed", WM_GETTEXTLENGTH, 0, 0, 1, 0, "default;"},
+        // Claimed, so that the system does not act on it.
+        {"minimize", WM_SYSCOMMAND, SC_MINIMIZE, 0, 1, 0, "sys_command;default;"},
+        {"session goes on", WM_ENDSESSION, FALSE, 0, 0, 0, "end_session;"},
+        {"session ends", WM_ENDSESSION, TRUE, 0, 0, 0, "end_session;terminate;"},
+        {"query end session", WM_QUERYENDSESSION, 0, 0, 0, 1, ""},
+        {"draw item", WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item), 0, 1, ""},
+        {"notify", WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header), 0, 0, ""},
+        {"key to item", WM_VKEYTOITEM, 0, 0, 0, -1, ""},
+    };
     for (const Case& c : cases) {
         window.calls.clear();
-        EXPECT_EQ(0, SendMessageA(window.hwnd, WM_ENDSESSION, c.ending, 0));
-        EXPECT_EQ(c.expected, window.calls) << "wParam " << c.ending;
+        window.default_answer = c.default_answer;
+        EXPECT_EQ(c.result, SendMessageA(window.hwnd, c.msg, c.wparam, c.lparam)) << c.name;
+        EXPECT_EQ(c.calls, window.calls) << c.name;
     }
-}
-
-TEST_F(WindowDispatch, ListedMessagesNeverReachTheDefault)
-{
-    ASSERT_EQ(1, window.make());
-    window.calls.clear();
-    EXPECT_EQ(1, SendMessageA(window.hwnd, WM_QUERYENDSESSION, 0, 0));
-    DRAWITEMSTRUCT item = {};
-    EXPECT_EQ(1, SendMessageA(window.hwnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item)));
-    NMHDR header = {nullptr, 0, 0};  // from no wrapped control
-    EXPECT_EQ(0, SendMessageA(window.hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header)));
-    EXPECT_EQ(-1, SendMessageA(window.hwnd, WM_VKEYTOITEM, 0, 0));
-    EXPECT_EQ("", window.calls);
+    EXPECT_FALSE(IsIconic(window.hwnd));
 }
 
 TEST_F(WindowDispatch, DestroyRunsTheDestroyOperationsInOrderAndForgetsTheWindow)

@@ -53,8 +53,11 @@ TEST_F(ReaderLine, ReadErrorsAreRetriedOrALossAsThePortAnswers)
         spy.fail_modem = c.modem_fails;
         spy.read_error = c.error;
         spy.failing_reads = c.failures;
-        wait_until([] { return spy.failing_reads == 0; }, 3000);
-        Sleep(400);  // the back-off after three failures is 70 ms in all
+        ASSERT_TRUE(wait_until([] { return spy.failing_reads == 0; }, 3000)) << c.name;
+        // The last failure is dealt with once the reader reads again or
+        // reports the loss.
+        const LONG failed_reads = spy.read_calls;
+        wait_until([&] { return spy.read_calls > failed_reads || channel.lost(); }, 3000);
         EXPECT_EQ(c.lost ? 1 : 0, channel.lost()) << c.name;
         EXPECT_EQ(c.counted, channel.read_errors) << c.name;
         spy.fail_clear = spy.fail_modem = false;
@@ -168,8 +171,9 @@ TEST_F(ReaderLine, AFullRingCountsTheBytesItDrops)
     const LONG extra = 5000;
     spy.invented_bytes = static_cast<LONG>(serial_ring_size) + extra;
     ASSERT_EQ(1, channel.open(line(0, 7)));
-    ASSERT_TRUE(wait_until([] { return spy.invented_bytes == 0; }, 5000));
-    Sleep(100);
+    ASSERT_TRUE(wait_until([&] { return spy.invented_bytes == 0 && channel.bytes_dropped == extra; },
+                           5000))
+        << channel.bytes_dropped << " dropped";
     EXPECT_EQ(static_cast<int>(serial_ring_size), channel.bytes_waiting());
     EXPECT_EQ(extra, channel.bytes_dropped);
     EXPECT_EQ(65536u, spy.largest_read);

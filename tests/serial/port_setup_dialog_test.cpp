@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
+#include <vector>
 #include "app/program_objects.h"
 #include "resources/port_setup_ids.h"
 #include "resources/resource_ids.h"
@@ -93,63 +94,43 @@ TEST(SelectPortTemplate, HasTheCaptionControlsAndBoldFont)
     });
 }
 
-TEST(SelectPort, ShowsEachGroupFromTheSettings)
+// Each row: the settings the dialog starts from (each group shows its
+// value), the buttons clicked (each stays checked: a pick in one group
+// leaves the others), the button that ends it, and the settings after.
+TEST(SelectPort, ShowsTheSettingsOkReadsBackThePicksCancelDiscardsThem)
 {
-    const PortSettings starts[] = {
-        port_settings(0, 0, 0, 0, 0),
-        port_settings(2, 3, 0, 0, 0),
-        port_settings(3, 1, 2, 1, 2),
-        port_settings(1, 2, 1, 0, 1),
+    struct Case {
+        PortSettings start;
+        std::vector<int> clicks;
+        int end;
+        const char* after;  // null: as they started
+    } cases[] = {
+        {port_settings(0, 0, 0, 0, 0),
+         {IDC_PORT_COM4, IDC_SPEED_38000, IDC_PARITY_EVEN, IDC_DATA_BITS_7, IDC_STOP_BITS_1_5},
+         IDOK, "3,2,2,1,1 port 0 baud 0 flow 0"},
+        {port_settings(2, 3, 1, 1, 2), {}, IDOK, nullptr},
+        {port_settings(1, 2, 1, 0, 1), {IDC_PORT_COM4, IDC_SPEED_56000}, IDCANCEL, nullptr},
+        {port_settings(3, 1, 2, 1, 2), {}, IDCANCEL, nullptr},
+        {port_settings(2, 3, 0, 0, 0), {}, IDCANCEL, nullptr},
     };
-    for (const PortSettings& start : starts) {
-        run_select_port(start, [&](HWND dialog) {
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const Case& c = cases[i];
+        INT_PTR result = run_select_port(c.start, [&](HWND dialog) {
+            EXPECT_EQ(0, port_setup_dialog.changed) << "case " << i;
             for (const Group& g : groups)
-                EXPECT_EQ(std::to_string(start.*g.field), checked_in(dialog, g))
-                    << "settings " << describe(start) << ", group " << g.name;
-            click(dialog, IDCANCEL);
+                EXPECT_EQ(std::to_string(c.start.*g.field), checked_in(dialog, g))
+                    << "case " << i << ": " << describe(c.start) << ", group " << g.name;
+            for (int id : c.clicks)
+                click(dialog, id);
+            for (int id : c.clicks)
+                EXPECT_TRUE(is_checked(dialog, id)) << "case " << i << ": button " << id;
+            click(dialog, c.end);
         });
+        EXPECT_EQ(c.end == IDOK ? 1 : 0, result) << "case " << i;
+        EXPECT_EQ(c.after ? c.after : describe(c.start), describe(port_setup_dialog.settings))
+            << "case " << i;
+        EXPECT_EQ(c.end == IDOK ? 1 : 0, port_setup_dialog.changed) << "case " << i;
     }
-}
-
-TEST(SelectPort, OkWithoutChangeKeepsTheSettings)
-{
-    PortSettings start = port_settings(2, 3, 1, 1, 2);
-    INT_PTR result = run_select_port(start, [&](HWND dialog) {
-        EXPECT_EQ(0, port_setup_dialog.changed);
-        click(dialog, IDOK);
-    });
-    EXPECT_EQ(1, result);
-    EXPECT_EQ(describe(start), describe(port_setup_dialog.settings));
-    EXPECT_EQ(1, port_setup_dialog.changed);
-}
-
-TEST(SelectPort, OkReadsBackThePicksOfEveryGroup)
-{
-    INT_PTR result = run_select_port(PortSettings{}, [&](HWND dialog) {
-        for (int id : {IDC_PORT_COM4, IDC_SPEED_38000, IDC_PARITY_EVEN, IDC_DATA_BITS_7,
-                       IDC_STOP_BITS_1_5})
-            click(dialog, id);
-        // A pick in one group leaves the others as they were.
-        EXPECT_EQ("3", checked_in(dialog, groups[0]));
-        EXPECT_EQ("2", checked_in(dialog, groups[1]));
-        click(dialog, IDOK);
-    });
-    EXPECT_EQ(1, result);
-    EXPECT_EQ("3,2,2,1,1 port 0 baud 0 flow 0", describe(port_setup_dialog.settings));
-}
-
-TEST(SelectPort, CancelDiscardsEveryClick)
-{
-    PortSettings start = port_settings(1, 0, 0, 0, 0);
-    INT_PTR result = run_select_port(start, [&](HWND dialog) {
-        click(dialog, IDC_PORT_COM4);
-        click(dialog, IDC_SPEED_56000);
-        EXPECT_TRUE(is_checked(dialog, IDC_PORT_COM4));
-        click(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(0, result);
-    EXPECT_EQ(describe(start), describe(port_setup_dialog.settings));
-    EXPECT_EQ(0, port_setup_dialog.changed);
 }
 
 TEST(SelectPort, OutOfRangeValueLeavesItsGroupUncheckedAndSurvivesOk)

@@ -113,6 +113,9 @@ TEST_F(ReaderTest, LookupTable)
         {"[S]\r\nUpper\r\n", bool_key, "Upper", 0, -7},
         {"Upper=0\r\n[S]\r\n", bool_key, "Upper", 0, -7},  // before the first header
         {"[S]\r\n[T]\r\nUpper=0\r\n", bool_key, "Upper", 0, -7},  // another section's key
+        // The first of two keys or two sections of one name counts.
+        {"[S]\r\nk=1\r\nk=2\r\n", int_key, "k", 1, 1},
+        {"[S]\r\nk=1\r\n[B]\r\n[s]\r\nk=4\r\n", int_key, "k", 1, 1},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
@@ -130,16 +133,6 @@ TEST_F(ReaderTest, LookupTable)
         EXPECT_EQ(c.found, found) << "case " << i << ": " << c.file;
         EXPECT_EQ(c.value, value) << "case " << i << ": " << c.file;
     }
-}
-
-TEST_F(ReaderTest, TheFirstOfTwoSectionsOrKeysCounts)
-{
-    load("[A]\r\nk=1\r\nk=2\r\nitem\r\n[B]\r\nk=3\r\n[a]\r\nk=4\r\nother\r\n");
-    int32_t value = 0;
-    ASSERT_EQ(1, reader.find_section("A"));
-    EXPECT_EQ(1, reader.get_int("k", &value, 0));
-    EXPECT_EQ(1, value);
-    EXPECT_EQ("<k=1><k=2><item>", joined(list_items("a")));
 }
 
 TEST_F(ReaderTest, SectionsAndKeysMayBeAskedInAnyOrder)
@@ -183,6 +176,7 @@ TEST_F(ReaderTest, ListItemsKeepEmptyLinesAndEndAtTheNextHeader)
         {"[L]", ""},
         {"[L]\r\n [not a header]\r\n", "< [not a header]>"},
         {"[L]\nA\rB\n\rC", "<A><B><><C>"},
+        {"[L]\r\nk=1\r\n[B]\r\n[l]\r\nother\r\n", "<k=1>"},  // the first of two
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         load(cases[i].file);

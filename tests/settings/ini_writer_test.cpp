@@ -19,17 +19,6 @@ protected:
     IniWriter writer{40, 300};
 };
 
-TEST_F(WriterTest, ConstructionAndBegin)
-{
-    EXPECT_EQ(nullptr, writer.buffer);
-    EXPECT_EQ(0u, writer.capacity);
-    ASSERT_EQ(1, writer.begin(4000, 4000));
-    EXPECT_EQ(4000u, writer.capacity);
-    EXPECT_EQ(0u, writer.used);
-    EXPECT_EQ(0, writer.error);
-    EXPECT_EQ(4000, writer.grow_step);
-}
-
 TEST_F(WriterTest, EachLineFormHasItsExactBytes)
 {
     struct Case {
@@ -56,18 +45,9 @@ TEST_F(WriterTest, EachLineFormHasItsExactBytes)
     }
 }
 
-TEST_F(WriterTest, AppendGrowsFirstWhenTheTerminatorWouldNotFit)
-{
-    ASSERT_EQ(1, writer.begin(8, 8));
-    writer.append("1234567");  // 7 + terminator: fits exactly
-    EXPECT_EQ(8u, writer.capacity);
-    writer.append("8");        // used + 1 == capacity: grows first
-    EXPECT_EQ(16u, writer.capacity);
-    EXPECT_EQ("12345678", text());
-    EXPECT_EQ('\0', writer.buffer[writer.used]);
-}
-
-TEST_F(WriterTest, APieceLongerThanOneStepGrowsByAsManyStepsAsItNeeds)
+// A piece grows the block first when it and its terminator would not fit,
+// by as many steps as it needs.
+TEST_F(WriterTest, AppendGrowsByAsManyStepsAsThePieceAndItsTerminatorNeed)
 {
     struct Case {
         DWORD initial;
@@ -75,7 +55,7 @@ TEST_F(WriterTest, APieceLongerThanOneStepGrowsByAsManyStepsAsItNeeds)
         size_t piece;
         DWORD capacity;
     } cases[] = {
-        {10, 4, 100, 102}, {4000, 4000, 9000, 12000}, {4000, 4000, 11999, 12000},
+        {8, 8, 7, 8}, {8, 8, 8, 16}, {10, 4, 100, 102}, {4000, 4000, 9000, 12000}, {4000, 4000, 11999, 12000},
         {4000, 4000, 12000, 16000}, {16, 0, 50, 51}, {16, -5, 50, 51}, {0, 1, 3, 4},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {

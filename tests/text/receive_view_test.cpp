@@ -7,31 +7,63 @@
 #include <string>
 #include <vector>
 
+// Steps: 'r' a read, 's' bytes sent, 'm' a marker line, '#' a new tick (whose
+// time stamp is 00:00:0N.000 for the Nth tick), '!' the offset reset. Lines
+// come out as "[R:", "[S:" or "[M:", their text and "]"; without kinds, as
+// "[", the text and "]".
 namespace {
 
-// Each read is one string; "|" between reads of the same tick, "#" starts a
-// new tick (whose time stamp is 00:00:0N.000 for the Nth tick).
-std::vector<std::string> run(ReceiveMode mode, bool stamps, const std::string& script)
+struct Step {
+    char what;
+    std::string text;
+};
+
+std::string run_steps(ReceiveMode mode, int options, const std::vector<Step>& steps,
+                      bool kinds = true)
 {
     ReceiveView view;
     view.set_mode(mode);
-    view.set_time_stamps(stamps);
+    view.set_time_stamps(options & 1);
+    view.set_colours(options & 2);
+    view.set_hex_offsets(options & 4);
     ListSink sink;
     int tick = 1;
     view.begin_tick(0, 0, tick, 0);
-    std::string read;
-    for (size_t i = 0; i <= script.size(); ++i) {
-        if (i == script.size() || script[i] == '|' || script[i] == '#') {
-            view.show(reinterpret_cast<const unsigned char*>(read.data()),
-                      static_cast<int>(read.size()), sink);
-            read.clear();
-            if (i < script.size() && script[i] == '#')
-                view.begin_tick(0, 0, ++tick, 0);
-        } else {
-            read += script[i];
-        }
+    for (const Step& step : steps) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(step.text.data());
+        int count = static_cast<int>(step.text.size());
+        if (step.what == 'r')
+            view.show(bytes, count, sink);
+        else if (step.what == 's')
+            view.show_sent(bytes, count, sink);
+        else if (step.what == 'm')
+            view.show_marker(step.text.c_str(), sink);
+        else if (step.what == '!')
+            view.reset_offset();
+        else
+            view.begin_tick(0, 0, ++tick, 0);
     }
-    return sink.lines;
+    std::string all;
+    for (size_t k = 0; k < sink.lines.size(); ++k)
+        all += (kinds ? std::string("[") + "RSM"[static_cast<int>(sink.kinds[k])] + ":" : "[") +
+               sink.lines[k] + "]";
+    return sink.replaced_own ? "a sent or marker line was replaced" : all;
+}
+
+// Each read is one string; "|" between reads of the same tick, "#" starts a
+// new tick.
+std::string run(ReceiveMode mode, bool stamps, const std::string& script)
+{
+    std::vector<Step> steps(1, Step{'r', ""});
+    for (char c : script) {
+        if (c == '#')
+            steps.push_back(Step{'#', ""});
+        if (c == '#' || c == '|')
+            steps.push_back(Step{'r', ""});
+        else
+            steps.back().text += c;
+    }
+    return run_steps(mode, stamps ? 1 : 0, steps, false);
 }
 
 }  // namespace
@@ -64,7 +96,7 @@ TEST(ReceiveView, ShowsEachViewAcrossReadsAndTicks)
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
-        EXPECT_EQ(c.expected, joined(run(c.mode, c.stamps, c.reads), "[", "]"))
+        EXPECT_EQ(c.expected, run(c.mode, c.stamps, c.reads))
             << "case " << i << ": mode " << static_cast<int>(c.mode) << ", reads " << c.reads;
     }
 }
@@ -98,7 +130,7 @@ TEST(ReceiveView, LinesViewShowsUtf8AndEscapesOtherBytes)
         {"a full line of two-byte ones", near_full + "\xc3\xa9", "[" + near_full + "\xc3\xa9]"},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
-        EXPECT_EQ(cases[i].expected, joined(run(ReceiveMode::lines, false, cases[i].reads), "[", "]"))
+        EXPECT_EQ(cases[i].expected, run(ReceiveMode::lines, false, cases[i].reads))
             << "case " << i << ": " << cases[i].what;
 }
 
@@ -114,47 +146,6 @@ TEST(ReceiveView, SwitchingViewsEndsTheLineInProgress)
     view.show(reinterpret_cast<const unsigned char*>("d"), 1, sink);
     EXPECT_EQ("[ab][63][d]", joined(sink.lines, "[", "]"));
 }
-
-// Steps: 'r' a read, 's' bytes sent, 'm' a marker line, '#' a new tick, '!'
-// the offset reset. Lines come out as "R:", "S:" or "M:" and their text.
-namespace {
-
-struct Step {
-    char what;
-    std::string text;
-};
-
-std::string run_steps(ReceiveMode mode, int options, const std::vector<Step>& steps)
-{
-    ReceiveView view;
-    view.set_mode(mode);
-    view.set_time_stamps(options & 1);
-    view.set_colours(options & 2);
-    view.set_hex_offsets(options & 4);
-    ListSink sink;
-    int tick = 1;
-    view.begin_tick(0, 0, tick, 0);
-    for (const Step& step : steps) {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(step.text.data());
-        int count = static_cast<int>(step.text.size());
-        if (step.what == 'r')
-            view.show(bytes, count, sink);
-        else if (step.what == 's')
-            view.show_sent(bytes, count, sink);
-        else if (step.what == 'm')
-            view.show_marker(step.text.c_str(), sink);
-        else if (step.what == '!')
-            view.reset_offset();
-        else
-            view.begin_tick(0, 0, ++tick, 0);
-    }
-    std::string all;
-    for (size_t k = 0; k < sink.lines.size(); ++k)
-        all += std::string("[") + "RSM"[static_cast<int>(sink.kinds[k])] + ":" + sink.lines[k] + "]";
-    return sink.replaced_own ? "a sent or marker line was replaced" : all;
-}
-
-}  // namespace
 
 TEST(ReceiveView, HexViewShowsEachLinesOffset)
 {

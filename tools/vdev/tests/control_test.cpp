@@ -58,17 +58,6 @@ bool send_raw(int fd, const std::string& data) {
     return true;
 }
 
-// The reply to RECEIVED on `com` once the device holds at least `bytes`
-// received bytes, or the last reply after five seconds.
-std::string received_reply(DeviceProcess& device, const std::string& com, size_t bytes) {
-    std::string reply;
-    for (double start = now_ms(); now_ms() - start < 5000; usleep(20000)) {
-        reply = device.ctl("RECEIVED " + com);
-        if (reply.size() >= 3 + 2 * bytes) break;
-    }
-    return reply;
-}
-
 TEST_F(DeviceTest, PingAndCaseInsensitiveNames) {
     EXPECT_EQ(device.ctl("PING"), "OK");
     EXPECT_EQ(device.ctl("ping"), "OK");
@@ -90,11 +79,11 @@ TEST_F(DeviceTest, ReceivedCollectsUntilClear) {
     EXPECT_EQ(device.ctl("RECEIVED COM1"), "OK");
     ASSERT_TRUE(write_all(fd, std::string("\x00\x01", 2)));
     ASSERT_TRUE(write_all(fd, "xyz"));
-    EXPECT_EQ(received_reply(device, "COM1", 5), "OK 000178797A");
+    EXPECT_EQ(device.received("COM1", 5), "OK 000178797A");
     EXPECT_EQ(device.ctl("CLEAR COM1"), "OK");
     EXPECT_EQ(device.ctl("RECEIVED COM1"), "OK");
     ASSERT_TRUE(write_all(fd, "Q"));
-    EXPECT_EQ(received_reply(device, "COM1", 1), "OK 51");
+    EXPECT_EQ(device.received("COM1", 1), "OK 51");
     close(fd);
 }
 
@@ -185,7 +174,7 @@ TEST_F(DeviceTest, BigReceivedReplyIsComplete) {
     ASSERT_EQ(device.ctl("MODE COM1 silent"), "OK");
     std::string data(300000, 'k');
     ASSERT_TRUE(write_all(fd, data));
-    std::string reply = received_reply(device, "COM1", data.size());
+    std::string reply = device.received("COM1", data.size());
     EXPECT_EQ(reply.size(), 3 + data.size() * 2);
     EXPECT_EQ(reply.substr(0, 7), "OK 6B6B");
     close(fd);

@@ -91,6 +91,15 @@ std::string DeviceProcess::ctl(const std::string& line) {
     return reply;
 }
 
+std::string DeviceProcess::received(const std::string& com, size_t bytes) {
+    std::string reply;
+    for (double start = now_ms(); now_ms() - start < 5000; usleep(20000)) {
+        reply = ctl("RECEIVED " + com);
+        if (reply.size() >= 3 + 2 * bytes) break;
+    }
+    return reply;
+}
+
 int open_line(const std::string& path) {
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;

@@ -24,6 +24,9 @@ public:
 
     // Sends one control line and returns the reply ("" if none came).
     std::string ctl(const std::string& line);
+    // The reply to RECEIVED on `com` once the device holds at least `bytes`
+    // received bytes, or the last reply after five seconds.
+    std::string received(const std::string& com, size_t bytes);
 
     std::string link(int com) const { return dir_ + "/links/com" + std::to_string(com); }
     const std::string& dir() const { return dir_; }
