@@ -56,10 +56,8 @@ bool TerminalEmulator::resize(int columns, int rows)
     pending_wrap_ = false;
     top_ = 0;
     bottom_ = rows - 1;
-    for (SavedCursor& saved : saved_) {
-        saved.row = clamp(saved.row - gone, 0, rows - 1);
-        saved.column = clamp(saved.column, 0, columns - 1);
-    }
+    saved_.row = clamp(saved_.row - gone, 0, rows - 1);
+    saved_.column = clamp(saved_.column, 0, columns - 1);
     return true;
 }
 
@@ -79,7 +77,7 @@ void TerminalEmulator::reset()
     application_cursor_keys_ = bracketed_paste_ = false;
     line_drawing_[0] = line_drawing_[1] = false;
     shift_ = 0;
-    saved_[0] = saved_[1] = SavedCursor();
+    saved_ = SavedCursor();
     reset_tabs();
     if (title_[0] != 0) {
         title_[0] = 0;
@@ -224,20 +222,26 @@ void TerminalEmulator::put(uint32_t code_point, int width)
     }
 }
 
+// A line feed that moves the cursor ends a pending wrap; one that scrolls,
+// or stops at the screen's edge, leaves it pending.
 void TerminalEmulator::line_feed()
 {
-    if (row_ == bottom_)
+    if (row_ == bottom_) {
         screen_.scroll_up(top_, bottom_, 1, blank(), true);
-    else if (row_ < screen_.rows() - 1)
+    } else if (row_ < screen_.rows() - 1) {
         ++row_;
+        pending_wrap_ = false;
+    }
 }
 
 void TerminalEmulator::reverse_line_feed()
 {
-    if (row_ == top_)
+    if (row_ == top_) {
         screen_.scroll_down(top_, bottom_, 1, blank());
-    else if (row_ > 0)
+    } else if (row_ > 0) {
         --row_;
+        pending_wrap_ = false;
+    }
 }
 
 void TerminalEmulator::control(uint8_t byte)
@@ -247,9 +251,8 @@ void TerminalEmulator::control(uint8_t byte)
         ++bells_;
         return;
     case 0x08:
-        if (pending_wrap_)
-            pending_wrap_ = false;
-        else if (column_ > 0)
+        pending_wrap_ = false;
+        if (column_ > 0)
             --column_;
         return;
     case 0x09:
@@ -258,9 +261,10 @@ void TerminalEmulator::control(uint8_t byte)
     case 0x0A:
     case 0x0B:
     case 0x0C:
-        pending_wrap_ = false;
-        if (new_line_)
+        if (new_line_) {
+            pending_wrap_ = false;
             column_ = 0;
+        }
         line_feed();
         return;
     case 0x0D:
@@ -276,10 +280,10 @@ void TerminalEmulator::control(uint8_t byte)
     }
 }
 
+// A pending wrap stays pending: a tab at the last column goes nowhere.
 void TerminalEmulator::tab_forward(int count)
 {
     int last = screen_.columns() - 1;
-    pending_wrap_ = false;
     while (count-- > 0 && column_ < last) {
         ++column_;
         while (column_ < last && !tabs_[column_])
@@ -320,7 +324,6 @@ void TerminalEmulator::escape(char intermediate, char final)
         restore_cursor();
         return;
     case 'D':
-        pending_wrap_ = false;
         line_feed();
         return;
     case 'E':
@@ -329,7 +332,6 @@ void TerminalEmulator::escape(char intermediate, char final)
         line_feed();
         return;
     case 'M':
-        pending_wrap_ = false;
         reverse_line_feed();
         return;
     case 'H':
@@ -343,12 +345,11 @@ void TerminalEmulator::escape(char intermediate, char final)
 
 void TerminalEmulator::save_cursor()
 {
-    SavedCursor& saved = saved_[screen_.alternate()];
+    SavedCursor& saved = saved_;
     saved.row = row_;
     saved.column = column_;
     saved.pen = pen_;
     saved.origin = origin_;
-    saved.pending_wrap = pending_wrap_;
     saved.line_drawing[0] = line_drawing_[0];
     saved.line_drawing[1] = line_drawing_[1];
     saved.shift = shift_;
@@ -356,12 +357,16 @@ void TerminalEmulator::save_cursor()
 
 void TerminalEmulator::restore_cursor()
 {
-    const SavedCursor& saved = saved_[screen_.alternate()];
-    row_ = clamp(saved.row, 0, screen_.rows() - 1);
-    column_ = clamp(saved.column, 0, screen_.columns() - 1);
+    const SavedCursor& saved = saved_;
+    int row = clamp(saved.row, 0, screen_.rows() - 1);
+    int column = clamp(saved.column, 0, screen_.columns() - 1);
+    // A pending wrap ends only when the cursor moves.
+    if (row != row_ || column != column_)
+        pending_wrap_ = false;
+    row_ = row;
+    column_ = column;
     pen_ = saved.pen;
     origin_ = saved.origin;
-    pending_wrap_ = saved.pending_wrap;
     line_drawing_[0] = saved.line_drawing[0];
     line_drawing_[1] = saved.line_drawing[1];
     shift_ = saved.shift;
@@ -419,7 +424,7 @@ void TerminalEmulator::csi(const CsiSequence& s)
         origin_ = insert_ = false;
         autowrap_ = cursor_visible_ = true;
         application_cursor_keys_ = false;
-        saved_[0] = saved_[1] = SavedCursor();
+        saved_ = SavedCursor();
         return;
     }
     if (s.leader != 0 || s.intermediate != 0)
@@ -601,14 +606,14 @@ void TerminalEmulator::set_dec_mode(int mode, bool on)
             restore_cursor();
         return;
     case 1049:
+        // The cursor is saved and restored even when the screen in use
+        // does not change.
         if (on) {
-            if (screen_.alternate())
-                return;
             save_cursor();
+            if (screen_.alternate())
+                screen_.use_alternate(false, blank());
             screen_.use_alternate(true, blank());
         } else {
-            if (!screen_.alternate())
-                return;
             screen_.use_alternate(false, blank());
             restore_cursor();
         }
@@ -767,9 +772,9 @@ void TerminalEmulator::erase_line(int how)
     screen_.fill(row_, from, to, blank());
 }
 
+// Inserting or deleting characters or lines leaves a pending wrap pending.
 void TerminalEmulator::insert_characters(int count)
 {
-    pending_wrap_ = false;
     int columns = screen_.columns();
     count = clamp(count, 0, columns - column_);
     Cell* cells = screen_.row(row_);
@@ -782,7 +787,6 @@ void TerminalEmulator::insert_characters(int count)
 
 void TerminalEmulator::delete_characters(int count)
 {
-    pending_wrap_ = false;
     int columns = screen_.columns();
     count = clamp(count, 0, columns - column_);
     Cell* cells = screen_.row(row_);
@@ -795,8 +799,6 @@ void TerminalEmulator::insert_lines(int count)
 {
     if (row_ < top_ || row_ > bottom_)
         return;
-    pending_wrap_ = false;
-    column_ = 0;
     screen_.scroll_down(row_, bottom_, count, blank());
 }
 
@@ -804,8 +806,6 @@ void TerminalEmulator::delete_lines(int count)
 {
     if (row_ < top_ || row_ > bottom_)
         return;
-    pending_wrap_ = false;
-    column_ = 0;
     screen_.scroll_up(row_, bottom_, count, blank(), false);
 }
 

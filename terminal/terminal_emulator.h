@@ -49,7 +49,6 @@ private:
         int column = 0;
         CellPen pen;
         bool origin = false;
-        bool pending_wrap = false;
         bool line_drawing[2] = {false, false};
         int shift = 0;
     };
@@ -106,7 +105,7 @@ private:
     bool line_drawing_[2] = {false, false};
     int shift_ = 0;
     uint32_t last_printed_ = 0;
-    SavedCursor saved_[2];
+    SavedCursor saved_;
     uint8_t* tabs_ = nullptr;
     int tab_columns_ = 0;
 
