@@ -76,6 +76,7 @@ private:
     void take_port_events();
     void show_port_state();
     void show_plot(bool shown);
+    void set_tick_period();
     void toggle_reopen();
     void end_session(WPARAM ending);
     // SendHost, PortDriver and ShortcutHandler.
