@@ -111,6 +111,7 @@ bool TerminalPane::create(HWND dialog, SendHost* host)
     // class already there.
     if (!RegisterClassW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return false;
+    window_ = nullptr;
     window_ = CreateWindowExW(WS_EX_CLIENTEDGE, terminal_class, L"", WS_CHILD | WS_TABSTOP, 0, 0, 10, 10, dialog,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TERMINAL)),
                               GetModuleHandleW(nullptr), this);
@@ -265,12 +266,17 @@ LRESULT CALLBACK TerminalPane::window_proc(HWND window, UINT msg, WPARAM wparam,
 {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        auto* pane = static_cast<TerminalPane*>(create->lpCreateParams);
+        pane->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pane));
     }
     auto* pane = reinterpret_cast<TerminalPane*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!pane || !pane->window_)
+    if (!pane || pane->window_ != window)
         return DefWindowProcW(window, msg, wparam, lparam);
-    return pane->message(msg, wparam, lparam);
+    LRESULT result = pane->message(msg, wparam, lparam);
+    if (msg == WM_NCDESTROY)
+        pane->window_ = nullptr;
+    return result;
 }
 
 LRESULT TerminalPane::message(UINT msg, WPARAM wparam, LPARAM lparam)
