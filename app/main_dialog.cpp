@@ -115,7 +115,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_PLOT:           show_plot(!plot_window.hwnd); settings_changed = 1; break;
     case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); break;
     case IDM_CAPTURE:        receive_pane_.view_command(id); send_panel_.refocus(); break;
-    default:                 receive_pane_.view_command(id); set_tick_period(); break;
+    default:                 view_command(id); break;
     }
 }
 
@@ -326,6 +326,16 @@ void MainDialog::show_plot(bool shown)
     }
     CheckMenuItem(menu_, IDM_PLOT, plot_window.hwnd ? MF_CHECKED : MF_UNCHECKED);
     set_tick_period();
+}
+
+// The receive pane's commands; the tick quickens or slows when the
+// Terminal view comes or goes.
+void MainDialog::view_command(int id)
+{
+    bool terminal = receive_pane_.terminal_shown();
+    receive_pane_.view_command(id);
+    if (receive_pane_.terminal_shown() != terminal)
+        set_tick_period();
 }
 
 // The plot and the Terminal view show what arrives sooner.
