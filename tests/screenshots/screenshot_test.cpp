@@ -145,7 +145,7 @@ TEST(Screenshots, TheTerminalViewShowsTheDevicesScreen)
         "Linux board 6.1.0 #1 SMP armv7l GNU/Linux\r\n"
         "\x1b[1;32mroot@board\x1b[0m:\x1b[1;34m~\x1b[0m# top\r\n"
         "\x1b[5;3H\x1b(0lqqqqqqqqqqqqqqqqqqqqqqqqqqqqk\x1b(B"
-        "\x1b[6;3H\x1b(0x\x1b(B  \x1b[33mCPU\x1b[0m  12%  \x1b[31mMEM\x1b[0m  48 MB  \x1b(0x\x1b(B"
+        "\x1b[6;3H\x1b(0x\x1b(B  \x1b[33mCPU\x1b[0m  12%  \x1b[31mMEM\x1b[0m  48 MB      \x1b(0x\x1b(B"
         "\x1b[7;3H\x1b(0mqqqqqqqqqqqqqqqqqqqqqqqqqqqqj\x1b(B"
         "\x1b[9;1H\x1b[7m  PID USER      PR  NI    VIRT    RES  S  %CPU  \x1b[0m\r\n"
         "  231 root      20   0    2932   1820  R   3.9\r\n"
