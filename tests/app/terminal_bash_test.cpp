@@ -64,17 +64,19 @@ int rows_equal_to(const std::string& text)
     return count;
 }
 
-// Keys as a user's reach the screen: through the window's loop, the dialog
-// manager and TranslateMessage.
+// Keys as a user's reach the screen: through the window-wide keys' filter,
+// the dialog manager and TranslateMessage.
 void type_into(HWND screen, const std::string& text)
 {
     for (unsigned char c : text)
         PostMessageW(screen, WM_CHAR, c, 1);
+    pump_as_the_dialog(GetParent(screen), 50);
 }
 
 void press(HWND screen, WPARAM vk)
 {
     PostMessageW(screen, WM_KEYDOWN, vk, 1);
+    pump_as_the_dialog(GetParent(screen), 50);
 }
 
 TEST(TerminalBash, ARealShellBehindTheLineAnswersTheScreensKeys)

@@ -94,20 +94,21 @@ TEST(TerminalView, KeysTypedInTheScreenGoToTheDeviceAtOnce)
         {{{WM_KEYDOWN, VK_NEXT}}, "\x1b[6~"},
         {{{WM_KEYDOWN, VK_F1}}, "\x1bOP"},
         {{{WM_KEYDOWN, VK_F5}}, "\x1b[15~"},
+        {{{WM_KEYDOWN, VK_F2}}, "reboot\r"},  // F2 has a macro
         {{{WM_CHAR, 0x03}}, "\x03"},
         {{{WM_CHAR, 0x00e9}}, "\xc3\xa9"},
         {{{WM_SYSCHAR, 'x'}}, "\x1bx"},
     };
     DeviceClient device;
     with_open_port(device, "silent", [&](HWND dialog) {
+        lstrcpyA(main_dialog.settings().send.macros[1], "reboot");
         command(dialog, IDM_VIEW_TERMINAL);
         HWND screen = screen_of(dialog);
         for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
             ASSERT_TRUE(device.clear(1));
-            // Posted, so that they pass the window's own loop, the dialog
-            // manager and TranslateMessage as a user's keys do.
             for (const Message& message : cases[i].messages)
                 PostMessageW(screen, message.msg, message.wparam, 1);
+            pump_as_the_dialog(dialog, 100);
             std::string seen = wait_for_received(device, cases[i].bytes.size(), 5000);
             pump_messages(50);
             seen = device.received(1);
