@@ -506,10 +506,14 @@ void TerminalEmulator::csi(const CsiSequence& s)
         clear_halves(row_, column_, clamp(column_ + n, 0, columns));
         screen_.fill(row_, column_, column_ + n, blank());
         return;
-    case 'b':
-        for (int i = 0; i < n && i < 65535 && last_printed_ != 0; ++i)
+    case 'b': {
+        // More than a screenful of repeats would only scroll the same
+        // character through: at most that many are written.
+        int most = columns * screen_.rows();
+        for (int i = 0; i < n && i < most && last_printed_ != 0; ++i)
             print(last_printed_);
         return;
+    }
     case 'm':
         select_graphic_rendition(s);
         return;
