@@ -126,6 +126,8 @@ TEST(TerminalScrollback, LinesLeavingTheTopAreKept)
         {"1\r\n2\r\n3\x1b[2S", 100, {"1", "2"}, {"3", "", ""}},
         {"1\r\n2\r\n3\r\n4\x1b[3J", 100, {}, {"2", "3", "4"}},
         {"\x1b[H\x1b[2M", 100, {}, {"", "", ""}},  // deleted lines are not kept
+        // A repeat writes at most a screenful.
+        {"x\x1b[65535b", 100, {"xxxxxxxxxx"}, {"xxxxxxxxxx", "xxxxxxxxxx", "x"}},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         TerminalEmulator terminal;
