@@ -62,6 +62,11 @@ TEST(TerminalView, ChoosingTheViewGivesTheScreenTheFocusAndTurningBackShowsTheLi
         EXPECT_TRUE(shown(dialog, IDC_TERMINAL));
         EXPECT_FALSE(shown(dialog, IDC_RECEIVED_LIST));
         EXPECT_EQ(screen, GetFocus());
+        // A click gives the focus back to the screen.
+        SetFocus(main_dialog.command_edit());
+        SendMessageW(screen, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(screen, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        EXPECT_EQ(screen, GetFocus());
         EXPECT_EQ(3, main_dialog.settings().view.view);
         EXPECT_EQ(static_cast<UINT>(MF_CHECKED),
                   GetMenuState(main_dialog.menu(), IDM_VIEW_TERMINAL, MF_BYCOMMAND) & MF_CHECKED);
