@@ -146,6 +146,51 @@ TEST(TerminalView, WhatTheDeviceDrawsIsOnTheScreenAndItsQueriesAreAnswered)
     });
 }
 
+TEST(TerminalOptions, TheDialogTakesOptionsInRangeAndRefusesOthers)
+{
+    struct Case {
+        const char* columns;
+        const char* rows;
+        const char* scrollback;
+        const char* font;
+        int enter;
+        bool taken;
+    } cases[] = {
+        {"80", "24", "500", "12", 1, true},
+        {"0", "0", "10000", "0", 2, true},
+        {"80", "0", "10000", "0", 0, false},  // a fixed size needs both
+        {"501", "24", "10000", "0", 0, false},
+        {"80", "24", "100001", "0", 0, false},
+        {"80", "24", "10000", "5", 0, false},
+        {"", "24", "10000", "0", 0, false},
+    };
+    run_main_window([&](HWND dialog) {
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+            main_dialog.settings().view.terminal = TerminalSettings{};
+            main_dialog.settings_changed = 0;
+            bool still_open = false;
+            when_window_opens(WindowQuery{"#32770", "Terminal options", dialog}, [&](HWND box) {
+                SetDlgItemTextA(box, IDC_TERMINAL_COLUMNS, cases[i].columns);
+                SetDlgItemTextA(box, IDC_TERMINAL_ROWS, cases[i].rows);
+                SetDlgItemTextA(box, IDC_TERMINAL_SCROLLBACK, cases[i].scrollback);
+                SetDlgItemTextA(box, IDC_TERMINAL_FONT, cases[i].font);
+                SendDlgItemMessageA(box, IDC_TERMINAL_ENTER, CB_SETCURSEL, cases[i].enter, 0);
+                click(box, IDOK);
+                still_open = IsWindow(box) && IsWindowVisible(box);
+                if (still_open)
+                    click(box, IDCANCEL);
+            });
+            command(dialog, IDM_TERMINAL_OPTIONS);
+            EXPECT_TRUE(window_was_driven()) << "case " << i << ": no dialog";
+            EXPECT_EQ(!cases[i].taken, still_open) << "case " << i;
+            const TerminalSettings& taken = main_dialog.settings().view.terminal;
+            EXPECT_EQ(cases[i].taken ? atoi(cases[i].columns) : 0, taken.columns) << "case " << i;
+            EXPECT_EQ(cases[i].taken ? cases[i].enter : 0, taken.enter) << "case " << i;
+            EXPECT_EQ(cases[i].taken ? 1 : 0, main_dialog.settings_changed) << "case " << i;
+        }
+    });
+}
+
 TEST(TerminalSettings, KeysAreWrittenOnlyWhenNotDefault)
 {
     struct Case {
