@@ -45,6 +45,7 @@ int MainDialog::on_init_dialog()
     send_panel_.attach(hwnd, menu_);
     auto_responder_.attach(hwnd, menu_);
     receive_pane_.attach(hwnd, menu_);
+    receive_pane_.terminal().create(hwnd, this);
     find_.attach(hwnd);
     line_panel_.attach(hwnd, menu_);
     transfer_.attach(hwnd, menu_);
@@ -56,7 +57,7 @@ int MainDialog::on_init_dialog()
     load_settings();
     layout_.restore_placement();
     install_shortcut_keys(hwnd, this);
-    SetTimer(hwnd, receive_timer_id, receive_timer_period_ms, nullptr);
+    set_tick_period();
     if (settings_.view.plot.shown)
         show_plot(true);
     // With a port named on the command line the title says which, so that
@@ -120,7 +121,7 @@ void MainDialog::on_command(WPARAM wparam, LPARAM)
     case IDM_PLOT:           show_plot(!plot_window.hwnd); settings_changed = 1; break;
     case IDM_CLEAR_RECEIVED: receive_pane_.clear(); plot_window.clear(); status_.end_note(); break;
     case IDM_CAPTURE:        receive_pane_.view_command(id); send_panel_.refocus(); break;
-    default:                 receive_pane_.view_command(id); break;
+    default:                 view_command(id); break;
     }
 }
 
@@ -344,8 +345,24 @@ void MainDialog::show_plot(bool shown)
         plot.shown = 0;
     }
     CheckMenuItem(menu_, IDM_PLOT, plot_window.hwnd ? MF_CHECKED : MF_UNCHECKED);
-    SetTimer(hwnd, receive_timer_id,
-             plot_window.hwnd ? plot_timer_period_ms : receive_timer_period_ms, nullptr);
+    set_tick_period();
+}
+
+// The receive pane's commands; the tick quickens or slows when the
+// Terminal view comes or goes.
+void MainDialog::view_command(int id)
+{
+    bool terminal = receive_pane_.terminal_shown();
+    receive_pane_.view_command(id);
+    if (receive_pane_.terminal_shown() != terminal)
+        set_tick_period();
+}
+
+// The plot and the Terminal view show what arrives sooner.
+void MainDialog::set_tick_period()
+{
+    bool quick = plot_window.hwnd || receive_pane_.terminal_shown();
+    SetTimer(hwnd, receive_timer_id, quick ? plot_timer_period_ms : receive_timer_period_ms, nullptr);
 }
 
 // F1..F12 send their macros; a key without one (F10 opens the menu bar) and
@@ -356,6 +373,10 @@ void MainDialog::show_plot(bool shown)
 // the program.
 int MainDialog::on_shortcut_key(UINT vk)
 {
+    // In the terminal's screen every key but a macro's goes to the device.
+    if (GetFocus() == receive_pane_.terminal().hwnd())
+        return vk >= VK_F1 && vk <= VK_F12 && GetKeyState(VK_MENU) >= 0 &&
+               send_panel_.send_macro(static_cast<int>(vk - VK_F1));
     if (vk == VK_ESCAPE) {
         status_.end_note();
         if (send_panel_.list_dropped())

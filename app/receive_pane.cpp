@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include "framework/dpi.h"
 #include "app/capture_options_dialog.h"
+#include "app/terminal_options_dialog.h"
 #include "app/program_objects.h"
 #include "framework/file_dialog.h"
 #include "app/view_dialogs.h"
@@ -55,6 +56,11 @@ void ReceivePane::attach(HWND dialog, HMENU menu)
 // is as wide as the widest line, which the list then scrolls sideways to.
 void ReceivePane::fit_column()
 {
+    RECT place = {};
+    if (GetWindowRect(list_, &place)) {
+        MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&place), 2);
+        terminal_.place(place);
+    }
     RECT client = {};
     GetClientRect(list_, &client);
     int dpi = static_cast<int>(window_dpi(list_));
@@ -162,6 +168,7 @@ void ReceivePane::take(const char* bytes, int count)
 {
     capture_.write(bytes, count);
     view_.show(reinterpret_cast<const unsigned char*>(bytes), count, *this);
+    terminal_.take(bytes, count);
 }
 
 void ReceivePane::add_received_line(const char* text)
@@ -352,9 +359,23 @@ void ReceivePane::copy_selected_lines()
         GlobalFree(block);
 }
 
+// The Terminal view shows the terminal's window in the list's place; the
+// list goes on taking the bytes in the view it had (as received after a
+// start in the Terminal view), and shows them when the user turns back.
+void ReceivePane::show_view()
+{
+    if (settings_.view >= 0 && settings_.view < terminal_view)
+        view_.set_mode(static_cast<ReceiveMode>(settings_.view));
+    bool terminal = settings_.view == terminal_view;
+    ShowWindow(list_, terminal ? SW_HIDE : SW_SHOW);
+    terminal_.show(terminal);
+}
+
 void ReceivePane::show_settings()
 {
-    view_.set_mode(static_cast<ReceiveMode>(settings_.view));
+    view_.set_mode(ReceiveMode::as_received);
+    terminal_.apply_settings();
+    show_view();
     view_.set_time_stamps(settings_.time == 1);
     view_.set_colours(!settings_.colours_off);
     apply_filter();
@@ -367,9 +388,20 @@ int ReceivePane::view_command(int id)
     case IDM_VIEW_AS_RECEIVED:
     case IDM_VIEW_LINES:
     case IDM_VIEW_HEX:
-        view_.set_mode(static_cast<ReceiveMode>(id - IDM_VIEW_AS_RECEIVED));
         settings_.view = id - IDM_VIEW_AS_RECEIVED;
+        show_view();
         changes_.mark_settings_changed();
+        break;
+    case IDM_VIEW_TERMINAL:
+        settings_.view = terminal_view;
+        show_view();
+        changes_.mark_settings_changed();
+        break;
+    case IDM_TERMINAL_OPTIONS:
+        if (run_terminal_options_dialog(dialog_, settings_.terminal)) {
+            terminal_.apply_settings();
+            changes_.mark_settings_changed();
+        }
         break;
     case IDM_TIME_STAMPS:
         settings_.time = settings_.time == 1 ? 0 : 1;
@@ -391,7 +423,7 @@ int ReceivePane::view_command(int id)
     case IDM_CAPTURE:        choose_capture_file(); break;
     case IDM_STOP_CAPTURE:   capture_.stop(); break;
     case IDM_CAPTURE_OPTIONS: run_capture_options(); break;
-    case IDM_COPY:           copy_selected_lines(); break;
+    case IDM_COPY:           if (terminal_shown()) terminal_.copy(); else copy_selected_lines(); break;
     case IDM_CLEAR_RECEIVED: clear(); break;
     default:                 return 0;
     }
@@ -401,8 +433,9 @@ int ReceivePane::view_command(int id)
 
 void ReceivePane::update_menu()
 {
-    CheckMenuRadioItem(menu_, IDM_VIEW_AS_RECEIVED, IDM_VIEW_HEX,
-                       IDM_VIEW_AS_RECEIVED + static_cast<int>(view_.mode()), MF_BYCOMMAND);
+    for (int view = 0; view <= terminal_view; ++view)
+        CheckMenuItem(menu_, view == terminal_view ? IDM_VIEW_TERMINAL : IDM_VIEW_AS_RECEIVED + view,
+                      settings_.view == view ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(menu_, IDM_TIME_STAMPS, settings_.time == 1 ? MF_CHECKED : MF_UNCHECKED);
     CheckMenuItem(menu_, IDM_COLOURS, settings_.colours_off ? MF_UNCHECKED : MF_CHECKED);
     CheckMenuItem(menu_, IDM_SHOW_SENT, settings_.show_sent ? MF_CHECKED : MF_UNCHECKED);

@@ -4,10 +4,14 @@
 #include "app/line_painter.h"
 #include "app/settings_changes.h"
 #include "app/status_bar.h"
+#include "app/terminal_pane.h"
 #include "text/line_search.h"
 #include "text/line_store.h"
 #include "settings/settings_file.h"
 #include "text/receive_view.h"
+
+// The View setting of the Terminal view (the others are ReceiveMode's).
+constexpr int32_t terminal_view = 3;
 
 // The filter's steps through the stored lines run on this timer.
 constexpr UINT_PTR filter_timer_id = 24;
@@ -32,8 +36,8 @@ protected:
 class ReceivePane : private ReceiveSink, public SentLines {
 public:
     ReceivePane(StatusBar& status, ViewSettings& settings, SettingsChanges& changes)
-        : capture_(status, settings.capture), painter_(settings), settings_(settings),
-          changes_(changes)
+        : capture_(status, settings.capture), painter_(settings), terminal_(settings.terminal, status),
+          settings_(settings), changes_(changes)
     {
     }
     ReceivePane(const ReceivePane&) = delete;
@@ -62,6 +66,9 @@ public:
     void fit_column();
     void set_max_lines(int lines) { max_lines_ = lines; }
     ReceiveView& view() { return view_; }
+    // The Terminal view's screen, fed the same bytes as the list.
+    TerminalPane& terminal() { return terminal_; }
+    bool terminal_shown() const { return settings_.view == terminal_view; }
     CaptureFile& capture() { return capture_; }
 
     // One tick's bytes: begin, then each read's chunk, then end, which
@@ -118,6 +125,7 @@ private:
 
     // The capture kept to start by itself.
     void restart_capture();
+    void show_view();
     void choose_capture_file();
     void run_capture_options();
 
@@ -130,6 +138,7 @@ private:
     bool filtering_ = false;
     CaptureFile capture_;
     LinePainter painter_;
+    TerminalPane terminal_;
     ViewSettings& settings_;
     SettingsChanges& changes_;
     int max_lines_ = 100000;

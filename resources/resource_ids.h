@@ -12,6 +12,7 @@
 #define IDD_FILTER            112
 #define IDD_HIGHLIGHT         113
 #define IDD_CAPTURE_OPTIONS   120
+#define IDD_TERMINAL_OPTIONS  121
 #define IDD_SELECT_PORT       21999
 
 /* Main window controls */
@@ -20,6 +21,7 @@
 #define IDC_USE_UPPERCASE     1009
 #define IDC_CONNECTION_LIGHT  1010
 #define IDC_COMMAND           1011
+#define IDC_TERMINAL          1012
 #define IDC_CHAR_DELAY        1020
 #define IDC_LINE_DELAY        1021
 #define IDC_REPEAT_MS         1022
@@ -44,6 +46,15 @@
 #define IDC_CAPTURE_PATTERN   1125
 #define IDC_CAPTURE_UNIT      1126
 #define IDC_CAPTURE_RANGE     1127
+
+/* Terminal options dialog controls */
+#define IDC_TERMINAL_ENTER    1150
+#define IDC_TERMINAL_BS       1151
+#define IDC_TERMINAL_ECHO     1152
+#define IDC_TERMINAL_COLUMNS  1153
+#define IDC_TERMINAL_ROWS     1154
+#define IDC_TERMINAL_SCROLLBACK 1155
+#define IDC_TERMINAL_FONT     1156
 
 /* Filter and Highlight dialog controls */
 #define IDC_FILTER_TEXT       1110
@@ -97,6 +108,8 @@
 #define IDM_XMODEM_REMOVE_PADDING 40047
 #define IDM_PLOT_SAVE_CSV     40041
 #define IDM_CAPTURE_OPTIONS   40056
+#define IDM_VIEW_TERMINAL     40060
+#define IDM_TERMINAL_OPTIONS  40061
 #define IDM_PLOT_PAUSE        40042
 #define IDM_PLOT_Y_RANGE      40043
 #define IDM_ABOUT             65535

@@ -4,6 +4,7 @@
 #include "settings/ini_writer.h"
 #include "settings/line_control_settings.h"
 #include "settings/send_settings.h"
+#include "settings/terminal_settings.h"
 #include "text/port_names.h"
 #include "text/upper_ascii.h"
 
@@ -31,20 +32,20 @@ const char* key_text(IniReader& reader, const char* key, char (&value)[16])
 // The texts are held in place, not pointed to, which keeps the table small.
 struct NamedOption {
     char key[20];
-    char names[3][6];  // "" where a choice has no name
+    char names[4][9];  // "" where a choice has no name
     int32_t ViewSettings::*field;
 };
 const NamedOption named_options[] = {
-    {"LineEnd", {"", "CRLF", "None"}, &ViewSettings::line_end},
-    {"Escapes", {"0", "1", ""}, &ViewSettings::escapes},
-    {"Hex", {"0", "1", ""}, &ViewSettings::hex},
-    {"View", {"", "Lines", "Hex"}, &ViewSettings::view},
-    {"Time", {"0", "1", ""}, &ViewSettings::time},
-    {"WindowMax", {"0", "1", ""}, &ViewSettings::maximized},
-    {"Colours", {"1", "0", ""}, &ViewSettings::colours_off},
-    {"ShowSent", {"0", "1", ""}, &ViewSettings::show_sent},
-    {"Xmodem1K", {"0", "1", ""}, &ViewSettings::xmodem_1k},
-    {"XmodemRemovePadding", {"0", "1", ""}, &ViewSettings::xmodem_remove_padding},
+    {"LineEnd", {"", "CRLF", "None", ""}, &ViewSettings::line_end},
+    {"Escapes", {"0", "1", "", ""}, &ViewSettings::escapes},
+    {"Hex", {"0", "1", "", ""}, &ViewSettings::hex},
+    {"View", {"", "Lines", "Hex", "Terminal"}, &ViewSettings::view},
+    {"Time", {"0", "1", "", ""}, &ViewSettings::time},
+    {"WindowMax", {"0", "1", "", ""}, &ViewSettings::maximized},
+    {"Colours", {"1", "0", "", ""}, &ViewSettings::colours_off},
+    {"ShowSent", {"0", "1", "", ""}, &ViewSettings::show_sent},
+    {"Xmodem1K", {"0", "1", "", ""}, &ViewSettings::xmodem_1k},
+    {"XmodemRemovePadding", {"0", "1", "", ""}, &ViewSettings::xmodem_remove_padding},
 };
 
 }  // namespace
@@ -92,7 +93,7 @@ void load_view_settings(IniReader& reader, ViewSettings& view)
     char value[64];
     for (const NamedOption& option : named_options)
         if (reader.find_key(option.key, value, sizeof value))
-            for (int32_t i = 0; i < 3; ++i)
+            for (int32_t i = 0; i < 4; ++i)
                 if (option.names[i][0] && equal_ignoring_ascii_case(value, option.names[i]))
                     view.*option.field = i;
     if (!reader.find_key("Filter", view.filter, sizeof view.filter))
@@ -108,7 +109,7 @@ void write_view_settings(IniWriter& writer, const ViewSettings& view)
 {
     for (const NamedOption& option : named_options) {
         int32_t index = view.*option.field;
-        if (index > 0 && index < 3 && option.names[index][0])
+        if (index > 0 && index < 4 && option.names[index][0])
             writer.write_text(option.key, option.names[index]);
     }
     if (view.filter[0])
@@ -237,6 +238,7 @@ int32_t load_settings_file(IniReader& reader, const wchar_t* path, Settings& set
     load_send_settings(reader, settings.send);
     load_auto_reply_settings(reader, settings.auto_reply);
     load_highlights(reader, settings.view);
+    load_terminal_settings(reader, settings.view.terminal);
 
     // Longer lines are cut to the history's 199 characters.
     settings.history.clear();
@@ -294,5 +296,6 @@ int32_t build_settings_text(IniWriter& writer, const Settings& settings)
     write_macros(writer, settings.send);
     write_auto_reply_settings(writer, settings.auto_reply);
     write_highlights(writer, settings.view);
+    write_terminal_settings(writer, settings.view.terminal);
     return writer.error ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include "settings/capture_settings.h"
 #include "settings/plot_settings.h"
 #include "settings/send_settings.h"
+#include "settings/terminal_settings.h"
 
 class IniKeyLog;
 class IniReader;
@@ -52,7 +53,7 @@ struct ViewSettings {
     int32_t line_end = 0;  // 0: SendChar decides, 1: "CRLF", 2: "None"
     int32_t escapes = 0;
     int32_t hex = 0;       // the command field takes hex pairs
-    int32_t view = 0;      // 0: as received, 1: "Lines", 2: "Hex"
+    int32_t view = 0;      // 0: as received, 1: "Lines", 2: "Hex", 3: "Terminal"
     int32_t time = 0;
     int32_t has_window = 0;
     RECT window = {};      // screen pixels of the normal (not maximized) window
@@ -66,6 +67,7 @@ struct ViewSettings {
     HighlightRule highlights[highlight_rule_count] = {};
     PlotSettings plot;
     CaptureSettings capture;
+    TerminalSettings terminal;
 };
 
 // Reads a window's place "left,top,right,bottom" and an optional ",dpi" (0

@@ -14,4 +14,5 @@ cp build/pictures/dpi144/main-window.png docs/images/main-window-150.png
 cp build/pictures/select-port-over-main.png docs/images/select-port.png
 cp build/pictures/about-over-main.png docs/images/about-box.png
 cp build/pictures/coloured-lines.png docs/images/coloured-lines.png
+cp build/pictures/terminal-view.png docs/images/terminal-view.png
 echo "pictures written to docs/images"

@@ -5,7 +5,7 @@ set -e
 
 PACKAGES="cmake make g++ mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
 wine wine32:i386 wine64 socat xvfb x11-apps xauth imagemagick libxml2-utils \
-w3c-sgml-lib googletest zip python3 fonts-wine clang libclang-rt-dev lrzsz"
+w3c-sgml-lib googletest zip python3 fonts-wine clang libclang-rt-dev lrzsz libvterm-dev"
 
 missing=""
 for p in $PACKAGES; do

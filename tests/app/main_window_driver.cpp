@@ -253,3 +253,19 @@ void with_open_port(DeviceClient& device, const char* mode,
         script(dialog);
     });
 }
+
+void pump_as_the_dialog(HWND dialog, DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (CallMsgFilterW(&msg, MSGF_DIALOGBOX) || IsDialogMessageW(dialog, &msg))
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
+}
+

@@ -56,6 +56,11 @@ void type_text(const char* text);           // WM_CHAR into the command field
 bool paste_text(const char* text);          // through the clipboard, WM_PASTE
 void command(HWND dialog, int id, int notification = 0);
 
+// Takes the messages waiting for `milliseconds` as the dialog's own modal
+// loop takes them: the window-wide keys' filter first, then the dialog
+// manager (which asks the focused control which keys it wants), then
+// TranslateMessage.
+void pump_as_the_dialog(HWND dialog, DWORD milliseconds);
 // Pumps messages until the first tick's open has ended, open or failed.
 bool wait_for_first_open_attempt(DWORD milliseconds);
 // Pumps messages until no open is under way (the port opens off the

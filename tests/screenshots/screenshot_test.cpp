@@ -241,6 +241,42 @@ TEST(Screenshots, EverySgrColourReadsOnTheList)
     EXPECT_GT(rows[bold].inked * 10, rows[bold + 1].inked * 11) << "bold is not bolder";
     EXPECT_TRUE(rows[underline].underlined && !rows[bold + 1].underlined) << "underline";
     EXPECT_NE(rows[0].back, rows[reverse].back) << "reverse drew on the row's own colour";
+
+// The Terminal view: a device's shell prompt in colour, a box drawn with the
+// DEC line-drawing characters, and a program's inverted status line.
+TEST(Screenshots, TheTerminalViewShowsTheDevicesScreen)
+{
+    DeviceClient device;
+    ASSERT_TRUE(device.has_port());
+    device.set_mode(1, "silent");
+    std::string screen =
+        "\x1b[2J\x1b[H\x1b[1;32mroot@board\x1b[0m:\x1b[1;34m~\x1b[0m# uname -a\r\n"
+        "Linux board 6.1.0 #1 SMP armv7l GNU/Linux\r\n"
+        "\x1b[1;32mroot@board\x1b[0m:\x1b[1;34m~\x1b[0m# top\r\n"
+        "\x1b[5;3H\x1b(0lqqqqqqqqqqqqqqqqqqqqqqqqqqqqk\x1b(B"
+        "\x1b[6;3H\x1b(0x\x1b(B  \x1b[33mCPU\x1b[0m  12%  \x1b[31mMEM\x1b[0m  48 MB      \x1b(0x\x1b(B"
+        "\x1b[7;3H\x1b(0mqqqqqqqqqqqqqqqqqqqqqqqqqqqqj\x1b(B"
+        "\x1b[9;1H\x1b[7m  PID USER      PR  NI    VIRT    RES  S  %CPU  \x1b[0m\r\n"
+        "  231 root      20   0    2932   1820  R   3.9\r\n"
+        "    1 root      20   0    1640    412  S   0.0\r\n"
+        "\x1b[38;5;208mwarning:\x1b[0m sensor 3 \x1b[4mnot calibrated\x1b[0m\r\n"
+        "\x1b[1;32mroot@board\x1b[0m:\x1b[1;34m~\x1b[0m# ";
+    run_main_window([&](HWND dialog) {
+        ASSERT_TRUE(wait_for_first_open_attempt(3000));
+        command(dialog, IDM_VIEW_TERMINAL);
+        ASSERT_TRUE(device.send_bytes(1, screen));
+        pump_until([&] { return main_dialog.receiver().terminal().emulator().cursor_row() >= 12; }, 5000);
+        pump_messages(300);
+        redraw(dialog);
+        HWND terminal = GetDlgItem(dialog, IDC_TERMINAL);
+        ScreenPicture window = ScreenPicture::of_window(dialog);
+        window.save("terminal-view");
+        ScreenPicture cells = ScreenPicture::of_window(terminal);
+        ASSERT_GT(cells.width(), 0);
+        // The screen's own dark background, away from any text.
+        COLORREF corner = cells.at(cells.width() - 8, cells.height() - 8);
+        EXPECT_LT(GetRValue(corner) + GetGValue(corner) + GetBValue(corner), 3 * 40) << "the screen is not dark";
+    });
 }
 
 // Runs `inspect` on the window that `query` finds once it is up and drawn,
