@@ -241,6 +241,7 @@ TEST(Screenshots, EverySgrColourReadsOnTheList)
     EXPECT_GT(rows[bold].inked * 10, rows[bold + 1].inked * 11) << "bold is not bolder";
     EXPECT_TRUE(rows[underline].underlined && !rows[bold + 1].underlined) << "underline";
     EXPECT_NE(rows[0].back, rows[reverse].back) << "reverse drew on the row's own colour";
+}
 
 // The Terminal view: a device's shell prompt in colour, a box drawn with the
 // DEC line-drawing characters, and a program's inverted status line.
