@@ -30,7 +30,8 @@ public:
     // Takes over a port that `open_line` opened (on any thread) and starts
     // reading and writing it; 1 when open. On failure everything `opened`
     // held is closed. While the driver of the last port still keeps a
-    // request it was told to cancel, nothing opens (OpenFailure::stuck).
+    // request it was told to cancel, or a thread of it has not ended,
+    // nothing opens (OpenFailure::stuck); each try looks again.
     int adopt(OpenedLine& opened);
     // Ends the writer (the transfer under way dropped, the queue emptied) and
     // the reader (its read cancelled and collected, whatever it brought kept
