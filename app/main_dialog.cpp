@@ -242,6 +242,9 @@ void MainDialog::poll_receive()
     }
     // Events whose message was lost (a full queue) wait no longer than this.
     take_port_events();
+    // What a close left to a driver that kept hold is taken back once it
+    // lets go, so the port is free for other programs meanwhile.
+    serial_channel.let_go_of_left();
     PortState before = session_.state();
     session_.tick(GetTickCount());
     if (session_.state() != before)

@@ -34,10 +34,12 @@ int SerialChannel::stop_reader()
     if (!reader)
         return 1;
     SetEvent(stop_event);
-    DWORD ended = WaitForSingleObject(reader, thread_end_wait_ms);
+    // A reader left running keeps its handle, so that it is seen to end.
+    if (WaitForSingleObject(reader, thread_end_wait_ms) != WAIT_OBJECT_0)
+        return 0;
     CloseHandle(reader);
     reader = nullptr;
-    return ended == WAIT_OBJECT_0;
+    return 1;
 }
 
 DWORD WINAPI SerialChannel::reader_main(LPVOID channel)
@@ -68,7 +70,10 @@ DWORD SerialChannel::read_into(uint8_t* buffer, DWORD size, DWORD& got)
         CancelIo(handle);
     if (collect_request(handle, read_overlapped, got))
         return 0;
-    return GetLastError();
+    error = GetLastError();
+    if (error == ERROR_IO_INCOMPLETE)
+        InterlockedOr(&requests_kept, kept_read);
+    return error;
 }
 
 // Reads the line's errors and input signals for the window, and how many
@@ -120,6 +125,7 @@ int SerialChannel::rest(DWORD ms, HANDLE line_event)
         DWORD ignored = 0;
         if (!collect_request(handle, line_wait, ignored) && GetLastError() == ERROR_IO_INCOMPLETE) {
             // A driver that keeps a cancelled wait has lost its device.
+            InterlockedOr(&requests_kept, kept_line_wait);
             if (woke != WAIT_OBJECT_0)
                 mark_lost();
             return 1;

@@ -51,10 +51,10 @@ PortWriter::~PortWriter()
 int PortWriter::start(HANDLE port_handle, OVERLAPPED* write_overlapped, const DCB& line,
                       volatile LONG* lost_flag, PortNotifier* port_notifier)
 {
+    if (left_running && !stop())
+        return 0;
     if (thread)
         return 1;
-    if (left_running)
-        return 0;
     port = port_handle;
     overlapped = write_overlapped;
     lost = lost_flag;
@@ -91,17 +91,16 @@ void PortWriter::follow_line(const DCB& line)
 
 int PortWriter::stop()
 {
-    if (left_running)
-        return 0;
     if (thread) {
-        end_transfer(1);
-        if (WaitForSingleObject(thread, thread_end_wait_ms) != WAIT_OBJECT_0) {
-            // Stuck in the driver: its events stay with it.
+        // A thread left running was told to end already: it is only looked at.
+        if (!left_running)
+            end_transfer(1);
+        if (WaitForSingleObject(thread, left_running ? 0 : thread_end_wait_ms) != WAIT_OBJECT_0) {
+            // Stuck in the driver: its handle and events stay with it.
             left_running = 1;
-            CloseHandle(thread);
-            thread = nullptr;
             return 0;
         }
+        left_running = 0;
     }
     HANDLE* handles[] = {&thread, &wake, &abort_event};
     for (HANDLE* handle : handles)

@@ -46,8 +46,12 @@ public:
     // Ends the transfer under way and empties the queue, then ends the
     // thread. Safe to call when not started. 0 when the thread did not end
     // within thread_end_wait_ms: it is left running with all it uses, and
-    // this writer starts no other.
+    // this writer starts no other until a later stop (which then only
+    // looks, without waiting) finds it ended.
     int stop();
+    // The last write went to a driver that kept it after its cancel: the
+    // OVERLAPPED, the job and the piece are its until it completes.
+    int write_kept() const { return write_left; }
     // Ends the transfer under way (what the driver still holds is dropped)
     // and empties the queue; the thread goes on for what comes next.
     void abort();

@@ -6,7 +6,7 @@ SerialChannel::SerialChannel() = default;
 SerialChannel::~SerialChannel()
 {
     close();
-    if (ring && !threads_left && !requests_left())
+    if (ring && let_go_of_left())
         HeapFree(GetProcessHeap(), 0, ring);
 }
 
@@ -51,6 +51,7 @@ int SerialChannel::adopt(OpenedLine& opened)
     bytes_dropped = 0;
     read_errors = 0;
     modem_status_works = 0;
+    requests_kept = 0;
     writer.line_errors = line_errors;
     reader = ring ? CreateThread(nullptr, 0, reader_main, this, 0, nullptr) : nullptr;
     if (reader && writer.start(handle, &write_overlapped, applied_line, &lost_state, &notifier)) {
@@ -77,37 +78,44 @@ int SerialChannel::close()
         release_handles();
         return 1;
     }
-    // The driver still holds a request, whose OVERLAPPED and buffer stay
-    // untouched, and the port's handle is kept for it; a thread that did
-    // not end keeps every handle it uses.
+    // The driver still holds a request, whose OVERLAPPED, event and buffer
+    // stay untouched, and the port's handle is kept for it; a thread that
+    // did not end keeps every handle it uses. let_go_of_left looks again.
     left_port = handle;
     left_port_number = port_number;
     handle = nullptr;
-    if (ended) {
-        release_handles();
-    } else {
-        threads_left = 1;
-        is_open = 0;
-    }
+    is_open = 0;
     return 0;
 }
 
-// A request the driver was told to cancel and has not ended yet.
+// A request the driver was told to cancel, kept, and has not ended yet. Only
+// a request left pending counts: one that failed at once also leaves its
+// OVERLAPPED marked pending, with nothing to end it.
 int SerialChannel::requests_left() const
 {
-    return !HasOverlappedIoCompleted(&read_overlapped) ||
-           !HasOverlappedIoCompleted(&write_overlapped) || !HasOverlappedIoCompleted(&line_wait);
+    return ((requests_kept & kept_read) && !HasOverlappedIoCompleted(&read_overlapped)) ||
+           ((requests_kept & kept_line_wait) && !HasOverlappedIoCompleted(&line_wait)) ||
+           (writer.write_kept() && !HasOverlappedIoCompleted(&write_overlapped));
 }
 
-// 1 when nothing is left to a driver (any more): the port it held is closed.
+// 1 when nothing is left to a driver (any more): once both threads have
+// ended and the driver has ended what it kept, the port it held and the
+// events are released. Costs nothing to call: nothing is waited for.
 int SerialChannel::let_go_of_left()
 {
-    if (threads_left || (left_port && requests_left()))
+    if (!left_port)
+        return 1;
+    if (reader && WaitForSingleObject(reader, 0) != WAIT_OBJECT_0)
         return 0;
-    if (left_port) {
-        CloseHandle(left_port);
-        left_port = nullptr;
+    if (!writer.stop() || requests_left())
+        return 0;
+    if (reader) {
+        CloseHandle(reader);
+        reader = nullptr;
     }
+    CloseHandle(left_port);
+    left_port = nullptr;
+    release_handles();
     return 1;
 }
 

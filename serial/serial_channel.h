@@ -30,7 +30,8 @@ public:
     // Takes over a port that `open_line` opened (on any thread) and starts
     // reading and writing it; 1 when open. On failure everything `opened`
     // held is closed. While the driver of the last port still keeps a
-    // request it was told to cancel, nothing opens (OpenFailure::stuck).
+    // request it was told to cancel, or a thread of it has not ended,
+    // nothing opens (OpenFailure::stuck); each try looks again.
     int adopt(OpenedLine& opened);
     // Ends the writer (the transfer under way dropped, the queue emptied) and
     // the reader (its read cancelled and collected, whatever it brought kept
@@ -99,10 +100,14 @@ public:
     // rather than letting more gather, and tells of them (port_event_received).
     volatile LONG tell_received = 0;
 
+    // Takes back what a close left to the driver or to a thread, once they
+    // are done with it; 1 when nothing is left. Each open calls it, and the
+    // window on its tick, so the port is not held longer than need be.
+    int let_go_of_left();
+
 private:
     void release_handles();
     int requests_left() const;
-    int let_go_of_left();
     static DWORD WINAPI reader_main(LPVOID channel);
     // The reader thread's parts (port_reader.cpp).
     void read_port();
@@ -116,12 +121,15 @@ private:
     // The reader's wait for changes of the line.
     OVERLAPPED line_wait = {};
     DWORD line_mask = 0;
-    // What a close left to a driver that kept a cancelled request: the
-    // port's handle and its number; and whether a thread was left running
-    // (then nothing it uses is ever taken back).
+    // What a close left to a driver that kept a cancelled request or to a
+    // thread that did not end: the port's handle and its number (the
+    // reader's handle, its events and the ring stay too, until
+    // let_go_of_left finds them done with).
     HANDLE left_port = nullptr;
     int32_t left_port_number = 0;
-    int32_t threads_left = 0;
+    // The reader's requests the driver kept after their cancel.
+    enum : LONG { kept_read = 1, kept_line_wait = 2 };
+    volatile LONG requests_kept = 0;
     uint8_t* ring = nullptr;  // ring_size bytes, from the first open on
     DWORD ring_in = 0;        // where the reader puts the next byte
     DWORD ring_out = 0;       // where `read` takes the next byte

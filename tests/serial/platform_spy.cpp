@@ -251,8 +251,12 @@ BOOL WINAPI spy_write_file(HANDLE file, LPCVOID data, DWORD size, LPDWORD count,
     static auto write_file = real<decltype(&WriteFile)>("WriteFile");
     ++spy.write_calls;
     spy.write_thread = GetCurrentThreadId();
+    if (spy.held_write)
+        real<decltype(&WaitForSingleObject)>("WaitForSingleObject")(spy.held_write, INFINITE);
     if (spy.failing_writes > 0) {
         --spy.failing_writes;
+        if (overlapped)
+            overlapped->Internal = STATUS_PENDING;
         SetLastError(spy.write_error);
         return FALSE;
     }

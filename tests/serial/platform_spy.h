@@ -56,8 +56,9 @@ struct Spy {
     int invented_hold = 0;      // 1, 2, 3: ClearCommError reports CTS, XOFF or DSR holding
     int write_calls = 0;        // WriteFile calls
     DWORD write_thread = 0;     // the thread of the last WriteFile
-    int failing_writes = 0;     // the next WriteFile calls fail with write_error
-    DWORD write_error = 0;
+    int failing_writes = 0;     // the next WriteFile calls fail with write_error, leaving
+    DWORD write_error = 0;      // the OVERLAPPED marked pending as Windows and Wine do
+    HANDLE held_write = nullptr;// WriteFile waits for it first: a driver stuck in a call
     bool keep_reads = false;    // an overlapped ReadFile stays pending until end_kept_read,
                                 // and CancelIo cancels nothing: a driver that never ends
                                 // a cancelled request (its adapter pulled out)

@@ -244,4 +244,36 @@ TEST_F(FailingLine, ADriverKeepingACancelledReadHoldsCloseNoLonger)
     spy = Spy();
 }
 
+// What a close left to the driver is looked at again: once the driver lets
+// go (a stuck call returns after close's bound; a write that failed at once
+// had nothing to wait for) the port opens as before.
+TEST_F(FailingLine, WhatCloseLeftToTheDriverIsTakenBackOnceItLetsGo)
+{
+    SpyPatch writes("WriteFile");
+    ASSERT_TRUE(writes.active());
+    for (bool stuck_call : {false, true}) {
+        const char* name = stuck_call ? "a write stuck past the bound" : "a write failing at once";
+        spy = Spy();
+        ASSERT_EQ(1, channel.open(line(0, 7))) << name;
+        spy.held_write = stuck_call ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
+        spy.failing_writes = 1;
+        spy.write_error = ERROR_GEN_FAILURE;
+        EXPECT_EQ(4, channel.write("LEFT", 4)) << name;
+        for (DWORD waited = 0; spy.write_calls == 0 && waited < 3000; waited += 10)
+            Sleep(10);
+        EXPECT_EQ(stuck_call ? 0 : 1, channel.close()) << name;
+        if (stuck_call) {
+            EXPECT_EQ(0, channel.open(line(0, 7))) << name << ": opened under a stuck writer";
+            SetEvent(spy.held_write);
+            for (DWORD waited = 0; !channel.let_go_of_left() && waited < 3000; waited += 10)
+                Sleep(10);
+            CloseHandle(spy.held_write);
+        }
+        EXPECT_EQ(1, channel.open(line(0, 7)))
+            << name << ": failure " << static_cast<int>(channel.failure);
+        channel.close();
+    }
+    spy = Spy();
+}
+
 }  // namespace
