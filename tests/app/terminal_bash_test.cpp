@@ -9,27 +9,10 @@
 #include "app/program_objects.h"
 #include "resources/resource_ids.h"
 #include "tests/app/main_window_driver.h"
+#include "tests/app/transfer_peer.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-std::string unix_path(const std::string& windows_path)
-{
-    std::string path = windows_path.substr(windows_path.size() >= 2 && windows_path[1] == ':' ? 2 : 0);
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
-// The device folder, where the prefix maps COM20 to the link "com20".
-std::string device_folder()
-{
-    char path[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA("QUORVEX_DEVICE_PORT_FILE", path, sizeof path);
-    std::string file(path, length < sizeof path ? length : 0);
-    return file.substr(0, file.rfind('\\') + 1);
-}
 
 // The screen's rows as text (ASCII), trailing blanks trimmed.
 std::vector<std::string> screen_rows()
@@ -85,7 +68,6 @@ TEST(TerminalBash, ARealShellBehindTheLineAnswersTheScreensKeys)
     std::string folder = device_folder() + "terminal-bash\\";
     remove_tree(folder);
     CreateDirectoryA(folder.c_str(), nullptr);
-    std::string link = unix_path(device_folder() + "com20");
     // A megabyte of numbered lines for cat.
     std::string big;
     for (int i = 0; big.size() < 1000000; ++i)
@@ -97,17 +79,8 @@ TEST(TerminalBash, ARealShellBehindTheLineAnswersTheScreensKeys)
     std::string last_line = big.substr(start_of_last, end_of_last - start_of_last);
     std::string line_before = big.substr(start_of_before, start_of_last - 1 - start_of_before);
     ASSERT_TRUE(write_file(folder + "big.txt", big));
-    ASSERT_TRUE(write_file(folder + "line.sh",
-                           "cd '" + unix_path(folder) + "'\nrm -f " + link + "\n(while [ ! -e " + link +
-                               " ]; do sleep 0.1; done; touch line.ready) &\n"
-                               "export TERM=xterm PS1='$ ' HISTFILE=/dev/null\n"
-                               "timeout 120 socat PTY,link=" + link +
-                               ",raw,echo=0 'EXEC:bash --norc --noprofile -i,pty,setsid,ctty,stderr'\n"
-                               "echo $? > line.done\n"));
-    ASSERT_TRUE(start_process("/bin/sh " + unix_path(folder) + "line.sh"));
-    ASSERT_TRUE(pump_until(
-        [&] { return GetFileAttributesA((folder + "line.ready").c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000))
-        << "socat made no line at " << link;
+    ASSERT_TRUE(start_line(folder, "export TERM=xterm PS1='$ ' HISTFILE=/dev/null\n",
+                           "'EXEC:bash --norc --noprofile -i,pty,setsid,ctty,stderr'", 120));
     run_main_window([&](HWND dialog) {
         port_setup_dialog.settings.Port = 20;
         port_setup_dialog.settings.Baud = 921600;
@@ -173,7 +146,7 @@ TEST(TerminalBash, ARealShellBehindTheLineAnswersTheScreensKeys)
         press(screen, VK_RETURN);
         pump_messages(300);
     });
-    pump_until([&] { return GetFileAttributesA((folder + "line.done").c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+    pump_until([&] { return GetFileAttributesA((folder + "peer.done").c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
     remove_tree(folder);
 }
 

@@ -8,19 +8,6 @@
 #include "tests/app/main_window_driver.h"
 #include "tests/support/test_support.h"
 
-namespace {
-
-std::string unix_path(const std::string& windows_path)
-{
-    std::string path = windows_path.substr(windows_path.size() >= 2 && windows_path[1] == ':' ? 2 : 0);
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
-}  // namespace
-
 std::string device_folder()
 {
     char path[MAX_PATH] = {};
@@ -94,6 +81,25 @@ void start_peer(const std::string& folder)
     ASSERT_TRUE(write_file(folder + "go", ""));
 }
 
+::testing::AssertionResult start_line(const std::string& folder, const std::string& setup,
+                                      const std::string& far_end, int seconds)
+{
+    std::string link = unix_path(device_folder() + "com20");
+    if (!write_file(folder + "line.sh",
+                    "cd '" + unix_path(folder) + "'\nrm -f " + link + "\n(while [ ! -e " + link +
+                        " ]; do sleep 0.1; done; touch line.ready) &\n" + setup + "timeout " +
+                        std::to_string(seconds) + " socat PTY,link=" + link + ",raw,echo=0 " +
+                        far_end + "\necho $? > peer.done\n"))
+        return ::testing::AssertionFailure() << "could not write " << folder << "line.sh";
+    if (!start_process("/bin/sh " + unix_path(folder) + "line.sh"))
+        return ::testing::AssertionFailure() << "could not start the line's shell";
+    if (!pump_until([&] { return GetFileAttributesA((folder + "line.ready").c_str()) !=
+                                 INVALID_FILE_ATTRIBUTES; },
+                    10000))
+        return ::testing::AssertionFailure() << "socat made no line at " << link;
+    return ::testing::AssertionSuccess();
+}
+
 void with_peer(const std::string& folder, const std::string& peer,
                const std::function<void(HWND)>& script)
 {
@@ -102,23 +108,11 @@ void with_peer(const std::string& folder, const std::string& peer,
     // pair, not a terminal of its own: lrzsz flushes its terminal as it
     // ends, which on a pseudo-terminal would drop its last answer before
     // socat has passed it on.
-    std::string link = unix_path(device_folder() + "com20");
     // The line stays a second after the peer ends, as a device's would:
     // its last answer must not go with the line.
     ASSERT_TRUE(write_file(folder + "peer.sh", "while [ ! -e go ]; do sleep 0.05; done\n{ " +
                                                    peer + "; } 2>peer.log\nsleep 2\n"));
-    ASSERT_TRUE(write_file(folder + "line.sh",
-                           "cd '" + unix_path(folder) + "'\nrm -f " + link +
-                               "\n(while [ ! -e " + link +
-                               " ]; do sleep 0.1; done; touch line.ready) &\n"
-                               "timeout 60 socat PTY,link=" + link +
-                               ",raw,echo=0 'EXEC:sh peer.sh'\n"
-                               "echo $? > peer.done\n"));
-    ASSERT_TRUE(start_process("/bin/sh " + unix_path(folder) + "line.sh"));
-    ASSERT_TRUE(pump_until([&] { return GetFileAttributesA((folder + "line.ready").c_str()) !=
-                                        INVALID_FILE_ATTRIBUTES; },
-                           10000))
-        << "socat made no line at " << link;
+    ASSERT_TRUE(start_line(folder, "", "'EXEC:sh peer.sh'", 60));
     bool finished = false;
     run_main_window([&](HWND dialog) {
         port_setup_dialog.settings.Port = 20;

@@ -1,11 +1,12 @@
 #pragma once
-// The far end of COM20 for the transfer tests and the transfer benchmark:
-// a pseudo-terminal that socat makes and links where the Wine prefix expects
-// COM20, with a shell line (lrzsz's programs) on its other side.
+// The far end of COM20 for the transfer and terminal tests and the transfer
+// benchmark: a pseudo-terminal that socat makes and links where the Wine
+// prefix expects COM20, with a program (lrzsz's, a shell) on its other side.
 #include <windows.h>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <gtest/gtest.h>
 
 // The device folder, where the prefix maps COM20 to the link "com20".
 std::string device_folder();
@@ -21,6 +22,11 @@ bool send_part_begins(const std::string& start, DWORD milliseconds);
 uint64_t bytes_shown();
 // Chooses `path` in the Open or Save As dialog that `command_id` brings up.
 void choose(HWND dialog, int command_id, const std::string& path);
+// Makes COM20's line with socat in `folder` (a script line.sh that runs
+// `setup`, then socat with `far_end` for at most `seconds`, then writes
+// peer.done) and waits until the link is there.
+::testing::AssertionResult start_line(const std::string& folder, const std::string& setup,
+                                      const std::string& far_end, int seconds);
 // Lets the peer of with_peer begin.
 void start_peer(const std::string& folder);
 // Puts `peer` (a shell line run in `folder` once the script calls

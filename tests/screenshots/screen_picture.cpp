@@ -14,15 +14,6 @@ std::string picture_folder()
     return (length && length < sizeof folder) ? folder : "";
 }
 
-std::string unix_path(const std::string& windows_path)
-{
-    std::string path = windows_path.substr(windows_path.size() >= 2 && windows_path[1] == ':' ? 2 : 0);
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
 // Starts a Unix program (Wine starts ELF programs given by a Unix path).
 // Wine can't wait for it to end: callers watch for what it makes.
 bool start_unix(const std::string& command_line)

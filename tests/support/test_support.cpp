@@ -81,6 +81,15 @@ std::wstring wide(const std::string& text)
     return result;
 }
 
+std::string unix_path(const std::string& windows_path)
+{
+    std::string path = windows_path.substr(windows_path.size() >= 2 && windows_path[1] == ':' ? 2 : 0);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
 std::string narrow(const std::wstring& text)
 {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);

@@ -38,6 +38,8 @@ std::string read_file(const std::string& path);
 // so that a failure message shows any character).
 std::wstring wide(const std::string& text);
 std::string narrow(const std::wstring& text);
+// The Unix path of a file on drive Z: (Wine's drive for the Unix root).
+std::string unix_path(const std::string& windows_path);
 bool write_file(const std::string& path, const std::string& bytes);
 
 // What the shell was asked to open (one line each) since the last call of
