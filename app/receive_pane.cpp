@@ -1,5 +1,6 @@
 #include "app/receive_pane.h"
 #include <commctrl.h>
+#include "framework/clipboard.h"
 #include "framework/dpi.h"
 #include "app/capture_options_dialog.h"
 #include "app/terminal_options_dialog.h"
@@ -349,14 +350,7 @@ void ReceivePane::copy_selected_lines()
     }
     *at = L'\0';
     GlobalUnlock(block);
-    if (OpenClipboard(GetParent(list_))) {
-        EmptyClipboard();
-        if (SetClipboardData(CF_UNICODETEXT, block))
-            block = nullptr;
-        CloseClipboard();
-    }
-    if (block)
-        GlobalFree(block);
+    put_text_on_clipboard(GetParent(list_), block);
 }
 
 // The Terminal view shows the terminal's window in the list's place; the

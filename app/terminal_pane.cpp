@@ -1,5 +1,6 @@
 #include "app/terminal_pane.h"
 #include "app/send_panel.h"
+#include "framework/clipboard.h"
 #include "framework/dpi.h"
 #include "resources/resource_ids.h"
 
@@ -603,14 +604,7 @@ void TerminalPane::copy()
     }
     *at = L'\0';
     GlobalUnlock(block);
-    if (OpenClipboard(window_)) {
-        EmptyClipboard();
-        if (SetClipboardData(CF_UNICODETEXT, block))
-            block = nullptr;
-        CloseClipboard();
-    }
-    if (block)
-        GlobalFree(block);
+    put_text_on_clipboard(window_, block);
 }
 
 // The clipboard's text as UTF-8, line ends as Enter, framed as a paste when
