@@ -628,6 +628,32 @@ void TerminalEmulator::set_dec_mode(int mode, bool on)
     }
 }
 
+namespace {
+
+// The SGR codes that set or clear attribute flags.
+struct AttributeCode {
+    int code;
+    uint16_t sets, clears;
+};
+const AttributeCode attribute_codes[] = {
+    {1, cell_bold, 0},       {2, cell_faint, 0},      {3, cell_italic, 0},
+    {5, cell_blink, 0},      {6, cell_blink, 0},      {7, cell_reverse, 0},
+    {8, cell_hidden, 0},     {9, cell_strike, 0},     {21, cell_underline, 0},
+    {22, 0, cell_bold | cell_faint}, {23, 0, cell_italic}, {24, 0, cell_underline},
+    {25, 0, cell_blink},     {27, 0, cell_reverse},   {28, 0, cell_hidden},
+    {29, 0, cell_strike},
+};
+
+const AttributeCode* attribute_code(int code)
+{
+    for (const AttributeCode& known : attribute_codes)
+        if (known.code == code)
+            return &known;
+    return nullptr;
+}
+
+}  // namespace
+
 void TerminalEmulator::select_graphic_rendition(const CsiSequence& s)
 {
     if (s.count == 0) {
@@ -643,58 +669,12 @@ void TerminalEmulator::select_graphic_rendition(const CsiSequence& s)
         case 0:
             pen_ = CellPen();
             break;
-        case 1:
-            pen_.flags |= cell_bold;
-            break;
-        case 2:
-            pen_.flags |= cell_faint;
-            break;
-        case 3:
-            pen_.flags |= cell_italic;
-            break;
         case 4:
             // 4:0 is no underline.
             if (i + 1 < s.count && s.sub[i + 1] && s.params[i + 1] == 0)
                 pen_.flags &= ~cell_underline;
             else
                 pen_.flags |= cell_underline;
-            break;
-        case 5:
-        case 6:
-            pen_.flags |= cell_blink;
-            break;
-        case 7:
-            pen_.flags |= cell_reverse;
-            break;
-        case 8:
-            pen_.flags |= cell_hidden;
-            break;
-        case 9:
-            pen_.flags |= cell_strike;
-            break;
-        case 21:
-            pen_.flags |= cell_underline;
-            break;
-        case 22:
-            pen_.flags &= ~(cell_bold | cell_faint);
-            break;
-        case 23:
-            pen_.flags &= ~cell_italic;
-            break;
-        case 24:
-            pen_.flags &= ~cell_underline;
-            break;
-        case 25:
-            pen_.flags &= ~cell_blink;
-            break;
-        case 27:
-            pen_.flags &= ~cell_reverse;
-            break;
-        case 28:
-            pen_.flags &= ~cell_hidden;
-            break;
-        case 29:
-            pen_.flags &= ~cell_strike;
             break;
         case 38:
         case 48: {
@@ -727,7 +707,9 @@ void TerminalEmulator::select_graphic_rendition(const CsiSequence& s)
             pen_.bg = 0;
             break;
         default:
-            if (p >= 30 && p <= 37)
+            if (const AttributeCode* code = attribute_code(p))
+                pen_.flags = static_cast<uint16_t>((pen_.flags & ~code->clears) | code->sets);
+            else if (p >= 30 && p <= 37)
                 pen_.fg = term_indexed | (p - 30);
             else if (p >= 40 && p <= 47)
                 pen_.bg = term_indexed | (p - 40);

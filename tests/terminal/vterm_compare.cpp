@@ -147,7 +147,7 @@ const Feature features[] = {
     {"cursor back tab and forward tab", "\x1b[1;15H\x1b[ZA\x1b[2IB"},
     {"line feed, vertical tab, form feed", "a\nb\x0b" "c\x0c" "d"},
     {"bell shows nothing", "a\x07" "b"},
-    {"NUL and other controls show nothing", std::string("a\x01\x02\x10" "b").c_str()},
+    {"NUL and other controls show nothing", "a\x01\x02\x10" "b"},
     {"save and restore the cursor", "\x1b[3;5H\x1b" "7\x1b[1;1HX\x1b" "8Y"},
     {"index at the bottom scrolls", "top\x1b[6;1H\x1b" "Dz"},
     {"next line", "ab\x1b" "Ecd"},

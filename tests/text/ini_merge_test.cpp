@@ -63,7 +63,7 @@ TEST(IniMerge, TheFileTakesOnlyWhatThisWindowChanged)
         const char* what;
         std::string base, ours, theirs;
         std::string expected;
-        bool theirs_missing;
+        bool theirs_missing = false;
     } cases[] = {
         {"nobody else wrote", start, "[A]\r\nx=1\r\ny=0\r\n[H]\r\none\r\n", start,
          "x=1 y=0 H=<one>"},
